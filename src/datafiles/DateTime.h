@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tavrel {
+
+// Date-times are doubles counting days since 1899-12-30 00:00 local time; the fraction is the
+// time of day. Texts always use "/" and ":" and year/month/day, whatever the locale.
+
+struct CalendarTime {
+    int Year = 1899, Month = 12, Day = 30;
+    int Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
+    friend bool operator==(const CalendarTime&, const CalendarTime&) = default;
+};
+
+// The system's local time now.
+double NowDateTime();
+
+// nullopt for a date that does not exist (month 13, 31 April, 29 February of a common year...).
+std::optional<double> EncodeDateTime(const CalendarTime& t);
+CalendarTime DecodeDateTime(double dateTime);
+
+// "yyyy/mm/dd hh:nn:ss", the fraction of a second dropped.
+std::string FormatFileDateTime(double dateTime);
+
+// "hh:mm:ss" of a span of days: the hours within the day only, as a clock shows them.
+std::string FormatCountdown(double days);
+
+// Reads the file form back ("yyyy/m/d h:n:s", the time part optional, seconds optional).
+std::optional<double> ParseFileDateTime(std::string_view text);
+
+} // namespace tavrel

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QMainWindow>
+
+namespace tavrel {
+
+// The main window.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+};
+
+} // namespace tavrel
