@@ -1,6 +1,8 @@
 #pragma once
 
 #include "MeasurementHeader.h"
+#include "ProgressReporter.h"
+#include "Prompter.h"
 
 #include <array>
 #include <cstdint>
@@ -27,6 +29,15 @@ public:
     // Sizes the first ChannelCount arrays to SampleCount values and ExtraData to
     // ExtraChannelCount (when above zero); new places are 0, shrinking keeps leading values.
     void AllocateBlockBuffers();
+
+    // The sdf format, version 4. Input/output failures throw FileError.
+    // Writes the header over the start of the file (created when missing); the rest stays.
+    bool WriteSdfHeader(const std::string& fileName);
+    // Writes the block buffers as block k of OutputFileName.
+    void WriteSdfBlock(int k);
+    // Fills Header from the file; asks about and runs the upgrade of an old layout.
+    bool ReadSdfHeader(const std::string& fileName, Prompter& prompter,
+                       ProgressReporter& progress);
 };
 
 } // namespace tavrel
