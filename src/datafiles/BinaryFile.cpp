@@ -43,8 +43,9 @@ BinaryFile::BinaryFile(const std::string& fileName, Mode mode) : name_(fileName)
     while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0)
         throw FileError(CannotOpenMessage(fileName));
+    // Opening a directory for writing fails by itself; for reading it must be refused here.
     struct stat st {};
-    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (mode == Mode::Read && ::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd_);
         fd_ = -1;
         throw FileError(CannotOpenMessage(fileName));

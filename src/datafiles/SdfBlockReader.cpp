@@ -90,7 +90,7 @@ void DecodeBlockValues(const unsigned char* bytes, const MeasurementHeader& h,
     const auto samples = static_cast<std::size_t>(std::max<std::int32_t>(h.SampleCount, 0));
     for (int i = 0; i < channels; ++i)
         blockData[static_cast<std::size_t>(i)].resize(samples);
-    for (std::size_t j = 0; j < samples; ++j)
+    for (std::size_t j = 0; channels > 0 && j < samples; ++j)
         for (int i = 0; i < channels; ++i, bytes += 2)
             blockData[static_cast<std::size_t>(i)][j] = GetI16(bytes);
     if (h.ExtraChannelCount > 0) {
