@@ -893,7 +893,6 @@ void TForm1::RunApplicationClick() {
 }
 
 void TForm1::AssignApplicationClick() {
-    OpenDialogApplicationSoft->setNameFilters({});
     OpenDialogApplicationSoft->selectFile(applicationPath_);
     if (OpenDialogApplicationSoft->exec() != QDialog::Accepted)
         return;
