@@ -275,10 +275,14 @@ private slots:
         QCOMPARE(prompter.messages[0].Kind, MessageKind::Error);
         QCOMPARE(w->Data().Header.ChannelCount, 4);
         QCOMPARE(VisibleRows(*w), 4);
-        // A typed count beyond the list shows as many rows.
+        // A typed count beyond what the window shows is refused the same way.
         w->ComboChNum->setEditText("6");
-        QCOMPARE(w->Data().Header.ChannelCount, 6);
-        QCOMPARE(VisibleRows(*w), 6);
+        QCOMPARE(prompter.messages.size(), std::size_t(2));
+        QCOMPARE(w->Data().Header.ChannelCount, 4);
+        QCOMPARE(VisibleRows(*w), 4);
+        w->ComboChNum->setEditText("2");
+        QCOMPARE(w->Data().Header.ChannelCount, 2);
+        QCOMPARE(VisibleRows(*w), 2);
     }
 
     void fileTypeSwitchesExtension() {
@@ -449,7 +453,9 @@ private slots:
         QCOMPARE(Cell(*w, 2, 2), QString("G"));
         QCOMPARE(Cell(*w, 2, 3), QString("1.5E-7"));
         QCOMPARE(Cell(*w, 2, 4), QString("-0.25"));
-        QCOMPARE(w->Memo1->toPlainText(), QString("振動試験"));
+        // The sdf comment field keeps its padding: 8 bytes of text and 152 spaces.
+        QCOMPARE(w->Memo1->toPlainText().trimmed(), QString("振動試験"));
+        QCOMPARE(w->TakeEntries().Memo1.size(), std::size_t(12 + 152));
         QCOMPARE(w->EditWaitTime->text(), QString("9"));
         QCOMPARE(w->EditFileName->text(), path);
 
