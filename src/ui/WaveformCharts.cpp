@@ -59,6 +59,9 @@ WaveformCharts::WaveformCharts(QWidget* panel2, MeasurementHeader& header)
         series_[static_cast<std::size_t>(k)] = series;
         titles_[static_cast<std::size_t>(k)] = title;
     }
+    // Until the first set-up, the one-channel view.
+    for (int k = 1; k < ChartCount; ++k)
+        charts_[static_cast<std::size_t>(k)]->hide();
     replotTimer_.setSingleShot(true);
     connect(&replotTimer_, &QTimer::timeout, this, &WaveformCharts::ReplotNow);
     sinceReplot_.start();
