@@ -7,8 +7,128 @@
 #include <qcustomplot.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+#include <vector>
 
 namespace tavrel {
+
+// The red line of one chart. It keeps every point in the graph's container and thins only what
+// it draws: per pixel column the first, lowest, highest and last point, as the adaptive
+// sampling of QCustomPlot does, but with the lowest and highest found through a min/max index
+// of blocks of points kept up to date while appending, so a replot costs by pixels, not by
+// points.
+class WaveformSeries : public QCPGraph {
+public:
+    using QCPGraph::QCPGraph;
+
+    // Appends points whose keys do not decrease (checked) and indexes their values.
+    void Append(const QVector<QCPGraphData>& points) {
+        if (points.isEmpty())
+            return;
+        if (!mDataContainer->isEmpty() &&
+            points.first().key < (mDataContainer->constEnd() - 1)->key)
+            indexed_ = false; // the container sorts them in: the index no longer matches
+        const int first = mDataContainer->size();
+        mDataContainer->add(points, true);
+        if (!indexed_)
+            return;
+        for (int i = 0; i < points.size(); ++i) {
+            const double y = points[i].value;
+            const auto block = static_cast<std::size_t>((first + i) / BlockSize);
+            if (block == blocks_.size())
+                blocks_.push_back({y, y});
+            else {
+                blocks_[block].first = std::min(blocks_[block].first, y);
+                blocks_[block].second = std::max(blocks_[block].second, y);
+            }
+        }
+    }
+
+    void Clear() {
+        mDataContainer->clear();
+        blocks_.clear();
+        indexed_ = true;
+    }
+
+protected:
+    void getOptimizedLineData(QVector<QCPGraphData>* lineData,
+                              const QCPGraphDataContainer::const_iterator& begin,
+                              const QCPGraphDataContainer::const_iterator& end) const override {
+        QCPAxis* keyAxis = mKeyAxis.data();
+        const int count = static_cast<int>(end - begin);
+        const double axisPixels = keyAxis ? std::abs(keyAxis->coordToPixel(keyAxis->range().upper) -
+                                                     keyAxis->coordToPixel(keyAxis->range().lower))
+                                          : 0;
+        if (!lineData || !mAdaptiveSampling || !indexed_ || axisPixels < 1 ||
+            count < 4 * axisPixels + 64 ||
+            blocks_.size() * BlockSize < static_cast<std::size_t>(mDataContainer->size())) {
+            QCPGraph::getOptimizedLineData(lineData, begin, end);
+            return;
+        }
+        const QCPRange range = keyAxis->range();
+        const double keyPerPixel = range.size() / axisPixels;
+        const auto dataBegin = mDataContainer->constBegin();
+        lineData->clear();
+        lineData->reserve(static_cast<qsizetype>(axisPixels) * 4 + 8);
+        auto it = begin;
+        while (it != end) {
+            const double column = std::floor((it->key - range.lower) / keyPerPixel);
+            const double columnEnd = range.lower + (column + 1) * keyPerPixel;
+            auto next = std::lower_bound(
+                it, end, columnEnd, [](const QCPGraphData& d, double key) { return d.key < key; });
+            if (next == it)
+                ++next; // a key on the boundary by rounding still moves on
+            const auto last = next - 1;
+            if (next - it <= 4) {
+                for (auto p = it; p != next; ++p)
+                    lineData->append(*p);
+            } else {
+                const auto [low, high] =
+                    MinMax(static_cast<int>(it - dataBegin), static_cast<int>(next - dataBegin));
+                const double middle = (it->key + last->key) / 2;
+                lineData->append(*it);
+                lineData->append(QCPGraphData(middle, low));
+                lineData->append(QCPGraphData(middle, high));
+                lineData->append(*last);
+            }
+            it = next;
+        }
+    }
+
+private:
+    static constexpr int BlockSize = 64;
+
+    // Lowest and highest value of the points [from, to).
+    std::pair<double, double> MinMax(int from, int to) const {
+        double low = std::numeric_limits<double>::infinity();
+        double high = -low;
+        const auto data = mDataContainer->constBegin();
+        auto scan = [&](int a, int b) {
+            for (int i = a; i < b; ++i) {
+                low = std::min(low, (data + i)->value);
+                high = std::max(high, (data + i)->value);
+            }
+        };
+        const int firstFull = (from + BlockSize - 1) / BlockSize;
+        const int lastFull = to / BlockSize; // blocks [firstFull, lastFull) lie wholly inside
+        if (firstFull >= lastFull) {
+            scan(from, to);
+        } else {
+            scan(from, firstFull * BlockSize);
+            for (int b = firstFull; b < lastFull; ++b) {
+                low = std::min(low, blocks_[static_cast<std::size_t>(b)].first);
+                high = std::max(high, blocks_[static_cast<std::size_t>(b)].second);
+            }
+            scan(lastFull * BlockSize, to);
+        }
+        return {low, high};
+    }
+
+    std::vector<std::pair<double, double>> blocks_; // min and max of each block of points
+    bool indexed_ = true;
+};
 
 namespace {
 QString FromCp932(std::string_view bytes) {
@@ -48,7 +168,7 @@ WaveformCharts::WaveformCharts(QWidget* panel2, MeasurementHeader& header)
         title->setTextColor(Qt::black);
         chart->plotLayout()->addElement(0, 0, title);
 
-        QCPGraph* series = chart->addGraph();
+        auto* series = new WaveformSeries(chart->xAxis, chart->yAxis);
         series->setName(QStringLiteral("Series%1").arg(k + 1));
         series->setPen(QPen(Qt::red));
         series->setLineStyle(QCPGraph::lsLine);
@@ -92,7 +212,7 @@ void WaveformCharts::SetUpCharts(const std::string& chartTimeUnit) {
     charts_[0]->setVisible(true);
 
     for (int k = 0; k < ChartCount; ++k) {
-        series_[static_cast<std::size_t>(k)]->data()->clear();
+        static_cast<WaveformSeries*>(series_[static_cast<std::size_t>(k)])->Clear();
         bounds_[static_cast<std::size_t>(k)] = {};
     }
     for (QCustomPlot* chart : charts_)
@@ -139,7 +259,7 @@ void WaveformCharts::AppendPoints(int channel, std::span<const double> x,
             b.MaxY = std::max(b.MaxY, y[p]);
         }
     }
-    series_[i]->data()->add(points, true);
+    static_cast<WaveformSeries*>(series_[i])->Append(points);
     dirty_[i] = true;
     ScheduleReplot();
 }
