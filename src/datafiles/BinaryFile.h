@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tavrel {
 
@@ -13,6 +14,7 @@ public:
     enum class Mode {
         Read,      // existing file, reading only
         Overwrite, // read and write; created when missing, never truncated
+        Existing,  // read and write an existing file, never truncated
         Create,    // created or emptied
         Append,    // created when missing; writes go to the end
     };
@@ -29,6 +31,12 @@ public:
     void WriteAt(std::int64_t offset, const void* data, std::size_t size);
     // Writes at the current position (the end in Append mode).
     void Write(const void* data, std::size_t size);
+    struct Piece {
+        const void* Data;
+        std::size_t Size;
+    };
+    // Writes the pieces one after the other at the current position, in as few calls as can be.
+    void WritePieces(const std::vector<Piece>& pieces);
     std::int64_t Size() const;
     // Closes now, reporting a failure of the close itself (data not stored).
     void Close();

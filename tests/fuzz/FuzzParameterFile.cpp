@@ -7,13 +7,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string name = tavrel::fuzz::WriteInput("in.apm", data, size);
     tavrel::MainEntries entries = tavrel::DefaultMainEntries("/x/");
-    const tavrel::MainEntries before = entries;
     const bool all = tavrel::LoadParameterFile(entries, name);
     if (entries.GridRowCount < 1 || entries.GridRowCount > 5 ||
         static_cast<int>(entries.GridCells.size()) < entries.GridRowCount)
         std::abort();
     if (all && entries.ComboChNumIndex < 0)
         std::abort();
-    (void)before;
     return 0;
 }

@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tavrel::DecodedSdfHeader decoded;
     if (tavrel::DecodeSdfHeader({reinterpret_cast<const char*>(data), size}, decoded) ==
             tavrel::SdfHeaderCheck::Ok &&
-        tavrel::BlockBytes(decoded.Header) > (64 << 20))
+        tavrel::BlockBytes(decoded.Header) > (1 << 20))
         return 0;
     const std::string name = tavrel::fuzz::WriteInput("in.sdf", data, size);
     tavrel::SDFdata sdf;

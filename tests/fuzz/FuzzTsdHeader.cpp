@@ -16,7 +16,7 @@ public:
     }
 };
 
-// The sample count line (CR-ended lines: line 5 of Ver.1, line 8 of Ver.2) above a million:
+// The sample count line (CR-ended lines: line 5 of Ver.1, line 8 of Ver.2) above 16384:
 // block buffers of up to 2 GB are allowed, the fuzzer keeps to small ones.
 bool HugeSampleCount(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
@@ -33,7 +33,7 @@ bool HugeSampleCount(const std::uint8_t* data, std::size_t size) {
         ++pos;
     const auto n =
         tavrel::ParseInteger(text.substr(pos, text.find('\r', pos) - pos), 0, 2147483647);
-    return n && *n > 1000000;
+    return n && *n > 16384;
 }
 
 } // namespace
