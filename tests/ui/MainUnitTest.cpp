@@ -1,9 +1,11 @@
 #include "MainUnit.h"
 #include "FormFonts.h"
+#include "HelpWindow.h"
 #include "Processing.h"
 #include "ShiftJis.h"
 #include "TsdFile.h"
 #include "UiTestSupport.h"
+#include "VersionUnit.h"
 #include "WaveformCharts.h"
 
 #include <QAbstractButton>
@@ -691,6 +693,64 @@ private slots:
         QCOMPARE(w->SaveDialog1->nameFilters().first(),
                  QString("時系列テキストファイル (*.tsd) (*.tsd)"));
         QCOMPARE(w->EditFileName->text(), dir.filePath("chosen.tsd"));
+    }
+
+    // The Help menu and the channel page's button open the help pages found beside the
+    // program; the version entry shows the about box modally.
+    void helpAndAboutBox() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("help"));
+        for (const QString& name : QDir(TAVREL_HELP_DIR).entryList(QDir::Files))
+            QVERIFY(
+                QFile::copy(QDir(TAVREL_HELP_DIR).filePath(name), dir.filePath("help/" + name)));
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter;
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        w->Contents1->trigger();
+        QVERIFY(w->Help().isVisible());
+        QCOMPARE(w->Help().CurrentPage().fileName(), QString("index.html"));
+        w->K1->trigger();
+        QCOMPARE(w->Help().CurrentPage().fileName(), QString("keywords.html"));
+        w->StringGridChannel->setCurrentCell(0, 3);
+        w->BitBtn2->click();
+        QCOMPARE(w->Help().CurrentPage().fileName(), QString("addata.html"));
+        QCOMPARE(QDir(w->Help().HelpDir()).canonicalPath(),
+                 QDir(dir.filePath("help")).canonicalPath());
+
+        QString shownTitle;
+        QStringList texts;
+        QTimer::singleShot(50, [&] {
+            auto* box = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            shownTitle = box->windowTitle();
+            texts << box->ADREX->text() << box->Version->text() << box->Comments->text();
+            box->OKButton->click();
+        });
+        w->Version1->trigger();
+        QCOMPARE(shownTitle, QString("バージョン情報"));
+        QCOMPARE(texts, QStringList({"Tavrel for RATOC System Inc. PC-card", "Version 1.4",
+                                     "AD conversion data aquisition system with REX-5054U/B "
+                                     "(RATOC System Inc.)"}));
+        QCOMPARE(w->AboutBox().size(), QSize(298, 213));
+        QVERIFY(!w->AboutBox().ProgramIcon->pixmap().isNull());
+    }
+
+    // Esc presses the stop button while it is enabled.
+    void escapePressesStop() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter;
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        QSignalSpy stops(w->BtnAdStop, &QPushButton::clicked);
+        w->activateWindow();
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        QCOMPARE(stops.count(), 0); // disabled at start-up
+        w->BtnAdStop->setEnabled(true);
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        QCOMPARE(stops.count(), 1);
     }
 
 private:
