@@ -36,8 +36,7 @@ public:
     // Writes the block buffers as block k of OutputFileName.
     void WriteSdfBlock(int k);
     // Fills Header from the file; asks about and runs the upgrade of an old layout.
-    bool ReadSdfHeader(const std::string& fileName, Prompter& prompter,
-                       ProgressReporter& progress);
+    bool ReadSdfHeader(const std::string& fileName, Prompter& prompter, ProgressReporter& progress);
 };
 
 } // namespace tavrel

@@ -1,0 +1,125 @@
+#include "BinaryFile.h"
+
+#include "FileError.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tavrel {
+
+std::string CannotOpenMessage(const std::string& fileName) {
+    return "ファイル「" + fileName + "」を開けません。";
+}
+std::string CannotReadMessage(const std::string& fileName) {
+    return "ファイル「" + fileName + "」を読み込めません。";
+}
+std::string CannotWriteMessage(const std::string& fileName) {
+    return "ファイル「" + fileName + "」に書き込めません。";
+}
+std::string EndsEarlyMessage(const std::string& fileName) {
+    return "ファイル「" + fileName + "」が途中で終わっています。";
+}
+
+BinaryFile::BinaryFile(const std::string& fileName, Mode mode) : name_(fileName) {
+    int flags = O_CLOEXEC;
+    switch (mode) {
+    case Mode::Read:
+        flags |= O_RDONLY;
+        break;
+    case Mode::Overwrite:
+        flags |= O_RDWR | O_CREAT;
+        break;
+    case Mode::Create:
+        flags |= O_RDWR | O_CREAT | O_TRUNC;
+        break;
+    case Mode::Append:
+        flags |= O_WRONLY | O_CREAT | O_APPEND;
+        break;
+    }
+    do
+        fd_ = ::open(fileName.c_str(), flags, 0666);
+    while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0)
+        throw FileError(CannotOpenMessage(fileName));
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        throw FileError(CannotOpenMessage(fileName));
+    }
+}
+
+BinaryFile::~BinaryFile() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+std::size_t BinaryFile::ReadAt(std::int64_t offset, void* data, std::size_t size) {
+    auto* p = static_cast<unsigned char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n =
+            ::pread(fd_, p + done, size - done, static_cast<off_t>(offset + std::int64_t(done)));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw FileError(CannotReadMessage(name_));
+        }
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+void BinaryFile::ReadExactAt(std::int64_t offset, void* data, std::size_t size) {
+    if (ReadAt(offset, data, size) != size)
+        throw FileError(EndsEarlyMessage(name_));
+}
+
+void BinaryFile::WriteAt(std::int64_t offset, const void* data, std::size_t size) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n =
+            ::pwrite(fd_, p + done, size - done, static_cast<off_t>(offset + std::int64_t(done)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw FileError(CannotWriteMessage(name_));
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void BinaryFile::Write(const void* data, std::size_t size) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd_, p + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw FileError(CannotWriteMessage(name_));
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+std::int64_t BinaryFile::Size() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        throw FileError(CannotReadMessage(name_));
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+void BinaryFile::Close() {
+    if (fd_ < 0)
+        return;
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0 && errno != EINTR)
+        throw FileError(CannotWriteMessage(name_));
+}
+
+} // namespace tavrel

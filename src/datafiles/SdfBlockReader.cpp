@@ -1,0 +1,105 @@
+#include "SdfBlockReader.h"
+
+#include "FileError.h"
+#include "LittleEndian.h"
+#include "SDFdata.h"
+
+#include <algorithm>
+
+namespace tavrel {
+namespace {
+
+// Blocks are read in pieces of about this size.
+constexpr std::int64_t ChunkBytes = 4 << 20;
+
+} // namespace
+
+SdfBlockReader::SdfBlockReader(const std::string& fileName)
+    : file_(fileName, BinaryFile::Mode::Read) {
+    fileSize_ = file_.Size();
+    std::string start(SdfMaxHeaderBytes, '\0');
+    start.resize(file_.ReadAt(0, start.data(), start.size()));
+    check_ = DecodeSdfHeader(start, decoded_);
+    if (check_ != SdfHeaderCheck::Ok)
+        return;
+    const MeasurementHeader& h = decoded_.Header;
+    headerBytes_ = HeaderBytes(h);
+    stride_ = BlockStride(h, decoded_.Version);
+    valueBytes_ = tavrel::BlockBytes(h);
+    if (valueBytes_ == 0) {
+        blocksPresent_ = h.BurstCount;
+        return;
+    }
+    // The last block of an old file may lack its filler, so a block counts as present when
+    // its values are.
+    const std::int64_t data = fileSize_ - headerBytes_;
+    if (data >= valueBytes_)
+        blocksPresent_ = (data - valueBytes_) / stride_ + 1;
+    partial_ = data > blocksPresent_ * stride_;
+}
+
+void SdfBlockReader::Fill(std::int64_t firstBlock) {
+    const std::int64_t blocks =
+        std::min(std::max<std::int64_t>(1, ChunkBytes / stride_), blocksPresent_ - firstBlock);
+    // The last block of the piece needs only its values.
+    const std::int64_t bytes = (blocks - 1) * stride_ + valueBytes_;
+    buffer_.resize(static_cast<std::size_t>(bytes));
+    file_.ReadExactAt(headerBytes_ + firstBlock * stride_, buffer_.data(), buffer_.size());
+    if (decoded_.Version < SdfCurrentVersion) {
+        for (std::int64_t b = 0; b < blocks; ++b) {
+            unsigned char* p = buffer_.data() + b * stride_;
+            unsigned char* end = p + valueBytes_;
+            for (; p != end; p += 2)
+                if (p[0] == 0xFF && p[1] == 0x7F) // OldErrorData
+                    PutI16(p, ErrorData);
+        }
+    }
+    bufferFirst_ = firstBlock;
+    bufferBlocks_ = blocks;
+}
+
+const unsigned char* SdfBlockReader::NextBlockBytes() {
+    if (check_ != SdfHeaderCheck::Ok || next_ >= blocksPresent_)
+        return nullptr;
+    const std::int64_t k = next_++;
+    if (valueBytes_ == 0) {
+        static const unsigned char none = 0;
+        return &none;
+    }
+    if (k < bufferFirst_ || k >= bufferFirst_ + bufferBlocks_)
+        Fill(k);
+    return buffer_.data() + (k - bufferFirst_) * stride_;
+}
+
+bool SdfBlockReader::NextBlock(std::vector<std::int16_t>& values) {
+    const unsigned char* p = NextBlockBytes();
+    if (p == nullptr)
+        return false;
+    values.resize(static_cast<std::size_t>(valueBytes_ / 2));
+    for (auto& v : values) {
+        v = GetI16(p);
+        p += 2;
+    }
+    return true;
+}
+
+void DecodeBlockValues(const unsigned char* bytes, const MeasurementHeader& h,
+                       std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData,
+                       std::vector<std::int16_t>& extraData) {
+    const int channels = std::clamp<int>(h.ChannelCount, 0, MaxSampledChannels);
+    const auto samples = static_cast<std::size_t>(std::max<std::int32_t>(h.SampleCount, 0));
+    for (int i = 0; i < channels; ++i)
+        blockData[static_cast<std::size_t>(i)].resize(samples);
+    for (std::size_t j = 0; j < samples; ++j)
+        for (int i = 0; i < channels; ++i, bytes += 2)
+            blockData[static_cast<std::size_t>(i)][j] = GetI16(bytes);
+    if (h.ExtraChannelCount > 0) {
+        extraData.resize(static_cast<std::size_t>(h.ExtraChannelCount));
+        for (auto& v : extraData) {
+            v = GetI16(bytes);
+            bytes += 2;
+        }
+    }
+}
+
+} // namespace tavrel

@@ -1,0 +1,132 @@
+#include "SdfUpgrade.h"
+
+#include "BinaryFile.h"
+#include "FileError.h"
+#include "Rounding.h"
+#include "SdfBlockReader.h"
+#include "SdfLayout.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace tavrel {
+namespace {
+
+// Converted blocks are written in pieces of about this size.
+constexpr std::size_t WriteChunkBytes = 4 << 20;
+
+std::string DirectoryPart(const std::string& fileName) {
+    const auto slash = fileName.find_last_of('/');
+    return slash == std::string::npos ? std::string{} : fileName.substr(0, slash + 1);
+}
+
+} // namespace
+
+std::string UpgradeTempFileName(const std::string& fileName) {
+    return DirectoryPart(fileName) + std::string(UpgradeTempName);
+}
+
+void MillisecondsToUnit(std::int32_t& value, std::uint8_t& unit) {
+    if (value % 1000 != 0) {
+        unit = 1;
+        return;
+    }
+    value /= 1000;
+    if (value % 60 != 0) {
+        unit = 2;
+        return;
+    }
+    value /= 60;
+    if (value % 60 != 0) {
+        unit = 3;
+        return;
+    }
+    value /= 60;
+    if (value % 24 != 0) {
+        unit = 4;
+        return;
+    }
+    value /= 24;
+    unit = 5;
+}
+
+bool UpgradeSdfFile(SDFdata& data, int version, const std::string& fileName,
+                    ProgressReporter& progress) {
+    MeasurementHeader& h = data.Header;
+    if (version == 1) {
+        MillisecondsToUnit(h.SamplingInterval, h.SamplingUnit);
+        MillisecondsToUnit(h.BurstInterval, h.BurstUnit);
+    }
+    const std::string tempName = UpgradeTempFileName(fileName);
+    if (fileName.substr(DirectoryPart(fileName).size()) == UpgradeTempName)
+        throw FileError("ファイル「" + fileName +
+                        "」は一時ファイルと同じ名前のため更新できません。");
+
+    SdfBlockReader source(fileName);
+    if (source.Check() != SdfHeaderCheck::Ok || source.Decoded().Version != version)
+        throw FileError(CannotReadMessage(fileName));
+    if (HeaderBytes(h) + std::int64_t{h.BurstCount} * BlockBytes(h) > SdfMaxFileBytes)
+        throw FileError(CannotWriteMessage(tempName));
+
+    const std::string savedOutput = data.OutputFileName;
+    bool started = false;
+    bool tempCreated = false;
+    try {
+        // A fresh file: a longer file of that name left from before must not leave its tail.
+        BinaryFile temp(tempName, BinaryFile::Mode::Create);
+        tempCreated = true;
+        std::vector<unsigned char> out;
+        out.reserve(WriteChunkBytes + static_cast<std::size_t>(source.BlockBytes()));
+        const std::string header = EncodeSdfHeader(h);
+        out.insert(out.end(), header.begin(), header.end());
+        data.AllocateBlockBuffers();
+        data.OutputFileName = tempName;
+        progress.StartProgress(UpgradeCaption);
+        started = true;
+
+        const int bursts = h.BurstCount;
+        const unsigned char* last = nullptr;
+        int k = 0;
+        for (; k < bursts; ++k) {
+            progress.SetProgress(static_cast<int>(RoundHalfEven(k * 100.0 / bursts)));
+            if (progress.Cancelled())
+                break;
+            const unsigned char* block = source.NextBlockBytes();
+            if (block == nullptr)
+                throw FileError(EndsEarlyMessage(fileName));
+            out.insert(out.end(), block, block + source.BlockBytes());
+            last = block;
+            if (out.size() >= WriteChunkBytes) {
+                DecodeBlockValues(last, h, data.BlockData, data.ExtraData);
+                temp.Write(out.data(), out.size());
+                out.clear();
+            }
+        }
+        if (last != nullptr && !out.empty())
+            DecodeBlockValues(last, h, data.BlockData, data.ExtraData);
+        progress.HideProgress();
+        started = false;
+        const bool finished = k == bursts;
+        if (finished) {
+            temp.Write(out.data(), out.size());
+            temp.Close();
+            // One rename replaces the source: there is no moment without the data.
+            if (std::rename(tempName.c_str(), fileName.c_str()) != 0)
+                throw FileError(CannotWriteMessage(fileName));
+        } else {
+            temp.Close();
+            std::remove(tempName.c_str());
+        }
+        data.OutputFileName = savedOutput;
+        return finished;
+    } catch (...) {
+        if (tempCreated)
+            std::remove(tempName.c_str());
+        if (started)
+            progress.HideProgress();
+        data.OutputFileName = savedOutput;
+        throw;
+    }
+}
+
+} // namespace tavrel

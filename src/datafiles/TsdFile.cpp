@@ -1,0 +1,301 @@
+#include "TsdFile.h"
+
+#include "BinaryFile.h"
+#include "DateTime.h"
+#include "FileError.h"
+#include "RealText.h"
+#include "SdfLayout.h"
+#include "TextLineReader.h"
+#include "TextNumbers.h"
+#include "TimeUnits.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+namespace tavrel {
+namespace {
+
+constexpr const char* Crlf = "\r\n";
+
+// Counts the text form can carry: sampled channels within the block buffers and all
+// entries within the channel table.
+bool HasWritableCounts(const MeasurementHeader& h) {
+    return h.ChannelCount >= 0 && h.ChannelCount <= MaxSampledChannels &&
+           h.ExtraChannelCount >= 0 && h.ChannelCount + h.ExtraChannelCount <= ChannelEntryCount &&
+           h.SampleCount >= 0;
+}
+
+std::string BadCountsMessage(const std::string& fileName) {
+    return "チャンネル数・サンプル数または時間単位が範囲外のため、ファイル「" + fileName +
+           "」に書き込めません。";
+}
+
+void AppendInterval(std::string& out, std::int32_t value, int unit) {
+    out += std::to_string(value);
+    out += ' ';
+    out += TimeUnitName(unit);
+    out += Crlf;
+}
+
+void AppendValue(std::string& out, std::int16_t x, float a, float b) {
+    if (x == ErrorData)
+        out += '=';
+    else
+        AppendGeneralReal(out,
+                          static_cast<double>(x) * static_cast<double>(a) + static_cast<double>(b));
+}
+
+template <typename T> std::optional<T> ParseAs(std::string_view text) {
+    const auto v = ParseInteger(text, std::numeric_limits<T>::min(), std::numeric_limits<T>::max());
+    if (!v)
+        return std::nullopt;
+    return static_cast<T>(*v);
+}
+
+// "100 msec": the integer before the first space and the unit named in the line.
+bool ParseInterval(std::string_view line, std::int32_t& value, std::uint8_t& unit) {
+    const auto number = ParseAs<std::int32_t>(line.substr(0, line.find(' ')));
+    const int code = FindTimeUnit(line);
+    if (!number || !IsTimeUnitCode(code))
+        return false;
+    value = *number;
+    unit = static_cast<std::uint8_t>(code);
+    return true;
+}
+
+// The header lines after line 1. False for anything that does not convert or that the
+// header cannot hold; h is then partly filled and must be dropped.
+bool ParseTsdHeader(TextLineReader& reader, int version, MeasurementHeader& h) {
+    h.Comment.Assign(StripQuotes(reader.ReadLine()));
+    const auto start = ParseFileDateTime(reader.ReadLine());
+    if (!start)
+        return false;
+    h.StartTime = *start;
+    if (version == 1) {
+        const auto interval = ParseAs<std::int32_t>(reader.ReadLine());
+        if (!interval)
+            return false;
+        h.SamplingInterval = *interval;
+        h.SamplingUnit = 1;
+        h.BurstCount = 1;
+        h.BurstInterval = 0;
+        h.BurstUnit = 2;
+        h.ChannelCount = 0;
+        h.ExtraChannelCount = 0;
+    } else {
+        if (!ParseInterval(reader.ReadLine(), h.SamplingInterval, h.SamplingUnit))
+            return false;
+        const auto bursts = ParseAs<std::int16_t>(reader.ReadLine());
+        if (!bursts)
+            return false;
+        h.BurstCount = *bursts;
+        if (!ParseInterval(reader.ReadLine(), h.BurstInterval, h.BurstUnit))
+            return false;
+        const auto counts = SplitFields(reader.ReadLine());
+        if (counts.size() < 2)
+            return false;
+        const auto channels = ParseAs<std::int16_t>(counts[0]);
+        const auto extra = ParseAs<std::int16_t>(counts[1]);
+        if (!channels || !extra)
+            return false;
+        h.ChannelCount = *channels;
+        h.ExtraChannelCount = *extra;
+    }
+    const auto samples = ParseAs<std::int32_t>(reader.ReadLine());
+    if (!samples)
+        return false;
+    h.SampleCount = *samples;
+
+    const std::string aLine = reader.ReadLine();
+    const auto aFields = SplitFields(aLine);
+    if (h.ChannelCount == 0)
+        h.ChannelCount = aLine.empty() ? 0 : static_cast<std::int16_t>(aFields.size());
+    if (!IsStorableHeader(h))
+        return false;
+    const auto entries = static_cast<std::size_t>(h.EntryCount());
+    const auto bFields = SplitFields(reader.ReadLine());
+    const auto names = SplitFields(reader.ReadLine());
+    const auto units = SplitFields(reader.ReadLine());
+    if (entries > 0 && (aFields.size() < entries || bFields.size() < entries ||
+                        names.size() < entries || units.size() < entries))
+        return false;
+    for (std::size_t i = 0; i < entries; ++i) {
+        const auto a = ParseDecimal(aFields[i]);
+        const auto b = ParseDecimal(bFields[i]);
+        if (!a || !b)
+            return false;
+        h.CoefA[i] = static_cast<float>(*a);
+        h.CoefB[i] = static_cast<float>(*b);
+        h.ChannelName[i].Assign(StripQuotes(names[i]));
+        h.ChannelUnit[i].Assign(StripQuotes(units[i]));
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<std::string> SplitFields(std::string_view line) {
+    std::vector<std::string> fields;
+    while (fields.size() < MaxTsdFields) {
+        const auto comma = line.find(',');
+        if (comma == std::string_view::npos) {
+            fields.emplace_back(line);
+            break;
+        }
+        fields.emplace_back(line.substr(0, comma));
+        line.remove_prefix(comma + 1);
+    }
+    return fields;
+}
+
+std::string StripQuotes(std::string_view field) {
+    if (!field.empty() && field.front() == '\'')
+        field.remove_prefix(1);
+    if (!field.empty() && field.back() == '\'')
+        field.remove_suffix(1);
+    std::string out;
+    out.reserve(field.size());
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        out += field[i];
+        if (field[i] == '\'' && i + 1 < field.size() && field[i + 1] == '\'')
+            ++i;
+    }
+    return out;
+}
+
+int FindTimeUnit(std::string_view line) {
+    for (int code = 0; code < TimeUnitCount; ++code)
+        if (line.find(TimeUnitName(code)) != std::string_view::npos)
+            return code;
+    return NoTimeUnit;
+}
+
+std::string QuoteText(std::string_view cp932) {
+    std::string out = "'";
+    for (std::size_t i = 0; i < cp932.size(); ++i) {
+        const char c = cp932[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < cp932.size() && cp932[i + 1] == '\n')
+                ++i;
+            out += ' ';
+        } else {
+            out += c;
+            if (c == '\'')
+                out += '\'';
+        }
+    }
+    out += '\'';
+    return out;
+}
+
+std::string FormatTsdHeader(const MeasurementHeader& h) {
+    std::string out;
+    out += TsdSignature;
+    out += '2';
+    out += Crlf;
+    out += QuoteText(h.Comment.Bytes());
+    out += Crlf;
+    out += FormatFileDateTime(h.StartTime);
+    out += Crlf;
+    AppendInterval(out, h.SamplingInterval, h.SamplingUnit);
+    out += std::to_string(h.BurstCount);
+    out += Crlf;
+    AppendInterval(out, h.BurstInterval, h.BurstUnit);
+    out += std::to_string(h.ChannelCount) + "," + std::to_string(h.ExtraChannelCount);
+    out += Crlf;
+    out += std::to_string(h.SampleCount);
+    out += Crlf;
+    const auto entries = static_cast<std::size_t>(std::min(h.EntryCount(), ChannelEntryCount));
+    auto list = [&](auto&& item) {
+        for (std::size_t i = 0; i < entries; ++i) {
+            if (i > 0)
+                out += ',';
+            item(i);
+        }
+        out += Crlf;
+    };
+    list([&](std::size_t i) { AppendGeneralReal(out, h.CoefA[i]); });
+    list([&](std::size_t i) { AppendGeneralReal(out, h.CoefB[i]); });
+    list([&](std::size_t i) { out += QuoteText(h.ChannelName[i].Bytes()); });
+    list([&](std::size_t i) { out += QuoteText(h.ChannelUnit[i].Bytes()); });
+    return out;
+}
+
+void AppendTsdBlockText(std::string& out, const SDFdata& data, int k) {
+    const MeasurementHeader& h = data.Header;
+    const int channels = std::clamp<int>(h.ChannelCount, 0, MaxSampledChannels);
+    const auto samples = static_cast<std::size_t>(std::max<std::int32_t>(h.SampleCount, 0));
+    const int extra = std::clamp<int>(h.ExtraChannelCount, 0, ChannelEntryCount - channels);
+    out.reserve(out.size() + 16 + samples * (static_cast<std::size_t>(channels) * 12 + 2) +
+                static_cast<std::size_t>(extra) * 12);
+    out += "No.";
+    out += std::to_string(std::int64_t{k} + 1);
+    out += Crlf;
+    for (std::size_t j = 0; j < samples; ++j) {
+        for (int i = 0; i < channels; ++i) {
+            const auto c = static_cast<std::size_t>(i);
+            if (i > 0)
+                out += ',';
+            const auto& column = data.BlockData[c];
+            AppendValue(out, j < column.size() ? column[j] : ErrorData, h.CoefA[c], h.CoefB[c]);
+        }
+        out += Crlf;
+    }
+    if (extra > 0) {
+        for (int i = 0; i < extra; ++i) {
+            const auto e = static_cast<std::size_t>(channels + i);
+            if (i > 0)
+                out += ',';
+            const auto x = static_cast<std::size_t>(i) < data.ExtraData.size()
+                               ? data.ExtraData[static_cast<std::size_t>(i)]
+                               : ErrorData;
+            AppendValue(out, x, h.CoefA[e], h.CoefB[e]);
+        }
+        out += Crlf;
+    }
+}
+
+bool WriteTsdHeader(const SDFdata& data, const std::string& fileName) {
+    if (!IsStorableHeader(data.Header))
+        throw FileError(BadCountsMessage(fileName));
+    const std::string text = FormatTsdHeader(data.Header);
+    BinaryFile file(fileName, BinaryFile::Mode::Create);
+    try {
+        file.Write(text.data(), text.size());
+        file.Close();
+    } catch (const FileError&) {
+        return false;
+    }
+    return true;
+}
+
+void AppendTsdBlock(const SDFdata& data, int k) {
+    if (!HasWritableCounts(data.Header))
+        throw FileError(BadCountsMessage(data.OutputFileName));
+    std::string text;
+    AppendTsdBlockText(text, data, k);
+    BinaryFile file(data.OutputFileName, BinaryFile::Mode::Append);
+    file.Write(text.data(), text.size());
+    file.Close();
+}
+
+bool ReadTsdHeader(SDFdata& data, const std::string& fileName, Prompter& prompter) {
+    TextLineReader reader(fileName);
+    const std::string first = reader.ReadLine();
+    const std::size_t versionAt = TsdSignature.size(); // the 34th character
+    const char digit = first.size() > versionAt ? first[versionAt] : '\0';
+    MeasurementHeader h = data.Header;
+    if (first.find(TsdSignature) == std::string::npos || (digit != '1' && digit != '2') ||
+        !ParseTsdHeader(reader, digit - '0', h)) {
+        prompter.ShowMessage(MessageKind::Error, FormatMessage, MessageButtons::Ok,
+                             FormatHelpContext);
+        return false;
+    }
+    data.Header = h;
+    data.AllocateBlockBuffers();
+    return true;
+}
+
+} // namespace tavrel

@@ -1,0 +1,282 @@
+#include "TsdFile.h"
+#include "DateTime.h"
+#include "FileError.h"
+#include "TestSupport.h"
+#include "TextLineReader.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavrel;
+using namespace tavrel::test;
+
+namespace {
+
+std::vector<std::string> CrlfLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const auto end = text.find("\r\n", pos);
+        EXPECT_NE(end, std::string::npos) << "line without CR LF";
+        if (end == std::string::npos)
+            break;
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return lines;
+}
+
+// Two channels of three samples at 100 msec, two bursts 1 hr apart.
+SDFdata ExampleData() {
+    SDFdata d;
+    MeasurementHeader& h = d.Header;
+    h.Comment = std::string_view("test run");
+    h.StartTime = *EncodeDateTime({2003, 4, 5, 6, 7, 8, 0});
+    h.SamplingInterval = 100;
+    h.SamplingUnit = 1;
+    h.BurstCount = 2;
+    h.BurstInterval = 1;
+    h.BurstUnit = 4;
+    h.ChannelCount = 2;
+    h.ExtraChannelCount = 0;
+    h.SampleCount = 3;
+    h.CoefA[0] = 1;
+    h.CoefA[1] = 0.5f;
+    h.CoefB[0] = 0;
+    h.CoefB[1] = -1.25f;
+    h.ChannelName[1] = std::string_view("Ch.2");
+    h.ChannelUnit[1] = std::string_view("mV");
+    d.AllocateBlockBuffers();
+    d.BlockData[0] = {12, ErrorData, -3};
+    d.BlockData[1] = {14, 0, 32767};
+    return d;
+}
+
+bool ReadBack(const std::string& text, SDFdata& d, RecordingPrompter& prompter) {
+    TempDir dir;
+    WriteBytes(dir.File("r.tsd"), text);
+    return ReadTsdHeader(d, dir.File("r.tsd"), prompter);
+}
+
+} // namespace
+
+TEST(TsdFile, ExampleLineForLine) {
+    TempDir dir;
+    SDFdata d = ExampleData();
+    const std::string name = dir.File("ex.tsd");
+    ASSERT_TRUE(WriteTsdHeader(d, name));
+    d.OutputFileName = name;
+    AppendTsdBlock(d, 0);
+    const std::vector<std::string> expected = {
+        "Time Series Data Text Format Ver.2",
+        "'test run'",
+        "2003/04/05 06:07:08",
+        "100 msec",
+        "2",
+        "1 hr",
+        "2,0",
+        "3",
+        "1,0.5",
+        "0,-1.25",
+        "'Ch.1','Ch.2'",
+        "'mV','mV'",
+        "No.1",
+        "12,5.75",
+        "=,-1.25",
+        "-3,16382.25",
+    };
+    EXPECT_EQ(CrlfLines(ReadBytes(name)), expected);
+    // A second block is appended after the first with its own number.
+    AppendTsdBlock(d, 1);
+    const auto lines = CrlfLines(ReadBytes(name));
+    ASSERT_EQ(lines.size(), 20u);
+    EXPECT_EQ(lines[16], "No.2");
+    // The header writer empties an existing file.
+    ASSERT_TRUE(WriteTsdHeader(d, name));
+    EXPECT_EQ(CrlfLines(ReadBytes(name)).size(), 12u);
+}
+
+TEST(TsdFile, ExtraChannelsAddOneLinePerBlock) {
+    SDFdata d = ExampleData();
+    d.Header.ExtraChannelCount = 2;
+    d.Header.CoefA[2] = 2;
+    d.Header.CoefB[3] = 1;
+    d.AllocateBlockBuffers();
+    d.ExtraData = {10, ErrorData};
+    std::string text;
+    AppendTsdBlockText(text, d, 4);
+    const auto lines = CrlfLines(text);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "No.5");
+    EXPECT_EQ(lines[4], "20,=");
+    EXPECT_EQ(CrlfLines(FormatTsdHeader(d.Header))[6], "2,2");
+    EXPECT_EQ(CrlfLines(FormatTsdHeader(d.Header))[8], "1,0.5,2,1"); // entry 3 keeps its default A
+}
+
+TEST(TsdFile, HeaderRoundTripAndComments) {
+    TempDir dir;
+    SDFdata d = ExampleData();
+    d.Header.Comment = std::string_view("it's a \x83\x65\x83\x58\x83\x67\r\nline\ntwo");
+    d.Header.SamplingUnit = 0;
+    d.Header.BurstUnit = 8;
+    d.Header.ChannelName[0] = std::string_view("o'clock");
+    d.Header.CoefA[1] = 0.1f;
+    ASSERT_TRUE(WriteTsdHeader(d, dir.File("c.tsd")));
+    const auto lines = CrlfLines(ReadBytes(dir.File("c.tsd")));
+    ASSERT_EQ(lines.size(), 12u); // the line breaks of the comment do not break the header
+    EXPECT_EQ(lines[1], "'it''s a \x83\x65\x83\x58\x83\x67 line two'");
+
+    SDFdata back;
+    RecordingPrompter prompter;
+    ASSERT_TRUE(ReadTsdHeader(back, dir.File("c.tsd"), prompter));
+    EXPECT_TRUE(prompter.Shown.empty());
+    EXPECT_EQ(back.Header.Comment.Str(), "it's a \x83\x65\x83\x58\x83\x67 line two");
+    EXPECT_EQ(back.Header.ChannelName[0].Str(), "o'clock");
+    EXPECT_EQ(back.Header.SamplingUnit, 0);
+    EXPECT_EQ(back.Header.BurstUnit, 8);
+    EXPECT_EQ(back.Header.CoefA[1], 0.1f);
+    EXPECT_EQ(back.Header.CoefB[1], -1.25f);
+    EXPECT_EQ(back.Header.StartTime, d.Header.StartTime);
+    EXPECT_EQ(back.Header.ChannelCount, 2);
+    EXPECT_EQ(back.BlockData[1].size(), 3u);
+}
+
+TEST(TsdFile, Ver1HeaderAndCountsFromTheList) {
+    SDFdata d;
+    RecordingPrompter prompter;
+    ASSERT_TRUE(
+        ReadBack("Time Series Data Text Format Ver.1\r\n'old'\r\n1999/12/31 23:59:58\r\n"
+                 "250\r\n64\r\n1,2,3\r\n0,0,0.5\r\n'a','b','c'\r\n'V','V','mV'\r\n1,2,3\r\n",
+                 d, prompter));
+    EXPECT_EQ(d.Header.ChannelCount, 3);
+    EXPECT_EQ(d.Header.ExtraChannelCount, 0);
+    EXPECT_EQ(d.Header.SamplingInterval, 250);
+    EXPECT_EQ(d.Header.SamplingUnit, 1);
+    EXPECT_EQ(d.Header.BurstCount, 1);
+    EXPECT_EQ(d.Header.BurstInterval, 0);
+    EXPECT_EQ(d.Header.BurstUnit, 2);
+    EXPECT_EQ(d.Header.SampleCount, 64);
+    EXPECT_EQ(d.Header.ChannelName[2].Str(), "c");
+    EXPECT_EQ(d.Header.CoefB[2], 0.5f);
+    EXPECT_EQ(FormatFileDateTime(d.Header.StartTime), "1999/12/31 23:59:58");
+
+    SDFdata v2;
+    ASSERT_TRUE(ReadBack("Time Series Data Text Format Ver.2\r\n''\r\n2003/04/05 06:07:08\r\n"
+                         "5 sec\r\n3\r\n2 min\r\n0,0\r\n10\r\n1,1\r\n0,0\r\n'x','y'\r\n'V','V'\r\n",
+                         v2, prompter));
+    EXPECT_EQ(v2.Header.ChannelCount, 2);
+    EXPECT_EQ(v2.Header.SamplingUnit, 2);
+    EXPECT_EQ(v2.Header.BurstInterval, 2);
+    EXPECT_EQ(v2.Header.BurstUnit, 3);
+    EXPECT_TRUE(prompter.Shown.empty());
+}
+
+TEST(TsdFile, BadHeadersAreRefusedAndChangeNothing) {
+    const std::string good =
+        "Time Series Data Text Format Ver.2\r\n'c'\r\n2003/04/05 06:07:08\r\n100 msec\r\n2\r\n"
+        "1 hr\r\n2,0\r\n3\r\n1,0.5\r\n0,-1.25\r\n'Ch.1','Ch.2'\r\n'mV','mV'\r\n";
+    auto replace = [&](const std::string& from, const std::string& to) {
+        std::string s = good;
+        s.replace(s.find(from), from.size(), to);
+        return s;
+    };
+    {
+        SDFdata d;
+        RecordingPrompter prompter;
+        ASSERT_TRUE(ReadBack(good, d, prompter));
+    }
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"no signature", replace("Time Series", "Tame Series")},
+        {"version 3", replace("Ver.2", "Ver.3")},
+        {"no version", replace("Ver.2", "Ver.")},
+        {"no unit", replace("100 msec", "100 ticks")},
+        {"no burst unit", replace("1 hr", "1")},
+        {"fraction", replace("100 msec", "1.5 msec")},
+        {"bad date", replace("2003/04/05", "2003/13/05")},
+        {"one count", replace("2,0\r\n", "2\r\n")},
+        {"negative", replace("2,0\r\n", "2,-1\r\n")},
+        {"33 sampled", replace("2,0\r\n", "33,0\r\n")},
+        {"34 entries", replace("2,0\r\n", "30,4\r\n")},
+        {"burst count 16 bits", replace("\r\n2\r\n", "\r\n40000\r\n")},
+        {"short list", replace("1,0.5", "1")},
+        {"not a number", replace("0,-1.25", "0,x")},
+        {"short names", replace("'Ch.1','Ch.2'", "'Ch.1'")},
+        {"LF only",
+         [&] {
+             std::string s = good;
+             for (std::size_t p; (p = s.find("\r\n")) != std::string::npos;)
+                 s.replace(p, 2, "\n");
+             return s;
+         }()},
+        {"ends early", good.substr(0, good.find("3\r\n1,0.5"))},
+    };
+    for (const auto& [what, text] : cases) {
+        SDFdata d;
+        d.Header.SampleCount = 99;
+        RecordingPrompter prompter;
+        EXPECT_FALSE(ReadBack(text, d, prompter)) << what;
+        ASSERT_EQ(prompter.Shown.size(), 1u) << what;
+        EXPECT_EQ(prompter.Shown[0].Text, "フォーマットが違います。");
+        EXPECT_EQ(prompter.Shown[0].HelpContext, 2);
+        EXPECT_EQ(d.Header.SampleCount, 99) << what;
+    }
+}
+
+TEST(TsdFields, SplitFields) {
+    EXPECT_EQ(SplitFields(""), std::vector<std::string>{""});
+    EXPECT_EQ(SplitFields("a,b,"), (std::vector<std::string>{"a", "b", ""}));
+    EXPECT_EQ(SplitFields("'x y',,z"), (std::vector<std::string>{"'x y'", "", "z"}));
+    std::string forty;
+    for (int i = 1; i <= 40; ++i)
+        forty += std::to_string(i) + (i < 40 ? "," : "");
+    const auto fields = SplitFields(forty);
+    ASSERT_EQ(fields.size(), 33u);
+    EXPECT_EQ(fields[32], "33");
+}
+
+TEST(TsdFields, QuotesAndUnits) {
+    EXPECT_EQ(StripQuotes("'it''s'"), "it's");
+    EXPECT_EQ(StripQuotes("''"), "");
+    EXPECT_EQ(StripQuotes("'"), "");
+    EXPECT_EQ(StripQuotes("plain"), "plain");
+    EXPECT_EQ(StripQuotes("'a''''b'"), "a''b");
+    EXPECT_EQ(QuoteText("it's"), "'it''s'");
+    EXPECT_EQ(QuoteText("a\r\nb\rc\nd"), "'a b c d'");
+    EXPECT_EQ(FindTimeUnit("100 msec"), 1);
+    EXPECT_EQ(FindTimeUnit("5 sec"), 2);
+    EXPECT_EQ(FindTimeUnit("5 usec"), 0);
+    EXPECT_EQ(FindTimeUnit("5 days"), 5);
+    EXPECT_EQ(FindTimeUnit("3 yr"), 8);
+    EXPECT_EQ(FindTimeUnit("3 hours"), NoTimeUnit);
+    EXPECT_EQ(FindTimeUnit(""), NoTimeUnit);
+}
+
+TEST(TextLineReader, LineEnds) {
+    TempDir dir;
+    WriteBytes(dir.File("l.txt"), std::string("a\r\nb\rc\nd\r\r\ne\x1A"
+                                              "after\r\n"));
+    TextLineReader r(dir.File("l.txt"));
+    EXPECT_EQ(r.ReadLine(), "a");
+    EXPECT_EQ(r.ReadLine(), "b");
+    EXPECT_EQ(r.ReadLine(), "c\nd");
+    EXPECT_EQ(r.ReadLine(), "");
+    EXPECT_FALSE(r.AtEnd());
+    EXPECT_EQ(r.ReadLine(), "e");
+    EXPECT_TRUE(r.AtEnd());
+    EXPECT_EQ(r.ReadLine(), "");
+    EXPECT_EQ(r.ReadLine(), "");
+
+    WriteBytes(dir.File("m.txt"), std::string("x\r\n"));
+    TextLineReader m(dir.File("m.txt"));
+    EXPECT_FALSE(m.AtEnd());
+    EXPECT_EQ(m.ReadLine(), "x");
+    EXPECT_TRUE(m.AtEnd());
+
+    // Long lines cross the reader's buffer.
+    const std::string longLine(200000, 'q');
+    WriteBytes(dir.File("n.txt"), longLine + "\r\nz");
+    TextLineReader n(dir.File("n.txt"));
+    EXPECT_EQ(n.ReadLine(), longLine);
+    EXPECT_EQ(n.ReadLine(), "z");
+    EXPECT_TRUE(n.AtEnd());
+    EXPECT_THROW(TextLineReader(dir.File("none.txt")), FileError);
+}
