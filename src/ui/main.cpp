@@ -1,10 +1,50 @@
+#include "FormFonts.h"
 #include "MainUnit.h"
+#include "ProgramIcon.h"
+#include "SimulatedCard.h"
 
 #include <QApplication>
+#include <QMessageBox>
+
+#include <exception>
+
+namespace {
+
+// A failure that no handler caught is shown with its own text, and the program goes on.
+class TavrelApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            QMessageBox::critical(activeWindow(), QStringLiteral("エラー"),
+                                  QString::fromUtf8(e.what()));
+        } catch (...) {
+            QMessageBox::critical(activeWindow(), QStringLiteral("エラー"),
+                                  QStringLiteral("予期しないエラーが発生しました。"));
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    tavrel::TForm1 window;
+    TavrelApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("TavrelREX"));
+    QApplication::setOrganizationName(QStringLiteral("TavrelREX"));
+    QApplication::setWindowIcon(tavrel::ProgramIcon());
+    // The program ends when the main window says so, not when some window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+    tavrel::InstallFontSubstitutions();
+
+    tavrel::SystemClock clock;
+    tavrel::SimulatedCard card(clock);
+    tavrel::TForm1 window(card);
+    QObject::connect(&window, &tavrel::TForm1::ProgramEnded, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
     window.show();
     return app.exec();
 }

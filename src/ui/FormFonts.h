@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QFont>
+
+namespace tavrel {
+
+// The forms name the Windows faces "ＭＳ Ｐゴシック" and "ＭＳ Ｐ明朝"; here they are drawn with
+// the IPA proportional faces. Call once after the application object exists.
+void InstallFontSubstitutions();
+
+// "ＭＳ Ｐゴシック" at the given pixel size: the forms' font.
+QFont GothicFont(int pixelSize = 12);
+// "ＭＳ Ｐ明朝" at the given pixel size: the charts' texts.
+QFont MinchoFont(int pixelSize = 12);
+
+} // namespace tavrel

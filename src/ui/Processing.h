@@ -1,0 +1,40 @@
+#pragma once
+
+#include "ProgressReporter.h"
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace tavrel {
+
+// The progress dialog of a long operation that runs on the user-interface thread. Modeless:
+// the operation keeps the control and lets pending events through at each report, which is
+// when a click on the cancel button (or Esc) arrives.
+class TFrmProgress : public QDialog, public ProgressReporter {
+    Q_OBJECT
+public:
+    explicit TFrmProgress(QWidget* parent = nullptr);
+
+    void StartProgress(std::string_view caption) override;
+    void SetProgress(int percent) override;
+    bool Cancelled() const override { return cancelled_; }
+    void HideProgress() override { hide(); }
+
+    void BitBtn1Click();
+
+    QPushButton* BitBtn1 = nullptr;
+    QLabel* LblPercent = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+
+protected:
+    // Esc and the window's close button act as the cancel button.
+    void reject() override;
+
+private:
+    bool cancelled_ = false;
+};
+
+} // namespace tavrel
