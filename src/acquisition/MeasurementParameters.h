@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavrel {
@@ -25,14 +26,29 @@ struct MeasurementSettings {
 };
 
 // Takes the entries into the header and the settings, computes the derived values and sizes
-// the buffers. A failed conversion shows the one conversion message, keeps what the earlier
-// steps took and returns false; a value out of range shows its own message and returns false.
+// the block buffers and the sample buffer. Returns true when all is taken.
+// - An entry that does not convert (an integer field holding a fraction, letters or nothing;
+//   the wait time or a grid A/B cell that is not a number) shows the one conversion message;
+//   what the earlier steps took stays, the rest keeps its previous value; false.
+// - A comment or grid text that Shift-JIS cannot hold shows its own message, likewise.
+// - Once every entry converted, a value out of range (channels 1..MaxChannels, samples >= 1,
+//   sampling interval 1..65535, bursts 1..32767, burst interval 0..int32 ms, a burst too big for
+//   the buffers or the sdf file, a coefficient beyond a float) shows its own message and returns
+//   false with the header and the settings unchanged.
+// After a false result the header's ChannelCount may be anything the box held: users clamp.
+// On true, the caller lays out the chart area for ChannelCount charts (the window's job).
 // scansDone: scans converted in the last burst (the sample buffer comes back zeroed when > 0).
 bool ValidateParameters(const MainEntries& entries, SDFdata& data, MeasurementSettings& settings,
                         Prompter& prompter, int scansDone);
 
 // The channel box changed: ChannelCount := its text; the grid shows ChannelCount + 1 rows
-// (hidden rows keep their texts). Returns false, changing nothing, when the text is no integer.
+// (hidden rows keep their texts). Returns false, changing nothing, when the text is no integer
+// or outside 1..MaxChannels.
 bool ComboChNumChange(MainEntries& entries, MeasurementHeader& header);
+
+// Texts read as the entries are read: optionally signed decimal integers in the 32-bit range,
+// and decimal numbers with "." (sign, fraction, exponent; finite). Surrounding blanks are allowed.
+bool ParseEntryInteger(std::string_view text, std::int32_t& value);
+bool ParseEntryDecimal(std::string_view text, double& value);
 
 } // namespace tavrel

@@ -1,0 +1,309 @@
+#include "MeasurementParameters.h"
+
+#include "Rounding.h"
+#include "ShiftJis.h"
+#include "TimeUnits.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <new>
+#include <string>
+
+namespace tavrel {
+namespace {
+
+constexpr std::string_view ConversionMessage =
+    "バースト／サンプリング時間間隔は整数で設定して下さい。";
+
+// The time units' lengths in microseconds, so that unit comparisons are exact.
+constexpr std::int64_t UnitMicroseconds[TimeUnitCount] = {1,
+                                                          1'000,
+                                                          1'000'000,
+                                                          60'000'000,
+                                                          3'600'000'000,
+                                                          86'400'000'000,
+                                                          604'800'000'000,
+                                                          2'592'000'000'000,
+                                                          31'536'000'000'000};
+
+constexpr std::int32_t Int32Max = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t MaxSamplingInterval = 65535; // the driver takes it in 16 bits
+constexpr std::int64_t MaxBurstCount = 32767;
+constexpr std::int64_t SdfFileLimit = Int32Max; // file offsets are signed 32-bit
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// from_chars takes no "+"; accept one in front of a digit or point.
+bool StripPlus(std::string_view& s) {
+    if (!s.empty() && s.front() == '+') {
+        s.remove_prefix(1);
+        if (s.empty() || s.front() == '-' || s.front() == '+')
+            return false;
+    }
+    return !s.empty();
+}
+
+const std::string& Cell(const MainEntries& entries, int column, int row) {
+    static const std::string empty;
+    if (row < 0 || row >= static_cast<int>(entries.GridCells.size()))
+        return empty;
+    return entries.GridCells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+// The 16-bit fields keep the low 16 bits of what was typed; the range checks see all 32.
+std::int16_t Low16(std::int32_t v) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(v));
+}
+
+std::int32_t ClampToInt32(std::int64_t v) {
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(), Int32Max));
+}
+
+// All settings but the sample buffer, which is sized separately.
+void CopySettings(const MeasurementSettings& from, MeasurementSettings& to) {
+    to.WaitTime = from.WaitTime;
+    to.DataFileName = from.DataFileName;
+    to.BurstIntervalMs = from.BurstIntervalMs;
+    to.BurstIntervalDays = from.BurstIntervalDays;
+    to.DriverRateUnit = from.DriverRateUnit;
+    to.RingBufferSize = from.RingBufferSize;
+    to.ChartTimeUnit = from.ChartTimeUnit;
+    to.ChartTimeScale = from.ChartTimeScale;
+}
+
+// The largest unit from the sampling unit up to "yr" in which one burst lasts at least 10
+// units; a shorter burst counts in the sampling unit. Integer arithmetic, so no product
+// overflows and the boundaries are exact.
+void SetChartTimeUnit(const MeasurementHeader& h, MeasurementSettings& s) {
+    const int su = h.SamplingUnit;
+    if (!IsTimeUnitCode(su))
+        return;
+    const std::int64_t duration = std::int64_t{h.SampleCount} * h.SamplingInterval; // in su
+    const std::int64_t sampUs = UnitMicroseconds[su];
+    s.ChartTimeUnit = TimeUnitName(su);
+    s.ChartTimeScale = h.SamplingInterval;
+    for (int u = su; u < TimeUnitCount; ++u) {
+        // duration * sampUs >= 10 * unitUs, without forming the product
+        const std::int64_t tenUnits = 10 * UnitMicroseconds[u];
+        if (duration < (tenUnits + sampUs - 1) / sampUs)
+            break;
+        s.ChartTimeUnit = TimeUnitName(u);
+        // One correctly rounded division when the interval in microseconds is exact.
+        if (std::llabs(h.SamplingInterval) <= ((std::int64_t{1} << 53) - 1) / sampUs)
+            s.ChartTimeScale = static_cast<double>(std::int64_t{h.SamplingInterval} * sampUs) /
+                               static_cast<double>(UnitMicroseconds[u]);
+        else
+            s.ChartTimeScale = static_cast<double>(static_cast<long double>(h.SamplingInterval) *
+                                                   sampUs / UnitMicroseconds[u]);
+    }
+}
+
+std::string UnitName(int code) {
+    return std::string(TimeUnitName(code));
+}
+
+} // namespace
+
+bool ParseEntryInteger(std::string_view text, std::int32_t& value) {
+    std::string_view t = Trim(text);
+    if (!StripPlus(t))
+        return false;
+    std::int32_t v = 0;
+    const auto [ptr, ec] = std::from_chars(t.data(), t.data() + t.size(), v, 10);
+    if (ec != std::errc() || ptr != t.data() + t.size())
+        return false;
+    value = v;
+    return true;
+}
+
+bool ParseEntryDecimal(std::string_view text, double& value) {
+    std::string_view t = Trim(text);
+    if (!StripPlus(t))
+        return false;
+    double v = 0;
+    const auto [ptr, ec] =
+        std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
+    if (ec != std::errc() || ptr != t.data() + t.size() || !std::isfinite(v))
+        return false;
+    value = v;
+    return true;
+}
+
+bool ValidateParameters(const MainEntries& entries, SDFdata& data, MeasurementSettings& settings,
+                        Prompter& prompter, int scansDone) {
+    // The steps work on copies; a failed conversion commits what the earlier steps took.
+    MeasurementHeader h = data.Header;
+    MeasurementSettings s;
+    CopySettings(settings, s);
+    const auto stop = [&](std::string_view message) {
+        data.Header = h;
+        CopySettings(s, settings);
+        prompter.ShowMessage(MessageKind::Error, message, MessageButtons::Ok);
+        return false;
+    };
+
+    // 1-8: the entries.
+    s.DataFileName = entries.EditFileName;
+    if (!ParseEntryDecimal(entries.EditWaitTime, s.WaitTime))
+        return stop(ConversionMessage);
+    std::int32_t channels = 0;
+    if (!ParseEntryInteger(entries.ComboChNumText, channels))
+        return stop(ConversionMessage);
+    h.ChannelCount = Low16(channels);
+    h.ExtraChannelCount = 0;
+    if (!ParseEntryInteger(entries.EditDataNum, h.SampleCount))
+        return stop(ConversionMessage);
+    std::int32_t bursts = 0;
+    if (!ParseEntryInteger(entries.EditIteration, bursts))
+        return stop(ConversionMessage);
+    h.BurstCount = Low16(bursts);
+    if (!ParseEntryInteger(entries.EditBurstInterval, h.BurstInterval))
+        return stop(ConversionMessage);
+    // No item chosen (a typed text): the unit stays, and is checked below.
+    if (entries.ComboBoxBITUnit >= 0 && entries.ComboBoxBITUnit < int{BitUnitItems.size()})
+        h.BurstUnit = static_cast<std::uint8_t>(entries.ComboBoxBITUnit + 2);
+    if (!ParseEntryInteger(entries.EditSInterval, h.SamplingInterval))
+        return stop(ConversionMessage);
+
+    // 9: the burst interval in milliseconds and as a date-time step.
+    bool burstMsFits = false;
+    if (IsTimeUnitCode(h.BurstUnit)) {
+        const std::int64_t unitUs = UnitMicroseconds[h.BurstUnit];
+        if (std::llabs(h.BurstInterval) <= std::int64_t{Int32Max} * 1000 / unitUs) {
+            const std::int64_t us = std::int64_t{h.BurstInterval} * unitUs; // exact in a double
+            const std::int64_t ms = RoundHalfEven(static_cast<double>(us) / 1000.0);
+            burstMsFits = ms >= 0 && ms <= Int32Max;
+            s.BurstIntervalMs = ClampToInt32(ms);
+        } else {
+            s.BurstIntervalMs =
+                h.BurstInterval < 0 ? std::numeric_limits<std::int32_t>::min() : Int32Max;
+        }
+    }
+    s.BurstIntervalDays = s.BurstIntervalMs / 1000.0 / 86400.0;
+
+    // 10: the sampling unit; the box lists the units in descending order.
+    if (entries.ComboSampUnit >= 0 && entries.ComboSampUnit < int{SampUnitItems.size()}) {
+        s.DriverRateUnit = static_cast<std::uint16_t>(entries.ComboSampUnit);
+        h.SamplingUnit = static_cast<std::uint8_t>(2 - entries.ComboSampUnit);
+    }
+
+    // 11: the charts' time unit.
+    SetChartTimeUnit(h, s);
+
+    // 12: the comment.
+    const auto comment = Utf8ToCp932(entries.Memo1);
+    if (!comment)
+        return stop("コメントにShift-JISで表せない文字が含まれています。");
+    h.Comment = *comment;
+
+    // 13: the driver's ring buffer, in samples.
+    s.RingBufferSize = ClampToInt32(std::int64_t{h.SampleCount} * h.ChannelCount + 32);
+
+    // 14: the channel table. Rows beyond the channels the window offers are never read; such
+    // a count is refused below.
+    std::string coefRefusal;
+    for (int r = 1; r <= std::min<std::int32_t>(channels, MaxChannels); ++r) {
+        const auto i = static_cast<std::size_t>(r - 1);
+        const std::string ch = "チャンネル" + std::to_string(r);
+        const auto name = Utf8ToCp932(Cell(entries, 1, r));
+        if (!name)
+            return stop(ch + "の項目名にShift-JISで表せない文字が含まれています。");
+        h.ChannelName[i] = *name;
+        const auto unit = Utf8ToCp932(Cell(entries, 2, r));
+        if (!unit)
+            return stop(ch + "の単位にShift-JISで表せない文字が含まれています。");
+        h.ChannelUnit[i] = *unit;
+        for (int column = 3; column <= 4; ++column) {
+            double coef = 0;
+            if (!ParseEntryDecimal(Cell(entries, column, r), coef))
+                return stop(ConversionMessage);
+            float& stored = column == 3 ? h.CoefA[i] : h.CoefB[i];
+            if (std::fabs(coef) <= FLT_MAX)
+                stored = static_cast<float>(coef);
+            else if (coefRefusal.empty())
+                coefRefusal = ch + "の係数" + (column == 3 ? "A" : "B") +
+                              "は-3.402823E38～3.402823E38の範囲で設定して下さい。";
+        }
+    }
+
+    // Every entry converted: values the card, the buffers or the files cannot take are
+    // refused, and nothing is taken.
+    const auto refuse = [&](const std::string& message) {
+        prompter.ShowMessage(MessageKind::Error, message, MessageButtons::Ok);
+        return false;
+    };
+    if (channels < 1 || channels > MaxChannels)
+        return refuse("チャンネル数は1～" + std::to_string(MaxChannels) +
+                      "の整数で設定して下さい。");
+    if (h.SampleCount < 1)
+        return refuse("データ数は1以上の整数で設定して下さい。");
+    if (h.SamplingInterval < 1 || h.SamplingInterval > MaxSamplingInterval)
+        return refuse("サンプリング時間間隔は1～" + std::to_string(MaxSamplingInterval) +
+                      "の整数で設定して下さい。");
+    if (s.DriverRateUnit > 2 || h.SamplingUnit != 2 - s.DriverRateUnit)
+        return refuse("サンプリング時間間隔の単位は sec、msec、usec から選択して下さい。");
+    if (bursts < 1 || bursts > MaxBurstCount)
+        return refuse("バースト回数は1～" + std::to_string(MaxBurstCount) +
+                      "の整数で設定して下さい。");
+    if (!IsTimeUnitCode(h.BurstUnit))
+        return refuse("バースト時間間隔の単位は sec、min、hr から選択して下さい。");
+    if (!burstMsFits) {
+        const std::int64_t maxInterval = std::min<std::int64_t>(
+            Int32Max, std::int64_t{Int32Max} * 1000 / UnitMicroseconds[h.BurstUnit]);
+        return refuse("バースト時間間隔は0～" + std::to_string(maxInterval) + " " +
+                      UnitName(h.BurstUnit) + "の整数で設定して下さい。");
+    }
+    const std::int64_t samples = std::int64_t{h.SampleCount} * channels;
+    if (samples > Int32Max - 32)
+        return refuse("データ数×チャンネル数は" + std::to_string(Int32Max - 32) +
+                      "以下で設定して下さい。");
+    if (entries.RadioGroupFileType == 0) {
+        const std::int64_t headerBytes = 256 * (1 + (channels + 7) / 8);
+        if (headerBytes + std::int64_t{bursts} * 2 * samples > SdfFileLimit)
+            return refuse("sdfファイルが上限の" + std::to_string(SdfFileLimit) +
+                          "バイトを超えます。データ数、チャンネル数またはバースト回数を減らして"
+                          "下さい。");
+    }
+    if (!coefRefusal.empty())
+        return refuse(coefRefusal);
+
+    // 15, 16: the block buffers and the raw sample buffer.
+    const MeasurementHeader previous = data.Header;
+    data.Header = h;
+    try {
+        data.AllocateBlockBuffers();
+        if (scansDone > 0) {
+            settings.SampleBuffer.clear();
+            settings.SampleBuffer.shrink_to_fit();
+        }
+        settings.SampleBuffer.resize(static_cast<std::size_t>(samples));
+    } catch (const std::bad_alloc&) {
+        data.Header = previous;
+        return refuse("メモリが不足しています。データ数またはチャンネル数を減らして下さい。");
+    }
+    CopySettings(s, settings);
+    return true;
+}
+
+bool ComboChNumChange(MainEntries& entries, MeasurementHeader& header) {
+    std::int32_t channels = 0;
+    if (!ParseEntryInteger(entries.ComboChNumText, channels) || channels < 1 ||
+        channels > MaxChannels)
+        return false;
+    header.ChannelCount = static_cast<std::int16_t>(channels);
+    entries.EnsureGridRows(channels + 1);
+    entries.GridRowCount = channels + 1;
+    return true;
+}
+
+} // namespace tavrel
