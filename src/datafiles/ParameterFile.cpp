@@ -1,0 +1,244 @@
+#include "ParameterFile.h"
+
+#include "BinaryFile.h"
+#include "FileError.h"
+#include "RealText.h"
+#include "ShiftJis.h"
+#include "TextLineReader.h"
+#include "TextNumbers.h"
+#include "TsdFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace tavrel {
+namespace {
+
+constexpr int FixedLinesBeforeRows = 8;
+constexpr int LinesAfterRows = 4;
+
+// Line breaks would split the line: each becomes one space.
+std::string OneLine(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            out += ' ';
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string ToCp932(std::string_view utf8, const std::string& fileName) {
+    auto cp932 = Utf8ToCp932(utf8);
+    if (!cp932)
+        throw FileError("Shift-JIS で表せない文字があるため、ファイル「" + fileName +
+                        "」に書き込めません。");
+    return std::move(*cp932);
+}
+
+std::string Extension(const std::string& fileName) {
+    const auto slash = fileName.find_last_of('/');
+    const auto dot = fileName.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    std::string ext = fileName.substr(dot);
+    for (char& c : ext)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+// An item index: out of the box's range means no selection.
+int ItemOrNone(std::int64_t index, int items) {
+    return index >= 0 && index < items ? static_cast<int>(index) : -1;
+}
+
+} // namespace
+
+void SaveParameterFile(const MainEntries& entries, MeasurementHeader& header,
+                       const std::string& fileName) {
+    std::string text;
+    auto line = [&](std::string_view utf8) {
+        text += ToCp932(OneLine(utf8), fileName);
+        text += "\r\n";
+    };
+    line(entries.EditWaitTime);
+    line(entries.EditIteration);
+    line(entries.EditBurstInterval);
+    line(std::to_string(entries.ComboBoxBITUnit));
+    line(entries.EditSInterval);
+    line(std::to_string(entries.ComboSampUnit));
+    line(entries.EditDataNum);
+    line(std::to_string(entries.ComboChNumIndex));
+    const int rows = std::clamp<int>(header.ChannelCount, 0, ChannelEntryCount);
+    for (int r = 1; r <= rows; ++r) {
+        const auto row = static_cast<std::size_t>(r);
+        MainEntries::GridRow cells;
+        if (row < entries.GridCells.size())
+            cells = entries.GridCells[row];
+        line(cells[1] + "," + cells[2] + "," + cells[3] + "," + cells[4]);
+    }
+    const std::string comment = ToCp932(entries.Memo1, fileName);
+    text += QuoteText(Cp932Cut(comment, decltype(header.Comment)::capacity));
+    text += "\r\n";
+    line(std::to_string(entries.RadioGroupFileType));
+    line(entries.EditFileName);
+    line(entries.ApplicationPath);
+
+    // Written beside the file and renamed over it: a failure leaves the old file whole.
+    const std::string tempName = fileName + ".$$$";
+    try {
+        BinaryFile file(tempName, BinaryFile::Mode::Create);
+        file.Write(text.data(), text.size());
+        file.Close();
+    } catch (const FileError&) {
+        std::remove(tempName.c_str());
+        throw FileError(CannotWriteMessage(fileName));
+    }
+    if (std::rename(tempName.c_str(), fileName.c_str()) != 0) {
+        std::remove(tempName.c_str());
+        throw FileError(CannotWriteMessage(fileName));
+    }
+    header.Comment.Assign(comment);
+}
+
+bool LoadParameterFile(MainEntries& entries, const std::string& fileName) {
+    TextLineReader reader(fileName);
+    auto next = [&]() -> std::optional<std::string> {
+        if (reader.AtEnd())
+            return std::nullopt;
+        return Cp932ToUtf8(reader.ReadLine());
+    };
+    auto index = [](const std::optional<std::string>& line) {
+        return line ? ParseInteger(*line, -2147483648LL, 2147483647LL) : std::nullopt;
+    };
+
+    // Read and check everything before any entry changes.
+    std::vector<std::optional<std::string>> fixed;
+    for (int i = 0; i < FixedLinesBeforeRows; ++i)
+        fixed.push_back(next());
+    const auto bitUnit = index(fixed[3]);
+    const auto sampUnit = index(fixed[5]);
+    const auto chIndex = index(fixed[7]);
+    if ((fixed[3] && !bitUnit) || (fixed[5] && !sampUnit) || (fixed[7] && !chIndex))
+        return false;
+    if (chIndex && ItemOrNone(*chIndex, static_cast<int>(ChNumItems.size())) < 0)
+        return false; // no channel count to lay the rows out by
+    const int rows = chIndex ? static_cast<int>(*chIndex) + 1 : 0;
+    std::vector<std::optional<std::string>> rowLines;
+    for (int r = 0; r < rows; ++r)
+        rowLines.push_back(next());
+    const auto commentLine = next();
+    const auto fileTypeLine = next();
+    const auto dataFileLine = next();
+    const auto applicationLine = next();
+
+    std::optional<std::string> comment;
+    if (commentLine) {
+        const std::string& c = *commentLine;
+        if (c.size() < 2 || c.front() != '\'' || c.back() != '\'')
+            return false;
+        comment = StripQuotes(c);
+    }
+    const auto fileType = index(fileTypeLine);
+    if (fileTypeLine && (!fileType || *fileType < -1 || *fileType > 1))
+        return false;
+
+    // Apply.
+    std::string* texts[] = {&entries.EditWaitTime,      &entries.EditIteration,
+                            &entries.EditBurstInterval, nullptr,
+                            &entries.EditSInterval,     nullptr,
+                            &entries.EditDataNum};
+    for (int i = 0; i < 7; ++i)
+        if (texts[i] != nullptr && fixed[static_cast<std::size_t>(i)])
+            *texts[i] = *fixed[static_cast<std::size_t>(i)];
+    if (bitUnit)
+        entries.ComboBoxBITUnit = ItemOrNone(*bitUnit, static_cast<int>(BitUnitItems.size()));
+    if (sampUnit)
+        entries.ComboSampUnit = ItemOrNone(*sampUnit, static_cast<int>(SampUnitItems.size()));
+    if (chIndex) {
+        entries.SelectChannelItem(static_cast<int>(*chIndex));
+        entries.GridRowCount = rows + 1;
+        entries.EnsureGridRows(rows + 1);
+    }
+    for (int r = 1; r <= rows; ++r) {
+        const auto& rowLine = rowLines[static_cast<std::size_t>(r - 1)];
+        if (!rowLine)
+            continue;
+        auto& cells = entries.GridCells[static_cast<std::size_t>(r)];
+        cells[0] = std::to_string(r);
+        const auto fields = SplitFields(*rowLine);
+        for (std::size_t c = 0; c < fields.size() && c + 1 < cells.size(); ++c)
+            cells[c + 1] = fields[c];
+    }
+    if (comment)
+        entries.Memo1 = *comment;
+    if (fileType)
+        entries.RadioGroupFileType = static_cast<int>(*fileType);
+    if (dataFileLine)
+        entries.EditFileName = *dataFileLine;
+    if (applicationLine)
+        entries.ApplicationPath = *applicationLine;
+    return applicationLine.has_value() && std::all_of(rowLines.begin(), rowLines.end(),
+                                                      [](const auto& l) { return l.has_value(); });
+}
+
+bool LoadParametersFromDataFile(MainEntries& entries, SDFdata& data, std::uint16_t& driverRateUnit,
+                                const std::string& fileName, Prompter& prompter,
+                                ProgressReporter& progress) {
+    const std::string ext = Extension(fileName);
+    const MeasurementHeader saved = data.Header;
+    bool read = false;
+    if (ext == ".SDF")
+        read = data.ReadSdfHeader(fileName, prompter, progress);
+    else if (ext == ".TSD")
+        read = ReadTsdHeader(data, fileName, prompter);
+    if (!read)
+        return false;
+
+    const MeasurementHeader& h = data.Header;
+    if (h.ChannelCount < 1 || h.ChannelCount > MaxChannels) {
+        const std::string count = std::to_string(h.ChannelCount);
+        data.Header = saved;
+        data.AllocateBlockBuffers();
+        prompter.ShowMessage(MessageKind::Error,
+                             "チャンネル数が " + count +
+                                 " のデータファイルからは計測パラメータを読み込めません。"
+                                 "チャンネル数は1～4です。",
+                             MessageButtons::Ok);
+        return false;
+    }
+    entries.EditIteration = std::to_string(h.BurstCount);
+    entries.EditBurstInterval = std::to_string(h.BurstInterval);
+    entries.EditSInterval = std::to_string(h.SamplingInterval);
+    entries.EditDataNum = std::to_string(h.SampleCount);
+    entries.ComboBoxBITUnit =
+        ItemOrNone(int{h.BurstUnit} - 2, static_cast<int>(BitUnitItems.size()));
+    if (h.SamplingUnit <= 2)
+        driverRateUnit = static_cast<std::uint16_t>(2 - h.SamplingUnit);
+    entries.ComboSampUnit = ItemOrNone(driverRateUnit, static_cast<int>(SampUnitItems.size()));
+    const int channels = h.ChannelCount;
+    entries.SelectChannelItem(channels - 1);
+    entries.GridRowCount = channels + 1;
+    entries.EnsureGridRows(channels + 1);
+    for (int i = 0; i < channels; ++i) {
+        const auto e = static_cast<std::size_t>(i);
+        auto& cells = entries.GridCells[e + 1];
+        cells[0] = std::to_string(i + 1);
+        cells[1] = Cp932ToUtf8(h.ChannelName[e].Bytes());
+        cells[2] = Cp932ToUtf8(h.ChannelUnit[e].Bytes());
+        cells[3] = FormatGeneralReal(h.CoefA[e]);
+        cells[4] = FormatGeneralReal(h.CoefB[e]);
+    }
+    entries.Memo1 = Cp932ToUtf8(h.Comment.Bytes());
+    return true;
+}
+
+} // namespace tavrel

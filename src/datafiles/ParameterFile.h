@@ -1,0 +1,38 @@
+#pragma once
+
+#include "MainEntries.h"
+#include "MeasurementHeader.h"
+#include "ProgressReporter.h"
+#include "Prompter.h"
+#include "SDFdata.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tavrel {
+
+// The parameter file (".apm"): the texts and item indices of the main window's entries, one
+// per line, CP932, CR LF. With N channel rows it holds 12 + N lines.
+
+// Writes the entries; N is header.ChannelCount, and header.Comment takes Memo1 (cut to 160
+// bytes). The file is written beside its final name and renamed into place. Line breaks of
+// the comment are written as one space each, so the comment stays on its line. Throws
+// FileError (nothing is replaced) when a text has no CP932 form or the file cannot be written.
+void SaveParameterFile(const MainEntries& entries, MeasurementHeader& header,
+                       const std::string& fileName);
+
+// Reads a parameter file into the entries. Every line present is checked first: a line that
+// does not convert applies nothing and gives false. Lines missing at the end leave their
+// entries as they were (the lines present are applied) and give false. True when all 12 + N
+// lines were read and applied. Throws FileError when the file cannot be read.
+bool LoadParameterFile(MainEntries& entries, const std::string& fileName);
+
+// Takes the parameters from the header of an sdf or tsd file (by its extension; others do
+// nothing and give false). Old sdf files may be upgraded on the way. A file whose channel
+// count the window cannot show (not 1 to 4) is refused with a message. On refusal the entries,
+// data.Header and driverRateUnit stay as they were.
+bool LoadParametersFromDataFile(MainEntries& entries, SDFdata& data, std::uint16_t& driverRateUnit,
+                                const std::string& fileName, Prompter& prompter,
+                                ProgressReporter& progress);
+
+} // namespace tavrel

@@ -1,0 +1,276 @@
+#include "ParameterFile.h"
+#include "FileError.h"
+#include "SdfLayout.h"
+#include "TestSupport.h"
+#include "TsdFile.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavrel;
+using namespace tavrel::test;
+
+namespace {
+
+std::vector<std::string> CrlfLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const auto end = text.find("\r\n", pos);
+        if (end == std::string::npos) {
+            ADD_FAILURE() << "line without CR LF";
+            break;
+        }
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return lines;
+}
+
+std::string Join(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& l : lines)
+        text += l + "\r\n";
+    return text;
+}
+
+MainEntries ThreeChannels() {
+    MainEntries e = DefaultMainEntries("/opt/tavrel/");
+    e.EditWaitTime = "2.5";
+    e.EditIteration = "10";
+    e.EditBurstInterval = "30";
+    e.ComboBoxBITUnit = 1;
+    e.EditSInterval = "1e2";
+    e.ComboSampUnit = 2;
+    e.EditDataNum = "4096";
+    e.SelectChannelItem(2);
+    e.GridRowCount = 4;
+    e.GridCells[1] = {"0", "電圧 A", "V", "0.5", "-1"};
+    e.GridCells[3] = {"2", "温度", "℃", "1E-3", "+20"};
+    e.Memo1 = "it's 試験";
+    e.RadioGroupFileType = 1;
+    e.EditFileName = "/data/試験.tsd";
+    e.ApplicationPath = "/opt/vendrask/Vendrask.EXE";
+    return e;
+}
+
+} // namespace
+
+TEST(ParameterFile, DefaultsGiveThirteenLines) {
+    TempDir dir;
+    MainEntries e = DefaultMainEntries(dir.Path().string() + "/");
+    MeasurementHeader h = DefaultMeasurementHeader();
+    h.Comment = std::string_view("old");
+    SaveParameterFile(e, h, dir.File("default.apm"));
+    EXPECT_EQ(CrlfLines(ReadBytes(dir.File("default.apm"))),
+              (std::vector<std::string>{"0", "1", "1", "2", "100", "1", "512", "0", "Ch.1,mV,1,0",
+                                        "''", "0", dir.Path().string() + "/ADdata.sdf", ""}));
+    EXPECT_EQ(h.Comment.Str(), "");
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"default.apm"}); // no temporary file left
+}
+
+TEST(ParameterFile, RoundTripOfThreeChannels) {
+    TempDir dir;
+    const MainEntries saved = ThreeChannels();
+    MeasurementHeader h;
+    h.ChannelCount = 3;
+    SaveParameterFile(saved, h, dir.File("p.apm"));
+    const auto lines = CrlfLines(ReadBytes(dir.File("p.apm")));
+    ASSERT_EQ(lines.size(), 15u);
+    EXPECT_EQ(lines[7], "2");
+    EXPECT_EQ(lines[8], "\x93\x64\x88\xB3 A,V,0.5,-1"); // CP932
+    EXPECT_EQ(lines[11], "'it''s \x8E\x8E\x8C\xB1'");
+    EXPECT_EQ(h.Comment.Str(), "it's \x8E\x8E\x8C\xB1");
+
+    MainEntries loaded = DefaultMainEntries("/elsewhere/");
+    EXPECT_TRUE(LoadParameterFile(loaded, dir.File("p.apm")));
+    MainEntries expected = saved;
+    expected.GridCells[1][0] = "1"; // rows are numbered from 1 on loading
+    expected.GridCells[2][0] = "2";
+    expected.GridCells[3][0] = "3";
+    EXPECT_EQ(loaded.GridCells, expected.GridCells);
+    EXPECT_EQ(loaded.ComboChNumText, "3");
+    EXPECT_EQ(loaded.ComboChNumIndex, 2);
+    EXPECT_EQ(loaded.GridRowCount, 4);
+    EXPECT_EQ(loaded.EditWaitTime, "2.5");
+    EXPECT_EQ(loaded.EditSInterval, "1e2");
+    EXPECT_EQ(loaded.ComboBoxBITUnit, 1);
+    EXPECT_EQ(loaded.ComboSampUnit, 2);
+    EXPECT_EQ(loaded.Memo1, "it's 試験");
+    EXPECT_EQ(loaded.RadioGroupFileType, 1);
+    EXPECT_EQ(loaded.EditFileName, "/data/試験.tsd");
+    EXPECT_EQ(loaded.ApplicationPath, "/opt/vendrask/Vendrask.EXE");
+}
+
+TEST(ParameterFile, CommentLineBreaksStayOnOneLine) {
+    TempDir dir;
+    MainEntries e = DefaultMainEntries("/x/");
+    e.Memo1 = "first\r\nsecond\nthird";
+    MeasurementHeader h = DefaultMeasurementHeader();
+    SaveParameterFile(e, h, dir.File("c.apm"));
+    EXPECT_EQ(h.Comment.Str(), "first\r\nsecond\nthird"); // the header keeps them
+    MainEntries back = DefaultMainEntries("/x/");
+    EXPECT_TRUE(LoadParameterFile(back, dir.File("c.apm")));
+    EXPECT_EQ(back.Memo1, "first second third");
+    EXPECT_EQ(back.EditFileName, "/x/ADdata.sdf");
+}
+
+TEST(ParameterFile, SaveRefusesTextsWithoutShiftJisAndKeepsTheOldFile) {
+    TempDir dir;
+    WriteBytes(dir.File("p.apm"), "old\r\n");
+    MainEntries e = DefaultMainEntries("/x/");
+    e.Memo1 = "emoji \xF0\x9F\x98\x80";
+    MeasurementHeader h = DefaultMeasurementHeader();
+    h.Comment = std::string_view("kept");
+    EXPECT_THROW(SaveParameterFile(e, h, dir.File("p.apm")), FileError);
+    EXPECT_EQ(ReadBytes(dir.File("p.apm")), "old\r\n");
+    EXPECT_EQ(h.Comment.Str(), "kept");
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"p.apm"});
+    EXPECT_THROW(SaveParameterFile(DefaultMainEntries("/x/"), h, dir.File("no/dir/p.apm")),
+                 FileError);
+}
+
+TEST(ParameterFile, ShortFileAppliesTheLinesItHas) {
+    TempDir dir;
+    WriteBytes(dir.File("s.apm"), Join({"5", "2", "3", "0", "50", "0", "1024"}));
+    MainEntries e = ThreeChannels();
+    EXPECT_FALSE(LoadParameterFile(e, dir.File("s.apm")));
+    EXPECT_EQ(e.EditWaitTime, "5");
+    EXPECT_EQ(e.EditIteration, "2");
+    EXPECT_EQ(e.EditBurstInterval, "3");
+    EXPECT_EQ(e.ComboBoxBITUnit, 0);
+    EXPECT_EQ(e.EditSInterval, "50");
+    EXPECT_EQ(e.ComboSampUnit, 0);
+    EXPECT_EQ(e.EditDataNum, "1024");
+    const MainEntries untouched = ThreeChannels();
+    EXPECT_EQ(e.ComboChNumIndex, untouched.ComboChNumIndex);
+    EXPECT_EQ(e.GridCells, untouched.GridCells);
+    EXPECT_EQ(e.Memo1, untouched.Memo1);
+    EXPECT_EQ(e.EditFileName, untouched.EditFileName);
+
+    // Ending inside the channel rows: the rows present are taken.
+    WriteBytes(dir.File("r.apm"), Join({"0", "1", "1", "2", "100", "1", "512", "1", "a,b,2,3"}));
+    MainEntries r = DefaultMainEntries("/x/");
+    EXPECT_FALSE(LoadParameterFile(r, dir.File("r.apm")));
+    EXPECT_EQ(r.GridRowCount, 3);
+    EXPECT_EQ(r.GridCells[1], (MainEntries::GridRow{"1", "a", "b", "2", "3"}));
+    EXPECT_EQ(r.GridCells[2], (MainEntries::GridRow{"1", "Ch.2", "mV", "1", "0"}));
+}
+
+TEST(ParameterFile, MalformedFileAppliesNothing) {
+    const std::vector<std::string> good = {"0", "1",       "1",       "2",  "100", "1",      "512",
+                                           "1", "a,b,1,0", "c,d,1,0", "''", "0",   "/d.sdf", ""};
+    {
+        TempDir dir;
+        WriteBytes(dir.File("g.apm"), Join(good));
+        MainEntries e = DefaultMainEntries("/x/");
+        EXPECT_TRUE(LoadParameterFile(e, dir.File("g.apm")));
+    }
+    const std::vector<std::pair<std::size_t, std::string>> cases = {
+        {3, ""}, {3, "hr"},         {5, "1.0"}, {7, "4"},  {7, "-1"},
+        {7, ""}, {10, "no quotes"}, {10, "'"},  {11, "2"}, {11, "tsd"},
+    };
+    for (const auto& [lineIndex, text] : cases) {
+        TempDir dir;
+        auto lines = good;
+        lines[lineIndex] = text;
+        WriteBytes(dir.File("m.apm"), Join(lines));
+        MainEntries e = ThreeChannels();
+        EXPECT_FALSE(LoadParameterFile(e, dir.File("m.apm"))) << lineIndex << " " << text;
+        EXPECT_EQ(e.EditWaitTime, "2.5") << lineIndex;
+        EXPECT_EQ(e.GridCells, ThreeChannels().GridCells) << lineIndex;
+        EXPECT_EQ(e.ComboChNumIndex, 2) << lineIndex;
+    }
+    // An index naming no item of a unit box clears its selection.
+    TempDir dir;
+    auto lines = good;
+    lines[3] = "9";
+    WriteBytes(dir.File("i.apm"), Join(lines));
+    MainEntries e = ThreeChannels();
+    EXPECT_TRUE(LoadParameterFile(e, dir.File("i.apm")));
+    EXPECT_EQ(e.ComboBoxBITUnit, -1);
+    EXPECT_THROW(LoadParameterFile(e, dir.File("none.apm")), FileError);
+}
+
+TEST(ParameterFile, FromDataFiles) {
+    TempDir dir;
+    SDFdata d;
+    d.Header.ChannelCount = 2;
+    d.Header.SampleCount = 300;
+    d.Header.SamplingInterval = 5;
+    d.Header.SamplingUnit = 0; // usec
+    d.Header.BurstCount = 7;
+    d.Header.BurstInterval = 90;
+    d.Header.BurstUnit = 2; // sec
+    d.Header.CoefA[1] = 1.5e-7f;
+    d.Header.CoefB[1] = 0.1f;
+    d.Header.ChannelName[1] = std::string_view("\x89\xB7\x93\x78"); // 温度
+    d.Header.Comment = std::string_view("note");
+    ASSERT_TRUE(d.WriteSdfHeader(dir.File("m.sdf")));
+    ASSERT_TRUE(WriteTsdHeader(d, dir.File("m.TSD")));
+
+    for (const char* name : {"m.sdf", "m.TSD"}) {
+        MainEntries e = DefaultMainEntries("/x/");
+        e.EditWaitTime = "9";
+        SDFdata target;
+        std::uint16_t rate = 1;
+        RecordingPrompter prompter;
+        RecordingProgress progress;
+        ASSERT_TRUE(LoadParametersFromDataFile(e, target, rate, dir.File(name), prompter, progress))
+            << name;
+        EXPECT_EQ(e.EditIteration, "7");
+        EXPECT_EQ(e.EditBurstInterval, "90");
+        EXPECT_EQ(e.EditSInterval, "5");
+        EXPECT_EQ(e.EditDataNum, "300");
+        EXPECT_EQ(e.ComboBoxBITUnit, 0);
+        EXPECT_EQ(rate, 2);
+        EXPECT_EQ(e.ComboSampUnit, 2);
+        EXPECT_EQ(e.ComboChNumText, "2");
+        EXPECT_EQ(e.GridRowCount, 3);
+        EXPECT_EQ(e.GridCells[2], (MainEntries::GridRow{"2", "温度", "mV", "1.5E-7", "0.1"}));
+        EXPECT_EQ(e.EditWaitTime, "9");
+        EXPECT_EQ(e.EditFileName, "/x/ADdata.sdf");
+        EXPECT_EQ(e.Memo1.substr(0, 4), "note");
+        EXPECT_TRUE(prompter.Shown.empty());
+    }
+
+    // A sampling unit the box does not offer keeps the driver's unit.
+    d.Header.SamplingUnit = 3;
+    ASSERT_TRUE(d.WriteSdfHeader(dir.File("min.sdf")));
+    MainEntries e = DefaultMainEntries("/x/");
+    SDFdata target;
+    std::uint16_t rate = 0;
+    RecordingPrompter prompter;
+    RecordingProgress progress;
+    ASSERT_TRUE(
+        LoadParametersFromDataFile(e, target, rate, dir.File("min.sdf"), prompter, progress));
+    EXPECT_EQ(rate, 0);
+    EXPECT_EQ(e.ComboSampUnit, 0);
+    EXPECT_FALSE(
+        LoadParametersFromDataFile(e, target, rate, dir.File("m.apm"), prompter, progress));
+}
+
+TEST(ParameterFile, DataFileWithTooManyChannelsIsRefused) {
+    TempDir dir;
+    SDFdata d;
+    d.Header.ChannelCount = 5;
+    ASSERT_TRUE(d.WriteSdfHeader(dir.File("five.sdf")));
+    d.Header.ChannelCount = 0;
+    ASSERT_TRUE(d.WriteSdfHeader(dir.File("none.sdf")));
+    for (const char* name : {"five.sdf", "none.sdf"}) {
+        MainEntries e = DefaultMainEntries("/x/");
+        const MainEntries before = e;
+        SDFdata target;
+        target.Header.SampleCount = 42;
+        std::uint16_t rate = 1;
+        RecordingPrompter prompter;
+        RecordingProgress progress;
+        EXPECT_FALSE(
+            LoadParametersFromDataFile(e, target, rate, dir.File(name), prompter, progress));
+        ASSERT_EQ(prompter.Shown.size(), 1u);
+        EXPECT_EQ(prompter.Shown[0].Kind, MessageKind::Error);
+        EXPECT_NE(prompter.Shown[0].Text.find("チャンネル数"), std::string::npos);
+        EXPECT_EQ(e.GridCells, before.GridCells);
+        EXPECT_EQ(e.EditDataNum, before.EditDataNum);
+        EXPECT_EQ(target.Header.SampleCount, 42);
+    }
+}
