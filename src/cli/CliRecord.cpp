@@ -189,7 +189,8 @@ int CliRecord(const std::vector<std::string>& args) {
     TerminalView view(clock);
     MeasurementRun run(card, clock, data, settings, prompter, view);
     view.Attach(run);
-    card.SetNotifyCallback([&view](std::uint32_t code, std::int32_t count) { view.Queue(code, count); });
+    card.SetNotifyCallback(
+        [&view](std::uint32_t code, std::int32_t count) { view.Queue(code, count); });
 
     try {
         run.BtnAdStartClick(entries);

@@ -4,8 +4,10 @@
 #include "MainEntries.h"
 #include "MeasurementParameters.h"
 #include "SDFdata.h"
+#include "SimulatedCard.h"
 #include "TextLineReader.h"
 #include "TsdFile.h"
+#include "VirtualClock.h"
 
 #include <gtest/gtest.h>
 
@@ -126,7 +128,7 @@ protected:
     }
 
     // Checks an sdf file's blocks: `full` whole bursts, then (optionally) one with `scans` done.
-    void ExpectSdfBlocks(int full, int partialScans = -1) {
+    void ExpectSdfBlocks(int full, int partialScans = -1, bool scripted = true) {
         const SdfView v = ReadSdf(file);
         const int blocks = full + (partialScans >= 0 ? 1 : 0);
         EXPECT_EQ(v.BurstCount(), blocks);
@@ -136,6 +138,10 @@ protected:
             const int done = b < full ? v.samples : partialScans;
             for (int i = 0; i < v.samples; ++i)
                 for (int c = 0; c < v.channels; ++c) {
+                    if (!scripted) {
+                        ASSERT_NE(v.Code(b, i, c), ErrorData);
+                        continue;
+                    }
                     const auto want =
                         i < done ? ExpectedCode(b + 1, i * v.channels + c) : ErrorData;
                     ASSERT_EQ(v.Code(b, i, c), want) << "block " << b << " scan " << i;
@@ -590,6 +596,90 @@ TEST_F(RunTest, FailingBlockWriteEndsTheMeasurementWithItsMessage) {
     EXPECT_EQ(run.Card.Converting, 0);
     ASSERT_FALSE(prompter.Messages.empty());
     EXPECT_EQ(prompter.Messages.back().first, MessageKind::Error);
+}
+
+// The program's own simulated card on a virtual clock, as the window and the command line run.
+class SimulatedRunTest : public RunTest {
+protected:
+    void SetUp() override {
+        RunTest::SetUp();
+        simView.Run = &simRun;
+        simCard.SetNotifyCallback(
+            [this](std::uint32_t w, std::int32_t l) { simView.Notifications.emplace_back(w, l); });
+    }
+    VirtualClock vclock;
+    SimulatedCard simCard{vclock};
+    RecordingView simView{[this](std::int64_t us) { vclock.Advance(us); }};
+    MeasurementRun simRun{simCard, vclock, data, settings, prompter, simView};
+};
+
+TEST_F(SimulatedRunTest, TypicalMeasurementWithTheSimulatedCard) {
+    Configure(2, 200, 3, 1, 0);
+    simRun.BtnAdStartClick(entries);
+    simView.Yield(false); // the event loop goes on after the handler
+    EXPECT_EQ(simView.PresentStatus, "変換終了");
+    EXPECT_TRUE(simView.StartEnabled);
+    EXPECT_EQ(simView.CardStatus, "変換終了[200]");
+    const SdfView v = ReadSdf(file);
+    EXPECT_EQ(v.BurstCount(), 3);
+    EXPECT_EQ(v.WholeBlocks(), 3u);
+    EXPECT_EQ(v.bytes.size(), v.headerBytes + 3 * v.BlockBytes());
+    // The file holds the rounded values the charts showed unrounded (A = 1, B = 0).
+    ASSERT_EQ(simView.Series[0].size(), 200u);
+    int distinct = 0;
+    for (int i = 0; i < 200; ++i) {
+        for (int c = 0; c < 2; ++c) {
+            const double y =
+                simView.Series[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)].second;
+            EXPECT_EQ(v.Code(2, i, c), MillivoltCode(y));
+            EXPECT_LE(std::abs(y), 5000.0);
+        }
+        distinct += i > 0 && v.Code(2, i, 0) != v.Code(2, i - 1, 0);
+    }
+    EXPECT_GT(distinct, 50); // a waveform, not a constant
+}
+
+TEST_F(SimulatedRunTest, CardFaultsLeaveAConsistentFile) {
+    for (int fault = 0; fault < 3; ++fault) {
+        Configure(1, 200, 3, 1, fault == 1 ? 1 : 0);
+        SimulatedCardFaults f;
+        if (fault == 0)
+            f.OverflowAfterScans = 120;
+        else if (fault == 1) {
+            f.AbnormalEndCode = 9;
+            f.AbnormalEndAfterScans = 70;
+        } else
+            f.MaxSamplesPerDelivery = 5;
+        simCard.SetFaults(f);
+        simRun.BtnAdStartClick(entries);
+        simView.Yield(false); // notifications still queued reach an idle window
+        EXPECT_FALSE(simRun.Active());
+        EXPECT_EQ(simRun.Card.Converting, 0);
+        EXPECT_TRUE(simView.MenusEnabled);
+        if (fault == 2) {
+            EXPECT_EQ(simView.PresentStatus, "変換終了");
+            ExpectSdfBlocks(3, -1, false);
+            continue;
+        }
+        EXPECT_EQ(simView.PresentStatus, "変換中止");
+        if (fault == 0) {
+            const SdfView v = ReadSdf(file);
+            EXPECT_EQ(v.BurstCount(), 1);
+            EXPECT_EQ(v.WholeBlocks(), 1u);
+            EXPECT_EQ(v.bytes.size(), v.headerBytes + v.BlockBytes());
+            EXPECT_EQ(v.Code(0, 199, 0), ErrorData);
+            EXPECT_NE(v.Code(0, 0, 0), ErrorData);
+        } else {
+            EXPECT_EQ(simView.CardStatus, "変換異常で終了");
+            SDFdata back;
+            ASSERT_TRUE(ReadTsdHeader(back, file.string(), prompter));
+            EXPECT_EQ(back.Header.BurstCount, 1);
+            const auto lines = ReadLines(file);
+            ASSERT_EQ(lines.size(), 12u + 201u);
+            EXPECT_NE(lines[13 + 69], "=");
+            EXPECT_EQ(lines[13 + 70], "=");
+        }
+    }
 }
 
 } // namespace

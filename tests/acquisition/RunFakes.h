@@ -130,7 +130,10 @@ public:
 
 class RecordingView final : public MeasurementView {
 public:
-    explicit RecordingView(TestClock& clock) : clock_(clock) {}
+    explicit RecordingView(TestClock& clock)
+        : advance_([&clock](std::int64_t us) { clock.Advance(us); }) {}
+    explicit RecordingView(std::function<void(std::int64_t)> advance)
+        : advance_(std::move(advance)) {}
 
     void SetPresentStatus(std::string_view t) override { Log("status", PresentStatus = t); }
     void SetTimeText(std::string_view t) override {
@@ -159,9 +162,9 @@ public:
         ++Yields;
         if (waitForEvents) {
             ++WaitingYields;
-            clock_.Advance(WaitUs);
+            advance_(WaitUs);
         } else {
-            clock_.Advance(StepUs);
+            advance_(StepUs);
         }
         while (!Notifications.empty() && Run) {
             auto [w, l] = Notifications.front();
@@ -176,7 +179,7 @@ public:
         Events.push_back(std::string(what) + ":" + text);
     }
 
-    TestClock& clock_;
+    std::function<void(std::int64_t)> advance_;
     MeasurementRun* Run = nullptr;
     std::deque<std::pair<std::uint32_t, std::int32_t>> Notifications;
     std::function<void()> OnYield;
