@@ -766,7 +766,7 @@ void TForm1::LoadParametersFrom(const QString& fileName) {
     try {
         if (ext == QStringLiteral(".APM")) {
             MainEntries entries = TakeEntries();
-            LoadParameterFile(S(fileName), entries, data_.Header);
+            LoadParameterFile(entries, S(fileName));
             ApplyEntries(entries);
             // The data file box opens where the loaded data file path points.
             QString dir = ExtractFileDir(EditFileName->text());
@@ -776,7 +776,7 @@ void TForm1::LoadParametersFrom(const QString& fileName) {
                 SaveDialog1->setDirectory(dir);
         } else if (ext == QStringLiteral(".SDF") || ext == QStringLiteral(".TSD")) {
             MainEntries entries = TakeEntries();
-            if (LoadParametersFromDataFile(S(fileName), entries, data_, settings_.DriverRateUnit,
+            if (LoadParametersFromDataFile(entries, data_, settings_.DriverRateUnit, S(fileName),
                                            Messages(), *frmProgress_))
                 ApplyEntries(entries);
         }
@@ -799,7 +799,7 @@ void TForm1::Save1Click() {
 }
 
 void TForm1::SaveParametersTo(const QString& fileName) {
-    SaveParameterFile(S(fileName), TakeEntries(), data_.Header);
+    SaveParameterFile(TakeEntries(), data_.Header, S(fileName));
 }
 
 bool TForm1::SaveDefaultParameters() {
