@@ -1,5 +1,6 @@
 #include "MeasurementParameters.h"
 
+#include "PhysicalMemory.h"
 #include "Rounding.h"
 #include "ShiftJis.h"
 #include "TimeUnits.h"
@@ -106,6 +107,17 @@ void SetChartTimeUnit(const MeasurementHeader& h, MeasurementSettings& s) {
             s.ChartTimeScale = static_cast<double>(static_cast<long double>(h.SamplingInterval) *
                                                    sampUs / UnitMicroseconds[u]);
     }
+}
+
+// Samples of one burst: the driver's ring (a signed 32-bit count with 32 to spare) and half the
+// machine's memory at about 20 bytes a sample (raw word, block value, chart point).
+std::int64_t MaxSamplesPerBurst() {
+    constexpr std::int64_t bytesPerSample = 20;
+    std::int64_t limit = Int32Max - 32;
+    if (const std::uint64_t memory = PhysicalMemoryBytes(); memory > 0)
+        limit =
+            std::min<std::int64_t>(limit, static_cast<std::int64_t>(memory / 2 / bytesPerSample));
+    return limit;
 }
 
 std::string UnitName(int code) {
@@ -264,8 +276,9 @@ bool ValidateParameters(const MainEntries& entries, SDFdata& data, MeasurementSe
                       UnitName(h.BurstUnit) + "の整数で設定して下さい。");
     }
     const std::int64_t samples = std::int64_t{h.SampleCount} * channels;
-    if (samples > Int32Max - 32)
-        return refuse("データ数×チャンネル数は" + std::to_string(Int32Max - 32) +
+    const std::int64_t maxSamples = MaxSamplesPerBurst();
+    if (samples > maxSamples)
+        return refuse("データ数×チャンネル数は" + std::to_string(maxSamples) +
                       "以下で設定して下さい。");
     if (entries.RadioGroupFileType == 0) {
         const std::int64_t headerBytes = 256 * (1 + (channels + 7) / 8);

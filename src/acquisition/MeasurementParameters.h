@@ -33,8 +33,10 @@ struct MeasurementSettings {
 // - A comment or grid text that Shift-JIS cannot hold shows its own message, likewise.
 // - Once every entry converted, a value out of range (channels 1..MaxChannels, samples >= 1,
 //   sampling interval 1..65535, bursts 1..32767, burst interval 0..int32 ms, a burst too big for
-//   the buffers or the sdf file, a coefficient beyond a float) shows its own message and returns
-//   false with the header and the settings unchanged.
+//   the buffers, the machine's memory or the sdf file, a coefficient beyond a float) shows its own
+//   message and returns false with the header and the settings unchanged.
+// The charts' time unit is the largest from the sampling unit up to "yr" in which a burst lasts
+// at least 10 units; a shorter burst counts in the sampling unit (ChartTimeScale = the interval).
 // After a false result the header's ChannelCount may be anything the box held: users clamp.
 // On true, the caller lays out the chart area for ChannelCount charts (the window's job).
 // scansDone: scans converted in the last burst (the sample buffer comes back zeroed when > 0).

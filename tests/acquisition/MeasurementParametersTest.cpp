@@ -263,8 +263,6 @@ TEST_F(ValidateParametersTest, OutOfRangeValuesAreRefusedAndNothingIsTaken) {
              e.ComboBoxBITUnit = 0;
          },
          "バースト時間間隔は0～2147483 secの整数で設定して下さい。"},
-        {[](MainEntries& e) { e.EditDataNum = "2147483647"; },
-         "データ数×チャンネル数は2147483615以下で設定して下さい。"},
         {[](MainEntries& e) {
              e.SelectChannelItem(3);
              e.EditDataNum = "300000";
@@ -290,6 +288,23 @@ TEST_F(ValidateParametersTest, OutOfRangeValuesAreRefusedAndNothingIsTaken) {
         EXPECT_TRUE(s.DataFileName.empty()) << c.message;
         EXPECT_TRUE(s.SampleBuffer.empty()) << c.message;
     }
+}
+
+TEST_F(ValidateParametersTest, ABurstMustFitTheRingAndTheMemory) {
+    entries.RadioGroupFileType = 1;
+    entries.EditDataNum = "2147483616"; // one more than the ring's count allows
+    EXPECT_FALSE(Validate());
+    ASSERT_EQ(prompter.Messages.size(), 1u);
+    const std::string& text = prompter.Messages[0].Text;
+    const std::string head = "データ数×チャンネル数は";
+    const std::string tail = "以下で設定して下さい。";
+    ASSERT_EQ(text.rfind(head, 0), 0u) << text;
+    ASSERT_GT(text.size(), head.size() + tail.size());
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+    const long limit = std::stol(text.substr(head.size()));
+    EXPECT_LE(limit, 2147483615);
+    EXPECT_GT(limit, 1000000); // any machine that runs the tests holds a million samples
+    EXPECT_TRUE(settings.SampleBuffer.empty());
 }
 
 TEST_F(ValidateParametersTest, TheSdfLimitDoesNotBindATsdFile) {
