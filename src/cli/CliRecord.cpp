@@ -1,4 +1,4 @@
-#include "CliRecord.h"
+#include "CliCommands.h"
 
 #include "Clock.h"
 #include "MainEntries.h"
@@ -13,10 +13,12 @@
 #include <deque>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <unistd.h>
 #include <utility>
 
-namespace tavrel {
+namespace tavrel::cli {
 namespace {
 
 volatile std::sig_atomic_t stopSignal = 0;
@@ -112,6 +114,8 @@ public:
 
 private:
     void ShowProgressLine(bool force) {
+        if (!tty_)
+            return;
         const std::int64_t now = clock_.Microseconds();
         if (!force && progressShown_ && now - lastShownUs_ < 100'000 && time_ != "終了" &&
             !time_.empty())
@@ -123,6 +127,7 @@ private:
     }
 
     const Clock& clock_;
+    const bool tty_ = ::isatty(STDERR_FILENO) != 0;
     MeasurementRun* run_ = nullptr;
     std::deque<std::pair<std::uint32_t, std::int32_t>> notifications_;
     std::string time_;
@@ -133,30 +138,10 @@ private:
     std::int64_t lastShownUs_ = 0;
 };
 
-int Fail(const std::string& message) {
-    std::fprintf(stderr, "tavrelrex-cli record: %s\n", message.c_str());
-    return 1;
-}
-
 } // namespace
 
-int CliRecord(const std::vector<std::string>& args) {
+int Record(const std::string& paramFile, bool force) {
     namespace fs = std::filesystem;
-    std::string paramFile;
-    bool force = false;
-    for (const auto& a : args) {
-        if (a == "--force")
-            force = true;
-        else if (!a.empty() && a[0] == '-')
-            return Fail("不明なオプションです: " + a);
-        else if (paramFile.empty())
-            paramFile = a;
-        else
-            return Fail("パラメータファイルは一つだけ指定して下さい。");
-    }
-    if (paramFile.empty())
-        return Fail("使い方: tavrelrex-cli record PARAMS.apm [--force]");
-
     std::error_code ec;
     const fs::path paramPath = fs::absolute(fs::path(paramFile), ec);
     if (ec || !fs::is_regular_file(paramPath, ec))
@@ -207,4 +192,15 @@ int CliRecord(const std::vector<std::string>& args) {
     return 0;
 }
 
-} // namespace tavrel
+Command AddRecordCommand(CLI::App& app) {
+    auto* sub = app.add_subcommand(
+        "record", "Record one measurement with the simulated card; Ctrl-C stops and completes "
+                  "the data file");
+    auto paramFile = std::make_shared<std::string>();
+    auto force = std::make_shared<bool>(false);
+    sub->add_option("PARAMS", *paramFile, "parameter file (.apm)")->required();
+    sub->add_flag("--force", *force, "overwrite an existing data file");
+    return {sub, [paramFile, force] { return Record(*paramFile, *force); }};
+}
+
+} // namespace tavrel::cli

@@ -1,0 +1,164 @@
+#include "CliCommands.h"
+
+#include "BinaryFile.h"
+#include "DateTime.h"
+#include "RealText.h"
+#include "SdfBlockReader.h"
+#include "SdfUpgrade.h"
+#include "ShiftJis.h"
+#include "TextLineReader.h"
+#include "TimeUnits.h"
+#include "TsdFile.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace tavrel::cli {
+namespace {
+
+struct FileHeader {
+    std::string Format; // "sdf" or "tsd"
+    int Version = 0;
+    MeasurementHeader Header;
+    std::optional<std::int64_t> BlocksPresent;
+    bool PartialBlock = false;
+};
+
+// Takes the one message a reader shows, for the error line.
+class MessageKeeper : public Prompter {
+public:
+    std::string Text;
+    MessageAnswer ShowMessage(MessageKind, std::string_view text, MessageButtons buttons,
+                              int) override {
+        Text = text;
+        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
+    }
+};
+
+// The header of an sdf or tsd file, as the file holds it (an old sdf file is not upgraded).
+std::optional<FileHeader> ReadHeader(const std::string& fileName, std::string& error) {
+    std::string start(SdfSignature.size(), '\0');
+    {
+        BinaryFile file(fileName, BinaryFile::Mode::Read);
+        start.resize(file.ReadAt(0, start.data(), start.size()));
+    }
+    FileHeader result;
+    if (start == SdfSignature) {
+        SdfBlockReader reader(fileName);
+        if (reader.Check() != SdfHeaderCheck::Ok) {
+            error = fileName + ": unreadable sdf header (" + std::string(FormatMessage) + ")";
+            return std::nullopt;
+        }
+        result.Format = "sdf";
+        result.Version = reader.Decoded().Version;
+        result.Header = reader.Decoded().Header;
+        result.BlocksPresent = reader.BlocksPresent();
+        result.PartialBlock = reader.HasPartialBlock();
+        return result;
+    }
+    SDFdata data;
+    MessageKeeper keeper;
+    if (!ReadTsdHeader(data, fileName, keeper)) {
+        error = fileName + ": not an sdf or tsd file (" + keeper.Text + ")";
+        return std::nullopt;
+    }
+    result.Format = "tsd";
+    TextLineReader first(fileName);
+    result.Version = first.ReadLine()[TsdSignature.size()] - '0';
+    result.Header = data.Header;
+    return result;
+}
+
+std::string Utf8(std::string_view cp932) {
+    return Cp932ToUtf8(cp932);
+}
+
+std::string Interval(std::int32_t value, int unit) {
+    const std::string_view name = TimeUnitName(unit);
+    return std::to_string(value) + " " + (name.empty() ? "?" : std::string(name));
+}
+
+nlohmann::json ToJson(const FileHeader& f) {
+    const MeasurementHeader& h = f.Header;
+    nlohmann::json j;
+    j["Format"] = f.Format;
+    j["Version"] = f.Version;
+    j["Comment"] = Utf8(WithoutPadding(h.Comment.Bytes()));
+    j["ChannelCount"] = h.ChannelCount;
+    j["ExtraChannelCount"] = h.ExtraChannelCount;
+    j["BurstCount"] = h.BurstCount;
+    j["SampleCount"] = h.SampleCount;
+    j["SamplingInterval"] = h.SamplingInterval;
+    j["SamplingUnit"] = h.SamplingUnit;
+    j["BurstInterval"] = h.BurstInterval;
+    j["BurstUnit"] = h.BurstUnit;
+    j["StartTime"] = h.StartTime;
+    j["StartTimeText"] = FormatFileDateTime(h.StartTime);
+    if (f.BlocksPresent)
+        j["BlocksPresent"] = *f.BlocksPresent;
+    nlohmann::json channels = nlohmann::json::array();
+    for (int i = 0; i < h.EntryCount(); ++i) {
+        const auto e = static_cast<std::size_t>(i);
+        channels.push_back({{"ChannelName", Utf8(h.ChannelName[e].Bytes())},
+                            {"ChannelUnit", Utf8(h.ChannelUnit[e].Bytes())},
+                            {"CoefA", h.CoefA[e]},
+                            {"CoefB", h.CoefB[e]}});
+    }
+    j["Channels"] = channels;
+    return j;
+}
+
+void PrintForAPerson(const std::string& fileName, const FileHeader& f) {
+    const MeasurementHeader& h = f.Header;
+    std::printf("File:        %s\n", fileName.c_str());
+    std::printf("Format:      %s version %d%s\n", f.Format.c_str(), f.Version,
+                f.Format == "sdf" && f.Version < 4 ? " (old layout; intervals of version 1 in msec)"
+                                                   : "");
+    std::printf("Comment:     %s\n", Utf8(WithoutPadding(h.Comment.Bytes())).c_str());
+    std::printf("Start time:  %s\n", FormatFileDateTime(h.StartTime).c_str());
+    std::printf("Sampling:    %d samples every %s\n", h.SampleCount,
+                Interval(h.SamplingInterval, h.SamplingUnit).c_str());
+    std::printf("Bursts:      %d every %s\n", h.BurstCount,
+                Interval(h.BurstInterval, h.BurstUnit).c_str());
+    std::printf("Channels:    %d sampled, %d extra\n", h.ChannelCount, h.ExtraChannelCount);
+    if (f.BlocksPresent)
+        std::printf("Blocks:      %lld whole block(s) in the file%s\n",
+                    static_cast<long long>(*f.BlocksPresent),
+                    f.PartialBlock ? ", then a partial block" : "");
+    for (int i = 0; i < h.EntryCount(); ++i) {
+        const auto e = static_cast<std::size_t>(i);
+        std::printf("  %2d %-16s [%s]  Y = %s X + %s%s\n", i + 1,
+                    Utf8(h.ChannelName[e].Bytes()).c_str(), Utf8(h.ChannelUnit[e].Bytes()).c_str(),
+                    FormatGeneralReal(h.CoefA[e]).c_str(), FormatGeneralReal(h.CoefB[e]).c_str(),
+                    i >= h.ChannelCount ? "  (extra)" : "");
+    }
+}
+
+} // namespace
+
+Command AddInfoCommand(CLI::App& app) {
+    struct Options {
+        std::string File;
+        bool Json = false;
+    };
+    auto options = std::make_shared<Options>();
+    CLI::App* sub = app.add_subcommand("info", "Print the header of an sdf or tsd file");
+    sub->add_option("FILE", options->File, "The data file")->required();
+    sub->add_flag("--json", options->Json, "Print the header as JSON");
+    return {sub, [options] {
+                std::string error;
+                const auto header = ReadHeader(options->File, error);
+                if (!header)
+                    return Fail(error);
+                if (options->Json)
+                    std::printf("%s\n", ToJson(*header).dump(2).c_str());
+                else
+                    PrintForAPerson(options->File, *header);
+                return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
+            }};
+}
+
+} // namespace tavrel::cli

@@ -1,0 +1,240 @@
+#include "DateTime.h"
+#include "OldSdfBuilder.h"
+#include "SDFdata.h"
+#include "SdfLayout.h"
+#include "TestSupport.h"
+#include "TsdFile.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <sys/wait.h>
+
+using namespace tavrel;
+using namespace tavrel::test;
+
+namespace {
+
+struct Result {
+    int Status = -1;
+    std::string Out, Err;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+Result Cli(const TempDir& dir, const std::vector<std::string>& args) {
+    std::string command = Quote(TAVRELREX_CLI);
+    for (const auto& a : args)
+        command += " " + Quote(a);
+    command += " >" + Quote(dir.File("stdout.txt")) + " 2>" + Quote(dir.File("stderr.txt"));
+    const int status = std::system(command.c_str());
+    Result r;
+    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.Out = ReadBytes(dir.File("stdout.txt"));
+    r.Err = ReadBytes(dir.File("stderr.txt"));
+    std::filesystem::remove(dir.File("stdout.txt"));
+    std::filesystem::remove(dir.File("stderr.txt"));
+    return r;
+}
+
+int Lines(const std::string& s) {
+    return static_cast<int>(std::count(s.begin(), s.end(), '\n'));
+}
+
+// Two channels of 5 samples, 3 bursts, written by the program's own writers.
+SDFdata Measurement() {
+    SDFdata d;
+    MeasurementHeader& h = d.Header;
+    h.Comment = std::string_view("\x8E\x8E\x8C\xB1 it's"); // 試験
+    h.ChannelCount = 2;
+    h.SampleCount = 5;
+    h.BurstCount = 3;
+    h.SamplingInterval = 20;
+    h.BurstInterval = 2;
+    h.BurstUnit = 3;
+    h.StartTime = *EncodeDateTime({2024, 2, 29, 13, 14, 15, 0});
+    h.CoefA[1] = 0.25f;
+    h.CoefB[1] = -3;
+    h.ChannelName[1] = std::string_view("\x89\xB7\x93\x78"); // 温度
+    d.AllocateBlockBuffers();
+    return d;
+}
+
+void FillBlock(SDFdata& d, int k) {
+    for (std::size_t c = 0; c < 2; ++c)
+        for (std::size_t j = 0; j < 5; ++j)
+            d.BlockData[c][j] = static_cast<std::int16_t>(k * 100 - 250 + 10 * j + c);
+    d.BlockData[1][2] = ErrorData;
+}
+
+// The sdf file and the tsd file the program writes for the same measurement.
+void WriteBoth(const std::string& sdf, const std::string& tsd, int blocks) {
+    SDFdata s = Measurement();
+    ASSERT_TRUE(s.WriteSdfHeader(sdf));
+    s.OutputFileName = sdf;
+    SDFdata t = Measurement();
+    ASSERT_TRUE(WriteTsdHeader(t, tsd));
+    t.OutputFileName = tsd;
+    for (int k = 0; k < blocks; ++k) {
+        FillBlock(s, k);
+        s.WriteSdfBlock(k);
+        FillBlock(t, k);
+        AppendTsdBlock(t, k);
+    }
+}
+
+} // namespace
+
+TEST(Cli, InfoAsJson) {
+    TempDir dir;
+    WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 3);
+    const Result r = Cli(dir, {"info", "--json", dir.File("m.sdf")});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    const auto j = nlohmann::json::parse(r.Out);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : j.items())
+        keys.push_back(key);
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(keys,
+              (std::vector<std::string>{"BlocksPresent", "BurstCount", "BurstInterval", "BurstUnit",
+                                        "ChannelCount", "Channels", "Comment", "ExtraChannelCount",
+                                        "Format", "SampleCount", "SamplingInterval", "SamplingUnit",
+                                        "StartTime", "StartTimeText", "Version"}));
+    EXPECT_EQ(j["Format"], "sdf");
+    EXPECT_EQ(j["Version"], 4);
+    EXPECT_EQ(j["Comment"], "試験 it's"); // without the padding of the comment field
+    EXPECT_EQ(j["BurstCount"], 3);
+    EXPECT_EQ(j["BurstUnit"], 3);
+    EXPECT_EQ(j["SamplingInterval"], 20);
+    EXPECT_EQ(j["StartTimeText"], "2024/02/29 13:14:15");
+    EXPECT_EQ(j["BlocksPresent"], 3);
+    ASSERT_EQ(j["Channels"].size(), 2u);
+    EXPECT_EQ(j["Channels"][1]["ChannelName"], "温度");
+    EXPECT_EQ(j["Channels"][1]["ChannelUnit"], "mV");
+    EXPECT_EQ(j["Channels"][1]["CoefA"], 0.25);
+    EXPECT_EQ(j["Channels"][1]["CoefB"], -3.0);
+
+    const Result t = Cli(dir, {"info", "--json", dir.File("m.tsd")});
+    ASSERT_EQ(t.Status, 0) << t.Err;
+    const auto tj = nlohmann::json::parse(t.Out);
+    EXPECT_EQ(tj["Format"], "tsd");
+    EXPECT_EQ(tj["Version"], 2);
+    EXPECT_FALSE(tj.contains("BlocksPresent"));
+    EXPECT_EQ(tj["Comment"], "試験 it's");
+
+    const Result human = Cli(dir, {"info", dir.File("m.sdf")});
+    ASSERT_EQ(human.Status, 0);
+    EXPECT_NE(human.Out.find("温度"), std::string::npos);
+    EXPECT_NE(human.Out.find("20 msec"), std::string::npos);
+    EXPECT_NE(human.Out.find("2024/02/29 13:14:15"), std::string::npos);
+}
+
+TEST(Cli, InfoReportsAnOldFileAsItIs) {
+    TempDir dir;
+    MeasurementHeader h = DefaultMeasurementHeader();
+    h.SamplingInterval = 90000;
+    h.BurstInterval = 3600000;
+    h.BurstCount = 2;
+    h.SampleCount = 10;
+    const std::string bytes = BuildSdf(1, h, {std::vector<std::int16_t>(10, 5)});
+    WriteBytes(dir.File("v1.sdf"), bytes);
+    const Result r = Cli(dir, {"info", "--json", dir.File("v1.sdf")});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    const auto j = nlohmann::json::parse(r.Out);
+    EXPECT_EQ(j["Version"], 1);
+    EXPECT_EQ(j["SamplingInterval"], 90000);
+    EXPECT_EQ(j["BlocksPresent"], 1);
+    EXPECT_EQ(ReadBytes(dir.File("v1.sdf")), bytes);
+}
+
+TEST(Cli, ConvertWritesWhatTheProgramWrites) {
+    TempDir dir;
+    WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 3);
+    const Result r = Cli(dir, {"convert", dir.File("m.sdf"), dir.File("out.tsd")});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Err, "");
+    EXPECT_EQ(ReadBytes(dir.File("out.tsd")), ReadBytes(dir.File("m.tsd")));
+    EXPECT_NE(ReadBytes(dir.File("out.tsd")).find(",=\r\n"), std::string::npos);
+}
+
+TEST(Cli, ConvertOldFilesAndPartialBlocks) {
+    TempDir dir;
+    MeasurementHeader h = DefaultMeasurementHeader();
+    h.ChannelCount = 1;
+    h.ExtraChannelCount = 1;
+    h.SampleCount = 3;
+    h.BurstCount = 4;
+    h.SamplingInterval = 1500; // version 1: milliseconds
+    h.BurstInterval = 60000;
+    h.CoefA[1] = 2;
+    std::string bytes = BuildSdf(1, h, {{1, 32767, -32768, 7}, {4, 5, 6, 8}});
+    bytes += "\x01\x02\x03"; // the start of a third block
+    WriteBytes(dir.File("old.sdf"), bytes);
+    const Result r = Cli(dir, {"convert", dir.File("old.sdf"), dir.File("old.tsd")});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_NE(r.Err.find("partial"), std::string::npos) << r.Err;
+    const std::string text = ReadBytes(dir.File("old.tsd"));
+    EXPECT_NE(text.find("\r\n1500 msec\r\n2\r\n1 min\r\n1,1\r\n3\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("No.1\r\n1\r\n=\r\n=\r\n14\r\nNo.2\r\n4\r\n5\r\n6\r\n16\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("No.3"), std::string::npos);
+    EXPECT_EQ(ReadBytes(dir.File("old.sdf")), bytes);
+}
+
+TEST(Cli, FailuresLeaveNoOutput) {
+    TempDir dir;
+    WriteBytes(dir.File("text.txt"), "hello\r\n");
+    WriteBytes(dir.File("cut.sdf"), EncodeSdfHeader(DefaultMeasurementHeader()).substr(0, 200));
+    const std::vector<std::vector<std::string>> cases = {
+        {"info", dir.File("none.sdf")},
+        {"info", dir.File("text.txt")},
+        {"info", "--json", dir.File("cut.sdf")},
+        {"convert", dir.File("none.sdf"), dir.File("o.tsd")},
+        {"convert", dir.File("text.txt"), dir.File("o.tsd")},
+        {"convert", dir.File("cut.sdf"), dir.File("o.tsd")},
+        {"upgrade", dir.File("text.txt")},
+        {"upgrade", dir.File("none.sdf")},
+        {"bogus"},
+        {},
+    };
+    for (const auto& args : cases) {
+        const Result r = Cli(dir, args);
+        EXPECT_NE(r.Status, 0) << (args.empty() ? "" : args[0]);
+        EXPECT_GE(Lines(r.Err), 1);
+        EXPECT_EQ(r.Out, "");
+    }
+    WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 1);
+    const Result r = Cli(dir, {"convert", dir.File("m.sdf"), dir.File("no/dir/o.tsd")});
+    EXPECT_NE(r.Status, 0);
+    EXPECT_EQ(Lines(r.Err), 1) << r.Err;
+    auto names = dir.Names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"cut.sdf", "m.sdf", "m.tsd", "text.txt"}));
+}
+
+TEST(Cli, UpgradeInPlace) {
+    TempDir dir;
+    MeasurementHeader h = DefaultMeasurementHeader();
+    h.SampleCount = 100;
+    h.BurstCount = 2;
+    h.SamplingUnit = 2;
+    std::vector<std::vector<std::int16_t>> blocks = {std::vector<std::int16_t>(100, 32767),
+                                                     std::vector<std::int16_t>(100, -5)};
+    WriteBytes(dir.File("u.sdf"), BuildSdf(3, h, blocks));
+    const Result r = Cli(dir, {"upgrade", dir.File("u.sdf")});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    blocks[0].assign(100, ErrorData);
+    EXPECT_EQ(ReadBytes(dir.File("u.sdf")), BuildSdf(4, h, blocks));
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"u.sdf"});
+    // A current file is left alone.
+    const Result again = Cli(dir, {"upgrade", dir.File("u.sdf")});
+    EXPECT_EQ(again.Status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("u.sdf")), BuildSdf(4, h, blocks));
+}
