@@ -45,6 +45,9 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
         return;
     channels_ = data_.Header.ChannelCount;
     samples_ = data_.Header.SampleCount;
+    scanMicroseconds_ =
+        static_cast<std::int64_t>(static_cast<long double>(data_.Header.SamplingInterval) *
+                                  TimeUnitFactor(data_.Header.SamplingUnit) * 1e6L);
     const auto needed = static_cast<std::size_t>(std::max(channels_, std::int16_t{0})) *
                         static_cast<std::size_t>(std::max(samples_, std::int32_t{0}));
     if (channels_ < 1 || channels_ > MaxSampledChannels || samples_ < 1 ||
@@ -82,7 +85,7 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     view_.EnableFileMenus(false);
     view_.EnableChannelBox(false);
     view_.SetUpCharts(data_.Header, settings_);
-    view_.Yield(false);
+    view_.Yield(0);
 
     try {
         if (settings_.WaitTime > 0 && !StopRequested) {
@@ -98,7 +101,7 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
                     break;
                 ShowProgress(ClampPercent((now - t0) * 100 / waitDays));
                 ShowTimeText(std::string(RunText::TimeToStart) + FormatCountdown(due - now));
-                view_.Yield(true);
+                view_.Yield(WaitUntil(due - now));
             }
         }
         if (StopRequested) {
@@ -128,6 +131,15 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     }
     view_.EnableStart(true);
     view_.EnableStop(false);
+}
+
+std::int64_t MeasurementRun::WaitUntil(double days) {
+    // Sleeps until the moment comes, at most MaxYieldWaitMicroseconds, so the countdown and
+    // the progress still move.
+    const double us = days * 86400e6;
+    if (!(us < static_cast<double>(MaxYieldWaitMicroseconds)))
+        return MaxYieldWaitMicroseconds;
+    return std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(us)));
 }
 
 void MeasurementRun::RunLoop() {
@@ -163,7 +175,7 @@ void MeasurementRun::StartBurst() {
     view_.EnableStart(false);
     view_.EnableStop(true);
     view_.SetUpCharts(data_.Header, settings_);
-    view_.Yield(false);
+    view_.Yield(0);
 }
 
 void MeasurementRun::ShowBurstWait() {
@@ -176,12 +188,12 @@ void MeasurementRun::ShowBurstWait() {
                                           static_cast<double>(TimeUnitFactor(h.SamplingUnit)) *
                                           (h.SampleCount - 1) / 86400;
     ShowProgress(gap > 0 ? ClampPercent((1 - left / gap) * 100) : 100);
-    view_.Yield(true);
+    view_.Yield(WaitUntil(left));
 }
 
 void MeasurementRun::FetchSamples() {
     if (Card.RingBufferAllocated == 0 || Card.Converting == 0) {
-        view_.Yield(true);
+        view_.Yield(MaxYieldWaitMicroseconds);
         return;
     }
     const std::int32_t ch = channels_;
@@ -207,7 +219,8 @@ void MeasurementRun::FetchSamples() {
         return;
     }
     if (got == 0) {
-        view_.Yield(true);
+        // Nothing yet: sleep about one scan, so a slow card costs no processor time.
+        view_.Yield(std::clamp<std::int64_t>(scanMicroseconds_, 1000, MaxYieldWaitMicroseconds));
         return;
     }
     got = std::min(got, wanted);
@@ -227,7 +240,7 @@ void MeasurementRun::FetchSamples() {
         EndOfBurst();
         return;
     }
-    view_.Yield(false);
+    view_.Yield(0);
 }
 
 void MeasurementRun::ConvertScans(std::int32_t first, std::int32_t count) {
@@ -274,7 +287,7 @@ void MeasurementRun::EndOfBurst() {
     }
     NextBurstTime = BurstNumber * settings_.BurstIntervalDays + data_.Header.StartTime;
     view_.SetPresentStatus(std::to_string(BurstNumber + 1) + std::string(RunText::BurstWaiting));
-    view_.Yield(false);
+    view_.Yield(0);
 }
 
 void MeasurementRun::BtnAdStopClick() {

@@ -83,6 +83,7 @@ public:
     std::int32_t BlocksWritten = 0;
 
 private:
+    static std::int64_t WaitUntil(double days);
     void RunLoop();
     void StartBurst();
     void ShowBurstWait();
@@ -111,6 +112,7 @@ private:
     // The shape the measurement started with: the header is held to it while it runs.
     std::int16_t channels_ = 1;
     std::int32_t samples_ = 0;
+    std::int64_t scanMicroseconds_ = 0;
 
     std::string lastTimeText_;
     int lastProgress_ = -1;

@@ -2,12 +2,16 @@
 
 #include "MeasurementHeader.h"
 
+#include <cstdint>
 #include <span>
 #include <string_view>
 
 namespace tavrel {
 
 struct MeasurementSettings;
+
+// The longest a yield sleeps when nothing happens: the displays still move 20 times a second.
+inline constexpr std::int64_t MaxYieldWaitMicroseconds = 50'000;
 
 // The displays a measurement drives: the window implements it with widgets, the command line
 // with the terminal, the tests with a recording fake. Texts are UTF-8. Every call comes from
@@ -33,10 +37,11 @@ public:
     virtual void AppendPoints(int channel, std::span<const double> x,
                               std::span<const double> y) = 0;
 
-    // Handles every pending event (clicks, the driver's notifications, repaints). With
-    // waitForEvents it also waits briefly (about a millisecond) for the next event, so a pass
-    // that found nothing to do does not keep a processor busy. Handlers run nested here.
-    virtual void Yield(bool waitForEvents) = 0;
+    // Handles every pending event (clicks, the driver's notifications, repaints). With a wait
+    // above 0, a yield that finds nothing pending sleeps until the next event comes or the wait
+    // is over, so a pass with nothing to do does not keep a processor busy; any event ends the
+    // sleep at once. Handlers run nested here.
+    virtual void Yield(std::int64_t waitMicroseconds) = 0;
 };
 
 } // namespace tavrel

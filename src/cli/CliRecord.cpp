@@ -84,7 +84,7 @@ public:
     void SetUpCharts(const MeasurementHeader&, const MeasurementSettings&) override {}
     void AppendPoints(int, std::span<const double>, std::span<const double>) override {}
 
-    void Yield(bool waitForEvents) override {
+    void Yield(std::int64_t waitMicroseconds) override {
         while (!notifications_.empty()) {
             const auto [code, count] = notifications_.front();
             notifications_.pop_front();
@@ -96,8 +96,9 @@ public:
             StoppedBySignal = true;
             run_->BtnAdStopClick();
         }
-        if (waitForEvents && stopSignal == 0) {
-            const timespec pause{0, 1'000'000}; // a signal ends it early
+        if (waitMicroseconds > 0 && stopSignal == 0) {
+            const timespec pause{0, static_cast<long>(waitMicroseconds) *
+                                        1000}; // a signal ends it early
             nanosleep(&pause, nullptr);
         }
     }

@@ -280,7 +280,13 @@ TEST_F(RunTest, StopDuringTheWaitNeverStartsTheCard) {
     EXPECT_NE(std::find(view.TimeTexts.begin(), view.TimeTexts.end(), "開始まであと00:00:08"),
               view.TimeTexts.end());
     EXPECT_LT(clock.Us, 3'100'000);
-    EXPECT_EQ(std::count(view.Progresses.begin(), view.Progresses.end(), 30), 1);
+    // The progress grows with the elapsed share of the wait, then 0 at Idle.
+    ASSERT_GE(view.Progresses.size(), 3u);
+    EXPECT_EQ(view.Progresses.back(), 0);
+    EXPECT_TRUE(std::is_sorted(view.Progresses.begin(), view.Progresses.end() - 1));
+    EXPECT_NEAR(view.Progresses[view.Progresses.size() - 2], 30, 1);
+    // The wait sleeps between passes: a few dozen wake-ups in 3 s, not thousands.
+    EXPECT_LT(view.Yields, 100);
     // The header says how many blocks the file holds: none.
     const SdfView v = ReadSdf(file);
     EXPECT_EQ(v.BurstCount(), 0);

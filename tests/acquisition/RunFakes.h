@@ -158,11 +158,13 @@ public:
         for (std::size_t i = 0; i < x.size(); ++i)
             Series[static_cast<std::size_t>(channel)].emplace_back(x[i], y[i]);
     }
-    void Yield(bool waitForEvents) override {
+    // Time goes on by the wait asked for (at most WaitUs), or by StepUs.
+    void Yield(std::int64_t waitMicroseconds) override {
         ++Yields;
-        if (waitForEvents) {
+        if (waitMicroseconds > 0) {
             ++WaitingYields;
-            advance_(WaitUs);
+            LastWaitUs = waitMicroseconds;
+            advance_(std::min(waitMicroseconds, WaitUs));
         } else {
             advance_(StepUs);
         }
@@ -183,7 +185,8 @@ public:
     MeasurementRun* Run = nullptr;
     std::deque<std::pair<std::uint32_t, std::int32_t>> Notifications;
     std::function<void()> OnYield;
-    std::int64_t WaitUs = 1000;
+    std::int64_t WaitUs = MaxYieldWaitMicroseconds;
+    std::int64_t LastWaitUs = 0;
     std::int64_t StepUs = 10;
 
     std::string PresentStatus, TimeText, CardStatus;
