@@ -3,6 +3,8 @@
 #include "MainUnit.h"
 #include "WaveformCharts.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -31,10 +33,12 @@ MeasurementControl::MeasurementControl(TForm1& form, Clock& clock) : form_(form)
     hook_ = std::make_unique<DriverMessageHook>([this](std::uint32_t wParam, std::int32_t lParam) {
         run_->DriverNotification(wParam, lParam);
     });
-    // The wake-up of a waiting yield: about a millisecond.
+    // The wake-up of a waiting yield.
     wakeUp_.setSingleShot(true);
     wakeUp_.setTimerType(Qt::PreciseTimer);
-    wakeUp_.setInterval(1);
+    timeText_.setSingleShot(true);
+    connect(&timeText_, &QTimer::timeout, this, [this] { ShowPendingTime(); });
+    sinceTimeText_.start();
 
     connect(form.BtnAdStart, &QPushButton::clicked, this, [this] { BtnAdStartClick(); });
     connect(form.BtnAdStop, &QPushButton::clicked, this, [this] { BtnAdStopClick(); });
@@ -67,7 +71,24 @@ void MeasurementControl::SetPresentStatus(std::string_view text) {
 }
 
 void MeasurementControl::SetTimeText(std::string_view text) {
-    form_.EditTime->setText(Q(text));
+    pendingTime_ = Q(text);
+    timePending_ = true;
+    // Only the countdown of the scans is held back; every other text shows at once.
+    if (!text.starts_with(RunText::ScansLeft) || sinceTimeText_.elapsed() >= TimeTextIntervalMs) {
+        ShowPendingTime();
+        return;
+    }
+    if (!timeText_.isActive())
+        timeText_.start(TimeTextIntervalMs);
+}
+
+void MeasurementControl::ShowPendingTime() {
+    timeText_.stop();
+    if (!timePending_)
+        return;
+    timePending_ = false;
+    form_.EditTime->setText(pendingTime_);
+    sinceTimeText_.restart();
 }
 
 void MeasurementControl::SetProgress(int percent) {
@@ -104,14 +125,21 @@ void MeasurementControl::AppendPoints(int channel, std::span<const double> x,
     form_.Charts().AppendPoints(channel, x, y);
 }
 
-void MeasurementControl::Yield(bool waitForEvents) {
-    if (!waitForEvents) {
+void MeasurementControl::Yield(std::int64_t waitMicroseconds) {
+    if (waitMicroseconds <= 0) {
+        // At full speed a fetch takes microseconds; asking the window system that often
+        // would cost more than the data. Events are still handled every BusyYieldNs.
+        if (sinceYield_.isValid() && sinceYield_.nsecsElapsed() < BusyYieldNs)
+            return;
         QCoreApplication::processEvents(QEventLoop::AllEvents);
+        sinceYield_.start();
         return;
     }
     // Handles what is pending, or sleeps until the next event or the wake-up.
-    wakeUp_.start();
+    // Timers count whole milliseconds; a shorter wait is a millisecond.
+    wakeUp_.start(static_cast<int>(std::max<std::int64_t>(1, (waitMicroseconds + 999) / 1000)));
     waitLoop_.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    sinceYield_.start();
 }
 
 } // namespace tavrel

@@ -6,6 +6,7 @@
 #include "MeasurementView.h"
 #include "Prompter.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QObject>
 #include <QTimer>
@@ -41,7 +42,7 @@ public:
     void EnableChannelBox(bool on) override;
     void SetUpCharts(const MeasurementHeader& header, const MeasurementSettings& settings) override;
     void AppendPoints(int channel, std::span<const double> x, std::span<const double> y) override;
-    void Yield(bool waitForEvents) override;
+    void Yield(std::int64_t waitMicroseconds) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -62,8 +63,19 @@ private:
     FormPrompter prompter_;
     std::unique_ptr<MeasurementRun> run_;
     std::unique_ptr<DriverMessageHook> hook_;
+    void ShowPendingTime();
+
     QEventLoop waitLoop_;
     QTimer wakeUp_;
+    static constexpr qint64 BusyYieldNs = 200'000;
+    QElapsedTimer sinceYield_;
+    // The countdown of a burst changes with every fetch; it is drawn at most every
+    // TimeTextIntervalMs, the last value always.
+    static constexpr int TimeTextIntervalMs = 40;
+    QTimer timeText_;
+    QElapsedTimer sinceTimeText_;
+    QString pendingTime_;
+    bool timePending_ = false;
 };
 
 } // namespace tavrel

@@ -1,5 +1,6 @@
 #include "WaveformCharts.h"
 
+#include "BurstGraphData.h"
 #include "FormFonts.h"
 #include "ShiftJis.h"
 
@@ -88,9 +89,19 @@ void WaveformCharts::SetUpCharts(const std::string& chartTimeUnit) {
         charts_[static_cast<std::size_t>(k)]->setVisible(count > k);
     charts_[0]->setVisible(true);
 
+    // Each shown series gets room for a whole burst; the last burst's points are released.
     for (int k = 0; k < ChartCount; ++k) {
-        series_[static_cast<std::size_t>(k)]->data()->clear();
-        bounds_[static_cast<std::size_t>(k)] = {};
+        const auto i = static_cast<std::size_t>(k);
+        const qsizetype room = k < count ? std::max<qsizetype>(header_.SampleCount, 0) : 0;
+        BurstGraphData* data = burstData_[i];
+        if (data != nullptr && series_[i]->data().data() == data && data->Capacity() >= room &&
+            data->Capacity() <= room + room / 4 + 1024) {
+            data->Restart();
+        } else {
+            burstData_[i] = new BurstGraphData(room);
+            series_[i]->setData(QSharedPointer<QCPGraphDataContainer>(burstData_[i]));
+        }
+        bounds_[i] = {};
     }
     for (QCustomPlot* chart : charts_)
         chart->xAxis->setLabel(QString());
@@ -123,10 +134,8 @@ void WaveformCharts::AppendPoints(int channel, std::span<const double> x,
     const std::size_t n = std::min(x.size(), y.size());
     if (n == 0)
         return;
-    QVector<QCPGraphData> points(static_cast<qsizetype>(n));
     Bounds& b = bounds_[i];
     for (std::size_t p = 0; p < n; ++p) {
-        points[static_cast<qsizetype>(p)] = QCPGraphData(x[p], y[p]);
         if (b.Empty) {
             b = {false, x[p], x[p], y[p], y[p]};
         } else {
@@ -136,7 +145,14 @@ void WaveformCharts::AppendPoints(int channel, std::span<const double> x,
             b.MaxY = std::max(b.MaxY, y[p]);
         }
     }
-    series_[i]->data()->add(points, true);
+    if (burstData_[i] != nullptr && series_[i]->data().data() == burstData_[i]) {
+        burstData_[i]->Append(x.first(n), y.first(n));
+    } else {
+        QVector<QCPGraphData> points(static_cast<qsizetype>(n));
+        for (std::size_t p = 0; p < n; ++p)
+            points[static_cast<qsizetype>(p)] = QCPGraphData(x[p], y[p]);
+        series_[i]->data()->add(points, true);
+    }
     dirty_[i] = true;
     ScheduleReplot();
 }
@@ -144,8 +160,11 @@ void WaveformCharts::AppendPoints(int channel, std::span<const double> x,
 void WaveformCharts::ScheduleReplot() {
     if (replotTimer_.isActive())
         return;
+    // Drawing a long burst takes longer: the pause grows with it, so drawing never takes more
+    // than about a fifth of the time and the acquisition keeps up.
+    const qint64 interval = std::max<qint64>(ReplotIntervalMs, 4 * lastReplotMs_);
     const auto elapsed = sinceReplot_.elapsed();
-    replotTimer_.start(static_cast<int>(std::max<qint64>(0, ReplotIntervalMs - elapsed)));
+    replotTimer_.start(static_cast<int>(std::max<qint64>(0, interval - elapsed)));
 }
 
 void WaveformCharts::ApplyRanges(int k) {
@@ -159,6 +178,8 @@ void WaveformCharts::ApplyRanges(int k) {
 
 void WaveformCharts::ReplotNow() {
     replotTimer_.stop();
+    QElapsedTimer cost;
+    cost.start();
     for (int k = 0; k < ChartCount; ++k) {
         const auto i = static_cast<std::size_t>(k);
         if (!dirty_[i])
@@ -168,6 +189,7 @@ void WaveformCharts::ReplotNow() {
         charts_[i]->replot(QCustomPlot::rpQueuedRefresh);
     }
     ++replotCount_;
+    lastReplotMs_ = cost.elapsed();
     sinceReplot_.restart();
 }
 
