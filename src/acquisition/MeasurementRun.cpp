@@ -43,6 +43,7 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
 
     if (!ValidateParameters(entries, data_, settings_, prompter_, ScansDone))
         return;
+    view_.LayOutCharts(data_.Header);
     channels_ = data_.Header.ChannelCount;
     samples_ = data_.Header.SampleCount;
     scanMicroseconds_ =
@@ -198,6 +199,13 @@ void MeasurementRun::FetchSamples() {
     }
     const std::int32_t ch = channels_;
     const std::int32_t total = ch * samples_;
+    if (!BuffersHoldTheBurst()) { // taken from under the run: nothing more can be stored
+        view_.SetCardStatus(RunText::CardAbnormal);
+        card_.AdStopIrqMode();
+        Card.Converting = 0;
+        EndByFault(RunText::CardAbnormal);
+        return;
+    }
     const std::int32_t partial = SamplesFetched - ScansDone * ch;
     std::int32_t wanted = std::min(ScansPerFetch, samples_ - ScansDone) * ch - partial;
     wanted = std::min<std::int32_t>(
@@ -241,6 +249,17 @@ void MeasurementRun::FetchSamples() {
         return;
     }
     view_.Yield(0);
+}
+
+bool MeasurementRun::BuffersHoldTheBurst() const {
+    if (settings_.SampleBuffer.size() <
+        static_cast<std::size_t>(channels_) * static_cast<std::size_t>(samples_))
+        return false;
+    for (int c = 0; c < channels_; ++c)
+        if (data_.BlockData[static_cast<std::size_t>(c)].size() <
+            static_cast<std::size_t>(samples_))
+            return false;
+    return true;
 }
 
 void MeasurementRun::ConvertScans(std::int32_t first, std::int32_t count) {

@@ -88,6 +88,7 @@ private:
     void StartBurst();
     void ShowBurstWait();
     void EndOfBurst();
+    bool BuffersHoldTheBurst() const;
     void ConvertScans(std::int32_t first, std::int32_t count);
     // Ends the measurement as the operator's stop does, after a fault of the card.
     void EndByFault(std::string_view cardStatus);

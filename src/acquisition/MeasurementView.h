@@ -29,6 +29,9 @@ public:
     virtual void EnableFileMenus(bool on) = 0;                // File1 and Analysis1 together
     virtual void EnableChannelBox(bool on) = 0;               // the channel count box
 
+    // The parameters were taken for a measurement: the chart area is laid out for
+    // header.ChannelCount charts.
+    virtual void LayOutCharts(const MeasurementHeader& header) = 0;
     // Empties the four series and sets visibility and titles from the header; the run yields
     // right after it.
     virtual void SetUpCharts(const MeasurementHeader& header,

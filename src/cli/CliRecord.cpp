@@ -81,6 +81,7 @@ public:
     void EnableStop(bool) override {}
     void EnableFileMenus(bool) override {}
     void EnableChannelBox(bool) override {}
+    void LayOutCharts(const MeasurementHeader&) override {}
     void SetUpCharts(const MeasurementHeader&, const MeasurementSettings&) override {}
     void AppendPoints(int, std::span<const double>, std::span<const double>) override {}
 

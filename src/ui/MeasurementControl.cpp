@@ -115,6 +115,10 @@ void MeasurementControl::EnableChannelBox(bool on) {
     form_.ComboChNum->setEnabled(on);
 }
 
+void MeasurementControl::LayOutCharts(const MeasurementHeader&) {
+    form_.Charts().Panel2Resize();
+}
+
 void MeasurementControl::SetUpCharts(const MeasurementHeader&,
                                      const MeasurementSettings& settings) {
     form_.Charts().SetUpCharts(settings.ChartTimeUnit);

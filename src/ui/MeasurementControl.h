@@ -40,6 +40,7 @@ public:
     void EnableStop(bool on) override;
     void EnableFileMenus(bool on) override;
     void EnableChannelBox(bool on) override;
+    void LayOutCharts(const MeasurementHeader& header) override;
     void SetUpCharts(const MeasurementHeader& header, const MeasurementSettings& settings) override;
     void AppendPoints(int channel, std::span<const double> x, std::span<const double> y) override;
     void Yield(std::int64_t waitMicroseconds) override;

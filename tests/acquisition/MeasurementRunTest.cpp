@@ -178,6 +178,7 @@ TEST_F(RunTest, TypicalSdfMeasurementEndsWithEveryBurstOnFile) {
     run.BtnAdStartClick(entries);
 
     EXPECT_TRUE(sawRunning);
+    EXPECT_EQ(view.Layouts, 1);
     ExpectIdle("変換終了");
     EXPECT_EQ(card.Bursts, 3);
     EXPECT_EQ(card.StopCalls, 0); // bursts end by themselves
@@ -537,6 +538,18 @@ TEST_F(RunTest, ChannelCountChangedDuringARunDoesNotReachTheFile) {
     const SdfView v = ReadSdf(file);
     EXPECT_EQ(v.channels, 2);
     ExpectSdfBlocks(3);
+}
+
+TEST_F(RunTest, BuffersTakenFromUnderARunEndItSafely) {
+    Configure(2, 100, 3, 1, 0);
+    view.OnYield = [&] {
+        if (run.Active() && card.Bursts == 2 && run.ScansDone >= 32)
+            settings.SampleBuffer.resize(10); // as a second validation would
+    };
+    run.BtnAdStartClick(entries);
+    ExpectIdle("変換中止");
+    EXPECT_EQ(view.CardStatus, "変換異常で終了");
+    ExpectSdfBlocks(1, 32);
 }
 
 TEST_F(RunTest, SlowCardNeverSpinsAndStopsWithin50ms) {

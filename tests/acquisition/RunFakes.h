@@ -149,6 +149,7 @@ public:
     void EnableStop(bool on) override { StopEnabled = on; }
     void EnableFileMenus(bool on) override { MenusEnabled = on; }
     void EnableChannelBox(bool on) override { ChannelBoxEnabled = on; }
+    void LayOutCharts(const MeasurementHeader&) override { ++Layouts; }
     void SetUpCharts(const MeasurementHeader&, const MeasurementSettings&) override {
         ++ChartSetUps;
         for (auto& s : Series)
@@ -193,6 +194,7 @@ public:
     int Progress = 0;
     bool StartEnabled = true, StopEnabled = false, MenusEnabled = true, ChannelBoxEnabled = true;
     int ChartSetUps = 0;
+    int Layouts = 0;
     long Yields = 0, WaitingYields = 0;
     std::vector<std::string> Events;
     std::vector<std::string> TimeTexts;

@@ -138,6 +138,10 @@ private slots:
         QCOMPARE(window->Charts().Series(0)->dataCount(), 100);
         QCOMPARE(window->Charts().Series(1)->dataCount(), 100);
         QCOMPARE(window->Charts().Series(0)->data()->at(0)->key, 0.0);
+        // Laid out for the two channels the measurement took.
+        QVERIFY(window->Charts().Chart(1)->isVisible());
+        QVERIFY(!window->Charts().Chart(2)->isVisible());
+        QCOMPARE(window->Charts().Chart(1)->y(), window->Charts().Chart(0)->height());
         const QByteArray sdf = ReadAll(DataFile());
         QCOMPARE(BurstCountOf(sdf), qint16(2));
         QCOMPARE(sdf.size(), 512 + 2 * 400);
