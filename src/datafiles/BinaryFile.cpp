@@ -2,9 +2,12 @@
 
 #include "FileError.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace tavrel {
@@ -43,8 +46,9 @@ BinaryFile::BinaryFile(const std::string& fileName, Mode mode) : name_(fileName)
     while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0)
         throw FileError(CannotOpenMessage(fileName));
+    // Opening a directory for writing fails by itself; for reading it must be refused here.
     struct stat st {};
-    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (mode == Mode::Read && ::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd_);
         fd_ = -1;
         throw FileError(CannotOpenMessage(fileName));
@@ -103,6 +107,31 @@ void BinaryFile::Write(const void* data, std::size_t size) {
         if (n <= 0)
             throw FileError(CannotWriteMessage(name_));
         done += static_cast<std::size_t>(n);
+    }
+}
+
+void BinaryFile::WritePieces(const std::vector<Piece>& pieces) {
+    std::vector<iovec> vectors;
+    vectors.reserve(pieces.size());
+    for (const Piece& piece : pieces)
+        if (piece.Size > 0)
+            vectors.push_back({const_cast<void*>(piece.Data), piece.Size});
+    std::size_t first = 0;
+    while (first < vectors.size()) {
+        const int count = static_cast<int>(std::min<std::size_t>(vectors.size() - first, IOV_MAX));
+        const ssize_t n = ::writev(fd_, vectors.data() + first, count);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw FileError(CannotWriteMessage(name_));
+        // Skip what was written; a piece written in part goes on from where it stopped.
+        auto left = static_cast<std::size_t>(n);
+        while (left > 0 && left >= vectors[first].iov_len)
+            left -= vectors[first++].iov_len;
+        if (left > 0) {
+            vectors[first].iov_base = static_cast<char*>(vectors[first].iov_base) + left;
+            vectors[first].iov_len -= left;
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tavrel {
 
@@ -29,6 +30,12 @@ public:
     void WriteAt(std::int64_t offset, const void* data, std::size_t size);
     // Writes at the current position (the end in Append mode).
     void Write(const void* data, std::size_t size);
+    struct Piece {
+        const void* Data;
+        std::size_t Size;
+    };
+    // Writes the pieces one after the other at the current position, in as few calls as can be.
+    void WritePieces(const std::vector<Piece>& pieces);
     std::int64_t Size() const;
     // Closes now, reporting a failure of the close itself (data not stored).
     void Close();

@@ -18,7 +18,6 @@ namespace tavrel {
 namespace {
 
 constexpr int FixedLinesBeforeRows = 8;
-constexpr int LinesAfterRows = 4;
 
 // Line breaks would split the line: each becomes one space.
 std::string OneLine(std::string_view text) {

@@ -9,6 +9,10 @@
 #include <algorithm>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tavrel {
 
 void SDFdata::AllocateBlockBuffers() {
@@ -21,6 +25,52 @@ void SDFdata::AllocateBlockBuffers() {
 }
 
 namespace {
+
+#if defined(__SSE2__)
+// Two or four channels, eight scans at a time (x86 is little-endian, as the file).
+void InterleaveTwo(const std::int16_t* a, const std::int16_t* b, unsigned char* p, std::size_t& j,
+                   std::size_t n) {
+    for (; j + 8 <= n; j += 8, p += 32) {
+        const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + j));
+        const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + j));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_unpacklo_epi16(va, vb));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), _mm_unpackhi_epi16(va, vb));
+    }
+}
+
+void InterleaveFour(const std::int16_t* const* s, unsigned char* p, std::size_t& j, std::size_t n) {
+    for (; j + 8 <= n; j += 8, p += 64) {
+        const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s[0] + j));
+        const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s[1] + j));
+        const __m128i vc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s[2] + j));
+        const __m128i vd = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s[3] + j));
+        const __m128i ab0 = _mm_unpacklo_epi16(va, vb), ab1 = _mm_unpackhi_epi16(va, vb);
+        const __m128i cd0 = _mm_unpacklo_epi16(vc, vd), cd1 = _mm_unpackhi_epi16(vc, vd);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_unpacklo_epi32(ab0, cd0));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), _mm_unpackhi_epi32(ab0, cd0));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 32), _mm_unpacklo_epi32(ab1, cd1));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 48), _mm_unpackhi_epi32(ab1, cd1));
+    }
+}
+#endif
+
+// The sampled values sample by sample, channels in order, as little-endian bytes.
+void InterleaveBlock(const std::int16_t* const* columns, int channels, std::size_t samples,
+                     unsigned char* p) {
+    if (channels == 0)
+        return; // no value, however many scans
+    std::size_t j = 0;
+#if defined(__SSE2__)
+    if (channels == 2)
+        InterleaveTwo(columns[0], columns[1], p, j, samples);
+    else if (channels == 4)
+        InterleaveFour(columns, p, j, samples);
+#endif
+    p += j * static_cast<std::size_t>(channels) * 2;
+    for (; j < samples; ++j)
+        for (int i = 0; i < channels; ++i, p += 2)
+            PutI16(p, columns[i][j]);
+}
 
 std::string UnstorableHeaderMessage(const std::string& fileName) {
     return "チャンネル数・サンプル数・バースト数または時間単位が範囲外のため、ファイル「" +
@@ -56,19 +106,23 @@ void SDFdata::WriteSdfBlock(int k) {
 
     const int channels = Header.ChannelCount;
     const auto samples = static_cast<std::size_t>(Header.SampleCount);
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(blockBytes));
-    unsigned char* p = bytes.data();
+    // Kept between calls: a run writes blocks of one size again and again.
+    thread_local std::vector<unsigned char> buffer;
+    buffer.resize(static_cast<std::size_t>(blockBytes));
+    unsigned char* p = buffer.data();
     bool complete = true;
-    for (int i = 0; i < channels; ++i)
-        complete = complete && BlockData[static_cast<std::size_t>(i)].size() >= samples;
+    const std::int16_t* columns[MaxSampledChannels] = {};
+    for (int i = 0; i < channels; ++i) {
+        const auto& column = BlockData[static_cast<std::size_t>(i)];
+        complete = complete && column.size() >= samples;
+        columns[i] = column.data();
+    }
     if (complete) {
-        // The usual case: interleave sample by sample without further checks.
-        for (std::size_t j = 0; j < samples; ++j)
-            for (int i = 0; i < channels; ++i, p += 2)
-                PutI16(p, BlockData[static_cast<std::size_t>(i)][j]);
+        InterleaveBlock(columns, channels, samples, p);
+        p += samples * static_cast<std::size_t>(channels) * 2;
     } else {
         // Buffers not sized for this header: the missing values are error data.
-        for (std::size_t j = 0; j < samples; ++j)
+        for (std::size_t j = 0; channels > 0 && j < samples; ++j)
             for (int i = 0; i < channels; ++i, p += 2) {
                 const auto& column = BlockData[static_cast<std::size_t>(i)];
                 PutI16(p, j < column.size() ? column[j] : ErrorData);
@@ -80,7 +134,7 @@ void SDFdata::WriteSdfBlock(int k) {
                       : ErrorData);
 
     BinaryFile file(OutputFileName, BinaryFile::Mode::Overwrite);
-    file.WriteAt(HeaderBytes(Header) + std::int64_t{k} * blockBytes, bytes.data(), bytes.size());
+    file.WriteAt(HeaderBytes(Header) + std::int64_t{k} * blockBytes, buffer.data(), buffer.size());
     file.Close();
 }
 

@@ -6,11 +6,33 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tavrel {
 namespace {
 
 // Blocks are read in pieces of about this size.
 constexpr std::int64_t ChunkBytes = 4 << 20;
+
+// OldErrorData (FF 7F) becomes ErrorData (00 80) in little-endian values.
+void ReplaceOldErrorData(unsigned char* p, std::size_t bytes) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i old = _mm_set1_epi16(OldErrorData);
+    const __m128i mark = _mm_set1_epi16(ErrorData);
+    for (; i + 16 <= bytes; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i is = _mm_cmpeq_epi16(v, old);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i),
+                         _mm_or_si128(_mm_andnot_si128(is, v), _mm_and_si128(is, mark)));
+    }
+#endif
+    for (; i + 1 < bytes; i += 2)
+        if (GetI16(p + i) == OldErrorData)
+            PutI16(p + i, ErrorData);
+}
 
 } // namespace
 
@@ -45,15 +67,10 @@ void SdfBlockReader::Fill(std::int64_t firstBlock) {
     const std::int64_t bytes = (blocks - 1) * stride_ + valueBytes_;
     buffer_.resize(static_cast<std::size_t>(bytes));
     file_.ReadExactAt(headerBytes_ + firstBlock * stride_, buffer_.data(), buffer_.size());
-    if (decoded_.Version < SdfCurrentVersion) {
-        for (std::int64_t b = 0; b < blocks; ++b) {
-            unsigned char* p = buffer_.data() + b * stride_;
-            unsigned char* end = p + valueBytes_;
-            for (; p != end; p += 2)
-                if (p[0] == 0xFF && p[1] == 0x7F) // OldErrorData
-                    PutI16(p, ErrorData);
-        }
-    }
+    if (decoded_.Version < SdfCurrentVersion)
+        for (std::int64_t b = 0; b < blocks; ++b)
+            ReplaceOldErrorData(buffer_.data() + b * stride_,
+                                static_cast<std::size_t>(valueBytes_));
     bufferFirst_ = firstBlock;
     bufferBlocks_ = blocks;
 }
@@ -90,7 +107,7 @@ void DecodeBlockValues(const unsigned char* bytes, const MeasurementHeader& h,
     const auto samples = static_cast<std::size_t>(std::max<std::int32_t>(h.SampleCount, 0));
     for (int i = 0; i < channels; ++i)
         blockData[static_cast<std::size_t>(i)].resize(samples);
-    for (std::size_t j = 0; j < samples; ++j)
+    for (std::size_t j = 0; channels > 0 && j < samples; ++j)
         for (int i = 0; i < channels; ++i, bytes += 2)
             blockData[static_cast<std::size_t>(i)][j] = GetI16(bytes);
     if (h.ExtraChannelCount > 0) {

@@ -34,6 +34,11 @@ public:
     // The next whole block (BlockBytes() bytes, little-endian values in file order); nullptr
     // after the last whole block. The pointer is valid until the next call.
     const unsigned char* NextBlockBytes();
+    // True when the next NextBlockBytes reads from the file again, so that pointers it gave
+    // before become invalid.
+    bool NextBlockRefills() const {
+        return next_ < bufferFirst_ || next_ >= bufferFirst_ + bufferBlocks_;
+    }
     // The same block as values; false after the last whole block.
     bool NextBlock(std::vector<std::int16_t>& values);
 

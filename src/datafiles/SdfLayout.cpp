@@ -42,10 +42,12 @@ std::string_view Slice(std::string_view s, std::size_t pos, std::size_t n) {
 } // namespace
 
 bool IsStorableHeader(const MeasurementHeader& h) {
+    // A block must fit in a file of at most 2^31 - 1 bytes; this also bounds the block
+    // buffers a reader allocates.
     return h.ChannelCount >= 0 && h.ChannelCount <= MaxSampledChannels &&
            h.ExtraChannelCount >= 0 && h.ChannelCount + h.ExtraChannelCount <= ChannelEntryCount &&
            h.SampleCount >= 0 && h.BurstCount >= 0 && IsTimeUnitCode(h.SamplingUnit) &&
-           IsTimeUnitCode(h.BurstUnit);
+           IsTimeUnitCode(h.BurstUnit) && HeaderBytes(h) + BlockBytes(h) <= SdfMaxFileBytes;
 }
 
 std::int64_t HeaderBlocks(const MeasurementHeader& h) {

@@ -30,7 +30,7 @@ inline constexpr std::string_view OldLayoutQuestion =
     "データの形式が旧式です。更新してよろしいですか。";
 
 // Counts and unit codes that the layout can hold: 0..32 sampled channels, 0..33 entries, no
-// negative count, unit codes 0..8.
+// negative count, unit codes 0..8, and a block that fits in a file of 2^31 - 1 bytes.
 bool IsStorableHeader(const MeasurementHeader& h);
 
 // For a storable header:

@@ -12,9 +12,6 @@
 namespace tavrel {
 namespace {
 
-// Converted blocks are written in pieces of about this size.
-constexpr std::size_t WriteChunkBytes = 4 << 20;
-
 std::string DirectoryPart(const std::string& fileName) {
     const auto slash = fileName.find_last_of('/');
     return slash == std::string::npos ? std::string{} : fileName.substr(0, slash + 1);
@@ -75,45 +72,48 @@ bool UpgradeSdfFile(SDFdata& data, int version, const std::string& fileName,
         // A fresh file: a longer file of that name left from before must not leave its tail.
         BinaryFile temp(tempName, BinaryFile::Mode::Create);
         tempCreated = true;
-        std::vector<unsigned char> out;
-        out.reserve(WriteChunkBytes + static_cast<std::size_t>(source.BlockBytes()));
         const std::string header = EncodeSdfHeader(h);
-        out.insert(out.end(), header.begin(), header.end());
+        temp.Write(header.data(), header.size());
         data.AllocateBlockBuffers();
         data.OutputFileName = tempName;
         progress.StartProgress(UpgradeCaption);
         started = true;
 
-        const int bursts = h.BurstCount;
+        // The blocks go out straight from the reader's buffer, gathered until it refills.
+        std::vector<BinaryFile::Piece> pending;
+        const auto blockBytes = static_cast<std::size_t>(source.BlockBytes());
         const unsigned char* last = nullptr;
+        auto flush = [&] {
+            if (last != nullptr)
+                DecodeBlockValues(last, h, data.BlockData, data.ExtraData);
+            temp.WritePieces(pending);
+            pending.clear();
+        };
+        const int bursts = h.BurstCount;
         int k = 0;
         for (; k < bursts; ++k) {
             progress.SetProgress(static_cast<int>(RoundHalfEven(k * 100.0 / bursts)));
             if (progress.Cancelled())
                 break;
-            const unsigned char* block = source.NextBlockBytes();
-            if (block == nullptr)
+            if (source.NextBlockRefills())
+                flush();
+            last = source.NextBlockBytes();
+            if (last == nullptr)
                 throw FileError(EndsEarlyMessage(fileName));
-            out.insert(out.end(), block, block + source.BlockBytes());
-            last = block;
-            if (out.size() >= WriteChunkBytes) {
-                DecodeBlockValues(last, h, data.BlockData, data.ExtraData);
-                temp.Write(out.data(), out.size());
-                out.clear();
-            }
+            pending.push_back({last, blockBytes});
         }
-        if (last != nullptr && !out.empty())
-            DecodeBlockValues(last, h, data.BlockData, data.ExtraData);
         progress.HideProgress();
         started = false;
         const bool finished = k == bursts;
         if (finished) {
-            temp.Write(out.data(), out.size());
+            flush();
             temp.Close();
             // One rename replaces the source: there is no moment without the data.
             if (std::rename(tempName.c_str(), fileName.c_str()) != 0)
                 throw FileError(CannotWriteMessage(fileName));
         } else {
+            if (last != nullptr)
+                DecodeBlockValues(last, h, data.BlockData, data.ExtraData);
             temp.Close();
             std::remove(tempName.c_str());
         }

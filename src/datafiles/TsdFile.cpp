@@ -10,6 +10,7 @@
 #include "TimeUnits.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -52,6 +53,15 @@ template <typename T> std::optional<T> ParseAs(std::string_view text) {
     if (!v)
         return std::nullopt;
     return static_cast<T>(*v);
+}
+
+// A coefficient as the header holds it. The 7-digit text of the largest float reads a little
+// above it and is taken as the largest float; anything further is no float at all.
+std::optional<float> ToFloat(std::optional<double> v) {
+    constexpr double largest = std::numeric_limits<float>::max();
+    if (!v || std::fabs(*v) >= 3.40283e38)
+        return std::nullopt;
+    return static_cast<float>(std::clamp(*v, -largest, largest));
 }
 
 // "100 msec": the integer before the first space and the unit named in the line.
@@ -122,12 +132,12 @@ bool ParseTsdHeader(TextLineReader& reader, int version, MeasurementHeader& h) {
                         names.size() < entries || units.size() < entries))
         return false;
     for (std::size_t i = 0; i < entries; ++i) {
-        const auto a = ParseDecimal(aFields[i]);
-        const auto b = ParseDecimal(bFields[i]);
+        const auto a = ToFloat(ParseDecimal(aFields[i]));
+        const auto b = ToFloat(ParseDecimal(bFields[i]));
         if (!a || !b)
             return false;
-        h.CoefA[i] = static_cast<float>(*a);
-        h.CoefB[i] = static_cast<float>(*b);
+        h.CoefA[i] = *a;
+        h.CoefB[i] = *b;
         h.ChannelName[i].Assign(StripQuotes(names[i]));
         h.ChannelUnit[i].Assign(StripQuotes(units[i]));
     }

@@ -257,6 +257,8 @@ TEST(SdfFile, HeadersThatCannotBeRightAreRefused) {
              PutI16(p + 212, 4);
              s.resize(256 + 34 * 32, ' ');
          })},
+        {"block past 2 GB",
+         EditedHeader([](unsigned char* p, std::string&) { PutI32(p + 214, 0x7FFFFFFF); })},
         {"sampling unit 9", EditedHeader([](unsigned char* p, std::string&) { p[222] = 9; })},
         {"burst unit 200", EditedHeader([](unsigned char* p, std::string&) { p[229] = 200; })},
         {"table cut", EditedHeader([](unsigned char*, std::string& s) { s.resize(280); })},

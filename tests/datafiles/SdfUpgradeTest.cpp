@@ -36,9 +36,10 @@ std::vector<std::vector<std::int16_t>> Blocks(const MeasurementHeader& h) {
         std::vector<std::int16_t> values(n);
         for (std::size_t v = 0; v < n; ++v)
             values[v] = static_cast<std::int16_t>(k * 1000 + static_cast<int>(v) - 7);
-        if (n > 2) {
+        if (n > 3) {
             values[1] = OldErrorData;
             values[2] = ErrorData;
+            values[n - 1] = OldErrorData; // past the last whole 16 bytes
         }
         blocks.push_back(values);
     }
@@ -153,7 +154,7 @@ TEST(SdfUpgrade, ExtraChannelsAndAShortLastBlock) {
     Upgrade u;
     ASSERT_TRUE(u.Read(name));
     EXPECT_EQ(ReadBytes(name), Expected(old, blocks));
-    EXPECT_EQ(u.data.ExtraData, (std::vector<std::int16_t>{2000 + 150 - 7, 2000 + 151 - 7}));
+    EXPECT_EQ(u.data.ExtraData, (std::vector<std::int16_t>{2000 + 150 - 7, ErrorData}));
 }
 
 TEST(SdfUpgrade, CancelBeforeTheThirdBlockLeavesTheSource) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace tavrel;
 using namespace tavrel::test;
 
@@ -135,6 +137,16 @@ TEST(TsdFile, HeaderRoundTripAndComments) {
     EXPECT_EQ(back.Header.BurstUnit, 8);
     EXPECT_EQ(back.Header.CoefA[1], 0.1f);
     EXPECT_EQ(back.Header.CoefB[1], -1.25f);
+    // The largest float reads back as nearly itself; its text rounded up still reads.
+    d.Header.CoefA[0] = std::numeric_limits<float>::max();
+    ASSERT_TRUE(WriteTsdHeader(d, dir.File("c.tsd")));
+    ASSERT_TRUE(ReadTsdHeader(back, dir.File("c.tsd"), prompter));
+    EXPECT_NEAR(back.Header.CoefA[0] / std::numeric_limits<float>::max(), 1.0, 1e-6);
+    std::string text = ReadBytes(dir.File("c.tsd"));
+    text.replace(text.find("3.402823E38"), 11, "3.402824E38");
+    WriteBytes(dir.File("c.tsd"), text);
+    ASSERT_TRUE(ReadTsdHeader(back, dir.File("c.tsd"), prompter));
+    EXPECT_EQ(back.Header.CoefA[0], std::numeric_limits<float>::max());
     EXPECT_EQ(back.Header.StartTime, d.Header.StartTime);
     EXPECT_EQ(back.Header.ChannelCount, 2);
     EXPECT_EQ(back.BlockData[1].size(), 3u);
@@ -198,7 +210,10 @@ TEST(TsdFile, BadHeadersAreRefusedAndChangeNothing) {
         {"34 entries", replace("2,0\r\n", "30,4\r\n")},
         {"burst count 16 bits", replace("\r\n2\r\n", "\r\n40000\r\n")},
         {"short list", replace("1,0.5", "1")},
+        {"block past 2 GB", replace("\r\n3\r\n1,0.5", "\r\n2000000000\r\n1,0.5")},
         {"not a number", replace("0,-1.25", "0,x")},
+        {"beyond a float", replace("1,0.5\r\n", "1,1E39\r\n")},
+        {"infinite", replace("1,0.5\r\n", "1,INF\r\n")},
         {"short names", replace("'Ch.1','Ch.2'", "'Ch.1'")},
         {"LF only",
          [&] {

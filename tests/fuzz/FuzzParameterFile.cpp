@@ -1,0 +1,17 @@
+// LoadParameterFile on any bytes: a malformed file changes nothing.
+#include "FuzzFile.h"
+#include "ParameterFile.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string name = tavrel::fuzz::WriteInput("in.apm", data, size);
+    tavrel::MainEntries entries = tavrel::DefaultMainEntries("/x/");
+    const bool all = tavrel::LoadParameterFile(entries, name);
+    if (entries.GridRowCount < 1 || entries.GridRowCount > 5 ||
+        static_cast<int>(entries.GridCells.size()) < entries.GridRowCount)
+        std::abort();
+    if (all && entries.ComboChNumIndex < 0)
+        std::abort();
+    return 0;
+}
