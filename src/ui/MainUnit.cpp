@@ -723,11 +723,10 @@ void TForm1::ComboChNumChange() {
         applying_ = wasApplying;
         return;
     }
-    // A box being typed into passes through the empty text; only a text that is not a
-    // number is reported.
+    // A box being typed into passes through the empty text; only a text that names no
+    // channel count is reported.
     if (!entries.ComboChNumText.empty())
-        Messages().ShowMessage(MessageKind::Error,
-                               "'" + entries.ComboChNumText + "' は正しい整数値ではありません。",
+        Messages().ShowMessage(MessageKind::Error, "チャンネル数は1～4の整数で設定して下さい。",
                                MessageButtons::Ok);
 }
 
@@ -768,6 +767,7 @@ void TForm1::LoadParametersFrom(const QString& fileName) {
             MainEntries entries = TakeEntries();
             LoadParameterFile(entries, S(fileName));
             ApplyEntries(entries);
+            ComboChNumChange();
             // The data file box opens where the loaded data file path points.
             QString dir = ExtractFileDir(EditFileName->text());
             if (dir.isEmpty())
@@ -893,7 +893,6 @@ void TForm1::RunApplicationClick() {
 }
 
 void TForm1::AssignApplicationClick() {
-    OpenDialogApplicationSoft->setNameFilters({});
     OpenDialogApplicationSoft->selectFile(applicationPath_);
     if (OpenDialogApplicationSoft->exec() != QDialog::Accepted)
         return;

@@ -49,10 +49,16 @@ TFrmProgress::TFrmProgress(QWidget* parent) : QDialog(parent) {
 
 void TFrmProgress::StartProgress(std::string_view caption) {
     setWindowTitle(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
-    SetProgress(0);
+    // Cleared before any event is let through, so that a click once shown is never lost.
     cancelled_ = false;
+    ShowPercent(0);
     show();
     QCoreApplication::processEvents();
+}
+
+void TFrmProgress::ShowPercent(int percent) {
+    LblPercent->setText(QString::number(percent) + QStringLiteral(" %"));
+    ProgressBar1->setValue(percent);
 }
 
 void TFrmProgress::SetProgress(int percent) {
@@ -60,8 +66,7 @@ void TFrmProgress::SetProgress(int percent) {
         hide();
         return;
     }
-    LblPercent->setText(QString::number(percent) + QStringLiteral(" %"));
-    ProgressBar1->setValue(percent);
+    ShowPercent(percent);
     QCoreApplication::processEvents();
 }
 

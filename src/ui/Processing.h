@@ -34,6 +34,8 @@ protected:
     void reject() override;
 
 private:
+    void ShowPercent(int percent);
+
     bool cancelled_ = false;
 };
 

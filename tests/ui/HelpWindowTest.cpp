@@ -1,0 +1,67 @@
+#include "HelpWindow.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+
+using namespace tavrel;
+
+class HelpWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void contents() {
+        HelpWindow help(TAVREL_HELP_DIR);
+        help.ShowContents();
+        QVERIFY(help.isVisible());
+        QCOMPARE(help.CurrentPage().fileName(), QString("index.html"));
+        QVERIFY(help.Browser->toPlainText().contains("目次"));
+    }
+
+    void keywordSearchWithoutKeyword() {
+        HelpWindow help(TAVREL_HELP_DIR);
+        help.KeywordEdit->setText("変");
+        help.ShowKeywordSearch();
+        QCOMPARE(help.KeywordEdit->text(), QString());
+        QCOMPARE(help.KeywordList->count(), help.Keywords().size());
+        QVERIFY(help.Keywords().contains("AD変換データ"));
+        QCOMPARE(help.CurrentPage().fileName(), QString("keywords.html"));
+        // Typing narrows the list to the keywords that start with the text.
+        help.KeywordEdit->setText("チャンネル");
+        QCOMPARE(help.KeywordList->count(), 2);
+    }
+
+    void topicOfTheChannelPage() {
+        HelpWindow help(TAVREL_HELP_DIR);
+        QVERIFY(help.ShowTopic("AD変換データ"));
+        QCOMPARE(help.CurrentPage().fileName(), QString("addata.html"));
+        const QString text = help.Browser->toPlainText();
+        QVERIFY(text.contains("チャンネル表"));
+        QVERIFY(text.contains("Y = AX + B"));
+        // Every keyword of the index leads to a page that exists.
+        for (const QString& keyword : help.Keywords()) {
+            QVERIFY(help.ShowTopic(keyword));
+            QVERIFY2(!help.Browser->toPlainText().contains("見つかりません"), qPrintable(keyword));
+        }
+    }
+
+    void unknownKeywordOpensSearch() {
+        HelpWindow help(TAVREL_HELP_DIR);
+        QVERIFY(!help.ShowTopic("存在しない"));
+        QCOMPARE(help.KeywordEdit->text(), QString("存在しない"));
+        QCOMPARE(help.KeywordList->count(), 0);
+    }
+
+    void missingHelpFiles() {
+        QTemporaryDir empty;
+        HelpWindow help(empty.path());
+        help.ShowContents();
+        QVERIFY(help.Browser->toPlainText().contains("ヘルプファイルが見つかりません"));
+        QVERIFY(help.Keywords().isEmpty());
+        QCOMPARE(FindHelpDir(empty.path()), QDir(empty.path()).filePath("help"));
+    }
+};
+
+QTEST_MAIN(HelpWindowTest)
+#include "HelpWindowTest.moc"

@@ -1,0 +1,701 @@
+#include "MainUnit.h"
+#include "FormFonts.h"
+#include "Processing.h"
+#include "ShiftJis.h"
+#include "TsdFile.h"
+#include "UiTestSupport.h"
+#include "WaveformCharts.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <qcustomplot.h>
+
+#include <memory>
+
+using namespace tavrel;
+using namespace tavrel::test;
+
+namespace {
+
+struct Started {
+    std::unique_ptr<TForm1> window;
+    RecordingPrompter prompter;
+};
+
+// Starts a window the way the program does, without the banner, with messages recorded.
+std::unique_ptr<TForm1> StartWindow(AdLib32& card, RecordingPrompter& prompter,
+                                    const QString& exeDir, const QString& configDir) {
+    TForm1Options options;
+    options.ShowAboutBox = false;
+    options.ExeDir = exeDir;
+    options.ConfigDir = configDir;
+    auto window = std::make_unique<TForm1>(card, options);
+    window->RedirectMessages(&prompter);
+    window->show();
+    if (!QTest::qWaitFor([&] { return window->StartUpDone(); }, 5000))
+        return nullptr;
+    return window;
+}
+
+QString Cell(TForm1& w, int row, int column) {
+    const QTableWidgetItem* item = w.StringGridChannel->item(row - 1, column);
+    return item ? item->text() : QString();
+}
+
+int VisibleRows(TForm1& w) {
+    int n = 0;
+    for (int r = 0; r < w.StringGridChannel->rowCount(); ++r)
+        n += w.StringGridChannel->isRowHidden(r) ? 0 : 1;
+    return n;
+}
+
+void SelectChannels(TForm1& w, int count) {
+    w.ComboChNum->setCurrentIndex(count - 1);
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Answers the modal file dialog once it shows (gives up after about two seconds).
+void AnswerFileDialog(bool* seen, const QString& choose = QString(), int tries = 100) {
+    QTimer::singleShot(20, [seen, choose, tries] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            if (tries > 0)
+                AnswerFileDialog(seen, choose, tries - 1);
+            return;
+        }
+        *seen = true;
+        if (choose.isEmpty()) {
+            dialog->reject();
+        } else {
+            // Typed into the name box, as selectFile skips a box that has the focus.
+            if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit"))
+                name->setText(choose);
+            else
+                dialog->selectFile(choose);
+            QMetaObject::invokeMethod(dialog, "accept");
+        }
+    });
+}
+
+} // namespace
+
+class MainUnitTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { InstallFontSubstitutions(); }
+
+    // With no default.apm and a card: every control as the window starts.
+    void startUpState() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(2, 1, 768, 10);
+        RecordingPrompter prompter;
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        QVERIFY(prompter.messages.empty());
+
+        QCOMPARE(w->TextCardType->text(), QString("REX-5054U"));
+        QCOMPARE(w->TextAdrs->text(), QString("768"));
+        QCOMPARE(w->TextIrqNo->text(), QString("10"));
+        QCOMPARE(w->TextStatus->text(), QString("停止"));
+
+        QCOMPARE(w->EditWaitTime->text(), QString("0"));
+        QCOMPARE(w->EditIteration->text(), QString("1"));
+        QCOMPARE(w->EditBurstInterval->text(), QString("1"));
+        QCOMPARE(w->ComboBoxBITUnit->currentText(), QString("hr"));
+        QCOMPARE(w->ComboBoxBITUnit->currentIndex(), 2);
+        QCOMPARE(w->EditSInterval->text(), QString("100"));
+        QCOMPARE(w->ComboSampUnit->currentText(), QString("msec"));
+        QCOMPARE(w->ComboSampUnit->currentIndex(), 1);
+        QCOMPARE(w->EditDataNum->text(), QString("512"));
+
+        QCOMPARE(w->ComboChNum->currentText(), QString("1"));
+        QCOMPARE(w->ComboChNum->count(), 4);
+        QCOMPARE(VisibleRows(*w), 1);
+        QCOMPARE(Cell(*w, 1, 0), QString("0"));
+        QCOMPARE(Cell(*w, 1, 1), QString("Ch.1"));
+        QCOMPARE(Cell(*w, 1, 2), QString("mV"));
+        QCOMPARE(Cell(*w, 1, 3), QString("1"));
+        QCOMPARE(Cell(*w, 1, 4), QString("0"));
+        QCOMPARE(w->StringGridChannel->horizontalHeaderItem(1)->text(), QString("項目名"));
+        QCOMPARE(w->Edit1->text(), QString("変換式：Y = AX + B"));
+
+        QCOMPARE(w->Memo1->toPlainText(), QString());
+        QCOMPARE(w->RadioGroupFileTypeButtons->checkedId(), 0);
+        QCOMPARE(w->EditFileName->text(), QDir(dir.path()).filePath("ADdata.sdf"));
+        QCOMPARE(w->PageControl1->currentWidget(), w->TabSheet3);
+        QCOMPARE(w->PageControl1->tabText(0), QString("カード情報"));
+        QCOMPARE(w->PageControl1->tabText(1), QString("計測ﾊﾟﾗﾒｰﾀ"));
+        QCOMPARE(w->PageControl1->tabText(2), QString("記録ﾁｬﾝﾈﾙ"));
+        QCOMPARE(w->PageControl1->tabText(3), QString("保存"));
+
+        QCOMPARE(w->EditPresentStatus->text(), QString("未変換"));
+        QCOMPARE(w->EditTime->text(), QString());
+        QVERIFY(w->BtnAdStart->isEnabled());
+        QVERIFY(!w->BtnAdStop->isEnabled());
+        QVERIFY(w->File1->menuAction()->isEnabled());
+        QVERIFY(w->Analysis1->menuAction()->isEnabled());
+
+        QVERIFY(w->Timer1->isActive());
+        QCOMPARE(w->Timer1->interval(), 100);
+        QVERIFY(w->windowTitle().startsWith("AD変換データ収集システム TavrelREX        20"));
+        QCOMPARE(w->windowTitle().size(), QString(CaptionText).size() + 19);
+
+        // Validated at start-up: the chart shows the defaults' time unit.
+        QCOMPARE(w->Settings().ChartTimeUnit, std::string("sec"));
+        QCOMPARE(w->Settings().RingBufferSize, 544);
+        QCOMPARE(w->Charts().Chart(0)->xAxis->label(), QString("Time (sec)"));
+        QCOMPARE(w->Charts().Chart(0)->height(), w->Panel2->height());
+        QVERIFY(w->Charts().Chart(1)->isHidden());
+
+        QCOMPARE(w->OpenDialog1->nameFilters().first(),
+                 QString("Parameter files (*.apm,*.sdf,*.tsd) (*.apm *.sdf *.tsd)"));
+        QCOMPARE(w->SaveDialog2->nameFilters().first(), QString("Parameter files (*.apm) (*.apm)"));
+        QCOMPARE(QDir(w->OpenDialog1->directory()).canonicalPath(),
+                 QDir(dir.path()).canonicalPath());
+        QCOMPARE(QDir(w->SaveDialog2->directory()).canonicalPath(),
+                 QDir(dir.path()).canonicalPath());
+    }
+
+    void noCard() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(-1);
+        RecordingPrompter prompter;
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        QCOMPARE(card.detectCalls, 5); // slots 0 to 4
+        QCOMPARE(w->TextCardType->text(), QString("No Card in Slot"));
+        QCOMPARE(w->TextAdrs->text(), QString());
+        QCOMPARE(w->TextIrqNo->text(), QString());
+        QVERIFY(!w->BtnAdStart->isEnabled());
+        QVERIFY(!w->BtnAdStop->isEnabled());
+        QCOMPARE(prompter.messages.size(), std::size_t(1));
+        QCOMPARE(prompter.messages[0].Kind, MessageKind::Information);
+        QCOMPARE(prompter.messages[0].Text, std::string("AD変換カードが入っていません。"));
+        // Everything else still works.
+        QVERIFY(w->File1->menuAction()->isEnabled());
+        QCOMPARE(w->EditPresentStatus->text(), QString("未変換"));
+    }
+
+    void layoutAndMenus() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0, 2);
+        RecordingPrompter prompter;
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        QCOMPARE(w->TextCardType->text(), QString("REX-5054B"));
+        QCOMPARE(w->Panel1->width(), 264);
+        QCOMPARE(w->Panel1->geometry().right(), w->centralWidget()->width() - 1);
+        QCOMPARE(w->Panel2->width() + 264, w->centralWidget()->width());
+        QCOMPARE(w->GroupBox2->height(), 90);
+        QCOMPARE(w->Memo1->geometry(), QRect(8, 24, 233, 73));
+        QCOMPARE(w->EditSInterval->geometry(), QRect(112, 128, 57, 20));
+        QCOMPARE(w->BtnAdStart->geometry(), QRect(40, 12, 65, 25));
+        QCOMPARE(w->StringGridChannel->geometry(), QRect(0, 72, 278, 109));
+        const int widths[] = {30, 63, 44, 57, 53};
+        for (int c = 0; c < 5; ++c)
+            QCOMPARE(w->StringGridChannel->columnWidth(c), widths[c]);
+        QCOMPARE(w->font().family(), QString("ＭＳ Ｐゴシック"));
+        QCOMPARE(w->font().pixelSize(), 12);
+
+        // Tab order of the parameter page.
+        QCOMPARE(w->EditSInterval->nextInFocusChain(), static_cast<QWidget*>(w->ComboSampUnit));
+        QWidget* next = w->ComboSampUnit;
+        while (next && next->parentWidget() == w->ComboSampUnit)
+            next = next->nextInFocusChain();
+        QVERIFY(next);
+
+        QStringList captions;
+        for (QAction* menu : w->menuBar()->actions()) {
+            captions << menu->text();
+            for (QAction* item : menu->menu()->actions())
+                captions << (item->isSeparator() ? QString("-") : item->text());
+        }
+        QCOMPARE(captions, QStringList({"ファイル(&F)", "計測パラメータの読込み(&O)",
+                                        "計測パラメータの保存(&S)", "-", "終了(&Q)",
+                                        "データ解析(&A)", "Vendraskの実行(&E)", "-",
+                                        "プログラムファイルの指定(&A)", "ヘルプ(&H)", "目次(&C)",
+                                        "キーワード検索(&K)", "-", "バージョン情報(&V)"}));
+        w->EnableFileMenus(false);
+        QVERIFY(!w->File1->menuAction()->isEnabled());
+        QVERIFY(!w->Analysis1->menuAction()->isEnabled());
+        QVERIFY(w->V1->menuAction()->isEnabled());
+        w->EnableFileMenus(true);
+        QVERIFY(w->File1->menuAction()->isEnabled());
+    }
+
+    // Rows 0..3 right after start-up; hidden rows keep their texts; a bad count changes nothing.
+    void channelBox() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter;
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        SelectChannels(*w, 4);
+        QCOMPARE(w->Data().Header.ChannelCount, 4);
+        QCOMPARE(VisibleRows(*w), 4);
+        for (int r = 1; r <= 4; ++r) {
+            QCOMPARE(Cell(*w, r, 0), QString::number(r - 1));
+            QCOMPARE(Cell(*w, r, 1), QString("Ch.%1").arg(r));
+        }
+        w->StringGridChannel->item(3, 1)->setText("温度");
+        SelectChannels(*w, 2);
+        QCOMPARE(VisibleRows(*w), 2);
+        QCOMPARE(Cell(*w, 4, 1), QString("温度"));
+        SelectChannels(*w, 4);
+        QVERIFY(!w->StringGridChannel->isRowHidden(3));
+        QCOMPARE(Cell(*w, 4, 1), QString("温度"));
+
+        w->ComboChNum->setEditText("");
+        QVERIFY(prompter.messages.empty());
+        w->ComboChNum->setEditText("x3");
+        QCOMPARE(prompter.messages.size(), std::size_t(1));
+        QCOMPARE(prompter.messages[0].Kind, MessageKind::Error);
+        QCOMPARE(w->Data().Header.ChannelCount, 4);
+        QCOMPARE(VisibleRows(*w), 4);
+        // A typed count beyond what the window shows is refused the same way.
+        w->ComboChNum->setEditText("6");
+        QCOMPARE(prompter.messages.size(), std::size_t(2));
+        QCOMPARE(w->Data().Header.ChannelCount, 4);
+        QCOMPARE(VisibleRows(*w), 4);
+        w->ComboChNum->setEditText("2");
+        QCOMPARE(w->Data().Header.ChannelCount, 2);
+        QCOMPARE(VisibleRows(*w), 2);
+    }
+
+    void fileTypeSwitchesExtension() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter;
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        w->EditFileName->setText("C:\\data.old\\run");
+        QTest::mouseClick(w->RadioGroupFileTypeButtons->button(1), Qt::LeftButton, {},
+                          QPoint(5, 9));
+        QCOMPARE(w->EditFileName->text(), QString("C:\\data.old\\run.tsd"));
+        QTest::mouseClick(w->RadioGroupFileTypeButtons->button(0), Qt::LeftButton, {},
+                          QPoint(5, 9));
+        QCOMPARE(w->EditFileName->text(), QString("C:\\data.old\\run.sdf"));
+    }
+
+    // Closing writes default.apm; the next start restores every control.
+    void settingsSurviveARestart() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter;
+        MainEntries saved;
+        {
+            auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+            QVERIFY(w);
+            w->EditWaitTime->setText("2.5");
+            w->EditIteration->setText("3");
+            w->EditBurstInterval->setText("10");
+            w->ComboBoxBITUnit->setCurrentIndex(1);
+            w->EditSInterval->setText("20");
+            w->ComboSampUnit->setCurrentIndex(2);
+            w->EditDataNum->setText("1000");
+            SelectChannels(*w, 3);
+            w->StringGridChannel->item(1, 1)->setText("圧力 A");
+            w->StringGridChannel->item(1, 2)->setText("kPa");
+            w->StringGridChannel->item(1, 3)->setText("0.5");
+            w->StringGridChannel->item(2, 4)->setText("-1.25");
+            w->Memo1->setPlainText("it's 試験");
+            QTest::mouseClick(w->RadioGroupFileTypeButtons->button(1), Qt::LeftButton, {},
+                              QPoint(5, 9));
+            w->EditFileName->setText(dir.filePath("runs/テスト.tsd"));
+            w->SetApplicationPath(dir.filePath("bin/analyse"));
+            saved = w->TakeEntries();
+            QSignalSpy ended(w.get(), &TForm1::ProgramEnded);
+            QVERIFY(w->close());
+            QCOMPARE(ended.count(), 1);
+            QVERIFY(QFile::exists(dir.filePath("default.apm")));
+        }
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        const MainEntries restored = w->TakeEntries();
+        QCOMPARE(restored.EditWaitTime, saved.EditWaitTime);
+        QCOMPARE(restored.EditIteration, saved.EditIteration);
+        QCOMPARE(restored.EditBurstInterval, saved.EditBurstInterval);
+        QCOMPARE(restored.ComboBoxBITUnit, 1);
+        QCOMPARE(restored.EditSInterval, saved.EditSInterval);
+        QCOMPARE(restored.ComboSampUnit, 2);
+        QCOMPARE(restored.EditDataNum, saved.EditDataNum);
+        QCOMPARE(w->ComboChNum->currentText(), QString("3"));
+        QCOMPARE(VisibleRows(*w), 3);
+        for (int r = 1; r <= 3; ++r) {
+            QCOMPARE(Cell(*w, r, 0), QString::number(r)); // loaded rows count from 1
+            for (int c = 1; c < 5; ++c)
+                QCOMPARE(Cell(*w, r, c), QString::fromStdString(saved.GridCells[r][c]));
+        }
+        QCOMPARE(w->Memo1->toPlainText(), QString("it's 試験"));
+        QCOMPARE(w->RadioGroupFileTypeButtons->checkedId(), 1);
+        QCOMPARE(w->EditFileName->text(), dir.filePath("runs/テスト.tsd"));
+        QCOMPARE(w->ApplicationPath(), dir.filePath("bin/analyse"));
+        QVERIFY(prompter.messages.empty());
+    }
+
+    // Quit from the menu writes the same file as closing the window.
+    void quitWritesDefaults() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter;
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        w->EditDataNum->setText("777");
+        QSignalSpy ended(w.get(), &TForm1::ProgramEnded);
+        w->Exit1->trigger();
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(!w->isVisible());
+        QVERIFY(ReadAll(dir.filePath("default.apm")).contains("\r\n777\r\n"));
+    }
+
+    // An unwritable program directory: settings go to the configuration directory silently;
+    // when that fails too the operator is asked and can still quit.
+    void settingsFallBackAndProgramStaysClosable() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter;
+        const QString missingExeDir = dir.filePath("no/such/dir");
+        {
+            auto w = StartWindow(card, prompter, missingExeDir, dir.filePath("config"));
+            QVERIFY(w);
+            QCOMPARE(w->SettingsDir(), dir.filePath("config") + "/");
+            QCOMPARE(w->EditFileName->text(), dir.filePath("config/ADdata.sdf"));
+            w->EditDataNum->setText("4096");
+            QVERIFY(w->close());
+            QVERIFY(QFile::exists(dir.filePath("config/default.apm")));
+        }
+        {
+            auto w = StartWindow(card, prompter, missingExeDir, dir.filePath("config"));
+            QVERIFY(w);
+            QCOMPARE(w->EditDataNum->text(), QString("4096"));
+        }
+        QVERIFY(prompter.messages.empty());
+
+        // Neither place can be written: a file stands where the directories would be.
+        QFile blocker(dir.filePath("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        auto w =
+            StartWindow(card, prompter, dir.filePath("blocker/exe"), dir.filePath("blocker/cfg"));
+        QVERIFY(w);
+        QSignalSpy ended(w.get(), &TForm1::ProgramEnded);
+        prompter.answers = {MessageAnswer::No};
+        QVERIFY(!w->close());
+        QVERIFY(w->isVisible());
+        QCOMPARE(ended.count(), 0);
+        QCOMPARE(prompter.messages.back().Kind, MessageKind::Error);
+        QCOMPARE(prompter.messages.back().Buttons, MessageButtons::YesNo);
+        prompter.answers = {MessageAnswer::Yes};
+        QVERIFY(w->close());
+        QCOMPARE(ended.count(), 1);
+    }
+
+    // The header of an sdf or tsd file fills the parameter controls only.
+    void loadHeaderFromDataFiles() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter;
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        w->EditWaitTime->setText("9");
+        const QString path = w->EditFileName->text();
+
+        SDFdata source;
+        source.Header.ChannelCount = 2;
+        source.Header.SampleCount = 2048;
+        source.Header.SamplingInterval = 50;
+        source.Header.SamplingUnit = 0; // usec
+        source.Header.BurstCount = 7;
+        source.Header.BurstInterval = 30;
+        source.Header.BurstUnit = 3; // min
+        source.Header.Comment.Assign(*Utf8ToCp932("振動試験"));
+        source.Header.ChannelName[1].Assign(*Utf8ToCp932("加速度"));
+        source.Header.ChannelUnit[1].Assign("G");
+        source.Header.CoefA[1] = 1.5e-7f;
+        source.Header.CoefB[1] = -0.25f;
+        QVERIFY(source.WriteSdfHeader(S(dir.filePath("a.sdf"))));
+
+        w->LoadParametersFrom(dir.filePath("a.sdf"));
+        QCOMPARE(w->EditDataNum->text(), QString("2048"));
+        QCOMPARE(w->EditSInterval->text(), QString("50"));
+        QCOMPARE(w->ComboSampUnit->currentText(), QString("usec"));
+        QCOMPARE(w->EditIteration->text(), QString("7"));
+        QCOMPARE(w->EditBurstInterval->text(), QString("30"));
+        QCOMPARE(w->ComboBoxBITUnit->currentText(), QString("min"));
+        QCOMPARE(w->ComboChNum->currentText(), QString("2"));
+        QCOMPARE(VisibleRows(*w), 2);
+        QCOMPARE(Cell(*w, 1, 0), QString("1"));
+        QCOMPARE(Cell(*w, 2, 0), QString("2"));
+        QCOMPARE(Cell(*w, 2, 1), QString("加速度"));
+        QCOMPARE(Cell(*w, 2, 2), QString("G"));
+        QCOMPARE(Cell(*w, 2, 3), QString("1.5E-7"));
+        QCOMPARE(Cell(*w, 2, 4), QString("-0.25"));
+        // The sdf comment field keeps its padding: 8 bytes of text and 152 spaces.
+        QCOMPARE(w->Memo1->toPlainText().trimmed(), QString("振動試験"));
+        QCOMPARE(w->TakeEntries().Memo1.size(), std::size_t(12 + 152));
+        QCOMPARE(w->EditWaitTime->text(), QString("9"));
+        QCOMPARE(w->EditFileName->text(), path);
+
+        source.Header.ChannelCount = 3;
+        source.Header.SamplingUnit = 2; // sec
+        source.Header.SampleCount = 64;
+        QVERIFY(WriteTsdHeader(source, S(dir.filePath("b.TSD"))));
+        w->LoadParametersFrom(dir.filePath("b.TSD"));
+        QCOMPARE(w->EditDataNum->text(), QString("64"));
+        QCOMPARE(w->ComboSampUnit->currentText(), QString("sec"));
+        QCOMPARE(VisibleRows(*w), 3);
+        QCOMPARE(w->EditWaitTime->text(), QString("9"));
+
+        // Any other extension does nothing.
+        w->LoadParametersFrom(dir.filePath("b.txt"));
+        QCOMPARE(w->EditDataNum->text(), QString("64"));
+    }
+
+    // An old sdf asks, is upgraded with the progress dialog, and a cancel leaves it as it was.
+    void oldSdfIsUpgradedOrLeft() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter;
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+
+        SDFdata source;
+        source.Header.ChannelCount = 1;
+        source.Header.SampleCount = 100;
+        source.Header.BurstCount = 4;
+        const QString old = dir.filePath("old.sdf");
+        QVERIFY(source.WriteSdfHeader(S(old)));
+        {
+            QFile f(old);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QByteArray bytes = f.readAll();
+            QCOMPARE(bytes.mid(0, 40), QByteArray("Standard Burst-Interval Data Format Ver."));
+            bytes[40] = '3';
+            bytes.resize(512);
+            for (int k = 0; k < 4; ++k)
+                bytes.append(QByteArray(256, char(k + 1)));
+            f.seek(0);
+            f.write(bytes);
+        }
+        const QByteArray before = ReadAll(old);
+
+        // Cancelled from the dialog as soon as it shows: nothing changes.
+        prompter.answers = {MessageAnswer::Yes};
+        QTimer::singleShot(0, w.get(), [&] { w->FrmProgress().BitBtn1->click(); });
+        w->LoadParametersFrom(old);
+        QVERIFY(w->FrmProgress().Cancelled());
+        QVERIFY(w->FrmProgress().isHidden());
+        QCOMPARE(ReadAll(old), before);
+        QCOMPARE(w->EditDataNum->text(), QString("512"));
+        QVERIFY(!QFile::exists(dir.filePath("Qr~temp1234!")));
+        QVERIFY(!prompter.messages.empty());
+
+        prompter.answers = {MessageAnswer::Yes};
+        w->LoadParametersFrom(old);
+        QVERIFY(!w->FrmProgress().Cancelled());
+        QVERIFY(w->FrmProgress().isHidden());
+        QCOMPARE(w->FrmProgress().windowTitle(), QString("ただ今、データ形式の更新中．．．．"));
+        const QByteArray after = ReadAll(old);
+        QCOMPARE(after[40], '4');
+        QCOMPARE(after.size(), 512 + 4 * 200);
+        QCOMPARE(w->EditDataNum->text(), QString("100"));
+        QCOMPARE(w->EditIteration->text(), QString("4"));
+    }
+
+    void analysisProgramStartsInDataDirectory() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter;
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        const QString marker = dir.filePath("started.txt");
+        QFile script(dir.filePath("Vendrask.EXE"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QString("#!/bin/sh\npwd > '%1'\necho \"$#\" >> '%1'\n").arg(marker).toUtf8());
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        QVERIFY(QDir(dir.path()).mkpath("data"));
+
+        w->EditFileName->setText(dir.filePath("data/run1.sdf"));
+        QCOMPARE(w->AnalysisWorkingDirectory(), dir.filePath("data"));
+        w->RunApplication->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(ReadAll(marker).contains("\n0\n"), 5000);
+        QCOMPARE(QString::fromUtf8(ReadAll(marker)).split('\n').first(), dir.filePath("data"));
+        QVERIFY(prompter.messages.empty());
+
+        // A chosen program path is used instead of the default.
+        QFile::remove(marker);
+        QVERIFY(QFile::rename(dir.filePath("Vendrask.EXE"), dir.filePath("other")));
+        w->SetApplicationPath(dir.filePath("other"));
+        w->EditFileName->setText("run1.sdf");
+        QCOMPARE(w->AnalysisWorkingDirectory(), QString());
+        w->RunApplication->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(ReadAll(marker)).split('\n').first(),
+                                  QDir::currentPath(), 5000);
+    }
+
+    void missingAnalysisProgram() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter;
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        bool dialogSeen = false;
+        prompter.answers = {MessageAnswer::No};
+        w->RunApplication->trigger();
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(prompter.messages.size(), std::size_t(1));
+        QCOMPARE(prompter.messages[0].Kind, MessageKind::Error);
+        QCOMPARE(prompter.messages[0].Buttons, MessageButtons::YesNo);
+        QCOMPARE(prompter.messages[0].Text,
+                 std::string("アプリケーションファイルが見つかりません。指定しますか。"));
+
+        // Yes opens the choice; the chosen file is taken but not started.
+        const QString chosen = dir.filePath("tool.sh");
+        QFile tool(chosen);
+        QVERIFY(tool.open(QIODevice::WriteOnly));
+        tool.write("#!/bin/sh\ntouch started\n");
+        tool.close();
+        tool.setPermissions(tool.permissions() | QFileDevice::ExeOwner);
+        prompter.answers = {MessageAnswer::Yes};
+        AnswerFileDialog(&dialogSeen, chosen);
+        w->RunApplication->trigger();
+        QVERIFY(dialogSeen);
+        QCOMPARE(w->ApplicationPath(), chosen);
+        QTest::qWait(200);
+        QVERIFY(!QFile::exists(QDir::current().filePath("started")));
+    }
+
+    // Texts that Shift-JIS cannot hold are refused where they are typed.
+    void entriesRefuseWhatShiftJisCannotHold() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter;
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        w->Memo1->setPlainText("abc");
+        w->Memo1->moveCursor(QTextCursor::End);
+        w->Memo1->insertPlainText(QString::fromUtf8("\xF0\x9F\x99\x82")); // an emoji
+        QCOMPARE(w->Memo1->toPlainText(), QString("abc"));
+        QTRY_COMPARE(prompter.messages.size(), std::size_t(1));
+        QCOMPARE(prompter.messages[0].Kind, MessageKind::Warning);
+        QVERIFY(prompter.messages[0].Text.find("コメント") != std::string::npos);
+
+        // The comment holds 160 bytes: 80 double-byte characters, and not one byte more.
+        const QString full(80, QChar(u'試'));
+        w->Memo1->setPlainText(full);
+        QCOMPARE(w->Memo1->toPlainText(), full);
+        w->Memo1->moveCursor(QTextCursor::End);
+        w->Memo1->insertPlainText("x");
+        QCOMPARE(w->Memo1->toPlainText(), full);
+        QCOMPARE(w->TakeEntries().Memo1.size(), std::size_t(80 * 3));
+
+        w->EditFileName->setText("/tmp/a.sdf");
+        w->EditFileName->setFocus();
+        w->EditFileName->end(false);
+        QKeyEvent won(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                      QString::fromUtf8("\xE2\x82\xA9")); // typing the won sign
+        QApplication::sendEvent(w->EditFileName, &won);
+        QCOMPARE(w->EditFileName->text(), QString("/tmp/a.sdf"));
+        QTRY_COMPARE(prompter.messages.size(), std::size_t(2));
+        QTest::keyClicks(w->EditFileName, "x");
+        QCOMPARE(w->EditFileName->text(), QString("/tmp/a.sdfx"));
+
+        w->StringGridChannel->item(0, 1)->setText(QString::fromUtf8("\xF0\x9F\x99\x82"));
+        QCOMPARE(Cell(*w, 1, 1), QString("Ch.1"));
+        QTRY_COMPARE(prompter.messages.size(), std::size_t(3));
+        w->StringGridChannel->item(0, 2)->setText("℃");
+        QCOMPARE(Cell(*w, 1, 2), QString("℃"));
+        QCOMPARE(prompter.messages.size(), std::size_t(3));
+    }
+
+    // The message boxes themselves: caption by kind, the Japanese buttons.
+    void messageBoxes() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter;
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        w->RedirectMessages(nullptr);
+        QString caption;
+        QStringList buttons;
+        auto answer = [&](const QString& press) {
+            QTimer::singleShot(50, [&, press] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box)
+                    return;
+                caption = box->windowTitle();
+                buttons.clear();
+                QAbstractButton* target = nullptr;
+                for (QAbstractButton* b : box->buttons()) {
+                    buttons << b->text();
+                    if (b->text() == press)
+                        target = b;
+                }
+                if (target)
+                    target->click();
+            });
+        };
+        answer("いいえ(&N)");
+        QCOMPARE(
+            w->ShowMessage(MessageKind::Confirmation, "上書きしますか。", MessageButtons::YesNo),
+            MessageAnswer::No);
+        QCOMPARE(caption, QString("確認"));
+        QCOMPARE(buttons, QStringList({"はい(&Y)", "いいえ(&N)"}));
+        answer("はい(&Y)");
+        QCOMPARE(w->ShowMessage(MessageKind::Error, "x", MessageButtons::YesNo),
+                 MessageAnswer::Yes);
+        QCOMPARE(caption, QString("エラー"));
+        answer("OK");
+        QCOMPARE(w->ShowMessage(MessageKind::Warning, "x", MessageButtons::Ok), MessageAnswer::Ok);
+        QCOMPARE(caption, QString("警告"));
+        QCOMPARE(buttons, QStringList({"OK"}));
+    }
+
+    void browseTakesChosenPath() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter;
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        QTest::mouseClick(w->RadioGroupFileTypeButtons->button(1), Qt::LeftButton, {},
+                          QPoint(5, 9));
+        bool seen = false;
+        AnswerFileDialog(&seen, dir.filePath("chosen.tsd"));
+        w->BitBtn1->click();
+        QVERIFY(seen);
+        QCOMPARE(w->SaveDialog1->nameFilters().first(),
+                 QString("時系列テキストファイル (*.tsd) (*.tsd)"));
+        QCOMPARE(w->EditFileName->text(), dir.filePath("chosen.tsd"));
+    }
+
+private:
+    static std::string S(const QString& s) { return s.toStdString(); }
+};
+
+QTEST_MAIN(MainUnitTest)
+#include "MainUnitTest.moc"

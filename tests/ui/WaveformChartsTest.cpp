@@ -1,0 +1,208 @@
+#include "WaveformCharts.h"
+#include "FormFonts.h"
+
+#include <QTest>
+#include <QWidget>
+#include <qcustomplot.h>
+
+#include <vector>
+
+using namespace tavrel;
+
+namespace {
+struct Fixture {
+    QWidget panel;
+    MeasurementHeader header = DefaultMeasurementHeader();
+    WaveformCharts charts{&panel, header};
+    Fixture(int width, int height) {
+        panel.resize(width, height);
+        panel.show(); // a hidden widget gets its resize events only when shown
+    }
+    QRect Geometry(int k) const { return charts.Chart(k)->geometry(); }
+    QString BottomTitle(int k) const { return charts.Chart(k)->xAxis->label(); }
+    bool Visible(int k) const { return !charts.Chart(k)->isHidden(); }
+};
+} // namespace
+
+class WaveformChartsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { InstallFontSubstitutions(); }
+
+    void oneChannelFillsPanel() {
+        Fixture f(400, 300);
+        f.header.ChannelCount = 1;
+        f.charts.Panel2Resize();
+        f.charts.SetUpCharts("sec");
+        QCOMPARE(f.Geometry(0), QRect(0, 0, 400, 300));
+        QVERIFY(f.Visible(0));
+        QVERIFY(!f.Visible(1) && !f.Visible(2) && !f.Visible(3));
+        QCOMPARE(f.BottomTitle(0), QString("Time (sec)"));
+        QCOMPARE(f.charts.ChartTitle(0), QString("Ch.1"));
+        QCOMPARE(f.charts.Chart(0)->yAxis->label(), QString("mV"));
+    }
+
+    void threeChannelsIntegerHeights_data() {
+        QTest::addColumn<int>("panelHeight");
+        QTest::newRow("363") << 363;
+        QTest::newRow("364, bottom row empty") << 364;
+    }
+    void threeChannelsIntegerHeights() {
+        QFETCH(int, panelHeight);
+        Fixture f(500, panelHeight);
+        f.header.ChannelCount = 3;
+        f.charts.Panel2Resize();
+        f.charts.SetUpCharts("msec");
+        for (int k = 0; k < 3; ++k)
+            QCOMPARE(f.Geometry(k), QRect(0, 121 * k, 500, 121));
+        QVERIFY(!f.Visible(3));
+        QCOMPARE(f.BottomTitle(0), QString());
+        QCOMPARE(f.BottomTitle(1), QString());
+        QCOMPARE(f.BottomTitle(2), QString("Time (msec)"));
+        QCOMPARE(f.BottomTitle(3), QString());
+    }
+
+    void fourChannels() {
+        Fixture f(300, 401);
+        f.header.ChannelCount = 4;
+        f.charts.Panel2Resize();
+        f.charts.SetUpCharts("min");
+        for (int k = 0; k < 4; ++k) {
+            QCOMPARE(f.Geometry(k), QRect(0, 100 * k, 300, 100));
+            QVERIFY(f.Visible(k));
+        }
+        QCOMPARE(f.BottomTitle(3), QString("Time (min)"));
+        QCOMPARE(f.BottomTitle(0), QString());
+    }
+
+    // A typed count of 6: four charts of a sixth each, no time title, channels 5 and 6 dropped.
+    void sixChannels() {
+        Fixture f(300, 360);
+        f.header.ChannelCount = 6;
+        f.charts.Panel2Resize();
+        f.charts.SetUpCharts("sec");
+        for (int k = 0; k < 4; ++k) {
+            QCOMPARE(f.Geometry(k), QRect(0, 60 * k, 300, 60));
+            QVERIFY(f.Visible(k));
+            QCOMPARE(f.BottomTitle(k), QString());
+        }
+        const std::vector<double> x{0, 1}, y{1, 2};
+        f.charts.AppendPoints(4, x, y);
+        f.charts.AppendPoints(5, x, y);
+        for (int k = 0; k < 4; ++k)
+            QCOMPARE(f.charts.Series(k)->dataCount(), 0);
+    }
+
+    // Charts beyond the count keep their place; hidden charts get their titles too.
+    void hiddenChartsKeepGeometryAndGetTitles() {
+        Fixture f(300, 400);
+        f.header.ChannelCount = 4;
+        f.charts.Panel2Resize();
+        f.header.ChannelCount = 2;
+        f.header.ChannelName[3].Assign("Ch.4x");
+        f.header.ChannelUnit[3].Assign("V");
+        f.panel.resize(300, 240);
+        QCOMPARE(f.Geometry(0), QRect(0, 0, 300, 120));
+        QCOMPARE(f.Geometry(1), QRect(0, 120, 300, 120));
+        QCOMPARE(f.Geometry(2), QRect(0, 200, 300, 100));
+        QCOMPARE(f.Geometry(3), QRect(0, 300, 300, 100));
+        f.charts.SetUpCharts("sec");
+        QVERIFY(!f.Visible(3));
+        QCOMPARE(f.charts.ChartTitle(3), QString("Ch.4x"));
+        QCOMPARE(f.charts.Chart(3)->yAxis->label(), QString("V"));
+        QCOMPARE(f.BottomTitle(1), QString("Time (sec)"));
+    }
+
+    void zeroAndNegativeCounts() {
+        Fixture f(200, 300);
+        f.header.ChannelCount = 0;
+        f.charts.Panel2Resize();
+        QCOMPARE(f.header.ChannelCount, 1); // stored back
+        QCOMPARE(f.Geometry(0), QRect(0, 0, 200, 300));
+        f.header.ChannelCount = -2;
+        f.panel.resize(200, 100);
+        QCOMPARE(f.Geometry(0), QRect(0, 0, 200, 100));
+        f.charts.SetUpCharts("sec");
+        QVERIFY(f.Visible(0) && !f.Visible(1));
+        for (int k = 0; k < 4; ++k)
+            QCOMPARE(f.BottomTitle(k), QString());
+    }
+
+    void shiftJisTitles() {
+        Fixture f(200, 200);
+        f.header.ChannelName[0].Assign(*Utf8ToCp932("温度センサ"));
+        f.header.ChannelUnit[0].Assign(*Utf8ToCp932("℃"));
+        f.charts.SetUpCharts("sec");
+        QCOMPARE(f.charts.ChartTitle(0), QString("温度センサ"));
+        QCOMPARE(f.charts.Chart(0)->yAxis->label(), QString("℃"));
+    }
+
+    // Every point is kept, ranges follow the points, and the set-up empties all series.
+    void appendKeepsEveryPointAndEmpties() {
+        Fixture f(400, 300);
+        f.header.ChannelCount = 2;
+        f.charts.SetUpCharts("sec");
+        std::vector<double> x(32), y(32);
+        for (int burst = 0; burst < 100; ++burst) {
+            for (int i = 0; i < 32; ++i) {
+                x[i] = (burst * 32 + i) * 0.1;
+                y[i] = (i % 2 ? -3.0 : 5.0) + burst;
+            }
+            f.charts.AppendPoints(0, x, y);
+            f.charts.AppendPoints(1, x, y);
+        }
+        QCOMPARE(f.charts.Series(0)->dataCount(), 3200);
+        QCOMPARE(f.charts.Series(1)->dataCount(), 3200);
+        f.charts.ReplotNow();
+        const QCPRange xr = f.charts.Chart(0)->xAxis->range();
+        const QCPRange yr = f.charts.Chart(0)->yAxis->range();
+        QCOMPARE(xr.lower, 0.0);
+        QCOMPARE(xr.upper, 3199 * 0.1);
+        QCOMPARE(yr.lower, -3.0);
+        QCOMPARE(yr.upper, 104.0);
+        QVERIFY(f.charts.Series(0)->adaptiveSampling());
+
+        f.charts.SetUpCharts("sec");
+        for (int k = 0; k < 4; ++k)
+            QCOMPARE(f.charts.Series(k)->dataCount(), 0);
+        const double x0[] = {0.0};
+        const double y0[] = {7.0};
+        f.charts.AppendPoints(0, x0, y0);
+        f.charts.ReplotNow();
+        QCOMPARE(f.charts.Series(0)->dataMainKey(0), 0.0);
+        QVERIFY(f.charts.Chart(0)->yAxis->range().contains(7.0));
+    }
+
+    // Many fetches in a row give one replot, later, not one per fetch.
+    void replotsAreThrottled() {
+        Fixture f(400, 300);
+        f.charts.SetUpCharts("sec");
+        const int before = f.charts.ReplotCount();
+        std::vector<double> x(32), y(32, 1.0);
+        for (int fetch = 0; fetch < 200; ++fetch) {
+            for (int i = 0; i < 32; ++i)
+                x[i] = fetch * 32 + i;
+            f.charts.AppendPoints(0, x, y);
+        }
+        QCOMPARE(f.charts.ReplotCount(), before);
+        QTRY_COMPARE_WITH_TIMEOUT(f.charts.ReplotCount(), before + 1, 1000);
+        QTest::qWait(WaveformCharts::ReplotIntervalMs * 3);
+        QCOMPARE(f.charts.ReplotCount(), before + 1); // nothing new, nothing drawn
+    }
+
+    void appearance() {
+        Fixture f(200, 200);
+        QCustomPlot* chart = f.charts.Chart(0);
+        QCOMPARE(chart->toPixmap(200, 200).toImage().pixelColor(1, 1), QColor(Qt::white));
+        QVERIFY(!chart->legend->visible());
+        QCOMPARE(f.charts.Series(0)->pen().color(), QColor(Qt::red));
+        QCOMPARE(f.charts.Series(0)->lineStyle(), QCPGraph::lsLine);
+        QCOMPARE(f.charts.Series(0)->scatterStyle().shape(), QCPScatterStyle::ssNone);
+        QCOMPARE(chart->xAxis->labelFont().family(), QString("ＭＳ Ｐ明朝"));
+        QCOMPARE(chart->xAxis->labelFont().pixelSize(), 12);
+        QCOMPARE(chart->objectName(), QString("Chart1"));
+    }
+};
+
+QTEST_MAIN(WaveformChartsTest)
+#include "WaveformChartsTest.moc"
