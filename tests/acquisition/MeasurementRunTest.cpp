@@ -377,6 +377,26 @@ TEST_F(RunTest, StopInsideTheYieldOfTheCompletingFetchWritesTheBlockOnce) {
     }
 }
 
+TEST_F(RunTest, StopHandledWhileTheRunStartsIsNotLost) {
+    // No wait: the stop comes while the charts are set up. A wait of 20 us: the stop comes in
+    // the yield at whose end the wait is over.
+    for (const std::string wait : {"0", "0.00002"}) {
+        Configure(1, 20, 3, 1, 0, 1, wait);
+        card.Bursts = 0;
+        bool stopped = false;
+        view.OnYield = [&] {
+            if (!stopped && run.Active() && (wait == "0" || view.PresentStatus == "計測待ち")) {
+                stopped = true;
+                run.BtnAdStopClick();
+            }
+        };
+        run.BtnAdStartClick(entries);
+        ExpectIdle("変換中止");
+        EXPECT_EQ(card.Bursts, 0) << wait;
+        ExpectSdfBlocks(0);
+    }
+}
+
 TEST_F(RunTest, StopWhileTheChartsAreSetUpAtABurstStart) {
     Configure(1, 20, 3, 1, 0);
     view.OnYield = [&] {
