@@ -3,6 +3,7 @@
 #include "DateTime.h"
 #include "FileError.h"
 #include "Rounding.h"
+#include "SdfLayout.h"
 #include "TimeUnits.h"
 #include "TsdFile.h"
 #include "TsdRebuild.h"
@@ -358,6 +359,8 @@ void MeasurementRun::FinishDataFile() {
         // The interrupted burst: every scan not converted is marked missing.
         for (int c = 0; c < channels_; ++c) {
             auto& block = data_.BlockData[static_cast<std::size_t>(c)];
+            if (block.size() < static_cast<std::size_t>(samples_))
+                block.resize(static_cast<std::size_t>(samples_), ErrorData);
             std::fill(block.begin() + std::clamp(ScansDone, 0, samples_), block.begin() + samples_,
                       ErrorData);
         }
@@ -370,6 +373,13 @@ void MeasurementRun::FinishDataFile() {
         if (fileType_ == 0) {
             if (!data_.WriteSdfHeader(data_.OutputFileName))
                 throw FileError("ファイル " + data_.OutputFileName + " に書き込めません。");
+            // Nothing but whole blocks behind the header (a failed write may have left part
+            // of one).
+            std::error_code ec;
+            const auto whole = static_cast<std::uintmax_t>(
+                HeaderBytes(data_.Header) + BlocksWritten * BlockBytes(data_.Header));
+            if (std::filesystem::file_size(data_.OutputFileName, ec) > whole && !ec)
+                std::filesystem::resize_file(data_.OutputFileName, whole, ec);
         } else
             RebuildTsdFile(data_, data_.OutputFileName);
     }

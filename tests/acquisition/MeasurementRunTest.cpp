@@ -563,13 +563,20 @@ TEST_F(RunTest, ChannelCountChangedDuringARunDoesNotReachTheFile) {
 TEST_F(RunTest, BuffersTakenFromUnderARunEndItSafely) {
     Configure(2, 100, 3, 1, 0);
     view.OnYield = [&] {
-        if (run.Active() && card.Bursts == 2 && run.ScansDone >= 32)
+        if (run.Active() && card.Bursts == 2 && run.ScansDone >= 32) {
             settings.SampleBuffer.resize(10); // as a second validation would
+            data.BlockData[1].resize(5);
+        }
     };
     run.BtnAdStartClick(entries);
     ExpectIdle("変換中止");
     EXPECT_EQ(view.CardStatus, "変換異常で終了");
-    ExpectSdfBlocks(1, 32);
+    const SdfView v = ReadSdf(file);
+    EXPECT_EQ(v.BurstCount(), 2);
+    EXPECT_EQ(v.bytes.size(), v.headerBytes + 2 * v.BlockBytes());
+    EXPECT_EQ(v.Code(1, 31, 0), ExpectedCode(2, 62));
+    EXPECT_EQ(v.Code(1, 32, 0), ErrorData);
+    EXPECT_EQ(v.Code(1, 99, 1), ErrorData);
 }
 
 TEST_F(RunTest, SlowCardNeverSpinsAndStopsWithin50ms) {
