@@ -34,6 +34,9 @@ BinaryFile::BinaryFile(const std::string& fileName, Mode mode) : name_(fileName)
     case Mode::Overwrite:
         flags |= O_RDWR | O_CREAT;
         break;
+    case Mode::Existing:
+        flags |= O_RDWR;
+        break;
     case Mode::Create:
         flags |= O_RDWR | O_CREAT | O_TRUNC;
         break;

@@ -14,6 +14,7 @@ public:
     enum class Mode {
         Read,      // existing file, reading only
         Overwrite, // read and write; created when missing, never truncated
+        Existing,  // read and write an existing file, never truncated
         Create,    // created or emptied
         Append,    // created when missing; writes go to the end
     };

@@ -75,8 +75,12 @@ void SaveParameterFile(const MainEntries& entries, MeasurementHeader& header,
     line(entries.EditSInterval);
     line(std::to_string(entries.ComboSampUnit));
     line(entries.EditDataNum);
-    line(std::to_string(entries.ComboChNumIndex));
+    // The rows written follow the channel count; line 8 names the item of that count, so the
+    // file reads back with as many rows even when the count was typed into the box.
     const int rows = std::clamp<int>(header.ChannelCount, 0, ChannelEntryCount);
+    line(std::to_string(rows >= 1 && rows <= static_cast<int>(ChNumItems.size())
+                            ? rows - 1
+                            : entries.ComboChNumIndex));
     for (int r = 1; r <= rows; ++r) {
         const auto row = static_cast<std::size_t>(r);
         MainEntries::GridRow cells;

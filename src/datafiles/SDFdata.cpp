@@ -94,11 +94,11 @@ bool SDFdata::WriteSdfHeader(const std::string& fileName) {
 }
 
 void SDFdata::WriteSdfBlock(int k) {
-    if (!IsStorableHeader(Header))
-        throw FileError(UnstorableHeaderMessage(OutputFileName));
     const std::int64_t blockBytes = BlockBytes(Header);
     if (blockBytes == 0)
         return; // no sampled value and no extra value: nothing to write
+    if (!IsStorableHeader(Header))
+        throw FileError(UnstorableHeaderMessage(OutputFileName));
     if (k < 0 || HeaderBytes(Header) + (std::int64_t{k} + 1) * blockBytes > SdfMaxFileBytes)
         throw FileError(
             "ファイル「" + OutputFileName +
@@ -133,7 +133,8 @@ void SDFdata::WriteSdfBlock(int k) {
                       ? ExtraData[static_cast<std::size_t>(i)]
                       : ErrorData);
 
-    BinaryFile file(OutputFileName, BinaryFile::Mode::Overwrite);
+    // The header writer made the file: a missing file is an error, not a file without header.
+    BinaryFile file(OutputFileName, BinaryFile::Mode::Existing);
     file.WriteAt(HeaderBytes(Header) + std::int64_t{k} * blockBytes, buffer.data(), buffer.size());
     file.Close();
 }

@@ -63,7 +63,9 @@ bool UpgradeSdfFile(SDFdata& data, int version, const std::string& fileName,
     if (source.Check() != SdfHeaderCheck::Ok || source.Decoded().Version != version)
         throw FileError(CannotReadMessage(fileName));
     if (HeaderBytes(h) + std::int64_t{h.BurstCount} * BlockBytes(h) > SdfMaxFileBytes)
-        throw FileError(CannotWriteMessage(tempName));
+        throw FileError(
+            "ファイル「" + fileName +
+            "」は更新後の大きさが上限（2147483647 バイト）を超えるため、更新できません。");
 
     const std::string savedOutput = data.OutputFileName;
     bool started = false;

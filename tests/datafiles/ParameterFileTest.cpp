@@ -101,6 +101,21 @@ TEST(ParameterFile, RoundTripOfThreeChannels) {
     EXPECT_EQ(loaded.ApplicationPath, "/opt/vendrask/Vendrask.EXE");
 }
 
+TEST(ParameterFile, TypedChannelCountReadsBackWithItsRows) {
+    TempDir dir;
+    MainEntries e = ThreeChannels();
+    e.ComboChNumIndex = 0; // "3" typed into the box: no item chosen for it
+    e.ComboChNumText = "3";
+    MeasurementHeader h;
+    h.ChannelCount = 3;
+    SaveParameterFile(e, h, dir.File("t.apm"));
+    MainEntries back = DefaultMainEntries("/x/");
+    EXPECT_TRUE(LoadParameterFile(back, dir.File("t.apm")));
+    EXPECT_EQ(back.ComboChNumText, "3");
+    EXPECT_EQ(back.GridCells[3][1], "温度");
+    EXPECT_EQ(back.Memo1, "it's 試験");
+}
+
 TEST(ParameterFile, CommentLineBreaksStayOnOneLine) {
     TempDir dir;
     MainEntries e = DefaultMainEntries("/x/");

@@ -220,6 +220,10 @@ TEST(SdfFile, MissingFileIsAnError) {
     EXPECT_THROW(d.ReadSdfHeader(dir.File("none.sdf"), prompter, progress), FileError);
     d.OutputFileName = dir.File("no/such/dir.sdf");
     EXPECT_THROW(d.WriteSdfBlock(0), FileError);
+    // A block never creates a file without its header.
+    d.OutputFileName = dir.File("deleted.sdf");
+    EXPECT_THROW(d.WriteSdfBlock(0), FileError);
+    EXPECT_TRUE(dir.Names().empty());
     EXPECT_THROW(d.WriteSdfHeader(dir.File("no/such/dir.sdf")), FileError);
 }
 
