@@ -504,6 +504,7 @@ void TForm1::FormShow() {
     ValidateParameters();
     SetUpCharts();
     startUpDone_ = true;
+    emit StartUpFinished();
 }
 
 void TForm1::ShowCardInformation() {

@@ -180,6 +180,8 @@ public:
     QTimer* Timer1 = nullptr;
 
 signals:
+    // Start-up has run to its end (the window is ready for the operator).
+    void StartUpFinished();
     // The program is to end: the main window was closed or quit was chosen, and the
     // settings were written (or the operator chose to end without them).
     void ProgramEnded();

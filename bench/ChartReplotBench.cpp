@@ -1,0 +1,70 @@
+// The charts with long bursts: appending one million points per chart in fetches of 32, and
+// one full replot of the four charts holding them (offscreen, the window's chart area).
+#include "FormFonts.h"
+#include "WaveformCharts.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QWidget>
+#include <qcustomplot.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace {
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    tavrel::InstallFontSubstitutions();
+
+    const int points = 1'000'000;
+    const int fetch = 32;
+    for (const QSize size : {QSize(416, 384), QSize(1016, 900)}) {
+        QWidget panel;
+        panel.resize(size);
+        panel.show();
+        tavrel::MeasurementHeader header = tavrel::DefaultMeasurementHeader();
+        header.ChannelCount = 4;
+        tavrel::WaveformCharts charts(&panel, header);
+        charts.Panel2Resize();
+        charts.SetUpCharts("sec");
+
+        std::vector<double> x(fetch), y(fetch);
+        QElapsedTimer appendTimer;
+        appendTimer.start();
+        for (int start = 0; start < points; start += fetch) {
+            for (int ch = 0; ch < 4; ++ch) {
+                for (int i = 0; i < fetch; ++i) {
+                    const int n = start + i;
+                    x[i] = n * 0.001;
+                    y[i] = std::sin(n * 0.0005 * (ch + 1)) * 1000 + (n % 7);
+                }
+                charts.AppendPoints(ch, x, y);
+            }
+        }
+        const double appendMs = appendTimer.nsecsElapsed() / 1e6;
+
+        std::vector<double> replots;
+        for (int run = 0; run < 11; ++run) {
+            QElapsedTimer t;
+            t.start();
+            for (int k = 0; k < 4; ++k)
+                charts.Chart(k)->replot(QCustomPlot::rpImmediateRefresh);
+            replots.push_back(t.nsecsElapsed() / 1e6);
+        }
+        std::printf("panel %dx%d, 4 charts x %d points:\n", size.width(), size.height(), points);
+        std::printf("  append in fetches of %d: %8.1f ms (%.1f M points/s)\n", fetch, appendMs,
+                    4.0 * points / appendMs / 1000);
+        std::printf("  one full replot of the four charts, median of 11: %6.2f ms\n",
+                    Median(replots));
+    }
+    return 0;
+}
