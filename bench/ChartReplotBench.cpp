@@ -52,6 +52,12 @@ int main(int argc, char** argv) {
         }
         const double appendMs = appendTimer.nsecsElapsed() / 1e6;
 
+        // The ranges follow the points, so every point lies in view.
+        charts.ReplotNow();
+        if (charts.Chart(0)->xAxis->range().upper < (points - 1) * 0.001) {
+            std::fprintf(stderr, "ranges do not cover the points\n");
+            return 1;
+        }
         std::vector<double> replots;
         for (int run = 0; run < 11; ++run) {
             QElapsedTimer t;

@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libqcustomplot-dev libqcustomplot2.1-qt6
     libcli11-dev nlohmann-json3-dev libgtest-dev
-    fonts-ipafont-gothic fonts-ipafont-mincho
+    fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2
     xvfb xauth
 )
 if [ "${1:-}" = "--test" ]; then

@@ -3,7 +3,6 @@
 #include <qcustomplot.h>
 
 #include <algorithm>
-#include <span>
 
 namespace tavrel {
 
@@ -23,24 +22,19 @@ public:
         mPreallocIteration = 0;
     }
 
-    // Appends points whose x do not go below the last one's; anything else is merged in.
-    void Append(std::span<const double> x, std::span<const double> y) {
-        const auto n = static_cast<qsizetype>(std::min(x.size(), y.size()));
+    // Appends points whose keys do not go below the last one's; anything else is merged in.
+    void Append(const QVector<QCPGraphData>& points) {
+        const qsizetype n = points.size();
         if (n == 0)
             return;
         const qsizetype old = mData.size();
-        if (mPreallocSize != 0 || (old > 0 && x[0] < mData.at(old - 1).key)) {
-            QVector<QCPGraphData> points(n);
-            for (qsizetype i = 0; i < n; ++i)
-                points[i] =
-                    QCPGraphData(x[static_cast<std::size_t>(i)], y[static_cast<std::size_t>(i)]);
+        if (mPreallocSize != 0 || (old > 0 && points.first().key < mData.at(old - 1).key)) {
             add(points, false);
             return;
         }
+        // Within the room made for the burst: nothing already there moves.
         mData.resize(old + n);
-        QCPGraphData* out = mData.data() + old;
-        for (qsizetype i = 0; i < n; ++i)
-            out[i] = QCPGraphData(x[static_cast<std::size_t>(i)], y[static_cast<std::size_t>(i)]);
+        std::copy(points.cbegin(), points.cend(), mData.begin() + old);
     }
 };
 

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QFont>
+#include <QString>
+
+class QWidget;
 
 namespace tavrel {
 
@@ -12,5 +15,9 @@ void InstallFontSubstitutions();
 QFont GothicFont(int pixelSize = 12);
 // "ＭＳ Ｐ明朝" at the given pixel size: the charts' texts.
 QFont MinchoFont(int pixelSize = 12);
+
+// The form's positions were made for the narrower Windows faces: a text wider than the room
+// given to it gets a smaller font (down to 9 pixels) instead of being cut.
+void FitFontToWidth(QWidget* widget, const QString& text, int room);
 
 } // namespace tavrel

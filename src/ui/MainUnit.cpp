@@ -103,6 +103,12 @@ QLabel* AddLabel(QWidget* page, const QString& name, const QString& text, int le
     return label;
 }
 
+// A label whose text must end before the control at rightEdge.
+void FitLabel(QLabel* label, int rightEdge) {
+    FitFontToWidth(label, label->text(), rightEdge - label->x() - 2);
+    label->adjustSize();
+}
+
 QLineEdit* AddEdit(QWidget* page, const QString& name, const QRect& geometry,
                    const QString& text = QString()) {
     auto* edit = new QLineEdit(text, page);
@@ -117,6 +123,9 @@ QComboBox* AddCombo(QWidget* page, const QString& name, const QRect& geometry) {
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setGeometry(geometry);
+    // A narrow arrow leaves room for "msec" in the 49-pixel box.
+    box->setStyleSheet(QStringLiteral("QComboBox { padding-left: 2px; padding-right: 0px; }"
+                                      "QComboBox::drop-down { width: 13px; }"));
     return box;
 }
 
@@ -213,6 +222,8 @@ void TForm1::FormCreate() {
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setUsesScrollButtons(false);
     PageControl1->setElideMode(Qt::ElideNone);
+    // All four tabs in the panel's width, as the tabs cannot wrap onto rows here.
+    PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
     GroupBox2 = new QGroupBox(Panel1);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
     GroupBox2->setFixedHeight(90);
@@ -281,13 +292,18 @@ void TForm1::BuildCardPage() {
     TabSheet1 = new QWidget;
     TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
     PageControl1->addTab(TabSheet1, QStringLiteral("カード情報"));
-    AddLabel(TabSheet1, QStringLiteral("Label1"), QStringLiteral("カードの種類："), 8, 20);
+    FitLabel(AddLabel(TabSheet1, QStringLiteral("Label1"), QStringLiteral("カードの種類："), 8, 20),
+             112);
     TextCardType = AddEdit(TabSheet1, QStringLiteral("TextCardType"), {112, 16, 105, 20});
-    AddLabel(TabSheet1, QStringLiteral("Label2"), QStringLiteral("I/Oベースアドレス："), 8, 53);
+    FitLabel(
+        AddLabel(TabSheet1, QStringLiteral("Label2"), QStringLiteral("I/Oベースアドレス："), 8, 53),
+        112);
     TextAdrs = AddEdit(TabSheet1, QStringLiteral("TextAdrs"), {112, 49, 57, 20});
-    AddLabel(TabSheet1, QStringLiteral("Label3"), QStringLiteral("IRQ番号："), 8, 86);
+    FitLabel(AddLabel(TabSheet1, QStringLiteral("Label3"), QStringLiteral("IRQ番号："), 8, 86),
+             112);
     TextIrqNo = AddEdit(TabSheet1, QStringLiteral("TextIrqNo"), {112, 83, 57, 20});
-    AddLabel(TabSheet1, QStringLiteral("Label12"), QStringLiteral("現在の状態："), 8, 119);
+    FitLabel(AddLabel(TabSheet1, QStringLiteral("Label12"), QStringLiteral("現在の状態："), 8, 119),
+             112);
     TextStatus = AddEdit(TabSheet1, QStringLiteral("TextStatus"), {112, 116, 97, 20});
     for (QLineEdit* edit : {TextCardType, TextAdrs, TextIrqNo, TextStatus}) {
         edit->setStyleSheet(CaptionColours);
@@ -300,21 +316,31 @@ void TForm1::BuildParameterPage() {
     TabSheet2 = new QWidget;
     TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
     PageControl1->addTab(TabSheet2, QStringLiteral("計測ﾊﾟﾗﾒｰﾀ"));
-    AddLabel(TabSheet2, QStringLiteral("Label8"), QStringLiteral("計測待ち時間(sec):"), 8, 20);
+    FitLabel(
+        AddLabel(TabSheet2, QStringLiteral("Label8"), QStringLiteral("計測待ち時間(sec):"), 8, 20),
+        112);
     EditWaitTime =
         AddEdit(TabSheet2, QStringLiteral("EditWaitTime"), {112, 16, 57, 20}, QStringLiteral("0"));
-    AddLabel(TabSheet2, QStringLiteral("Label11"), QStringLiteral("バースト記録回数："), 8, 44);
+    FitLabel(
+        AddLabel(TabSheet2, QStringLiteral("Label11"), QStringLiteral("バースト記録回数："), 8, 44),
+        112);
     EditIteration =
         AddEdit(TabSheet2, QStringLiteral("EditIteration"), {112, 40, 57, 20}, QStringLiteral("1"));
-    AddLabel(TabSheet2, QStringLiteral("Label9"), QStringLiteral("バースト時間間隔："), 8, 68);
+    FitLabel(
+        AddLabel(TabSheet2, QStringLiteral("Label9"), QStringLiteral("バースト時間間隔："), 8, 68),
+        112);
     EditBurstInterval = AddEdit(TabSheet2, QStringLiteral("EditBurstInterval"), {112, 64, 57, 20},
                                 QStringLiteral("1"));
     ComboBoxBITUnit = AddCombo(TabSheet2, QStringLiteral("ComboBoxBITUnit"), {176, 64, 49, 20});
-    AddLabel(TabSheet2, QStringLiteral("Label4"), QStringLiteral("サンプリング間隔："), 8, 132);
+    FitLabel(
+        AddLabel(TabSheet2, QStringLiteral("Label4"), QStringLiteral("サンプリング間隔："), 8, 132),
+        112);
     EditSInterval = AddEdit(TabSheet2, QStringLiteral("EditSInterval"), {112, 128, 57, 20},
                             QStringLiteral("100"));
     ComboSampUnit = AddCombo(TabSheet2, QStringLiteral("ComboSampUnit"), {176, 128, 49, 20});
-    AddLabel(TabSheet2, QStringLiteral("Label6"), QStringLiteral("サンプリング個数："), 8, 158);
+    FitLabel(
+        AddLabel(TabSheet2, QStringLiteral("Label6"), QStringLiteral("サンプリング個数："), 8, 158),
+        112);
     EditDataNum = AddEdit(TabSheet2, QStringLiteral("EditDataNum"), {112, 152, 57, 20},
                           QStringLiteral("512"));
     for (const char* item : BitUnitItems)
@@ -323,6 +349,10 @@ void TForm1::BuildParameterPage() {
         ComboSampUnit->addItem(QString::fromLatin1(item));
     SelectItem(ComboBoxBITUnit, 2);
     SelectItem(ComboSampUnit, 1);
+    for (QComboBox* box : {ComboBoxBITUnit, ComboSampUnit}) {
+        FitFontToWidth(box, QStringLiteral("msec"), box->width() - 13 - 14);
+        box->lineEdit()->setFont(box->font());
+    }
 
     // Tab order: sampling interval first, the burst entries last.
     QWidget::setTabOrder(EditSInterval, ComboSampUnit);
@@ -337,7 +367,8 @@ void TForm1::BuildChannelPage() {
     TabSheet4 = new QWidget;
     TabSheet4->setObjectName(QStringLiteral("TabSheet4"));
     PageControl1->addTab(TabSheet4, QStringLiteral("記録ﾁｬﾝﾈﾙ"));
-    AddLabel(TabSheet4, QStringLiteral("Label5"), QStringLiteral("チャンネル数："), 8, 27);
+    FitLabel(AddLabel(TabSheet4, QStringLiteral("Label5"), QStringLiteral("チャンネル数："), 8, 27),
+             88);
     ComboChNum = AddCombo(TabSheet4, QStringLiteral("ComboChNum"), {88, 24, 49, 20});
     for (const char* item : ChNumItems)
         ComboChNum->addItem(QString::fromLatin1(item));
@@ -350,6 +381,8 @@ void TForm1::BuildChannelPage() {
                     QStringLiteral("変換式：Y = AX + B"));
     Edit1->setReadOnly(true);
     Edit1->setStyleSheet(CaptionColours);
+    FitFontToWidth(Edit1, Edit1->text(), Edit1->width() - 8);
+    Edit1->setCursorPosition(0);
 
     StringGridChannel = new QTableWidget(MaxChannels, GridColumns, TabSheet4);
     StringGridChannel->setObjectName(QStringLiteral("StringGridChannel"));
@@ -403,6 +436,8 @@ void TForm1::BuildSavePage() {
         auto* button = new QRadioButton(items[i], RadioGroupFileType);
         button->setObjectName(QStringLiteral("RadioGroupFileTypeItem%1").arg(i));
         button->setGeometry(8, 16 + i * 18, 212, 18);
+        // Both items in the size that the longer one fits.
+        FitFontToWidth(button, items[1], 212 - 22);
         RadioGroupFileTypeButtons->addButton(button, i);
     }
     RadioGroupFileTypeButtons->button(0)->setChecked(true);
@@ -631,6 +666,7 @@ void TForm1::ApplyEntries(const MainEntries& e) {
         RadioGroupFileTypeButtons->setExclusive(true);
     }
     EditFileName->setText(Q(e.EditFileName));
+    EditFileName->setCursorPosition(0); // the path shown from its start
     applicationPath_ = Q(e.ApplicationPath);
     applying_ = wasApplying;
 }

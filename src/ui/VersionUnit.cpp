@@ -3,6 +3,7 @@
 #include "FormFonts.h"
 #include "ProgramIcon.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -12,6 +13,21 @@
 namespace tavrel {
 
 namespace {
+// Keeps a word-wrapped text inside its fixed box: with a wider substitute face the font is
+// made smaller rather than the text cut.
+void FitText(QLabel* label) {
+    QFont font = label->font();
+    const QRect box(0, 0, label->width(), label->height());
+    while (font.pixelSize() > 8) {
+        const QRect needed = QFontMetrics(font).boundingRect(
+            box, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, label->text());
+        if (needed.width() <= box.width() && needed.height() <= box.height())
+            break;
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    label->setFont(font);
+}
+
 QFont TimesFont(int pixelSize, bool bold) {
     QFont font(QStringLiteral("Times New Roman"));
     font.setStyleHint(QFont::Serif);
@@ -48,6 +64,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     ADREX->setWordWrap(true);
     ADREX->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ADREX->setFont(TimesFont(16, true));
+    FitText(ADREX);
 
     Version = new QLabel(QStringLiteral("Version 1.4"), Panel1);
     Version->setObjectName(QStringLiteral("Version"));
@@ -63,6 +80,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     Comments->setWordWrap(true);
     Comments->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Comments->setFont(TimesFont(13, false));
+    FitText(Comments);
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));

@@ -8,8 +8,148 @@
 #include <qcustomplot.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+#include <vector>
 
 namespace tavrel {
+
+// The red line of one chart. It keeps every point in the graph's container and thins only what
+// it draws: per pixel column the first, lowest, highest and last point, as the adaptive
+// sampling of QCustomPlot does, but with the lowest and highest found through a min/max index
+// of blocks of points kept up to date while appending, so a replot costs by pixels, not by
+// points.
+class WaveformSeries : public QCPGraph {
+public:
+    using QCPGraph::QCPGraph;
+
+    // Appends points whose keys do not decrease (checked) and indexes their values.
+    void Append(const QVector<QCPGraphData>& points) {
+        if (points.isEmpty())
+            return;
+        if (!mDataContainer->isEmpty() &&
+            points.first().key < (mDataContainer->constEnd() - 1)->key)
+            indexed_ = false; // the container sorts them in: the index no longer matches
+        const int first = mDataContainer->size();
+        if (BurstGraphData* burst = Burst())
+            burst->Append(points);
+        else
+            mDataContainer->add(points, true);
+        if (!indexed_)
+            return;
+        for (int i = 0; i < points.size(); ++i) {
+            const double y = points[i].value;
+            const auto block = static_cast<std::size_t>((first + i) / BlockSize);
+            if (block == blocks_.size())
+                blocks_.push_back({y, y});
+            else {
+                blocks_[block].first = std::min(blocks_[block].first, y);
+                blocks_[block].second = std::max(blocks_[block].second, y);
+            }
+        }
+    }
+
+    // Empties the series and makes room for a burst of the given points at once, so appending
+    // never moves what is drawn and a burst's memory is its points. The room of the last
+    // burst is used again when it fits.
+    void Clear(qsizetype room = 0) {
+        BurstGraphData* burst = Burst();
+        if (burst != nullptr && burst->Capacity() >= room &&
+            burst->Capacity() <= room + room / 4 + 1024)
+            burst->Restart();
+        else {
+            burst_ = new BurstGraphData(room);
+            setData(QSharedPointer<QCPGraphDataContainer>(burst_));
+        }
+        blocks_.clear();
+        blocks_.reserve(static_cast<std::size_t>(room / BlockSize + 1));
+        indexed_ = true;
+    }
+
+protected:
+    void getOptimizedLineData(QVector<QCPGraphData>* lineData,
+                              const QCPGraphDataContainer::const_iterator& begin,
+                              const QCPGraphDataContainer::const_iterator& end) const override {
+        QCPAxis* keyAxis = mKeyAxis.data();
+        const int count = static_cast<int>(end - begin);
+        const double axisPixels = keyAxis ? std::abs(keyAxis->coordToPixel(keyAxis->range().upper) -
+                                                     keyAxis->coordToPixel(keyAxis->range().lower))
+                                          : 0;
+        if (!lineData || !mAdaptiveSampling || !indexed_ || axisPixels < 1 ||
+            count < 4 * axisPixels + 64 ||
+            blocks_.size() * BlockSize < static_cast<std::size_t>(mDataContainer->size())) {
+            QCPGraph::getOptimizedLineData(lineData, begin, end);
+            return;
+        }
+        const QCPRange range = keyAxis->range();
+        const double keyPerPixel = range.size() / axisPixels;
+        const auto dataBegin = mDataContainer->constBegin();
+        lineData->clear();
+        lineData->reserve(static_cast<qsizetype>(axisPixels) * 4 + 8);
+        auto it = begin;
+        while (it != end) {
+            const double column = std::floor((it->key - range.lower) / keyPerPixel);
+            const double columnEnd = range.lower + (column + 1) * keyPerPixel;
+            auto next = std::lower_bound(
+                it, end, columnEnd, [](const QCPGraphData& d, double key) { return d.key < key; });
+            if (next == it)
+                ++next; // a key on the boundary by rounding still moves on
+            const auto last = next - 1;
+            if (next - it <= 4) {
+                for (auto p = it; p != next; ++p)
+                    lineData->append(*p);
+            } else {
+                const auto [low, high] =
+                    MinMax(static_cast<int>(it - dataBegin), static_cast<int>(next - dataBegin));
+                const double middle = (it->key + last->key) / 2;
+                lineData->append(*it);
+                lineData->append(QCPGraphData(middle, low));
+                lineData->append(QCPGraphData(middle, high));
+                lineData->append(*last);
+            }
+            it = next;
+        }
+    }
+
+private:
+    static constexpr int BlockSize = 64;
+
+    // The container Clear made, while it is the one the series draws.
+    BurstGraphData* Burst() const {
+        return burst_ != nullptr && mDataContainer.data() == burst_ ? burst_ : nullptr;
+    }
+
+    // Lowest and highest value of the points [from, to).
+    std::pair<double, double> MinMax(int from, int to) const {
+        double low = std::numeric_limits<double>::infinity();
+        double high = -low;
+        const auto data = mDataContainer->constBegin();
+        auto scan = [&](int a, int b) {
+            for (int i = a; i < b; ++i) {
+                low = std::min(low, (data + i)->value);
+                high = std::max(high, (data + i)->value);
+            }
+        };
+        const int firstFull = (from + BlockSize - 1) / BlockSize;
+        const int lastFull = to / BlockSize; // blocks [firstFull, lastFull) lie wholly inside
+        if (firstFull >= lastFull) {
+            scan(from, to);
+        } else {
+            scan(from, firstFull * BlockSize);
+            for (int b = firstFull; b < lastFull; ++b) {
+                low = std::min(low, blocks_[static_cast<std::size_t>(b)].first);
+                high = std::max(high, blocks_[static_cast<std::size_t>(b)].second);
+            }
+            scan(lastFull * BlockSize, to);
+        }
+        return {low, high};
+    }
+
+    std::vector<std::pair<double, double>> blocks_; // min and max of each block of points
+    bool indexed_ = true;
+    BurstGraphData* burst_ = nullptr; // owned by mDataContainer
+};
 
 namespace {
 QString FromCp932(std::string_view bytes) {
@@ -49,7 +189,7 @@ WaveformCharts::WaveformCharts(QWidget* panel2, MeasurementHeader& header)
         title->setTextColor(Qt::black);
         chart->plotLayout()->addElement(0, 0, title);
 
-        QCPGraph* series = chart->addGraph();
+        auto* series = new WaveformSeries(chart->xAxis, chart->yAxis);
         series->setName(QStringLiteral("Series%1").arg(k + 1));
         series->setPen(QPen(Qt::red));
         series->setLineStyle(QCPGraph::lsLine);
@@ -60,6 +200,9 @@ WaveformCharts::WaveformCharts(QWidget* panel2, MeasurementHeader& header)
         series_[static_cast<std::size_t>(k)] = series;
         titles_[static_cast<std::size_t>(k)] = title;
     }
+    // Until the first set-up, the one-channel view.
+    for (int k = 1; k < ChartCount; ++k)
+        charts_[static_cast<std::size_t>(k)]->hide();
     replotTimer_.setSingleShot(true);
     connect(&replotTimer_, &QTimer::timeout, this, &WaveformCharts::ReplotNow);
     sinceReplot_.start();
@@ -89,19 +232,10 @@ void WaveformCharts::SetUpCharts(const std::string& chartTimeUnit) {
         charts_[static_cast<std::size_t>(k)]->setVisible(count > k);
     charts_[0]->setVisible(true);
 
-    // Each shown series gets room for a whole burst; the last burst's points are released.
     for (int k = 0; k < ChartCount; ++k) {
-        const auto i = static_cast<std::size_t>(k);
         const qsizetype room = k < count ? std::max<qsizetype>(header_.SampleCount, 0) : 0;
-        BurstGraphData* data = burstData_[i];
-        if (data != nullptr && series_[i]->data().data() == data && data->Capacity() >= room &&
-            data->Capacity() <= room + room / 4 + 1024) {
-            data->Restart();
-        } else {
-            burstData_[i] = new BurstGraphData(room);
-            series_[i]->setData(QSharedPointer<QCPGraphDataContainer>(burstData_[i]));
-        }
-        bounds_[i] = {};
+        static_cast<WaveformSeries*>(series_[static_cast<std::size_t>(k)])->Clear(room);
+        bounds_[static_cast<std::size_t>(k)] = {};
     }
     for (QCustomPlot* chart : charts_)
         chart->xAxis->setLabel(QString());
@@ -134,8 +268,10 @@ void WaveformCharts::AppendPoints(int channel, std::span<const double> x,
     const std::size_t n = std::min(x.size(), y.size());
     if (n == 0)
         return;
+    QVector<QCPGraphData> points(static_cast<qsizetype>(n));
     Bounds& b = bounds_[i];
     for (std::size_t p = 0; p < n; ++p) {
+        points[static_cast<qsizetype>(p)] = QCPGraphData(x[p], y[p]);
         if (b.Empty) {
             b = {false, x[p], x[p], y[p], y[p]};
         } else {
@@ -145,14 +281,7 @@ void WaveformCharts::AppendPoints(int channel, std::span<const double> x,
             b.MaxY = std::max(b.MaxY, y[p]);
         }
     }
-    if (burstData_[i] != nullptr && series_[i]->data().data() == burstData_[i]) {
-        burstData_[i]->Append(x.first(n), y.first(n));
-    } else {
-        QVector<QCPGraphData> points(static_cast<qsizetype>(n));
-        for (std::size_t p = 0; p < n; ++p)
-            points[static_cast<qsizetype>(p)] = QCPGraphData(x[p], y[p]);
-        series_[i]->data()->add(points, true);
-    }
+    static_cast<WaveformSeries*>(series_[i])->Append(points);
     dirty_[i] = true;
     ScheduleReplot();
 }
@@ -160,8 +289,8 @@ void WaveformCharts::AppendPoints(int channel, std::span<const double> x,
 void WaveformCharts::ScheduleReplot() {
     if (replotTimer_.isActive())
         return;
-    // Drawing a long burst takes longer: the pause grows with it, so drawing never takes more
-    // than about a fifth of the time and the acquisition keeps up.
+    // A replot that took long makes the pause longer, so drawing never takes more than about
+    // a fifth of the time and the acquisition keeps up.
     const qint64 interval = std::max<qint64>(ReplotIntervalMs, 4 * lastReplotMs_);
     const auto elapsed = sinceReplot_.elapsed();
     replotTimer_.start(static_cast<int>(std::max<qint64>(0, interval - elapsed)));

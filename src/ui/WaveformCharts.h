@@ -17,8 +17,6 @@ class QWidget;
 
 namespace tavrel {
 
-class BurstGraphData;
-
 // The four stacked waveform charts in the chart panel Panel2: Chart1..Chart4 from top to bottom,
 // each with one red line series (Series1..Series4). A live view only: nothing is read from or
 // written to files here.
@@ -69,8 +67,6 @@ private:
     std::array<QCustomPlot*, ChartCount> charts_{};
     std::array<QCPGraph*, ChartCount> series_{};
     std::array<QCPTextElement*, ChartCount> titles_{};
-    // The series' points while they are the ones SetUpCharts made (owned by the series).
-    std::array<BurstGraphData*, ChartCount> burstData_{};
     std::array<Bounds, ChartCount> bounds_{};
     std::array<bool, ChartCount> dirty_{};
     QTimer replotTimer_;

@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <qcustomplot.h>
 
+#include <algorithm>
+#include <span>
 #include <vector>
 
 using namespace tavrel;
@@ -171,6 +173,45 @@ private slots:
         f.charts.ReplotNow();
         QCOMPARE(f.charts.Series(0)->dataMainKey(0), 0.0);
         QVERIFY(f.charts.Chart(0)->yAxis->range().contains(7.0));
+    }
+
+    // Drawing thins a long burst to a few points per pixel column, but a single-sample peak
+    // still reaches the screen.
+    void thinnedDrawingKeepsPeaks() {
+        Fixture f(400, 300);
+        f.charts.SetUpCharts("sec");
+        const int n = 200000;
+        std::vector<double> x(n), y(n, 0.0);
+        for (int i = 0; i < n; ++i)
+            x[i] = i * 0.01;
+        y[123457] = 1000.0;
+        y[50001] = -500.0;
+        for (int start = 0; start < n; start += 32000) {
+            const auto len = std::min<std::size_t>(32000, n - start);
+            f.charts.AppendPoints(0, std::span(x).subspan(start, len),
+                                  std::span(y).subspan(start, len));
+        }
+        f.charts.ReplotNow();
+        QCustomPlot* chart = f.charts.Chart(0);
+        QCOMPARE(f.charts.Series(0)->dataCount(), n);
+        const QImage image = chart->toPixmap(chart->width(), chart->height()).toImage();
+        auto redNear = [&](double key, double value) {
+            const int px = static_cast<int>(chart->xAxis->coordToPixel(key));
+            const int py = static_cast<int>(chart->yAxis->coordToPixel(value));
+            for (int dx = -2; dx <= 2; ++dx)
+                for (int dy = -2; dy <= 2; ++dy) {
+                    const QColor c = image.pixelColor(px + dx, py + dy);
+                    // red, or the pink of a line lying between two pixel rows
+                    if (c.red() > 200 && c.red() - c.green() > 50 && c.red() - c.blue() > 50)
+                        return true;
+                }
+            return false;
+        };
+        QVERIFY(redNear(123457 * 0.01, 1000.0));
+        QVERIFY(redNear(50001 * 0.01, -500.0));
+        QVERIFY(redNear(0.0, 0.0));
+        QVERIFY(redNear((n - 1) * 0.01, 0.0));
+        QVERIFY(!redNear(100000 * 0.01, 1000.0)); // no peak drawn where there is none
     }
 
     // Many fetches in a row give one replot, later, not one per fetch.
