@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -19,6 +20,14 @@ inline const std::string& WorkDirectory() {
             std::abort();
         return pattern + "/";
     }();
+    static const bool cleanup = [] {
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(dir, ec);
+        });
+        return true;
+    }();
+    (void)cleanup;
     return dir;
 }
 
