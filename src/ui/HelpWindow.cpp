@@ -42,9 +42,11 @@ HelpWindow::HelpWindow(const QString& helpDir, QWidget* parent)
     auto* keywordPane = new QWidget;
     auto* keywordLayout = new QVBoxLayout(keywordPane);
     keywordLayout->setContentsMargins(4, 4, 4, 4);
-    keywordLayout->addWidget(new QLabel(QStringLiteral("キーワード(&W):")));
+    auto* keywordLabel = new QLabel(QStringLiteral("キーワード(&W):"));
+    keywordLayout->addWidget(keywordLabel);
     KeywordEdit = new QLineEdit;
     KeywordEdit->setObjectName(QStringLiteral("KeywordEdit"));
+    keywordLabel->setBuddy(KeywordEdit);
     keywordLayout->addWidget(KeywordEdit);
     KeywordList = new QListWidget;
     KeywordList->setObjectName(QStringLiteral("KeywordList"));

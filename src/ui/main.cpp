@@ -35,7 +35,6 @@ public:
 int main(int argc, char** argv) {
     TavrelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TavrelREX"));
-    QApplication::setOrganizationName(QStringLiteral("TavrelREX"));
     QApplication::setWindowIcon(tavrel::ProgramIcon());
     // The program ends when the main window says so, not when some window closes.
     QApplication::setQuitOnLastWindowClosed(false);
