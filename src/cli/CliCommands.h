@@ -18,6 +18,7 @@ struct Command {
 Command AddInfoCommand(CLI::App& app);
 Command AddConvertCommand(CLI::App& app);
 Command AddUpgradeCommand(CLI::App& app);
+Command AddRecordCommand(CLI::App& app);
 
 // Prints "tavrelrex-cli: message" as one line on stderr and gives the failure status.
 int Fail(const std::string& message);

@@ -24,10 +24,11 @@ std::string TemporaryNameFor(const std::string& fileName) {
 
 int main(int argc, char** argv) {
     using namespace tavrel::cli;
-    CLI::App app{"TavrelREX command-line companion: data-file headers, conversion and upgrade"};
+    CLI::App app{"TavrelREX command-line companion: data-file headers, conversion, upgrade and "
+                 "headless recording"};
     app.require_subcommand(1);
     const std::vector<Command> commands = {AddInfoCommand(app), AddConvertCommand(app),
-                                           AddUpgradeCommand(app)};
+                                           AddUpgradeCommand(app), AddRecordCommand(app)};
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

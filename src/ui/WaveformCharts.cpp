@@ -1,5 +1,6 @@
 #include "WaveformCharts.h"
 
+#include "BurstGraphData.h"
 #include "FormFonts.h"
 #include "ShiftJis.h"
 
@@ -31,7 +32,10 @@ public:
             points.first().key < (mDataContainer->constEnd() - 1)->key)
             indexed_ = false; // the container sorts them in: the index no longer matches
         const int first = mDataContainer->size();
-        mDataContainer->add(points, true);
+        if (BurstGraphData* burst = Burst())
+            burst->Append(points);
+        else
+            mDataContainer->add(points, true);
         if (!indexed_)
             return;
         for (int i = 0; i < points.size(); ++i) {
@@ -46,9 +50,20 @@ public:
         }
     }
 
-    void Clear() {
-        mDataContainer->clear();
+    // Empties the series and makes room for a burst of the given points at once, so appending
+    // never moves what is drawn and a burst's memory is its points. The room of the last
+    // burst is used again when it fits.
+    void Clear(qsizetype room = 0) {
+        BurstGraphData* burst = Burst();
+        if (burst != nullptr && burst->Capacity() >= room &&
+            burst->Capacity() <= room + room / 4 + 1024)
+            burst->Restart();
+        else {
+            burst_ = new BurstGraphData(room);
+            setData(QSharedPointer<QCPGraphDataContainer>(burst_));
+        }
         blocks_.clear();
+        blocks_.reserve(static_cast<std::size_t>(room / BlockSize + 1));
         indexed_ = true;
     }
 
@@ -100,6 +115,11 @@ protected:
 private:
     static constexpr int BlockSize = 64;
 
+    // The container Clear made, while it is the one the series draws.
+    BurstGraphData* Burst() const {
+        return burst_ != nullptr && mDataContainer.data() == burst_ ? burst_ : nullptr;
+    }
+
     // Lowest and highest value of the points [from, to).
     std::pair<double, double> MinMax(int from, int to) const {
         double low = std::numeric_limits<double>::infinity();
@@ -128,6 +148,7 @@ private:
 
     std::vector<std::pair<double, double>> blocks_; // min and max of each block of points
     bool indexed_ = true;
+    BurstGraphData* burst_ = nullptr; // owned by mDataContainer
 };
 
 namespace {
@@ -212,7 +233,8 @@ void WaveformCharts::SetUpCharts(const std::string& chartTimeUnit) {
     charts_[0]->setVisible(true);
 
     for (int k = 0; k < ChartCount; ++k) {
-        static_cast<WaveformSeries*>(series_[static_cast<std::size_t>(k)])->Clear();
+        const qsizetype room = k < count ? std::max<qsizetype>(header_.SampleCount, 0) : 0;
+        static_cast<WaveformSeries*>(series_[static_cast<std::size_t>(k)])->Clear(room);
         bounds_[static_cast<std::size_t>(k)] = {};
     }
     for (QCustomPlot* chart : charts_)
@@ -267,8 +289,11 @@ void WaveformCharts::AppendPoints(int channel, std::span<const double> x,
 void WaveformCharts::ScheduleReplot() {
     if (replotTimer_.isActive())
         return;
+    // A replot that took long makes the pause longer, so drawing never takes more than about
+    // a fifth of the time and the acquisition keeps up.
+    const qint64 interval = std::max<qint64>(ReplotIntervalMs, 4 * lastReplotMs_);
     const auto elapsed = sinceReplot_.elapsed();
-    replotTimer_.start(static_cast<int>(std::max<qint64>(0, ReplotIntervalMs - elapsed)));
+    replotTimer_.start(static_cast<int>(std::max<qint64>(0, interval - elapsed)));
 }
 
 void WaveformCharts::ApplyRanges(int k) {
@@ -282,6 +307,8 @@ void WaveformCharts::ApplyRanges(int k) {
 
 void WaveformCharts::ReplotNow() {
     replotTimer_.stop();
+    QElapsedTimer cost;
+    cost.start();
     for (int k = 0; k < ChartCount; ++k) {
         const auto i = static_cast<std::size_t>(k);
         if (!dirty_[i])
@@ -291,6 +318,7 @@ void WaveformCharts::ReplotNow() {
         charts_[i]->replot(QCustomPlot::rpQueuedRefresh);
     }
     ++replotCount_;
+    lastReplotMs_ = cost.elapsed();
     sinceReplot_.restart();
 }
 

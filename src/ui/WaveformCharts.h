@@ -72,6 +72,7 @@ private:
     QTimer replotTimer_;
     QElapsedTimer sinceReplot_;
     int replotCount_ = 0;
+    qint64 lastReplotMs_ = 0;
 };
 
 } // namespace tavrel

@@ -1,5 +1,6 @@
 #include "FormFonts.h"
 #include "MainUnit.h"
+#include "MeasurementControl.h"
 #include "ProgramIcon.h"
 #include "SimulatedCard.h"
 
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
     tavrel::SystemClock clock;
     tavrel::SimulatedCard card(clock);
     tavrel::TForm1 window(card);
+    tavrel::MeasurementControl measurement(window, clock);
     QObject::connect(&window, &tavrel::TForm1::ProgramEnded, &app, &QApplication::quit,
                      Qt::QueuedConnection);
     window.show();

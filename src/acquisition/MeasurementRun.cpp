@@ -1,0 +1,458 @@
+#include "MeasurementRun.h"
+
+#include "DateTime.h"
+#include "FileError.h"
+#include "Rounding.h"
+#include "SdfLayout.h"
+#include "TimeUnits.h"
+#include "TsdFile.h"
+#include "TsdRebuild.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+namespace tavrel {
+
+std::int16_t MillivoltCode(double millivolts) {
+    if (std::isnan(millivolts))
+        return ErrorData;
+    return static_cast<std::int16_t>(RoundHalfAway(std::clamp(millivolts, -32767.0, 32767.0)));
+}
+
+MeasurementRun::MeasurementRun(AdLib32& card, Clock& clock, SDFdata& data,
+                               MeasurementSettings& settings, Prompter& prompter,
+                               MeasurementView& view)
+    : card_(card), clock_(clock), data_(data), settings_(settings), prompter_(prompter),
+      view_(view) {
+    chartX_.resize(ScansPerFetch);
+    for (auto& y : chartY_)
+        y.resize(ScansPerFetch);
+}
+
+void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
+    if (active_) // a nested start while one runs
+        return;
+
+    std::error_code ec;
+    if (!entries.EditFileName.empty() &&
+        std::filesystem::exists(std::filesystem::path(entries.EditFileName), ec) &&
+        prompter_.ShowMessage(MessageKind::Warning, RunText::OverwriteQuestion,
+                              MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+
+    if (!ValidateParameters(entries, data_, settings_, prompter_, ScansDone))
+        return;
+    view_.LayOutCharts(data_.Header);
+    channels_ = data_.Header.ChannelCount;
+    samples_ = data_.Header.SampleCount;
+    scanMicroseconds_ =
+        static_cast<std::int64_t>(static_cast<long double>(data_.Header.SamplingInterval) *
+                                  TimeUnitFactor(data_.Header.SamplingUnit) * 1e6L);
+    const auto needed = static_cast<std::size_t>(std::max(channels_, std::int16_t{0})) *
+                        static_cast<std::size_t>(std::max(samples_, std::int32_t{0}));
+    if (channels_ < 1 || channels_ > MaxSampledChannels || samples_ < 1 ||
+        settings_.SampleBuffer.size() < needed)
+        return; // nothing a burst could be recorded into
+    fileType_ = entries.RadioGroupFileType == 1 ? 1 : 0;
+
+    // A failing creation ends the start silently with nothing changed. The sdf header writer
+    // keeps what lies behind the header, so an overwritten file is emptied first: blocks of
+    // the earlier measurement must not remain behind the new ones.
+    try {
+        if (fileType_ == 0 && std::filesystem::exists(settings_.DataFileName, ec)) {
+            std::filesystem::resize_file(settings_.DataFileName, 0, ec);
+            if (ec)
+                return;
+        }
+        if (!WriteHeader())
+            return;
+    } catch (const std::exception&) {
+        return;
+    }
+    data_.OutputFileName = settings_.DataFileName;
+
+    active_ = true;
+    blockPending_ = false;
+    BlocksWritten = 0;
+    StopRequested = false;
+    BurstNumber = 0;
+    lastTimeText_.clear();
+    lastProgress_ = -1;
+    // Controls first: a click handled while the charts are set up already meets a running
+    // measurement, and its stop is not lost.
+    view_.EnableStart(false);
+    view_.EnableStop(true);
+    view_.EnableFileMenus(false);
+    view_.EnableChannelBox(false);
+    view_.SetUpCharts(data_.Header, settings_);
+    view_.Yield(0);
+
+    try {
+        if (settings_.WaitTime > 0 && !StopRequested) {
+            const double t0 = clock_.Now();
+            const double waitDays = settings_.WaitTime / 86400;
+            const double due = t0 + waitDays;
+            view_.SetPresentStatus(RunText::WaitingStart);
+            for (;;) {
+                if (StopRequested) // the stop handler has completed everything
+                    break;
+                const double now = clock_.Now();
+                if (now >= due)
+                    break;
+                ShowProgress(ClampPercent((now - t0) * 100 / waitDays));
+                ShowTimeText(std::string(RunText::TimeToStart) + FormatCountdown(due - now));
+                view_.Yield(WaitUntil(due - now));
+            }
+        }
+        if (StopRequested) {
+            StopRequested = false;
+            return;
+        }
+        BurstNumber = 0;
+        data_.Header.StartTime = clock_.Now();
+        NextBurstTime = data_.Header.StartTime;
+        if (!WriteHeader())
+            throw FileError("ファイル " + settings_.DataFileName + " に書き込めません。");
+        RunLoop();
+    } catch (const std::exception& e) {
+        // A failing write ends the measurement; the file is left consistent where possible.
+        StopConversion();
+        if (active_) {
+            blockPending_ = false;
+            try {
+                FinishDataFile();
+            } catch (const std::exception&) {
+            }
+            EnterIdle();
+            view_.SetPresentStatus(RunText::Aborted);
+        }
+        StopRequested = true;
+        ReportError(e);
+    }
+    view_.EnableStart(true);
+    view_.EnableStop(false);
+}
+
+std::int64_t MeasurementRun::WaitUntil(double days) {
+    // Sleeps until the moment comes, at most MaxYieldWaitMicroseconds, so the countdown and
+    // the progress still move.
+    const double us = days * 86400e6;
+    if (!(us < static_cast<double>(MaxYieldWaitMicroseconds)))
+        return MaxYieldWaitMicroseconds;
+    return std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(us)));
+}
+
+void MeasurementRun::RunLoop() {
+    while (!StopRequested) {
+        if (Card.Converting == 0) {
+            if (clock_.Now() >= NextBurstTime)
+                StartBurst();
+            else
+                ShowBurstWait();
+        } else {
+            FetchSamples();
+        }
+    }
+}
+
+void MeasurementRun::StartBurst() {
+    ScansDone = 0;
+    SamplesFetched = 0;
+    KeepRunHeader();
+    const int r = SetUpCard(card_, Card, data_.Header, settings_);
+    if (r != 0) {
+        // Shown once; the measurement ends as by the operator's stop.
+        const std::string text(SetUpCardErrorText(r));
+        prompter_.ShowMessage(MessageKind::Error, text, MessageButtons::Ok);
+        if (active_)
+            EndByFault(text);
+        return;
+    }
+    ++BurstNumber;
+    blockPending_ = true;
+    view_.SetPresentStatus(std::to_string(BurstNumber) + std::string(RunText::BurstRunning));
+    ShowTimeText("");
+    view_.EnableStart(false);
+    view_.EnableStop(true);
+    view_.SetUpCharts(data_.Header, settings_);
+    view_.Yield(0);
+}
+
+void MeasurementRun::ShowBurstWait() {
+    const double now = clock_.Now();
+    const double left = NextBurstTime - now;
+    ShowTimeText(std::string(RunText::TimeLeft) + FormatCountdown(left));
+    const auto& h = data_.Header;
+    const double gap =
+        settings_.BurstIntervalDays - static_cast<double>(h.SamplingInterval) *
+                                          static_cast<double>(TimeUnitFactor(h.SamplingUnit)) *
+                                          (h.SampleCount - 1) / 86400;
+    ShowProgress(gap > 0 ? ClampPercent((1 - left / gap) * 100) : 100);
+    view_.Yield(WaitUntil(left));
+}
+
+void MeasurementRun::FetchSamples() {
+    if (Card.RingBufferAllocated == 0 || Card.Converting == 0) {
+        view_.Yield(MaxYieldWaitMicroseconds);
+        return;
+    }
+    const std::int32_t ch = channels_;
+    const std::int32_t total = ch * samples_;
+    if (!BuffersHoldTheBurst()) { // taken from under the run: nothing more can be stored
+        view_.SetCardStatus(RunText::CardAbnormal);
+        card_.AdStopIrqMode();
+        Card.Converting = 0;
+        EndByFault(RunText::CardAbnormal);
+        return;
+    }
+    const std::int32_t partial = SamplesFetched - ScansDone * ch;
+    std::int32_t wanted = std::min(ScansPerFetch, samples_ - ScansDone) * ch - partial;
+    wanted = std::min<std::int32_t>(
+        wanted, static_cast<std::int32_t>(settings_.SampleBuffer.size()) - SamplesFetched);
+    int got = wanted > 0 ? card_.AdGetRingBuf(settings_.SampleBuffer, SamplesFetched, wanted) : 0;
+    if (got == -1) {
+        view_.SetCardStatus(RunText::CardOverflowFetch);
+        card_.AdStopIrqMode();
+        Card.Converting = 0;
+        StopRequested = true;
+        EndByFault(RunText::CardOverflowFetch);
+        return;
+    }
+    if (got < 0) { // not a count the driver may give: the conversion is not to be trusted
+        view_.SetCardStatus(RunText::CardAbnormal);
+        card_.AdStopIrqMode();
+        Card.Converting = 0;
+        EndByFault(RunText::CardAbnormal);
+        return;
+    }
+    if (got == 0) {
+        // Nothing yet: sleep about one scan, so a slow card costs no processor time.
+        view_.Yield(std::clamp<std::int64_t>(scanMicroseconds_, 1000, MaxYieldWaitMicroseconds));
+        return;
+    }
+    got = std::min(got, wanted);
+    SamplesFetched += got;
+    const std::int32_t scans = SamplesFetched / ch - ScansDone;
+    if (scans > 0) {
+        ConvertScans(ScansDone, scans);
+        ScansDone += scans;
+    }
+    ShowProgress(ClampPercent(ScansDone * 100.0 / samples_));
+    ShowTimeText(samples_ > ScansDone
+                     ? std::string(RunText::ScansLeft) + std::to_string(samples_ - ScansDone)
+                     : std::string(RunText::ScansComplete));
+    if (SamplesFetched >= total) {
+        // The block goes to the file before any yield, so a stop handled there finds it
+        // written and never writes it a second time.
+        EndOfBurst();
+        return;
+    }
+    view_.Yield(0);
+}
+
+bool MeasurementRun::BuffersHoldTheBurst() const {
+    if (settings_.SampleBuffer.size() <
+        static_cast<std::size_t>(channels_) * static_cast<std::size_t>(samples_))
+        return false;
+    for (int c = 0; c < channels_; ++c)
+        if (data_.BlockData[static_cast<std::size_t>(c)].size() <
+            static_cast<std::size_t>(samples_))
+            return false;
+    return true;
+}
+
+void MeasurementRun::ConvertScans(std::int32_t first, std::int32_t count) {
+    const int ch = channels_;
+    const int plotted = std::min(ch, MaxChannels);
+    if (chartX_.size() < static_cast<std::size_t>(count)) {
+        chartX_.resize(static_cast<std::size_t>(count));
+        for (auto& y : chartY_)
+            y.resize(static_cast<std::size_t>(count));
+    }
+    const auto& h = data_.Header;
+    const double scale = settings_.ChartTimeScale;
+    for (std::int32_t n = 0; n < count; ++n) {
+        const std::int32_t i = first + n;
+        const auto row = static_cast<std::size_t>(i) * static_cast<std::size_t>(ch);
+        chartX_[static_cast<std::size_t>(n)] = i * scale;
+        for (int c = 0; c < ch; ++c) {
+            const auto cu = static_cast<std::size_t>(c);
+            const double mv = card_.HexToVal(settings_.SampleBuffer[row + cu]) * 1000;
+            data_.BlockData[cu][static_cast<std::size_t>(i)] = MillivoltCode(mv);
+            if (c < plotted)
+                chartY_[cu][static_cast<std::size_t>(n)] =
+                    static_cast<double>(h.CoefA[cu]) * mv + static_cast<double>(h.CoefB[cu]);
+        }
+    }
+    const auto n = static_cast<std::size_t>(count);
+    for (int c = 0; c < plotted; ++c)
+        view_.AppendPoints(c, std::span<const double>(chartX_.data(), n),
+                           std::span<const double>(chartY_[static_cast<std::size_t>(c)].data(), n));
+}
+
+void MeasurementRun::EndOfBurst() {
+    Card.Converting = 0; // the card has ended by itself
+    WriteBlock(BurstNumber - 1);
+    blockPending_ = false;
+    if (BurstNumber == data_.Header.BurstCount) {
+        StopRequested = true;
+        view_.EnableStop(false);
+        view_.SetPresentStatus(RunText::Finished);
+        ShowTimeText("");
+        view_.EnableStart(true);
+        EnterIdle();
+        return;
+    }
+    NextBurstTime = BurstNumber * settings_.BurstIntervalDays + data_.Header.StartTime;
+    view_.SetPresentStatus(std::to_string(BurstNumber + 1) + std::string(RunText::BurstWaiting));
+    view_.Yield(0);
+}
+
+void MeasurementRun::BtnAdStopClick() {
+    if (!active_) {
+        StopConversion();
+        return;
+    }
+    StopRequested = true;
+    view_.EnableStop(false);
+    view_.SetPresentStatus(RunText::Aborted);
+    ShowTimeText("");
+    try {
+        FinishDataFile();
+    } catch (const std::exception& e) {
+        StopConversion();
+        view_.EnableStart(true);
+        EnterIdle();
+        ReportError(e);
+        return;
+    }
+    StopConversion();
+    view_.EnableStart(true);
+    EnterIdle();
+}
+
+void MeasurementRun::EndByFault(std::string_view cardStatus) {
+    BtnAdStopClick();
+    view_.SetCardStatus(cardStatus);
+}
+
+void MeasurementRun::StopConversion() {
+    if (Card.Converting == 1) {
+        card_.AdStopIrqMode();
+        Card.Converting = 0;
+        view_.SetCardStatus(RunText::CardStopped);
+    }
+}
+
+void MeasurementRun::EnterIdle() {
+    active_ = false;
+    view_.EnableFileMenus(true);
+    view_.EnableChannelBox(true);
+    ShowProgress(0);
+}
+
+void MeasurementRun::FinishDataFile() {
+    KeepRunHeader();
+    if (blockPending_) {
+        // The interrupted burst: every scan not converted is marked missing.
+        for (int c = 0; c < channels_; ++c) {
+            auto& block = data_.BlockData[static_cast<std::size_t>(c)];
+            if (block.size() < static_cast<std::size_t>(samples_))
+                block.resize(static_cast<std::size_t>(samples_), ErrorData);
+            std::fill(block.begin() + std::clamp(ScansDone, 0, samples_), block.begin() + samples_,
+                      ErrorData);
+        }
+        blockPending_ = false;
+        WriteBlock(BurstNumber - 1);
+    }
+    if (data_.Header.BurstCount != BlocksWritten) {
+        data_.Header.BurstCount =
+            static_cast<std::int16_t>(std::min<std::int32_t>(BlocksWritten, INT16_MAX));
+        if (fileType_ == 0) {
+            if (!data_.WriteSdfHeader(data_.OutputFileName))
+                throw FileError("ファイル " + data_.OutputFileName + " に書き込めません。");
+            // Nothing but whole blocks behind the header (a failed write may have left part
+            // of one).
+            std::error_code ec;
+            const auto whole = static_cast<std::uintmax_t>(
+                HeaderBytes(data_.Header) + BlocksWritten * BlockBytes(data_.Header));
+            if (std::filesystem::file_size(data_.OutputFileName, ec) > whole && !ec)
+                std::filesystem::resize_file(data_.OutputFileName, whole, ec);
+        } else
+            RebuildTsdFile(data_, data_.OutputFileName);
+    }
+}
+
+void MeasurementRun::DriverNotification(std::uint32_t wParam, std::int32_t lParam) {
+    switch (wParam & 0xFFFFu) {
+    case NotifyConverting:
+        view_.SetCardStatus(RunText::CardConverting);
+        break;
+    case NotifyOverflow:
+        view_.SetCardStatus(RunText::CardOverflow);
+        BtnAdStopClick();
+        break;
+    case NotifyEnded:
+        view_.SetCardStatus(std::string(RunText::CardEnded) + std::to_string(lParam) + "]");
+        break;
+    default:
+        view_.SetCardStatus(RunText::CardAbnormal);
+        card_.AdStopIrqMode();
+        Card.Converting = 0;
+        // The interrupted burst is kept as by the operator's stop.
+        if (active_)
+            EndByFault(RunText::CardAbnormal);
+        break;
+    }
+}
+
+void MeasurementRun::CloseRequested() {
+    if (active_)
+        BtnAdStopClick();
+    else
+        StopConversion();
+}
+
+bool MeasurementRun::WriteHeader() {
+    KeepRunHeader();
+    if (fileType_ == 0)
+        return data_.WriteSdfHeader(settings_.DataFileName);
+    return WriteTsdHeader(data_, settings_.DataFileName);
+}
+
+void MeasurementRun::WriteBlock(int k) {
+    KeepRunHeader();
+    if (fileType_ == 0)
+        data_.WriteSdfBlock(k);
+    else
+        AppendTsdBlock(data_, k);
+    ++BlocksWritten;
+}
+
+void MeasurementRun::KeepRunHeader() {
+    // The file's layout was fixed when the measurement started.
+    data_.Header.ChannelCount = channels_;
+    data_.Header.SampleCount = samples_;
+}
+
+void MeasurementRun::ReportError(const std::exception& e) {
+    prompter_.ShowMessage(MessageKind::Error, e.what(), MessageButtons::Ok);
+}
+
+void MeasurementRun::ShowTimeText(const std::string& text) {
+    if (text == lastTimeText_)
+        return;
+    lastTimeText_ = text;
+    view_.SetTimeText(text);
+}
+
+void MeasurementRun::ShowProgress(int percent) {
+    if (percent == lastProgress_)
+        return;
+    lastProgress_ = percent;
+    view_.SetProgress(percent);
+}
+
+} // namespace tavrel

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "AdLib32.h"
+#include "CardSetup.h"
+#include "Clock.h"
+#include "MainEntries.h"
+#include "MeasurementParameters.h"
+#include "MeasurementView.h"
+#include "Prompter.h"
+#include "SDFdata.h"
+
+#include <array>
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace tavrel {
+
+// Texts of the measurement displays.
+namespace RunText {
+inline constexpr std::string_view OverwriteQuestion =
+    "同名のファイルが存在します。\n上書きしてよろしいですか。";
+inline constexpr std::string_view WaitingStart = "計測待ち";
+inline constexpr std::string_view TimeToStart = "開始まであと";
+inline constexpr std::string_view BurstRunning = "回目の計測";
+inline constexpr std::string_view BurstWaiting = "回目の計測待ち";
+inline constexpr std::string_view TimeLeft = "残り時間：";
+inline constexpr std::string_view ScansLeft = "残り変換回数：";
+inline constexpr std::string_view ScansComplete = "終了";
+inline constexpr std::string_view Finished = "変換終了";
+inline constexpr std::string_view Aborted = "変換中止";
+inline constexpr std::string_view CardStopped = "停止";
+inline constexpr std::string_view CardConverting = "変換中";
+inline constexpr std::string_view CardOverflow = "リングバッファオーバーフロー";
+inline constexpr std::string_view CardOverflowFetch = "リングバッファオーバーフロー!";
+inline constexpr std::string_view CardEnded = "変換終了[";
+inline constexpr std::string_view CardAbnormal = "変換異常で終了";
+} // namespace RunText
+
+// At most this many scans are taken from the ring buffer per fetch.
+inline constexpr int ScansPerFetch = 32;
+
+// Millivolts to the 16-bit code of a block: rounded halves away from zero, limited to
+// -32767..32767 so a value out of range is never wrapped nor taken for ErrorData.
+std::int16_t MillivoltCode(double millivolts);
+
+// One measurement at a time, run on the caller's thread inside BtnAdStartClick as a loop that
+// yields to the view. The stop, the driver's notifications and the window's closing arrive
+// nested inside those yields and are seen by the loop at its next test.
+class MeasurementRun {
+public:
+    MeasurementRun(AdLib32& card, Clock& clock, SDFdata& data, MeasurementSettings& settings,
+                   Prompter& prompter, MeasurementView& view);
+
+    // Runs one whole measurement with the entries (file type and data file included) and
+    // returns when it has ended. Ignored while a measurement runs.
+    void BtnAdStartClick(const MainEntries& entries);
+    // The operator's stop: completes the data file and returns the displays to Idle.
+    void BtnAdStopClick();
+    // Stops a running conversion.
+    void StopConversion();
+    // The driver's notification (wParam's low 16 bits are the code).
+    void DriverNotification(std::uint32_t wParam, std::int32_t lParam);
+    // The window is closing: a running measurement is stopped and its file completed first.
+    void CloseRequested();
+
+    // One step of the loop while converting, and the completion after a stop.
+    void FetchSamples();
+    void FinishDataFile();
+
+    // True from the start of a measurement until it is Idle again.
+    bool Active() const { return active_; }
+
+    // The measurement state.
+    bool StopRequested = false;
+    CardState Card;
+    std::int32_t BurstNumber = 0;
+    std::int32_t ScansDone = 0;
+    std::int32_t SamplesFetched = 0;
+    double NextBurstTime = 0;
+    // Whole blocks in the data file of the current (or last) measurement.
+    std::int32_t BlocksWritten = 0;
+
+private:
+    static std::int64_t WaitUntil(double days);
+    void RunLoop();
+    void StartBurst();
+    void ShowBurstWait();
+    void EndOfBurst();
+    bool BuffersHoldTheBurst() const;
+    void ConvertScans(std::int32_t first, std::int32_t count);
+    // Ends the measurement as the operator's stop does, after a fault of the card.
+    void EndByFault(std::string_view cardStatus);
+    void EnterIdle();
+    bool WriteHeader();
+    void WriteBlock(int k);
+    void KeepRunHeader();
+    void ReportError(const std::exception& e);
+    void ShowTimeText(const std::string& text);
+    void ShowProgress(int percent);
+
+    AdLib32& card_;
+    Clock& clock_;
+    SDFdata& data_;
+    MeasurementSettings& settings_;
+    Prompter& prompter_;
+    MeasurementView& view_;
+
+    bool active_ = false;
+    bool blockPending_ = false; // a burst has started and its block is not written yet
+    int fileType_ = 0;          // 0 sdf, 1 tsd
+    // The shape the measurement started with: the header is held to it while it runs.
+    std::int16_t channels_ = 1;
+    std::int32_t samples_ = 0;
+    std::int64_t scanMicroseconds_ = 0;
+
+    std::string lastTimeText_;
+    int lastProgress_ = -1;
+    std::vector<double> chartX_;
+    std::array<std::vector<double>, MaxChannels> chartY_;
+};
+
+} // namespace tavrel

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "MeasurementHeader.h"
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace tavrel {
+
+struct MeasurementSettings;
+
+// The longest a yield sleeps when nothing happens: the displays still move 20 times a second.
+inline constexpr std::int64_t MaxYieldWaitMicroseconds = 50'000;
+
+// The displays a measurement drives: the window implements it with widgets, the command line
+// with the terminal, the tests with a recording fake. Texts are UTF-8. Every call comes from
+// the thread that runs the measurement.
+class MeasurementView {
+public:
+    virtual ~MeasurementView() = default;
+
+    virtual void SetPresentStatus(std::string_view text) = 0; // EditPresentStatus
+    virtual void SetTimeText(std::string_view text) = 0;      // EditTime
+    virtual void SetProgress(int percent) = 0;                // ProgressBar1, 0..100
+    virtual void SetCardStatus(std::string_view text) = 0;    // TextStatus
+    virtual void EnableStart(bool on) = 0;                    // BtnAdStart
+    virtual void EnableStop(bool on) = 0;                     // BtnAdStop
+    virtual void EnableFileMenus(bool on) = 0;                // File1 and Analysis1 together
+    virtual void EnableChannelBox(bool on) = 0;               // the channel count box
+
+    // The parameters were taken for a measurement: the chart area is laid out for
+    // header.ChannelCount charts.
+    virtual void LayOutCharts(const MeasurementHeader& header) = 0;
+    // Empties the four series and sets visibility and titles from the header; the run yields
+    // right after it.
+    virtual void SetUpCharts(const MeasurementHeader& header,
+                             const MeasurementSettings& settings) = 0;
+    // Appends the points of one fetch to the series of channel 0..3 (x ascending).
+    virtual void AppendPoints(int channel, std::span<const double> x,
+                              std::span<const double> y) = 0;
+
+    // Handles every pending event (clicks, the driver's notifications, repaints). With a wait
+    // above 0, a yield that finds nothing pending sleeps until the next event comes or the wait
+    // is over, so a pass with nothing to do does not keep a processor busy; any event ends the
+    // sleep at once. Handlers run nested here.
+    virtual void Yield(std::int64_t waitMicroseconds) = 0;
+};
+
+} // namespace tavrel

@@ -1,0 +1,208 @@
+#include "CliCommands.h"
+
+#include "Clock.h"
+#include "MainEntries.h"
+#include "MeasurementParameters.h"
+#include "MeasurementRun.h"
+#include "ParameterFile.h"
+#include "SimulatedCard.h"
+
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <deque>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <utility>
+
+namespace tavrel::cli {
+namespace {
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void OnStopSignal(int) {
+    stopSignal = 1;
+}
+
+void InstallStopHandlers() {
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no restart: a sleeping yield wakes at once
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// Messages go to stderr; the only question that can come (the overwrite question) is answered
+// yes, as the file was checked before.
+class TerminalPrompter final : public Prompter {
+public:
+    MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons buttons,
+                              int) override {
+        if (kind == MessageKind::Error)
+            ++Errors;
+        if (buttons == MessageButtons::YesNo)
+            return MessageAnswer::Yes;
+        std::string line(text);
+        for (auto& c : line)
+            if (c == '\n')
+                c = ' ';
+        std::fprintf(stderr, "\n%s: %s\n", std::string(CaptionOf(kind)).c_str(), line.c_str());
+        return MessageAnswer::Ok;
+    }
+    int Errors = 0;
+};
+
+// Status changes as lines, the progress as one line rewritten in place.
+class TerminalView final : public MeasurementView {
+public:
+    explicit TerminalView(const Clock& clock) : clock_(clock) {}
+
+    void SetPresentStatus(std::string_view text) override {
+        EndProgressLine();
+        std::fprintf(stderr, "%s\n", std::string(text).c_str());
+    }
+    void SetTimeText(std::string_view text) override {
+        time_ = text;
+        ShowProgressLine(false);
+    }
+    void SetProgress(int percent) override {
+        percent_ = percent;
+        ShowProgressLine(false);
+    }
+    void SetCardStatus(std::string_view text) override {
+        EndProgressLine();
+        std::fprintf(stderr, "[カード] %s\n", std::string(text).c_str());
+    }
+    void EnableStart(bool on) override { started_ = started_ || !on; }
+    void EnableStop(bool) override {}
+    void EnableFileMenus(bool) override {}
+    void EnableChannelBox(bool) override {}
+    void LayOutCharts(const MeasurementHeader&) override {}
+    void SetUpCharts(const MeasurementHeader&, const MeasurementSettings&) override {}
+    void AppendPoints(int, std::span<const double>, std::span<const double>) override {}
+
+    void Yield(std::int64_t waitMicroseconds) override {
+        while (!notifications_.empty()) {
+            const auto [code, count] = notifications_.front();
+            notifications_.pop_front();
+            if (run_ != nullptr)
+                run_->DriverNotification(code, count);
+        }
+        if (stopSignal != 0 && !stopHandled_ && run_ != nullptr && run_->Active()) {
+            stopHandled_ = true;
+            StoppedBySignal = true;
+            run_->BtnAdStopClick();
+        }
+        if (waitMicroseconds > 0 && stopSignal == 0) {
+            const timespec pause{0, static_cast<long>(waitMicroseconds) *
+                                        1000}; // a signal ends it early
+            nanosleep(&pause, nullptr);
+        }
+    }
+
+    void Attach(MeasurementRun& run) { run_ = &run; }
+    void Queue(std::uint32_t code, std::int32_t count) { notifications_.emplace_back(code, count); }
+    void EndProgressLine() {
+        if (progressShown_)
+            std::fputc('\n', stderr);
+        progressShown_ = false;
+    }
+    bool Started() const { return started_; }
+    bool StoppedBySignal = false;
+
+private:
+    void ShowProgressLine(bool force) {
+        if (!tty_)
+            return;
+        const std::int64_t now = clock_.Microseconds();
+        if (!force && progressShown_ && now - lastShownUs_ < 100'000 && time_ != "終了" &&
+            !time_.empty())
+            return;
+        lastShownUs_ = now;
+        progressShown_ = true;
+        std::fprintf(stderr, "\r\033[K[%3d%%] %s", percent_, time_.c_str());
+        std::fflush(stderr);
+    }
+
+    const Clock& clock_;
+    const bool tty_ = ::isatty(STDERR_FILENO) != 0;
+    MeasurementRun* run_ = nullptr;
+    std::deque<std::pair<std::uint32_t, std::int32_t>> notifications_;
+    std::string time_;
+    int percent_ = 0;
+    bool progressShown_ = false;
+    bool started_ = false;
+    bool stopHandled_ = false;
+    std::int64_t lastShownUs_ = 0;
+};
+
+} // namespace
+
+int Record(const std::string& paramFile, bool force) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path paramPath = fs::absolute(fs::path(paramFile), ec);
+    if (ec || !fs::is_regular_file(paramPath, ec))
+        return Fail("パラメータファイル " + paramFile + " が見つかりません。");
+    const std::string paramDir = paramPath.parent_path().string() + "/";
+
+    MainEntries entries = DefaultMainEntries(paramDir);
+    try {
+        if (!LoadParameterFile(entries, paramPath.string()))
+            return Fail("パラメータファイル " + paramFile + " を読み込めません。");
+    } catch (const std::exception& e) {
+        return Fail(e.what());
+    }
+    if (entries.EditFileName.empty())
+        return Fail("パラメータファイルにデータファイル名がありません。");
+    fs::path dataPath(entries.EditFileName);
+    if (dataPath.is_relative())
+        dataPath = paramPath.parent_path() / dataPath;
+    entries.EditFileName = dataPath.lexically_normal().string();
+    if (fs::exists(dataPath, ec) && !force)
+        return Fail("データファイル " + entries.EditFileName +
+                    " は既に存在します。上書きするには --force を付けて下さい。");
+
+    InstallStopHandlers();
+    SystemClock clock;
+    SimulatedCard card(clock);
+    SDFdata data;
+    MeasurementSettings settings;
+    TerminalPrompter prompter;
+    TerminalView view(clock);
+    MeasurementRun run(card, clock, data, settings, prompter, view);
+    view.Attach(run);
+    card.SetNotifyCallback(
+        [&view](std::uint32_t code, std::int32_t count) { view.Queue(code, count); });
+
+    try {
+        run.BtnAdStartClick(entries);
+    } catch (const std::exception& e) {
+        view.EndProgressLine();
+        return Fail(e.what());
+    }
+    view.EndProgressLine();
+    if (!view.Started())
+        return Fail("計測を開始できませんでした。");
+    if (prompter.Errors > 0)
+        return 1;
+    std::printf("%s: %d バースト\n", entries.EditFileName.c_str(), run.BlocksWritten);
+    return 0;
+}
+
+Command AddRecordCommand(CLI::App& app) {
+    auto* sub = app.add_subcommand(
+        "record", "Record one measurement with the simulated card; Ctrl-C stops and completes "
+                  "the data file");
+    auto paramFile = std::make_shared<std::string>();
+    auto force = std::make_shared<bool>(false);
+    sub->add_option("PARAMS", *paramFile, "parameter file (.apm)")->required();
+    sub->add_flag("--force", *force, "overwrite an existing data file");
+    return {sub, [paramFile, force] { return Record(*paramFile, *force); }};
+}
+
+} // namespace tavrel::cli

@@ -1,0 +1,149 @@
+#include "MeasurementControl.h"
+
+#include "MainUnit.h"
+#include "WaveformCharts.h"
+
+#include <algorithm>
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace tavrel {
+
+namespace {
+QString Q(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+} // namespace
+
+MessageAnswer MeasurementControl::FormPrompter::ShowMessage(MessageKind kind, std::string_view text,
+                                                            MessageButtons buttons,
+                                                            int helpContext) {
+    return form_.Messages().ShowMessage(kind, text, buttons, helpContext);
+}
+
+MeasurementControl::MeasurementControl(TForm1& form, Clock& clock) : form_(form), prompter_(form) {
+    run_ = std::make_unique<MeasurementRun>(form.Card(), clock, form.Data(), form.Settings(),
+                                            prompter_, *this);
+    form.Card().SetNotifyCallback(PostingDriverNotify());
+    hook_ = std::make_unique<DriverMessageHook>([this](std::uint32_t wParam, std::int32_t lParam) {
+        run_->DriverNotification(wParam, lParam);
+    });
+    // The wake-up of a waiting yield.
+    wakeUp_.setSingleShot(true);
+    wakeUp_.setTimerType(Qt::PreciseTimer);
+    timeText_.setSingleShot(true);
+    connect(&timeText_, &QTimer::timeout, this, [this] { ShowPendingTime(); });
+    sinceTimeText_.start();
+
+    connect(form.BtnAdStart, &QPushButton::clicked, this, [this] { BtnAdStartClick(); });
+    connect(form.BtnAdStop, &QPushButton::clicked, this, [this] { BtnAdStopClick(); });
+    form.installEventFilter(this);
+}
+
+MeasurementControl::~MeasurementControl() {
+    form_.removeEventFilter(this);
+    form_.Card().SetNotifyCallback({});
+}
+
+void MeasurementControl::BtnAdStartClick() {
+    run_->BtnAdStartClick(form_.TakeEntries());
+}
+
+void MeasurementControl::BtnAdStopClick() {
+    run_->BtnAdStopClick();
+}
+
+bool MeasurementControl::eventFilter(QObject* watched, QEvent* event) {
+    // Closing the window while measuring: the card is stopped and the file completed before
+    // the window writes its settings and the program ends.
+    if (watched == &form_ && event->type() == QEvent::Close && run_->Active())
+        run_->CloseRequested();
+    return false;
+}
+
+void MeasurementControl::SetPresentStatus(std::string_view text) {
+    form_.EditPresentStatus->setText(Q(text));
+}
+
+void MeasurementControl::SetTimeText(std::string_view text) {
+    pendingTime_ = Q(text);
+    timePending_ = true;
+    // Only the countdown of the scans is held back; every other text shows at once.
+    if (!text.starts_with(RunText::ScansLeft) || sinceTimeText_.elapsed() >= TimeTextIntervalMs) {
+        ShowPendingTime();
+        return;
+    }
+    if (!timeText_.isActive())
+        timeText_.start(TimeTextIntervalMs);
+}
+
+void MeasurementControl::ShowPendingTime() {
+    timeText_.stop();
+    if (!timePending_)
+        return;
+    timePending_ = false;
+    form_.EditTime->setText(pendingTime_);
+    sinceTimeText_.restart();
+}
+
+void MeasurementControl::SetProgress(int percent) {
+    form_.ProgressBar1->setValue(percent);
+}
+
+void MeasurementControl::SetCardStatus(std::string_view text) {
+    form_.TextStatus->setText(Q(text));
+}
+
+void MeasurementControl::EnableStart(bool on) {
+    form_.BtnAdStart->setEnabled(on);
+}
+
+void MeasurementControl::EnableStop(bool on) {
+    form_.BtnAdStop->setEnabled(on);
+}
+
+void MeasurementControl::EnableFileMenus(bool on) {
+    form_.EnableFileMenus(on);
+}
+
+void MeasurementControl::EnableChannelBox(bool on) {
+    form_.ComboChNum->setEnabled(on);
+}
+
+void MeasurementControl::LayOutCharts(const MeasurementHeader&) {
+    form_.Charts().Panel2Resize();
+}
+
+void MeasurementControl::SetUpCharts(const MeasurementHeader&,
+                                     const MeasurementSettings& settings) {
+    form_.Charts().SetUpCharts(settings.ChartTimeUnit);
+}
+
+void MeasurementControl::AppendPoints(int channel, std::span<const double> x,
+                                      std::span<const double> y) {
+    form_.Charts().AppendPoints(channel, x, y);
+}
+
+void MeasurementControl::Yield(std::int64_t waitMicroseconds) {
+    if (waitMicroseconds <= 0) {
+        // At full speed a fetch takes microseconds; asking the window system that often
+        // would cost more than the data. Events are still handled every BusyYieldNs.
+        if (sinceYield_.isValid() && sinceYield_.nsecsElapsed() < BusyYieldNs)
+            return;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        sinceYield_.start();
+        return;
+    }
+    // Handles what is pending, or sleeps until the next event or the wake-up.
+    // Timers count whole milliseconds; a shorter wait is a millisecond.
+    wakeUp_.start(static_cast<int>(std::max<std::int64_t>(1, (waitMicroseconds + 999) / 1000)));
+    waitLoop_.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    sinceYield_.start();
+}
+
+} // namespace tavrel

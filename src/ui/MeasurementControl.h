@@ -1,0 +1,82 @@
+#pragma once
+
+#include "Clock.h"
+#include "DriverMessageHook.h"
+#include "MeasurementRun.h"
+#include "MeasurementView.h"
+#include "Prompter.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+namespace tavrel {
+
+class TForm1;
+
+// The main window's side of a measurement: the window's displays as the run's view, the start
+// and stop buttons, the driver's notifications through DriverMessageHook, and the closing of
+// the window, which first stops a running measurement and completes its data file.
+class MeasurementControl final : public QObject, public MeasurementView {
+public:
+    MeasurementControl(TForm1& form, Clock& clock);
+    ~MeasurementControl() override;
+
+    MeasurementRun& Run() { return *run_; }
+
+    // The handlers of BtnAdStart and BtnAdStop.
+    void BtnAdStartClick();
+    void BtnAdStopClick();
+
+    // MeasurementView.
+    void SetPresentStatus(std::string_view text) override;
+    void SetTimeText(std::string_view text) override;
+    void SetProgress(int percent) override;
+    void SetCardStatus(std::string_view text) override;
+    void EnableStart(bool on) override;
+    void EnableStop(bool on) override;
+    void EnableFileMenus(bool on) override;
+    void EnableChannelBox(bool on) override;
+    void LayOutCharts(const MeasurementHeader& header) override;
+    void SetUpCharts(const MeasurementHeader& header, const MeasurementSettings& settings) override;
+    void AppendPoints(int channel, std::span<const double> x, std::span<const double> y) override;
+    void Yield(std::int64_t waitMicroseconds) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Sends the run's messages to whatever prompter the window uses at the time.
+    class FormPrompter final : public Prompter {
+    public:
+        explicit FormPrompter(TForm1& form) : form_(form) {}
+        MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons buttons,
+                                  int helpContext) override;
+
+    private:
+        TForm1& form_;
+    };
+
+    TForm1& form_;
+    FormPrompter prompter_;
+    std::unique_ptr<MeasurementRun> run_;
+    std::unique_ptr<DriverMessageHook> hook_;
+    void ShowPendingTime();
+
+    QEventLoop waitLoop_;
+    QTimer wakeUp_;
+    static constexpr qint64 BusyYieldNs = 200'000;
+    QElapsedTimer sinceYield_;
+    // The countdown of a burst changes with every fetch; it is drawn at most every
+    // TimeTextIntervalMs, the last value always.
+    static constexpr int TimeTextIntervalMs = 40;
+    QTimer timeText_;
+    QElapsedTimer sinceTimeText_;
+    QString pendingTime_;
+    bool timePending_ = false;
+};
+
+} // namespace tavrel

@@ -1,0 +1,88 @@
+#include "TsdRebuild.h"
+
+#include "FileError.h"
+#include "SDFdata.h"
+#include "TextLineReader.h"
+#include "TsdFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace tavrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadText(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class TsdRebuildTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("tavrel-tsdrebuild-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        file = (dir / "ADdata.tsd").string();
+        data.Header.ChannelCount = 2;
+        data.Header.SampleCount = 3;
+        data.Header.BurstCount = 5;
+        data.AllocateBlockBuffers();
+        data.OutputFileName = file;
+        WriteTsdHeader(data, file);
+        for (int k = 0; k < 3; ++k) {
+            for (int j = 0; j < 3; ++j) {
+                data.BlockData[0][static_cast<std::size_t>(j)] = static_cast<std::int16_t>(k);
+                data.BlockData[1][static_cast<std::size_t>(j)] = ErrorData;
+            }
+            AppendTsdBlock(data, k);
+        }
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path dir;
+    std::string file;
+    SDFdata data;
+};
+
+TEST_F(TsdRebuildTest, TemporaryNameReplacesTheExtension) {
+    EXPECT_EQ(TsdTemporaryName("dir/ADdata.tsd"), "dir/ADdata.$$$");
+    EXPECT_EQ(TsdTemporaryName("dir/ADdata"), "dir/ADdata.$$$");
+}
+
+TEST_F(TsdRebuildTest, NewHeaderThenTheBlocksItCounts) {
+    data.Header.BurstCount = 2;
+    RebuildTsdFile(data, file);
+    EXPECT_FALSE(fs::exists(dir / "ADdata.$$$"));
+    SDFdata back;
+    class NoQuestions final : public Prompter {
+        MessageAnswer ShowMessage(MessageKind, std::string_view, MessageButtons, int) override {
+            return MessageAnswer::No;
+        }
+    } prompter;
+    ASSERT_TRUE(ReadTsdHeader(back, file, prompter));
+    EXPECT_EQ(back.Header.BurstCount, 2);
+    const std::string text = ReadText(file);
+    const auto block1 = text.find("No.1\r\n0,=\r\n0,=\r\n0,=\r\n");
+    const std::string second = "No.2\r\n1,=\r\n1,=\r\n1,=\r\n";
+    const auto block2 = text.find(second);
+    ASSERT_NE(block1, std::string::npos);
+    ASSERT_NE(block2, std::string::npos);
+    EXPECT_EQ(block2 + second.size(), text.size()); // the third block is gone
+}
+
+TEST_F(TsdRebuildTest, FileWithFewerBlocksThanCountedStaysAsItWas) {
+    const std::string before = ReadText(file);
+    data.Header.BurstCount = 4;
+    EXPECT_THROW(RebuildTsdFile(data, file), FileError);
+    EXPECT_EQ(ReadText(file), before);
+    EXPECT_FALSE(fs::exists(dir / "ADdata.$$$"));
+}
+
+} // namespace
+} // namespace tavrel::test

@@ -1,0 +1,218 @@
+#include "MeasurementControl.h"
+#include "DriverMessageHook.h"
+#include "MainUnit.h"
+#include "SimulatedCard.h"
+#include "WaveformCharts.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <qcustomplot.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+using namespace tavrel;
+
+namespace {
+
+class Prompts final : public Prompter {
+public:
+    MessageAnswer ShowMessage(MessageKind, std::string_view text, MessageButtons, int) override {
+        Texts.emplace_back(text);
+        return MessageAnswer::Yes;
+    }
+    std::vector<std::string> Texts;
+};
+
+struct ControlStates {
+    bool Start, Stop, File, Analysis, ChannelBox;
+};
+
+ControlStates States(TForm1& w) {
+    return {w.BtnAdStart->isEnabled(), w.BtnAdStop->isEnabled(), w.File1->isEnabled(),
+            w.Analysis1->isEnabled(), w.ComboChNum->isEnabled()};
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+qint16 BurstCountOf(const QByteArray& sdf) {
+    return static_cast<qint16>(static_cast<quint8>(sdf.at(223)) |
+                               (static_cast<quint8>(sdf.at(224)) << 8));
+}
+
+// Runs f once the event loop gets to it after ms, inside the measurement's yields.
+void After(int ms, std::function<void()> f) {
+    QTimer::singleShot(ms, qApp, std::move(f));
+}
+
+} // namespace
+
+class MeasurementControlTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    SystemClock clock;
+    std::unique_ptr<SimulatedCard> card;
+    std::unique_ptr<TForm1> window;
+    std::unique_ptr<MeasurementControl> control;
+    Prompts prompts;
+
+    QString DataFile() const { return dir.filePath(QStringLiteral("ADdata.sdf")); }
+
+    // Two channels of 100 samples at 1 msec; bursts a second apart.
+    void Parameters(int bursts) {
+        MainEntries e = window->TakeEntries();
+        e.ComboChNumText = "2";
+        e.ComboChNumIndex = 1;
+        e.GridRowCount = 3;
+        e.EditDataNum = "100";
+        e.EditSInterval = "1";
+        e.ComboSampUnit = 1;
+        e.EditIteration = std::to_string(bursts);
+        e.EditBurstInterval = "1";
+        e.ComboBoxBITUnit = 0;
+        e.EditWaitTime = "0";
+        e.RadioGroupFileType = 0;
+        e.EditFileName = DataFile().toStdString();
+        window->ApplyEntries(e);
+    }
+
+private slots:
+    void init() {
+        QVERIFY(dir.isValid());
+        card = std::make_unique<SimulatedCard>(clock);
+        TForm1Options options;
+        options.ShowAboutBox = false;
+        options.ExeDir = dir.path() + "/";
+        options.ConfigDir = dir.path() + "/";
+        window = std::make_unique<TForm1>(*card, options);
+        window->RedirectMessages(&prompts);
+        window->show();
+        QVERIFY(QTest::qWaitFor([&] { return window->StartUpDone(); }, 5000));
+        control = std::make_unique<MeasurementControl>(*window, clock);
+        prompts.Texts.clear();
+    }
+
+    void cleanup() {
+        control.reset();
+        window.reset();
+        card.reset();
+        QFile::remove(DataFile());
+    }
+
+    void aMeasurementRunsToItsEndFromAClick() {
+        Parameters(2);
+        ControlStates during{};
+        int pointsDuring = -1;
+        After(300, [&] {
+            during = States(*window);
+            pointsDuring = window->Charts().Series(0)->dataCount();
+        });
+        QTest::mouseClick(window->BtnAdStart, Qt::LeftButton);
+        // The click returns once the measurement has ended.
+        QVERIFY(!during.Start);
+        QVERIFY(during.Stop);
+        QVERIFY(!during.File);
+        QVERIFY(!during.Analysis);
+        QVERIFY(!during.ChannelBox);
+        QVERIFY(pointsDuring >= 0);
+        const ControlStates after = States(*window);
+        QVERIFY(after.Start && !after.Stop && after.File && after.Analysis && after.ChannelBox);
+        QCOMPARE(window->EditPresentStatus->text(), QStringLiteral("変換終了"));
+        QCOMPARE(window->EditTime->text(), QString());
+        QCOMPARE(window->ProgressBar1->value(), 0);
+        // The charts hold the last burst, every point, the time axis from 0.
+        QCOMPARE(window->Charts().Series(0)->dataCount(), 100);
+        QCOMPARE(window->Charts().Series(1)->dataCount(), 100);
+        QCOMPARE(window->Charts().Series(0)->data()->at(0)->key, 0.0);
+        // Laid out for the two channels the measurement took.
+        QVERIFY(window->Charts().Chart(1)->isVisible());
+        QVERIFY(!window->Charts().Chart(2)->isVisible());
+        QCOMPARE(window->Charts().Chart(1)->y(), window->Charts().Chart(0)->height());
+        const QByteArray sdf = ReadAll(DataFile());
+        QCOMPARE(BurstCountOf(sdf), qint16(2));
+        QCOMPARE(sdf.size(), 512 + 2 * 400);
+        QVERIFY(prompts.Texts.empty());
+    }
+
+    void aClickOnStopEndsTheMeasurement() {
+        Parameters(5);
+        // Between the second and the third burst.
+        After(1400, [&] { QTest::mouseClick(window->BtnAdStop, Qt::LeftButton); });
+        QElapsedTimer timer;
+        timer.start();
+        QTest::mouseClick(window->BtnAdStart, Qt::LeftButton);
+        QVERIFY(timer.elapsed() < 3000);
+        QCOMPARE(window->EditPresentStatus->text(), QStringLiteral("変換中止"));
+        const ControlStates after = States(*window);
+        QVERIFY(after.Start && !after.Stop && after.File && after.ChannelBox);
+        const QByteArray sdf = ReadAll(DataFile());
+        QCOMPARE(BurstCountOf(sdf), qint16(2));
+        QCOMPARE(sdf.size(), 512 + 2 * 400);
+        QCOMPARE(window->Charts().Series(1)->dataCount(), 100);
+    }
+
+    void escapeStopsInsideABurst() {
+        Parameters(3);
+        MainEntries e = window->TakeEntries();
+        e.EditDataNum = "2000"; // 2 s a burst
+        window->ApplyEntries(e);
+        window->activateWindow();
+        After(500, [&] { QTest::keyClick(window.get(), Qt::Key_Escape); });
+        QTest::mouseClick(window->BtnAdStart, Qt::LeftButton);
+        QCOMPARE(window->EditPresentStatus->text(), QStringLiteral("変換中止"));
+        QCOMPARE(window->TextStatus->text(), QStringLiteral("停止"));
+        QVERIFY(!card->Converting());
+        const QByteArray sdf = ReadAll(DataFile());
+        QCOMPARE(BurstCountOf(sdf), qint16(1));
+        QCOMPARE(sdf.size(), 512 + 2 * 2 * 2000);
+        // The interrupted burst: converted scans, then missing ones.
+        const auto code = [&](int scan) {
+            const int at = 512 + scan * 4;
+            return static_cast<qint16>(static_cast<quint8>(sdf.at(at)) |
+                                       (static_cast<quint8>(sdf.at(at + 1)) << 8));
+        };
+        QVERIFY(code(0) != ErrorData);
+        QCOMPARE(code(1999), ErrorData);
+    }
+
+    void driverNotificationsReachTheHook() {
+        QCoreApplication::postEvent(qApp, new DriverNotifyEvent(128, 512));
+        QCoreApplication::processEvents();
+        QCOMPARE(window->TextStatus->text(), QStringLiteral("変換終了[512]"));
+        QCoreApplication::postEvent(qApp, new DriverNotifyEvent(1, 0));
+        QCoreApplication::processEvents();
+        QCOMPARE(window->TextStatus->text(), QStringLiteral("変換中"));
+    }
+
+    void closingTheWindowStopsAndCompletesFirst() {
+        Parameters(3);
+        MainEntries e = window->TakeEntries();
+        e.EditDataNum = "2000";
+        window->ApplyEntries(e);
+        After(400, [&] { window->close(); });
+        QTest::mouseClick(window->BtnAdStart, Qt::LeftButton);
+        QVERIFY(!card->Converting());
+        QVERIFY(!control->Run().Active());
+        const QByteArray sdf = ReadAll(DataFile());
+        QCOMPARE(BurstCountOf(sdf), qint16(1));
+        QCOMPARE(sdf.size(), 512 + 2 * 2 * 2000);
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("default.apm"))));
+    }
+};
+
+QTEST_MAIN(MeasurementControlTest)
+#include "MeasurementControlTest.moc"
