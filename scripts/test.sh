@@ -6,8 +6,6 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVREL_SANITIZE=ON >/dev/null
 cmake --build "$build"
-cd "$build"
-ctest --output-on-failure --timeout 600
 
 # The fuzz harnesses, when clang and its fuzzer runtime are installed: each runs a few seconds
 # on a copy of its seed corpus, and a crash fails the script.
@@ -33,3 +31,7 @@ if command -v clang++ >/dev/null &&
         rm -rf "$work" "$work.log"
     done
 fi
+
+# Last, so that the test summary closes the output.
+cd "$build"
+ctest --output-on-failure --timeout 600
