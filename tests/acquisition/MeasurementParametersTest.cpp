@@ -1,12 +1,12 @@
 #include "MeasurementParameters.h"
-#include "RecordingPrompter.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace tavrel;
-using tavrel::testing::RecordingPrompter;
+using tavrel::test::RecordingPrompter;
 
 namespace {
 
