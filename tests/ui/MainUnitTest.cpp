@@ -38,11 +38,6 @@ using namespace tavrel::test;
 
 namespace {
 
-struct Started {
-    std::unique_ptr<TForm1> window;
-    RecordingPrompter prompter{MessageAnswer::No};
-};
-
 // Starts a window the way the program does, without the banner, with messages recorded.
 std::unique_ptr<TForm1> StartWindow(AdLib32& card, RecordingPrompter& prompter,
                                     const QString& exeDir, const QString& configDir) {
