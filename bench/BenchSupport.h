@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tavrel::bench {
 
@@ -18,6 +19,12 @@ inline double BestSeconds(int runs, const std::function<void()>& work) {
         best = std::min(best, took.count());
     }
     return best;
+}
+
+// The middle of several runs (the upper one of an even count).
+inline double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
 }
 
 inline std::string ScratchDirectory() {

@@ -1,5 +1,6 @@
 // The charts with long bursts: appending one million points per chart in fetches of 32, and
 // one full replot of the four charts holding them (offscreen, the window's chart area).
+#include "BenchSupport.h"
 #include "FormFonts.h"
 #include "WaveformCharts.h"
 
@@ -8,17 +9,9 @@
 #include <QWidget>
 #include <qcustomplot.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
-
-namespace {
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-} // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -70,7 +63,7 @@ int main(int argc, char** argv) {
         std::printf("  append in fetches of %d: %8.1f ms (%.1f M points/s)\n", fetch, appendMs,
                     4.0 * points / appendMs / 1000);
         std::printf("  one full replot of the four charts, median of 11: %6.2f ms\n",
-                    Median(replots));
+                    tavrel::bench::Median(replots));
     }
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "MainUnit.h"
 #include "MeasurementControl.h"
 #include "MeasurementRun.h"
+#include "NullMeasurementView.h"
 #include "SimulatedCard.h"
 #include "VirtualClock.h"
 
@@ -63,23 +64,6 @@ public:
             std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
         return MessageAnswer::Yes;
     }
-};
-
-// A view that draws nothing and never yields.
-class NullView final : public MeasurementView {
-public:
-    void SetPresentStatus(std::string_view) override {}
-    void SetTimeText(std::string_view) override {}
-    void SetProgress(int) override {}
-    void SetCardStatus(std::string_view) override {}
-    void EnableStart(bool) override {}
-    void EnableStop(bool) override {}
-    void EnableFileMenus(bool) override {}
-    void EnableChannelBox(bool) override {}
-    void LayOutCharts(const MeasurementHeader&) override {}
-    void SetUpCharts(const MeasurementHeader&, const MeasurementSettings&) override {}
-    void AppendPoints(int, std::span<const double>, std::span<const double>) override {}
-    void Yield(std::int64_t) override {}
 };
 
 MainEntries Entries(MainEntries e, const std::string& file, int channels, int scans,
@@ -151,7 +135,7 @@ void Throughput(const QString& dir, const QString& data) {
         SDFdata data;
         MeasurementSettings settings;
         QuietPrompter prompter;
-        NullView view;
+        NullMeasurementView view;
         MeasurementRun run(card, clock, data, settings, prompter, view);
         std::filesystem::remove(file);
         const auto t0 = Steady::now();

@@ -1,6 +1,7 @@
 // Start-up of the window program on the offscreen platform: from main() to the about box
 // shown, and to the main window ready after the box was closed. Each run is a fresh process;
 // the figures are the medians.
+#include "BenchSupport.h"
 #include "Clock.h"
 #include "FormFonts.h"
 #include "MainUnit.h"
@@ -14,7 +15,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -64,11 +64,6 @@ int RunChild(int argc, char** argv, const QString& exeDir) {
     return 0;
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -104,9 +99,11 @@ int main(int argc, char** argv) {
         ready.push_back(r / 1e6);
     }
     std::printf("start-up, %d runs, medians (offscreen):\n", runs);
-    std::printf("  main() to about box shown:            %8.1f ms\n", Median(about));
-    std::printf("  about box closed to main window ready: %8.1f ms\n", Median(readyAfterClose));
-    std::printf("  main() to main window ready:          %8.1f ms\n", Median(ready));
-    std::printf("  whole process (spawn to exit):        %8.1f ms\n", Median(process));
+    std::printf("  main() to about box shown:            %8.1f ms\n", tavrel::bench::Median(about));
+    std::printf("  about box closed to main window ready: %8.1f ms\n",
+                tavrel::bench::Median(readyAfterClose));
+    std::printf("  main() to main window ready:          %8.1f ms\n", tavrel::bench::Median(ready));
+    std::printf("  whole process (spawn to exit):        %8.1f ms\n",
+                tavrel::bench::Median(process));
     return 0;
 }

@@ -3,11 +3,11 @@
 #include "PhysicalMemory.h"
 #include "Rounding.h"
 #include "ShiftJis.h"
+#include "TextNumbers.h"
 #include "TimeUnits.h"
 
 #include <algorithm>
 #include <cfloat>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <new>
@@ -34,24 +34,6 @@ constexpr std::int32_t Int32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t MaxSamplingInterval = 65535; // the driver takes it in 16 bits
 constexpr std::int64_t MaxBurstCount = 32767;
 constexpr std::int64_t SdfFileLimit = Int32Max; // file offsets are signed 32-bit
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
-// from_chars takes no "+"; accept one in front of a digit or point.
-bool StripPlus(std::string_view& s) {
-    if (!s.empty() && s.front() == '+') {
-        s.remove_prefix(1);
-        if (s.empty() || s.front() == '-' || s.front() == '+')
-            return false;
-    }
-    return !s.empty();
-}
 
 const std::string& Cell(const MainEntries& entries, int column, int row) {
     static const std::string empty;
@@ -126,28 +108,20 @@ std::string UnitName(int code) {
 
 } // namespace
 
+// The entries read their numbers as the files do.
 bool ParseEntryInteger(std::string_view text, std::int32_t& value) {
-    std::string_view t = Trim(text);
-    if (!StripPlus(t))
+    const auto v = ParseInteger(text, std::numeric_limits<std::int32_t>::min(), Int32Max);
+    if (!v)
         return false;
-    std::int32_t v = 0;
-    const auto [ptr, ec] = std::from_chars(t.data(), t.data() + t.size(), v, 10);
-    if (ec != std::errc() || ptr != t.data() + t.size())
-        return false;
-    value = v;
+    value = static_cast<std::int32_t>(*v);
     return true;
 }
 
 bool ParseEntryDecimal(std::string_view text, double& value) {
-    std::string_view t = Trim(text);
-    if (!StripPlus(t))
+    const auto v = ParseDecimal(text);
+    if (!v)
         return false;
-    double v = 0;
-    const auto [ptr, ec] =
-        std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
-    if (ec != std::errc() || ptr != t.data() + t.size() || !std::isfinite(v))
-        return false;
-    value = v;
+    value = *v;
     return true;
 }
 

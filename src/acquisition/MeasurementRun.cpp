@@ -201,9 +201,7 @@ void MeasurementRun::FetchSamples() {
     const std::int32_t ch = channels_;
     const std::int32_t total = ch * samples_;
     if (!BuffersHoldTheBurst()) { // taken from under the run: nothing more can be stored
-        view_.SetCardStatus(RunText::CardAbnormal);
-        card_.AdStopIrqMode();
-        Card.Converting = 0;
+        HaltCard(RunText::CardAbnormal);
         EndByFault(RunText::CardAbnormal);
         return;
     }
@@ -213,17 +211,13 @@ void MeasurementRun::FetchSamples() {
         wanted, static_cast<std::int32_t>(settings_.SampleBuffer.size()) - SamplesFetched);
     int got = wanted > 0 ? card_.AdGetRingBuf(settings_.SampleBuffer, SamplesFetched, wanted) : 0;
     if (got == -1) {
-        view_.SetCardStatus(RunText::CardOverflowFetch);
-        card_.AdStopIrqMode();
-        Card.Converting = 0;
+        HaltCard(RunText::CardOverflowFetch);
         StopRequested = true;
         EndByFault(RunText::CardOverflowFetch);
         return;
     }
     if (got < 0) { // not a count the driver may give: the conversion is not to be trusted
-        view_.SetCardStatus(RunText::CardAbnormal);
-        card_.AdStopIrqMode();
-        Card.Converting = 0;
+        HaltCard(RunText::CardAbnormal);
         EndByFault(RunText::CardAbnormal);
         return;
     }
@@ -333,6 +327,12 @@ void MeasurementRun::BtnAdStopClick() {
     EnterIdle();
 }
 
+void MeasurementRun::HaltCard(std::string_view cardStatus) {
+    view_.SetCardStatus(cardStatus);
+    card_.AdStopIrqMode();
+    Card.Converting = 0;
+}
+
 void MeasurementRun::EndByFault(std::string_view cardStatus) {
     BtnAdStopClick();
     view_.SetCardStatus(cardStatus);
@@ -398,9 +398,7 @@ void MeasurementRun::DriverNotification(std::uint32_t wParam, std::int32_t lPara
         view_.SetCardStatus(std::string(RunText::CardEnded) + std::to_string(lParam) + "]");
         break;
     default:
-        view_.SetCardStatus(RunText::CardAbnormal);
-        card_.AdStopIrqMode();
-        Card.Converting = 0;
+        HaltCard(RunText::CardAbnormal);
         // The interrupted burst is kept as by the operator's stop.
         if (active_)
             EndByFault(RunText::CardAbnormal);

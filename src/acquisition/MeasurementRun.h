@@ -90,6 +90,8 @@ private:
     void EndOfBurst();
     bool BuffersHoldTheBurst() const;
     void ConvertScans(std::int32_t first, std::int32_t count);
+    // Stops the card's conversion at once after a fault, showing cardStatus.
+    void HaltCard(std::string_view cardStatus);
     // Ends the measurement as the operator's stop does, after a fault of the card.
     void EndByFault(std::string_view cardStatus);
     void EnterIdle();

@@ -4,6 +4,7 @@
 #include "MainEntries.h"
 #include "MeasurementParameters.h"
 #include "MeasurementRun.h"
+#include "NullMeasurementView.h"
 #include "ParameterFile.h"
 #include "SimulatedCard.h"
 
@@ -57,7 +58,7 @@ public:
 };
 
 // Status changes as lines, the progress as one line rewritten in place.
-class TerminalView final : public MeasurementView {
+class TerminalView final : public NullMeasurementView {
 public:
     explicit TerminalView(const Clock& clock) : clock_(clock) {}
 
@@ -78,12 +79,6 @@ public:
         std::fprintf(stderr, "[カード] %s\n", std::string(text).c_str());
     }
     void EnableStart(bool on) override { started_ = started_ || !on; }
-    void EnableStop(bool) override {}
-    void EnableFileMenus(bool) override {}
-    void EnableChannelBox(bool) override {}
-    void LayOutCharts(const MeasurementHeader&) override {}
-    void SetUpCharts(const MeasurementHeader&, const MeasurementSettings&) override {}
-    void AppendPoints(int, std::span<const double>, std::span<const double>) override {}
 
     void Yield(std::int64_t waitMicroseconds) override {
         while (!notifications_.empty()) {

@@ -24,27 +24,15 @@ std::string UpgradeTempFileName(const std::string& fileName) {
 }
 
 void MillisecondsToUnit(std::int32_t& value, std::uint8_t& unit) {
-    if (value % 1000 != 0) {
-        unit = 1;
-        return;
+    // msec to sec, min, hr and day while the value divides evenly.
+    constexpr std::int32_t steps[] = {1000, 60, 60, 24};
+    unit = 1;
+    for (const std::int32_t step : steps) {
+        if (value % step != 0)
+            return;
+        value /= step;
+        ++unit;
     }
-    value /= 1000;
-    if (value % 60 != 0) {
-        unit = 2;
-        return;
-    }
-    value /= 60;
-    if (value % 60 != 0) {
-        unit = 3;
-        return;
-    }
-    value /= 60;
-    if (value % 24 != 0) {
-        unit = 4;
-        return;
-    }
-    value /= 24;
-    unit = 5;
 }
 
 bool UpgradeSdfFile(SDFdata& data, int version, const std::string& fileName,

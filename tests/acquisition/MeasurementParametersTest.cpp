@@ -1,12 +1,12 @@
 #include "MeasurementParameters.h"
-#include "RecordingPrompter.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace tavrel;
-using tavrel::testing::RecordingPrompter;
+using tavrel::test::RecordingPrompter;
 
 namespace {
 
@@ -142,6 +142,8 @@ TEST_F(ValidateParametersTest, WhatDoesNotConvert) {
         {&MainEntries::EditDataNum, "2147483648"}, {&MainEntries::EditDataNum, "1e3"},
         {&MainEntries::EditIteration, "+-1"},      {&MainEntries::EditIteration, "0x10"},
         {&MainEntries::EditBurstInterval, "1 0"},  {&MainEntries::EditSInterval, "1.5"},
+        {&MainEntries::EditWaitTime, "nan"},       {&MainEntries::EditWaitTime, "+"},
+        {&MainEntries::EditDataNum, " \t "},       {&MainEntries::EditDataNum, "++1"},
     };
     for (const Case& c : cases) {
         MainEntries e = DefaultMainEntries("/data/");

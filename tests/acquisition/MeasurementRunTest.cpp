@@ -1,4 +1,5 @@
 #include "RunFakes.h"
+#include "TestSupport.h"
 
 #include "DateTime.h"
 #include "MainEntries.h"
@@ -11,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -23,27 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<unsigned char> ReadBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::int16_t I16(const std::vector<unsigned char>& b, std::size_t at) {
-    return static_cast<std::int16_t>(b.at(at) | (b.at(at + 1) << 8));
-}
-
-double F64(const std::vector<unsigned char>& b, std::size_t at) {
-    std::uint64_t u = 0;
-    for (int i = 7; i >= 0; --i)
-        u = (u << 8) | b.at(at + static_cast<std::size_t>(i));
-    double d;
-    std::memcpy(&d, &u, sizeof d);
-    return d;
-}
-
 // The sdf file as the block layout puts it: header blocks, then ch x samples codes per block.
 struct SdfView {
-    std::vector<unsigned char> bytes;
+    std::string bytes;
     int channels = 0;
     int samples = 0;
     std::size_t headerBytes = 0;
@@ -61,8 +43,7 @@ SdfView ReadSdf(const fs::path& p) {
     SdfView v;
     v.bytes = ReadBytes(p);
     v.channels = I16(v.bytes, 210);
-    v.samples = static_cast<int>(v.bytes.at(214) | (v.bytes.at(215) << 8) |
-                                 (v.bytes.at(216) << 16) | (v.bytes.at(217) << 24));
+    v.samples = I32(v.bytes, 214);
     v.headerBytes = 256u * static_cast<std::size_t>(1 + (v.channels + 7) / 8);
     return v;
 }
@@ -83,18 +64,10 @@ std::int16_t ExpectedCode(int burst, int sample) {
 class RunTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        static std::atomic<int> counter{0};
-        dir = fs::temp_directory_path() /
-              ("tavrel-run-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        fs::create_directories(dir);
         entries = DefaultMainEntries(dir.string() + "/");
         view.Run = &run;
         card.SetNotifyCallback(
             [this](std::uint32_t w, std::int32_t l) { view.Notifications.emplace_back(w, l); });
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
     }
 
     // Sampling in msec; burst interval in sec.
@@ -149,7 +122,8 @@ protected:
         }
     }
 
-    fs::path dir, file;
+    TempDir temp;
+    fs::path dir = temp.Path(), file;
     TestClock clock;
     ScriptedCard card{clock};
     SDFdata data;
@@ -479,8 +453,8 @@ TEST_F(RunTest, FailingCardSetUpIsShownOnceAndEndsTheMeasurement) {
     run.BtnAdStartClick(entries);
     ExpectIdle("変換中止");
     ASSERT_EQ(prompter.Messages.size(), 1u);
-    EXPECT_EQ(prompter.Messages[0].first, MessageKind::Error);
-    EXPECT_EQ(prompter.Messages[0].second, "リングバッファ初期化エラー");
+    EXPECT_EQ(prompter.Messages[0].Kind, MessageKind::Error);
+    EXPECT_EQ(prompter.Messages[0].Text, "リングバッファ初期化エラー");
     ExpectSdfBlocks(2);
 
     // Failing at the very first burst leaves a file of no blocks that says so.
@@ -490,7 +464,7 @@ TEST_F(RunTest, FailingCardSetUpIsShownOnceAndEndsTheMeasurement) {
     run.BtnAdStartClick(entries);
     ExpectIdle("変換中止");
     ASSERT_EQ(prompter.Messages.size(), 2u); // the overwrite question, then the error
-    EXPECT_EQ(prompter.Messages[1].second, "A/D カード検出エラー");
+    EXPECT_EQ(prompter.Messages[1].Text, "A/D カード検出エラー");
     ExpectSdfBlocks(0);
 }
 
@@ -613,8 +587,8 @@ TEST_F(RunTest, OverwriteQuestionRefusedChangesNothing) {
     prompter.Answer = MessageAnswer::No;
     run.BtnAdStartClick(entries);
     ASSERT_EQ(prompter.Messages.size(), 1u);
-    EXPECT_EQ(prompter.Messages[0].first, MessageKind::Warning);
-    EXPECT_EQ(prompter.Messages[0].second,
+    EXPECT_EQ(prompter.Messages[0].Kind, MessageKind::Warning);
+    EXPECT_EQ(prompter.Messages[0].Text,
               "同名のファイルが存在します。\n上書きしてよろしいですか。");
     EXPECT_EQ(ReadBytes(file).size(), 5000u);
     EXPECT_EQ(card.Bursts, 0);
@@ -641,7 +615,7 @@ TEST_F(RunTest, FailingBlockWriteEndsTheMeasurementWithItsMessage) {
     EXPECT_TRUE(view.MenusEnabled);
     EXPECT_EQ(run.Card.Converting, 0);
     ASSERT_FALSE(prompter.Messages.empty());
-    EXPECT_EQ(prompter.Messages.back().first, MessageKind::Error);
+    EXPECT_EQ(prompter.Messages.back().Kind, MessageKind::Error);
 }
 
 // The program's own simulated card on a virtual clock, as the window and the command line run.

@@ -2,7 +2,7 @@
 
 // Test doubles for the measurement run: a card whose deliveries a test scripts, a clock that
 // only moves when told, a view that records what the displays show and runs scheduled events
-// inside its yields, and a prompter that records its messages.
+// inside its yields,.
 
 #include "AdLib32.h"
 #include "Clock.h"
@@ -115,17 +115,6 @@ public:
         return static_cast<std::uint16_t>(32768 + burst * 100 + k % 50);
     };
     std::function<double(std::uint32_t)> ToVolts;
-};
-
-class RecordingPrompter final : public Prompter {
-public:
-    MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons,
-                              int) override {
-        Messages.emplace_back(kind, std::string(text));
-        return Answer;
-    }
-    MessageAnswer Answer = MessageAnswer::Yes;
-    std::vector<std::pair<MessageKind, std::string>> Messages;
 };
 
 class RecordingView final : public MeasurementView {

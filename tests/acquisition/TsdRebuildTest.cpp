@@ -2,6 +2,7 @@
 
 #include "FileError.h"
 #include "SDFdata.h"
+#include "TestSupport.h"
 #include "TextLineReader.h"
 #include "TsdFile.h"
 
@@ -17,17 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class TsdRebuildTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("tavrel-tsdrebuild-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
         file = (dir / "ADdata.tsd").string();
         data.Header.ChannelCount = 2;
         data.Header.SampleCount = 3;
@@ -43,9 +36,9 @@ protected:
             AppendTsdBlock(data, k);
         }
     }
-    void TearDown() override { fs::remove_all(dir); }
 
-    fs::path dir;
+    TempDir temp;
+    fs::path dir = temp.Path();
     std::string file;
     SDFdata data;
 };
@@ -67,7 +60,7 @@ TEST_F(TsdRebuildTest, NewHeaderThenTheBlocksItCounts) {
     } prompter;
     ASSERT_TRUE(ReadTsdHeader(back, file, prompter));
     EXPECT_EQ(back.Header.BurstCount, 2);
-    const std::string text = ReadText(file);
+    const std::string text = ReadBytes(file);
     const auto block1 = text.find("No.1\r\n0,=\r\n0,=\r\n0,=\r\n");
     const std::string second = "No.2\r\n1,=\r\n1,=\r\n1,=\r\n";
     const auto block2 = text.find(second);
@@ -77,10 +70,10 @@ TEST_F(TsdRebuildTest, NewHeaderThenTheBlocksItCounts) {
 }
 
 TEST_F(TsdRebuildTest, FileWithFewerBlocksThanCountedStaysAsItWas) {
-    const std::string before = ReadText(file);
+    const std::string before = ReadBytes(file);
     data.Header.BurstCount = 4;
     EXPECT_THROW(RebuildTsdFile(data, file), FileError);
-    EXPECT_EQ(ReadText(file), before);
+    EXPECT_EQ(ReadBytes(file), before);
     EXPECT_FALSE(fs::exists(dir / "ADdata.$$$"));
 }
 

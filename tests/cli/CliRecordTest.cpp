@@ -1,6 +1,7 @@
 #include "MainEntries.h"
 #include "MeasurementHeader.h"
 #include "ParameterFile.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -25,28 +26,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<unsigned char> ReadBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::int16_t I16(const std::vector<unsigned char>& b, std::size_t at) {
-    return static_cast<std::int16_t>(b.at(at) | (b.at(at + 1) << 8));
-}
-
-std::string ReadText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class CliRecordTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("tavrel-cli-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir / "out");
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    void SetUp() override { fs::create_directories(dir / "out"); }
 
     // A parameter file whose data file is given relative to it.
     fs::path WriteParams(int samples, int bursts, int burstInterval, int burstUnit,
@@ -93,22 +75,23 @@ protected:
 
     int Run(const std::vector<std::string>& args) { return Wait(Start(args)); }
 
-    fs::path dir;
+    TempDir temp;
+    fs::path dir = temp.Path();
 };
 
 TEST_F(CliRecordTest, RecordsIntoTheDataFileBesideTheParameters) {
     const fs::path params = WriteParams(50, 2, 1, 0, "out/rec.sdf");
-    ASSERT_EQ(Run({params.string()}), 0) << ReadText(dir / "stderr.txt");
+    ASSERT_EQ(Run({params.string()}), 0) << ReadBytes(dir / "stderr.txt");
     const fs::path data = dir / "out" / "rec.sdf";
     auto bytes = ReadBytes(data);
     ASSERT_GE(bytes.size(), 512u);
     EXPECT_EQ(I16(bytes, 223), 2);
     EXPECT_EQ(bytes.size(), 512u + 2u * 100u);
-    EXPECT_NE(ReadText(dir / "stderr.txt").find("変換終了"), std::string::npos);
+    EXPECT_NE(ReadBytes(dir / "stderr.txt").find("変換終了"), std::string::npos);
 
     // An existing data file is refused without --force, and kept.
     EXPECT_NE(Run({params.string()}), 0);
-    const std::string err = ReadText(dir / "stderr.txt");
+    const std::string err = ReadBytes(dir / "stderr.txt");
     EXPECT_NE(err.find("既に存在します"), std::string::npos) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
     EXPECT_EQ(ReadBytes(data), bytes);
@@ -123,14 +106,14 @@ TEST_F(CliRecordTest, InterruptStopsAndCompletesTheFile) {
     const fs::path data = dir / "rec.tsd";
     const pid_t pid = Start({params.string()});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (ReadText(data).find("No.1") == std::string::npos &&
+    while (ReadBytes(data).find("No.1") == std::string::npos &&
            std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     kill(pid, SIGINT);
-    EXPECT_EQ(Wait(pid), 0) << ReadText(dir / "stderr.txt");
-    EXPECT_NE(ReadText(dir / "stderr.txt").find("変換中止"), std::string::npos);
-    const std::string text = ReadText(data);
+    EXPECT_EQ(Wait(pid), 0) << ReadBytes(dir / "stderr.txt");
+    EXPECT_NE(ReadBytes(dir / "stderr.txt").find("変換中止"), std::string::npos);
+    const std::string text = ReadBytes(data);
     EXPECT_NE(text.find("No.1"), std::string::npos);
     EXPECT_EQ(text.find("No.2"), std::string::npos);
     // The header says one burst: the twelve header lines, then one block of 21 lines.
@@ -140,7 +123,7 @@ TEST_F(CliRecordTest, InterruptStopsAndCompletesTheFile) {
 
 TEST_F(CliRecordTest, ErrorsGiveOneLineAndAFailureStatus) {
     EXPECT_NE(Run({(dir / "missing.apm").string()}), 0);
-    const std::string err = ReadText(dir / "stderr.txt");
+    const std::string err = ReadBytes(dir / "stderr.txt");
     EXPECT_NE(err.find("missing.apm"), std::string::npos) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
 

@@ -11,21 +11,6 @@ using namespace tavrel::test;
 
 namespace {
 
-std::vector<std::string> CrlfLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const auto end = text.find("\r\n", pos);
-        if (end == std::string::npos) {
-            ADD_FAILURE() << "line without CR LF";
-            break;
-        }
-        lines.push_back(text.substr(pos, end - pos));
-        pos = end + 2;
-    }
-    return lines;
-}
-
 std::string Join(const std::vector<std::string>& lines) {
     std::string text;
     for (const auto& l : lines)
@@ -245,7 +230,7 @@ TEST(ParameterFile, FromDataFiles) {
         EXPECT_EQ(e.EditWaitTime, "9");
         EXPECT_EQ(e.EditFileName, "/x/ADdata.sdf");
         EXPECT_EQ(e.Memo1.substr(0, 4), "note");
-        EXPECT_TRUE(prompter.Shown.empty());
+        EXPECT_TRUE(prompter.Messages.empty());
     }
 
     // A sampling unit the box does not offer keeps the driver's unit.
@@ -281,9 +266,9 @@ TEST(ParameterFile, DataFileWithTooManyChannelsIsRefused) {
         RecordingProgress progress;
         EXPECT_FALSE(
             LoadParametersFromDataFile(e, target, rate, dir.File(name), prompter, progress));
-        ASSERT_EQ(prompter.Shown.size(), 1u);
-        EXPECT_EQ(prompter.Shown[0].Kind, MessageKind::Error);
-        EXPECT_NE(prompter.Shown[0].Text.find("チャンネル数"), std::string::npos);
+        ASSERT_EQ(prompter.Messages.size(), 1u);
+        EXPECT_EQ(prompter.Messages[0].Kind, MessageKind::Error);
+        EXPECT_NE(prompter.Messages[0].Text.find("チャンネル数"), std::string::npos);
         EXPECT_EQ(e.GridCells, before.GridCells);
         EXPECT_EQ(e.EditDataNum, before.EditDataNum);
         EXPECT_EQ(target.Header.SampleCount, 42);

@@ -114,7 +114,7 @@ TEST(SdfFile, HeaderRoundTripKeepsPaddedComment) {
     RecordingPrompter prompter;
     RecordingProgress progress;
     ASSERT_TRUE(back.ReadSdfHeader(dir.File("r.sdf"), prompter, progress));
-    EXPECT_TRUE(prompter.Shown.empty());
+    EXPECT_TRUE(prompter.Messages.empty());
     EXPECT_EQ(back.Header.Comment.Str(), "0123456789" + std::string(150, ' '));
     MeasurementHeader expected = d.Header;
     expected.Comment = back.Header.Comment;
@@ -277,11 +277,11 @@ TEST(SdfFile, HeadersThatCannotBeRightAreRefused) {
         RecordingPrompter prompter;
         RecordingProgress progress;
         EXPECT_FALSE(d.ReadSdfHeader(dir.File("bad.sdf"), prompter, progress)) << what;
-        ASSERT_EQ(prompter.Shown.size(), 1u) << what;
-        EXPECT_EQ(prompter.Shown[0].Text, "フォーマットが違います。");
-        EXPECT_EQ(prompter.Shown[0].Kind, MessageKind::Error);
-        EXPECT_EQ(prompter.Shown[0].Buttons, MessageButtons::Ok);
-        EXPECT_EQ(prompter.Shown[0].HelpContext, 2);
+        ASSERT_EQ(prompter.Messages.size(), 1u) << what;
+        EXPECT_EQ(prompter.Messages[0].Text, "フォーマットが違います。");
+        EXPECT_EQ(prompter.Messages[0].Kind, MessageKind::Error);
+        EXPECT_EQ(prompter.Messages[0].Buttons, MessageButtons::Ok);
+        EXPECT_EQ(prompter.Messages[0].HelpContext, 2);
         EXPECT_EQ(d.Header.SampleCount, 77) << what;
         EXPECT_TRUE(progress.Calls.empty());
         EXPECT_EQ(ReadBytes(dir.File("bad.sdf")), bytes) << what;
@@ -315,9 +315,9 @@ TEST(SdfFile, OldLayoutDeclinedChangesNothing) {
     prompter.Answer = MessageAnswer::No;
     RecordingProgress progress;
     EXPECT_FALSE(d.ReadSdfHeader(dir.File("old.sdf"), prompter, progress));
-    ASSERT_EQ(prompter.Shown.size(), 1u);
-    EXPECT_EQ(prompter.Shown[0].Text, "データの形式が旧式です。更新してよろしいですか。");
-    EXPECT_EQ(prompter.Shown[0].Buttons, MessageButtons::YesNo);
+    ASSERT_EQ(prompter.Messages.size(), 1u);
+    EXPECT_EQ(prompter.Messages[0].Text, "データの形式が旧式です。更新してよろしいですか。");
+    EXPECT_EQ(prompter.Messages[0].Buttons, MessageButtons::YesNo);
     EXPECT_EQ(d.Header.SampleCount, 5);
     EXPECT_EQ(ReadBytes(dir.File("old.sdf")), bytes);
 }

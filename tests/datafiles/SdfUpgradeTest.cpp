@@ -95,8 +95,8 @@ TEST(SdfUpgrade, Version1NamesTheUnitsAndRepacks) {
     Upgrade u;
     u.data.OutputFileName = "run.sdf";
     ASSERT_TRUE(u.Read(name));
-    ASSERT_EQ(u.prompter.Shown.size(), 1u);
-    EXPECT_EQ(u.prompter.Shown[0].Buttons, MessageButtons::YesNo);
+    ASSERT_EQ(u.prompter.Messages.size(), 1u);
+    EXPECT_EQ(u.prompter.Messages[0].Buttons, MessageButtons::YesNo);
     EXPECT_EQ(u.data.Header.SamplingInterval, 100);
     EXPECT_EQ(u.data.Header.SamplingUnit, 1);
     EXPECT_EQ(u.data.Header.BurstInterval, 1);
@@ -120,7 +120,7 @@ TEST(SdfUpgrade, Version1NamesTheUnitsAndRepacks) {
     // The result reads as version 4 without a question.
     Upgrade again;
     ASSERT_TRUE(again.Read(name));
-    EXPECT_TRUE(again.prompter.Shown.empty());
+    EXPECT_TRUE(again.prompter.Messages.empty());
     EXPECT_EQ(again.data.Header.BurstUnit, 4);
 }
 

@@ -13,20 +13,6 @@ using namespace tavrel::test;
 
 namespace {
 
-std::vector<std::string> CrlfLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const auto end = text.find("\r\n", pos);
-        EXPECT_NE(end, std::string::npos) << "line without CR LF";
-        if (end == std::string::npos)
-            break;
-        lines.push_back(text.substr(pos, end - pos));
-        pos = end + 2;
-    }
-    return lines;
-}
-
 // Two channels of three samples at 100 msec, two bursts 1 hr apart.
 SDFdata ExampleData() {
     SDFdata d;
@@ -130,7 +116,7 @@ TEST(TsdFile, HeaderRoundTripAndComments) {
     SDFdata back;
     RecordingPrompter prompter;
     ASSERT_TRUE(ReadTsdHeader(back, dir.File("c.tsd"), prompter));
-    EXPECT_TRUE(prompter.Shown.empty());
+    EXPECT_TRUE(prompter.Messages.empty());
     EXPECT_EQ(back.Header.Comment.Str(), "it's a \x83\x65\x83\x58\x83\x67 line two");
     EXPECT_EQ(back.Header.ChannelName[0].Str(), "o'clock");
     EXPECT_EQ(back.Header.SamplingUnit, 0);
@@ -179,7 +165,7 @@ TEST(TsdFile, Ver1HeaderAndCountsFromTheList) {
     EXPECT_EQ(v2.Header.SamplingUnit, 2);
     EXPECT_EQ(v2.Header.BurstInterval, 2);
     EXPECT_EQ(v2.Header.BurstUnit, 3);
-    EXPECT_TRUE(prompter.Shown.empty());
+    EXPECT_TRUE(prompter.Messages.empty());
 }
 
 TEST(TsdFile, BadHeadersAreRefusedAndChangeNothing) {
@@ -229,9 +215,9 @@ TEST(TsdFile, BadHeadersAreRefusedAndChangeNothing) {
         d.Header.SampleCount = 99;
         RecordingPrompter prompter;
         EXPECT_FALSE(ReadBack(text, d, prompter)) << what;
-        ASSERT_EQ(prompter.Shown.size(), 1u) << what;
-        EXPECT_EQ(prompter.Shown[0].Text, "フォーマットが違います。");
-        EXPECT_EQ(prompter.Shown[0].HelpContext, 2);
+        ASSERT_EQ(prompter.Messages.size(), 1u) << what;
+        EXPECT_EQ(prompter.Messages[0].Text, "フォーマットが違います。");
+        EXPECT_EQ(prompter.Messages[0].HelpContext, 2);
         EXPECT_EQ(d.Header.SampleCount, 99) << what;
     }
 }

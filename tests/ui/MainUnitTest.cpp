@@ -38,11 +38,6 @@ using namespace tavrel::test;
 
 namespace {
 
-struct Started {
-    std::unique_ptr<TForm1> window;
-    RecordingPrompter prompter;
-};
-
 // Starts a window the way the program does, without the banner, with messages recorded.
 std::unique_ptr<TForm1> StartWindow(AdLib32& card, RecordingPrompter& prompter,
                                     const QString& exeDir, const QString& configDir) {
@@ -113,10 +108,10 @@ private slots:
     void startUpState() {
         QTemporaryDir dir;
         DetectOnlyCard card(2, 1, 768, 10);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
-        QVERIFY(prompter.messages.empty());
+        QVERIFY(prompter.Messages.empty());
 
         QCOMPARE(w->TextCardType->text(), QString("REX-5054U"));
         QCOMPARE(w->TextAdrs->text(), QString("768"));
@@ -184,7 +179,7 @@ private slots:
     void noCard() {
         QTemporaryDir dir;
         DetectOnlyCard card(-1);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
         QCOMPARE(card.detectCalls, 5); // slots 0 to 4
@@ -193,9 +188,9 @@ private slots:
         QCOMPARE(w->TextIrqNo->text(), QString());
         QVERIFY(!w->BtnAdStart->isEnabled());
         QVERIFY(!w->BtnAdStop->isEnabled());
-        QCOMPARE(prompter.messages.size(), std::size_t(1));
-        QCOMPARE(prompter.messages[0].Kind, MessageKind::Information);
-        QCOMPARE(prompter.messages[0].Text, std::string("AD変換カードが入っていません。"));
+        QCOMPARE(prompter.Messages.size(), std::size_t(1));
+        QCOMPARE(prompter.Messages[0].Kind, MessageKind::Information);
+        QCOMPARE(prompter.Messages[0].Text, std::string("AD変換カードが入っていません。"));
         // Everything else still works.
         QVERIFY(w->File1->menuAction()->isEnabled());
         QCOMPARE(w->EditPresentStatus->text(), QString("未変換"));
@@ -204,7 +199,7 @@ private slots:
     void layoutAndMenus() {
         QTemporaryDir dir;
         DetectOnlyCard card(0, 2);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
         QCOMPARE(w->TextCardType->text(), QString("REX-5054B"));
@@ -252,7 +247,7 @@ private slots:
     void channelBox() {
         QTemporaryDir dir;
         DetectOnlyCard card(0);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
         SelectChannels(*w, 4);
@@ -271,15 +266,15 @@ private slots:
         QCOMPARE(Cell(*w, 4, 1), QString("温度"));
 
         w->ComboChNum->setEditText("");
-        QVERIFY(prompter.messages.empty());
+        QVERIFY(prompter.Messages.empty());
         w->ComboChNum->setEditText("x3");
-        QCOMPARE(prompter.messages.size(), std::size_t(1));
-        QCOMPARE(prompter.messages[0].Kind, MessageKind::Error);
+        QCOMPARE(prompter.Messages.size(), std::size_t(1));
+        QCOMPARE(prompter.Messages[0].Kind, MessageKind::Error);
         QCOMPARE(w->Data().Header.ChannelCount, 4);
         QCOMPARE(VisibleRows(*w), 4);
         // A typed count beyond what the window shows is refused the same way.
         w->ComboChNum->setEditText("6");
-        QCOMPARE(prompter.messages.size(), std::size_t(2));
+        QCOMPARE(prompter.Messages.size(), std::size_t(2));
         QCOMPARE(w->Data().Header.ChannelCount, 4);
         QCOMPARE(VisibleRows(*w), 4);
         w->ComboChNum->setEditText("2");
@@ -290,7 +285,7 @@ private slots:
     void fileTypeSwitchesExtension() {
         QTemporaryDir dir;
         DetectOnlyCard card(0);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
         w->EditFileName->setText("C:\\data.old\\run");
@@ -306,7 +301,7 @@ private slots:
     void settingsSurviveARestart() {
         QTemporaryDir dir;
         DetectOnlyCard card(0);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         MainEntries saved;
         {
             auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
@@ -355,14 +350,14 @@ private slots:
         QCOMPARE(w->RadioGroupFileTypeButtons->checkedId(), 1);
         QCOMPARE(w->EditFileName->text(), dir.filePath("runs/テスト.tsd"));
         QCOMPARE(w->ApplicationPath(), dir.filePath("bin/analyse"));
-        QVERIFY(prompter.messages.empty());
+        QVERIFY(prompter.Messages.empty());
     }
 
     // Quit from the menu writes the same file as closing the window.
     void quitWritesDefaults() {
         QTemporaryDir dir;
         DetectOnlyCard card(0);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
         w->EditDataNum->setText("777");
@@ -378,7 +373,7 @@ private slots:
     void settingsFallBackAndProgramStaysClosable() {
         QTemporaryDir dir;
         DetectOnlyCard card(0);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         const QString missingExeDir = dir.filePath("no/such/dir");
         {
             auto w = StartWindow(card, prompter, missingExeDir, dir.filePath("config"));
@@ -394,7 +389,7 @@ private slots:
             QVERIFY(w);
             QCOMPARE(w->EditDataNum->text(), QString("4096"));
         }
-        QVERIFY(prompter.messages.empty());
+        QVERIFY(prompter.Messages.empty());
 
         // Neither place can be written: a file stands where the directories would be.
         QFile blocker(dir.filePath("blocker"));
@@ -404,13 +399,13 @@ private slots:
             StartWindow(card, prompter, dir.filePath("blocker/exe"), dir.filePath("blocker/cfg"));
         QVERIFY(w);
         QSignalSpy ended(w.get(), &TForm1::ProgramEnded);
-        prompter.answers = {MessageAnswer::No};
+        prompter.Answers = {MessageAnswer::No};
         QVERIFY(!w->close());
         QVERIFY(w->isVisible());
         QCOMPARE(ended.count(), 0);
-        QCOMPARE(prompter.messages.back().Kind, MessageKind::Error);
-        QCOMPARE(prompter.messages.back().Buttons, MessageButtons::YesNo);
-        prompter.answers = {MessageAnswer::Yes};
+        QCOMPARE(prompter.Messages.back().Kind, MessageKind::Error);
+        QCOMPARE(prompter.Messages.back().Buttons, MessageButtons::YesNo);
+        prompter.Answers = {MessageAnswer::Yes};
         QVERIFY(w->close());
         QCOMPARE(ended.count(), 1);
     }
@@ -419,7 +414,7 @@ private slots:
     void loadHeaderFromDataFiles() {
         QTemporaryDir dir;
         DetectOnlyCard card(0);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
         w->EditWaitTime->setText("9");
@@ -480,7 +475,7 @@ private slots:
     void oldSdfIsUpgradedOrLeft() {
         QTemporaryDir dir;
         DetectOnlyCard card(0);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
 
@@ -505,7 +500,7 @@ private slots:
         const QByteArray before = ReadAll(old);
 
         // Cancelled from the dialog as soon as it shows: nothing changes.
-        prompter.answers = {MessageAnswer::Yes};
+        prompter.Answers = {MessageAnswer::Yes};
         QTimer::singleShot(0, w.get(), [&] { w->FrmProgress().BitBtn1->click(); });
         w->LoadParametersFrom(old);
         QVERIFY(w->FrmProgress().Cancelled());
@@ -513,9 +508,9 @@ private slots:
         QCOMPARE(ReadAll(old), before);
         QCOMPARE(w->EditDataNum->text(), QString("512"));
         QVERIFY(!QFile::exists(dir.filePath("Qr~temp1234!")));
-        QVERIFY(!prompter.messages.empty());
+        QVERIFY(!prompter.Messages.empty());
 
-        prompter.answers = {MessageAnswer::Yes};
+        prompter.Answers = {MessageAnswer::Yes};
         w->LoadParametersFrom(old);
         QVERIFY(!w->FrmProgress().Cancelled());
         QVERIFY(w->FrmProgress().isHidden());
@@ -530,7 +525,7 @@ private slots:
     void analysisProgramStartsInDataDirectory() {
         QTemporaryDir dir;
         DetectOnlyCard card(0);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
         const QString marker = dir.filePath("started.txt");
@@ -546,7 +541,7 @@ private slots:
         w->RunApplication->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(ReadAll(marker).contains("\n0\n"), 5000);
         QCOMPARE(QString::fromUtf8(ReadAll(marker)).split('\n').first(), dir.filePath("data"));
-        QVERIFY(prompter.messages.empty());
+        QVERIFY(prompter.Messages.empty());
 
         // A chosen program path is used instead of the default.
         QFile::remove(marker);
@@ -563,17 +558,17 @@ private slots:
     void missingAnalysisProgram() {
         QTemporaryDir dir;
         DetectOnlyCard card(0);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
         bool dialogSeen = false;
-        prompter.answers = {MessageAnswer::No};
+        prompter.Answers = {MessageAnswer::No};
         w->RunApplication->trigger();
         QVERIFY(!QApplication::activeModalWidget());
-        QCOMPARE(prompter.messages.size(), std::size_t(1));
-        QCOMPARE(prompter.messages[0].Kind, MessageKind::Error);
-        QCOMPARE(prompter.messages[0].Buttons, MessageButtons::YesNo);
-        QCOMPARE(prompter.messages[0].Text,
+        QCOMPARE(prompter.Messages.size(), std::size_t(1));
+        QCOMPARE(prompter.Messages[0].Kind, MessageKind::Error);
+        QCOMPARE(prompter.Messages[0].Buttons, MessageButtons::YesNo);
+        QCOMPARE(prompter.Messages[0].Text,
                  std::string("アプリケーションファイルが見つかりません。指定しますか。"));
 
         // Yes opens the choice; the chosen file is taken but not started.
@@ -583,7 +578,7 @@ private slots:
         tool.write("#!/bin/sh\ntouch started\n");
         tool.close();
         tool.setPermissions(tool.permissions() | QFileDevice::ExeOwner);
-        prompter.answers = {MessageAnswer::Yes};
+        prompter.Answers = {MessageAnswer::Yes};
         AnswerFileDialog(&dialogSeen, chosen);
         w->RunApplication->trigger();
         QVERIFY(dialogSeen);
@@ -596,16 +591,16 @@ private slots:
     void entriesRefuseWhatShiftJisCannotHold() {
         QTemporaryDir dir;
         DetectOnlyCard card(0);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
         w->Memo1->setPlainText("abc");
         w->Memo1->moveCursor(QTextCursor::End);
         w->Memo1->insertPlainText(QString::fromUtf8("\xF0\x9F\x99\x82")); // an emoji
         QCOMPARE(w->Memo1->toPlainText(), QString("abc"));
-        QTRY_COMPARE(prompter.messages.size(), std::size_t(1));
-        QCOMPARE(prompter.messages[0].Kind, MessageKind::Warning);
-        QVERIFY(prompter.messages[0].Text.find("コメント") != std::string::npos);
+        QTRY_COMPARE(prompter.Messages.size(), std::size_t(1));
+        QCOMPARE(prompter.Messages[0].Kind, MessageKind::Warning);
+        QVERIFY(prompter.Messages[0].Text.find("コメント") != std::string::npos);
 
         // The comment holds 160 bytes: 80 double-byte characters, and not one byte more.
         const QString full(80, QChar(u'試'));
@@ -623,23 +618,23 @@ private slots:
                       QString::fromUtf8("\xE2\x82\xA9")); // typing the won sign
         QApplication::sendEvent(w->EditFileName, &won);
         QCOMPARE(w->EditFileName->text(), QString("/tmp/a.sdf"));
-        QTRY_COMPARE(prompter.messages.size(), std::size_t(2));
+        QTRY_COMPARE(prompter.Messages.size(), std::size_t(2));
         QTest::keyClicks(w->EditFileName, "x");
         QCOMPARE(w->EditFileName->text(), QString("/tmp/a.sdfx"));
 
         w->StringGridChannel->item(0, 1)->setText(QString::fromUtf8("\xF0\x9F\x99\x82"));
         QCOMPARE(Cell(*w, 1, 1), QString("Ch.1"));
-        QTRY_COMPARE(prompter.messages.size(), std::size_t(3));
+        QTRY_COMPARE(prompter.Messages.size(), std::size_t(3));
         w->StringGridChannel->item(0, 2)->setText("℃");
         QCOMPARE(Cell(*w, 1, 2), QString("℃"));
-        QCOMPARE(prompter.messages.size(), std::size_t(3));
+        QCOMPARE(prompter.Messages.size(), std::size_t(3));
     }
 
     // The message boxes themselves: caption by kind, the Japanese buttons.
     void messageBoxes() {
         QTemporaryDir dir;
         DetectOnlyCard card(0);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
         w->RedirectMessages(nullptr);
@@ -681,7 +676,7 @@ private slots:
     void browseTakesChosenPath() {
         QTemporaryDir dir;
         DetectOnlyCard card(0);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
         QTest::mouseClick(w->RadioGroupFileTypeButtons->button(1), Qt::LeftButton, {},
@@ -704,7 +699,7 @@ private slots:
             QVERIFY(
                 QFile::copy(QDir(TAVREL_HELP_DIR).filePath(name), dir.filePath("help/" + name)));
         DetectOnlyCard card(0);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
         w->Contents1->trigger();
@@ -741,7 +736,7 @@ private slots:
     void escapePressesStop() {
         QTemporaryDir dir;
         DetectOnlyCard card(0);
-        RecordingPrompter prompter;
+        RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
         QSignalSpy stops(w->BtnAdStop, &QPushButton::clicked);

@@ -1,11 +1,7 @@
 #pragma once
 
 #include "AdLib32.h"
-#include "Prompter.h"
-
-#include <deque>
-#include <string>
-#include <vector>
+#include "TestSupport.h"
 
 namespace tavrel::test {
 
@@ -39,29 +35,6 @@ public:
 
 private:
     int slot_, cardType_, ioAddress_, irq_;
-};
-
-// Records every message and answers from a queue (No when it runs dry).
-class RecordingPrompter : public Prompter {
-public:
-    struct Message {
-        MessageKind Kind;
-        std::string Text;
-        MessageButtons Buttons;
-    };
-    MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons buttons,
-                              int) override {
-        messages.push_back({kind, std::string(text), buttons});
-        if (buttons == MessageButtons::Ok)
-            return MessageAnswer::Ok;
-        if (answers.empty())
-            return MessageAnswer::No;
-        const MessageAnswer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::vector<Message> messages;
-    std::deque<MessageAnswer> answers;
 };
 
 } // namespace tavrel::test

@@ -5,11 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include <stdlib.h>
 
 namespace tavrel::test {
 
@@ -37,14 +42,55 @@ private:
     std::filesystem::path path_;
 };
 
-inline std::string ReadBytes(const std::string& fileName) {
+inline std::string ReadBytes(const std::filesystem::path& fileName) {
     std::ifstream in(fileName, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline void WriteBytes(const std::string& fileName, const std::string& bytes) {
+inline void WriteBytes(const std::filesystem::path& fileName, const std::string& bytes) {
     std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Little-endian fields of a file's bytes, read independently of the program's own readers.
+inline std::uint8_t ByteAt(const std::string& bytes, std::size_t at) {
+    return static_cast<std::uint8_t>(bytes.at(at));
+}
+
+inline std::int16_t I16(const std::string& bytes, std::size_t at) {
+    return static_cast<std::int16_t>(ByteAt(bytes, at) | (ByteAt(bytes, at + 1) << 8));
+}
+
+inline std::int32_t I32(const std::string& bytes, std::size_t at) {
+    std::uint32_t u = 0;
+    for (int i = 3; i >= 0; --i)
+        u = (u << 8) | ByteAt(bytes, at + static_cast<std::size_t>(i));
+    return static_cast<std::int32_t>(u);
+}
+
+inline double F64(const std::string& bytes, std::size_t at) {
+    std::uint64_t u = 0;
+    for (int i = 7; i >= 0; --i)
+        u = (u << 8) | ByteAt(bytes, at + static_cast<std::size_t>(i));
+    double d;
+    std::memcpy(&d, &u, sizeof d);
+    return d;
+}
+
+// The lines of a CR LF text; a last line without CR LF fails the test.
+inline std::vector<std::string> CrlfLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const auto end = text.find("\r\n", pos);
+        if (end == std::string::npos) {
+            ADD_FAILURE() << "line without CR LF";
+            break;
+        }
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return lines;
 }
 
 struct ShownMessage {
@@ -54,15 +100,23 @@ struct ShownMessage {
     int HelpContext;
 };
 
-// Records every message and gives a preset answer to questions.
+// Records every message. Questions take the scripted Answers in turn, then Answer.
 class RecordingPrompter : public Prompter {
 public:
-    MessageAnswer Answer = MessageAnswer::Yes;
-    std::vector<ShownMessage> Shown;
+    explicit RecordingPrompter(MessageAnswer answer = MessageAnswer::Yes) : Answer(answer) {}
+    MessageAnswer Answer;
+    std::deque<MessageAnswer> Answers;
+    std::vector<ShownMessage> Messages;
     MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons buttons,
                               int helpContext) override {
-        Shown.push_back({kind, std::string(text), buttons, helpContext});
-        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : Answer;
+        Messages.push_back({kind, std::string(text), buttons, helpContext});
+        if (buttons == MessageButtons::Ok)
+            return MessageAnswer::Ok;
+        if (Answers.empty())
+            return Answer;
+        const MessageAnswer a = Answers.front();
+        Answers.pop_front();
+        return a;
     }
 };
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "MeasurementView.h"
+
+namespace tavrel {
+
+// Displays that show nothing: for runs without a window, which override only what they show.
+class NullMeasurementView : public MeasurementView {
+public:
+    void SetPresentStatus(std::string_view) override {}
+    void SetTimeText(std::string_view) override {}
+    void SetProgress(int) override {}
+    void SetCardStatus(std::string_view) override {}
+    void EnableStart(bool) override {}
+    void EnableStop(bool) override {}
+    void EnableFileMenus(bool) override {}
+    void EnableChannelBox(bool) override {}
+    void LayOutCharts(const MeasurementHeader&) override {}
+    void SetUpCharts(const MeasurementHeader&, const MeasurementSettings&) override {}
+    void AppendPoints(int, std::span<const double>, std::span<const double>) override {}
+    void Yield(std::int64_t) override {}
+};
+
+} // namespace tavrel
