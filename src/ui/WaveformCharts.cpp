@@ -222,8 +222,13 @@ void WaveformCharts::Panel2Resize() {
     const int count = std::max<int>(1, header_.ChannelCount);
     const int h = panel2_->height() / count;
     const int width = panel2_->width();
-    for (int k = 0; k < ChartCount && k < count; ++k)
-        charts_[static_cast<std::size_t>(k)]->setGeometry(0, k * h, width, h);
+    // Fewer value ticks on short charts, so that their labels do not run into each other.
+    const int valueTicks = std::clamp(h / 45, 2, 5);
+    for (int k = 0; k < ChartCount && k < count; ++k) {
+        QCustomPlot* chart = charts_[static_cast<std::size_t>(k)];
+        chart->setGeometry(0, k * h, width, h);
+        chart->yAxis->ticker()->setTickCount(valueTicks);
+    }
 }
 
 void WaveformCharts::SetUpCharts(const std::string& chartTimeUnit) {
