@@ -1,7 +1,7 @@
 // tavrelrex-cli convert of 1000 blocks of 4 x 4096 against a loop that formats the same values
 // with snprintf("%.7G") and writes them.
 #include "BenchSupport.h"
-#include "SDFdata.h"
+#include "datafiles/SDFdata.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // WriteSdfBlock against one plain buffered write per block of the same bytes.
 #include "BenchSupport.h"
-#include "LittleEndian.h"
-#include "SDFdata.h"
+#include "datafiles/LittleEndian.h"
+#include "datafiles/SDFdata.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,9 +1,9 @@
 // The upgrade of a 100 MB version-3 file against copying it with cp.
 #include "BenchSupport.h"
-#include "LittleEndian.h"
-#include "SDFdata.h"
-#include "SdfLayout.h"
-#include "SdfUpgrade.h"
+#include "datafiles/LittleEndian.h"
+#include "datafiles/SDFdata.h"
+#include "datafiles/SdfLayout.h"
+#include "datafiles/SdfUpgrade.h"
 
 #include <cstdio>
 #include <cstdlib>

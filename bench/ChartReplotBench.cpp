@@ -1,8 +1,8 @@
 // The charts with long bursts: appending one million points per chart in fetches of 32, and
 // one full replot of the four charts holding them (offscreen, the window's chart area).
 #include "BenchSupport.h"
-#include "FormFonts.h"
-#include "WaveformCharts.h"
+#include "ui/FormFonts.h"
+#include "ui/WaveformCharts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,12 +3,12 @@
 // Run from a Release build, on the offscreen platform:
 //   QT_QPA_PLATFORM=offscreen ./bench/measurement_bench [throughput|waiting|latency|memory]
 
-#include "MainUnit.h"
-#include "MeasurementControl.h"
-#include "MeasurementRun.h"
-#include "NullMeasurementView.h"
-#include "SimulatedCard.h"
-#include "VirtualClock.h"
+#include "acquisition/MeasurementRun.h"
+#include "acquisition/NullMeasurementView.h"
+#include "acquisition/SimulatedCard.h"
+#include "acquisition/VirtualClock.h"
+#include "ui/MainUnit.h"
+#include "ui/MeasurementControl.h"
 
 #include <QApplication>
 #include <QDir>

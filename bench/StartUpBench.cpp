@@ -2,11 +2,11 @@
 // shown, and to the main window ready after the box was closed. Each run is a fresh process;
 // the figures are the medians.
 #include "BenchSupport.h"
-#include "Clock.h"
-#include "FormFonts.h"
-#include "MainUnit.h"
-#include "SimulatedCard.h"
-#include "VersionUnit.h"
+#include "acquisition/Clock.h"
+#include "acquisition/SimulatedCard.h"
+#include "ui/FormFonts.h"
+#include "ui/MainUnit.h"
+#include "ui/VersionUnit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ProgressReporter.h"
-#include "Prompter.h"
+#include "datafiles/ProgressReporter.h"
+#include "datafiles/Prompter.h"
 
 #include <gtest/gtest.h>
 

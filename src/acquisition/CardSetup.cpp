@@ -1,4 +1,4 @@
-#include "CardSetup.h"
+#include "acquisition/CardSetup.h"
 
 namespace tavrel {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AdLib32.h"
-#include "MeasurementParameters.h"
+#include "acquisition/AdLib32.h"
+#include "acquisition/MeasurementParameters.h"
 
 #include <string_view>
 

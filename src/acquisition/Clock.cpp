@@ -1,6 +1,6 @@
-#include "Clock.h"
+#include "acquisition/Clock.h"
 
-#include "DateTime.h"
+#include "datafiles/DateTime.h"
 
 #include <chrono>
 

@@ -1,10 +1,10 @@
-#include "MeasurementParameters.h"
+#include "acquisition/MeasurementParameters.h"
 
-#include "PhysicalMemory.h"
-#include "Rounding.h"
-#include "ShiftJis.h"
-#include "TextNumbers.h"
-#include "TimeUnits.h"
+#include "acquisition/PhysicalMemory.h"
+#include "datafiles/Rounding.h"
+#include "datafiles/ShiftJis.h"
+#include "datafiles/TextNumbers.h"
+#include "datafiles/TimeUnits.h"
 
 #include <algorithm>
 #include <cfloat>

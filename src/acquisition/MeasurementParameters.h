@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MainEntries.h"
-#include "Prompter.h"
-#include "SDFdata.h"
+#include "datafiles/MainEntries.h"
+#include "datafiles/Prompter.h"
+#include "datafiles/SDFdata.h"
 
 #include <cstdint>
 #include <string>

@@ -1,12 +1,12 @@
-#include "MeasurementRun.h"
+#include "acquisition/MeasurementRun.h"
 
-#include "DateTime.h"
-#include "FileError.h"
-#include "Rounding.h"
-#include "SdfLayout.h"
-#include "TimeUnits.h"
-#include "TsdFile.h"
-#include "TsdRebuild.h"
+#include "acquisition/TsdRebuild.h"
+#include "datafiles/DateTime.h"
+#include "datafiles/FileError.h"
+#include "datafiles/Rounding.h"
+#include "datafiles/SdfLayout.h"
+#include "datafiles/TimeUnits.h"
+#include "datafiles/TsdFile.h"
 
 #include <algorithm>
 #include <cmath>

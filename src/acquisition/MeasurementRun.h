@@ -1,13 +1,13 @@
 #pragma once
 
-#include "AdLib32.h"
-#include "CardSetup.h"
-#include "Clock.h"
-#include "MainEntries.h"
-#include "MeasurementParameters.h"
-#include "MeasurementView.h"
-#include "Prompter.h"
-#include "SDFdata.h"
+#include "acquisition/AdLib32.h"
+#include "acquisition/CardSetup.h"
+#include "acquisition/Clock.h"
+#include "acquisition/MeasurementParameters.h"
+#include "acquisition/MeasurementView.h"
+#include "datafiles/MainEntries.h"
+#include "datafiles/Prompter.h"
+#include "datafiles/SDFdata.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MeasurementView.h"
+#include "acquisition/MeasurementView.h"
 
 namespace tavrel {
 

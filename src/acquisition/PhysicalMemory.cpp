@@ -1,4 +1,4 @@
-#include "PhysicalMemory.h"
+#include "acquisition/PhysicalMemory.h"
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "SimulatedCard.h"
+#include "acquisition/SimulatedCard.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AdLib32.h"
-#include "Clock.h"
+#include "acquisition/AdLib32.h"
+#include "acquisition/Clock.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
-#include "TsdRebuild.h"
+#include "acquisition/TsdRebuild.h"
 
-#include "FileError.h"
-#include "TextLineReader.h"
-#include "TsdFile.h"
+#include "datafiles/FileError.h"
+#include "datafiles/TextLineReader.h"
+#include "datafiles/TsdFile.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SDFdata.h"
+#include "datafiles/SDFdata.h"
 
 #include <string>
 

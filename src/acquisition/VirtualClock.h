@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Clock.h"
+#include "acquisition/Clock.h"
 
 #include <cstdint>
 

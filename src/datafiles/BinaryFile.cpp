@@ -1,6 +1,6 @@
-#include "BinaryFile.h"
+#include "datafiles/BinaryFile.h"
 
-#include "FileError.h"
+#include "datafiles/FileError.h"
 
 #include <algorithm>
 #include <cerrno>

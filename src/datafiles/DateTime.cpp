@@ -1,4 +1,4 @@
-#include "DateTime.h"
+#include "datafiles/DateTime.h"
 
 #include <charconv>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "MainEntries.h"
+#include "datafiles/MainEntries.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "MeasurementHeader.h"
+#include "datafiles/MeasurementHeader.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ShortString.h"
+#include "datafiles/ShortString.h"
 
 #include <array>
 #include <cstdint>

@@ -1,12 +1,12 @@
-#include "ParameterFile.h"
+#include "datafiles/ParameterFile.h"
 
-#include "BinaryFile.h"
-#include "FileError.h"
-#include "RealText.h"
-#include "ShiftJis.h"
-#include "TextLineReader.h"
-#include "TextNumbers.h"
-#include "TsdFile.h"
+#include "datafiles/BinaryFile.h"
+#include "datafiles/FileError.h"
+#include "datafiles/RealText.h"
+#include "datafiles/ShiftJis.h"
+#include "datafiles/TextLineReader.h"
+#include "datafiles/TextNumbers.h"
+#include "datafiles/TsdFile.h"
 
 #include <algorithm>
 #include <cctype>

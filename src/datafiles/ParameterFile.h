@@ -1,10 +1,10 @@
 #pragma once
 
-#include "MainEntries.h"
-#include "MeasurementHeader.h"
-#include "ProgressReporter.h"
-#include "Prompter.h"
-#include "SDFdata.h"
+#include "datafiles/MainEntries.h"
+#include "datafiles/MeasurementHeader.h"
+#include "datafiles/ProgressReporter.h"
+#include "datafiles/Prompter.h"
+#include "datafiles/SDFdata.h"
 
 #include <cstdint>
 #include <string>

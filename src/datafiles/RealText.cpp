@@ -1,4 +1,4 @@
-#include "RealText.h"
+#include "datafiles/RealText.h"
 
 #include <array>
 #include <bit>

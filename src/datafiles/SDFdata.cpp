@@ -1,10 +1,10 @@
-#include "SDFdata.h"
+#include "datafiles/SDFdata.h"
 
-#include "BinaryFile.h"
-#include "FileError.h"
-#include "LittleEndian.h"
-#include "SdfLayout.h"
-#include "SdfUpgrade.h"
+#include "datafiles/BinaryFile.h"
+#include "datafiles/FileError.h"
+#include "datafiles/LittleEndian.h"
+#include "datafiles/SdfLayout.h"
+#include "datafiles/SdfUpgrade.h"
 
 #include <algorithm>
 #include <vector>

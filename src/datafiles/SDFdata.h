@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MeasurementHeader.h"
-#include "ProgressReporter.h"
-#include "Prompter.h"
+#include "datafiles/MeasurementHeader.h"
+#include "datafiles/ProgressReporter.h"
+#include "datafiles/Prompter.h"
 
 #include <array>
 #include <cstdint>

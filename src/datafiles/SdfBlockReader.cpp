@@ -1,8 +1,8 @@
-#include "SdfBlockReader.h"
+#include "datafiles/SdfBlockReader.h"
 
-#include "FileError.h"
-#include "LittleEndian.h"
-#include "SDFdata.h"
+#include "datafiles/FileError.h"
+#include "datafiles/LittleEndian.h"
+#include "datafiles/SDFdata.h"
 
 #include <algorithm>
 

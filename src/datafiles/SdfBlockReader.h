@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BinaryFile.h"
-#include "SdfLayout.h"
+#include "datafiles/BinaryFile.h"
+#include "datafiles/SdfLayout.h"
 
 #include <array>
 #include <cstdint>

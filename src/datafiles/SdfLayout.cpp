@@ -1,7 +1,7 @@
-#include "SdfLayout.h"
+#include "datafiles/SdfLayout.h"
 
-#include "LittleEndian.h"
-#include "TimeUnits.h"
+#include "datafiles/LittleEndian.h"
+#include "datafiles/TimeUnits.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,10 +1,10 @@
-#include "SdfUpgrade.h"
+#include "datafiles/SdfUpgrade.h"
 
-#include "BinaryFile.h"
-#include "FileError.h"
-#include "Rounding.h"
-#include "SdfBlockReader.h"
-#include "SdfLayout.h"
+#include "datafiles/BinaryFile.h"
+#include "datafiles/FileError.h"
+#include "datafiles/Rounding.h"
+#include "datafiles/SdfBlockReader.h"
+#include "datafiles/SdfLayout.h"
 
 #include <cstdio>
 #include <vector>

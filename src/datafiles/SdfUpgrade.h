@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ProgressReporter.h"
-#include "SDFdata.h"
+#include "datafiles/ProgressReporter.h"
+#include "datafiles/SDFdata.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ShiftJis.h"
+#include "datafiles/ShiftJis.h"
 
 #include <algorithm>
 #include <cerrno>

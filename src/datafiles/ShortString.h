@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ShiftJis.h"
+#include "datafiles/ShiftJis.h"
 
 #include <cstddef>
 #include <string>

@@ -1,6 +1,6 @@
-#include "TextLineReader.h"
+#include "datafiles/TextLineReader.h"
 
-#include "BinaryFile.h"
+#include "datafiles/BinaryFile.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "TextNumbers.h"
+#include "datafiles/TextNumbers.h"
 
 #include <charconv>
 #include <cmath>

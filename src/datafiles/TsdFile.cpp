@@ -1,13 +1,13 @@
-#include "TsdFile.h"
+#include "datafiles/TsdFile.h"
 
-#include "BinaryFile.h"
-#include "DateTime.h"
-#include "FileError.h"
-#include "RealText.h"
-#include "SdfLayout.h"
-#include "TextLineReader.h"
-#include "TextNumbers.h"
-#include "TimeUnits.h"
+#include "datafiles/BinaryFile.h"
+#include "datafiles/DateTime.h"
+#include "datafiles/FileError.h"
+#include "datafiles/RealText.h"
+#include "datafiles/SdfLayout.h"
+#include "datafiles/TextLineReader.h"
+#include "datafiles/TextNumbers.h"
+#include "datafiles/TimeUnits.h"
 
 #include <algorithm>
 #include <cmath>

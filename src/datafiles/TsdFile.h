@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Prompter.h"
-#include "SDFdata.h"
+#include "datafiles/Prompter.h"
+#include "datafiles/SDFdata.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "DriverMessageHook.h"
+#include "ui/DriverMessageHook.h"
 
 #include <QCoreApplication>
 

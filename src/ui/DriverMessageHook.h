@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AdLib32.h"
+#include "acquisition/AdLib32.h"
 
 #include <QEvent>
 #include <QObject>

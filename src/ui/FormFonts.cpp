@@ -1,4 +1,4 @@
-#include "FormFonts.h"
+#include "ui/FormFonts.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>

@@ -1,7 +1,7 @@
-#include "HelpWindow.h"
+#include "ui/HelpWindow.h"
 
-#include "FormFonts.h"
-#include "ProgramIcon.h"
+#include "ui/FormFonts.h"
+#include "ui/ProgramIcon.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,16 +1,16 @@
-#include "MainUnit.h"
+#include "ui/MainUnit.h"
 
-#include "DateTime.h"
-#include "FileError.h"
-#include "FormFonts.h"
-#include "HelpWindow.h"
-#include "ParameterFile.h"
-#include "PathText.h"
-#include "Processing.h"
-#include "ProgramIcon.h"
-#include "ShiftJis.h"
-#include "VersionUnit.h"
-#include "WaveformCharts.h"
+#include "datafiles/DateTime.h"
+#include "datafiles/FileError.h"
+#include "datafiles/ParameterFile.h"
+#include "datafiles/ShiftJis.h"
+#include "ui/FormFonts.h"
+#include "ui/HelpWindow.h"
+#include "ui/PathText.h"
+#include "ui/Processing.h"
+#include "ui/ProgramIcon.h"
+#include "ui/VersionUnit.h"
+#include "ui/WaveformCharts.h"
 
 #include <QApplication>
 #include <QButtonGroup>

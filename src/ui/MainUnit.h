@@ -1,11 +1,11 @@
 #pragma once
 
-#include "AdLib32.h"
-#include "CardSetup.h"
-#include "MainEntries.h"
-#include "MeasurementParameters.h"
-#include "Prompter.h"
-#include "SDFdata.h"
+#include "acquisition/AdLib32.h"
+#include "acquisition/CardSetup.h"
+#include "acquisition/MeasurementParameters.h"
+#include "datafiles/MainEntries.h"
+#include "datafiles/Prompter.h"
+#include "datafiles/SDFdata.h"
 
 #include <QMainWindow>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "MeasurementControl.h"
+#include "ui/MeasurementControl.h"
 
-#include "MainUnit.h"
-#include "WaveformCharts.h"
+#include "ui/MainUnit.h"
+#include "ui/WaveformCharts.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "Clock.h"
-#include "DriverMessageHook.h"
-#include "MeasurementRun.h"
-#include "MeasurementView.h"
-#include "Prompter.h"
+#include "acquisition/Clock.h"
+#include "acquisition/MeasurementRun.h"
+#include "acquisition/MeasurementView.h"
+#include "datafiles/Prompter.h"
+#include "ui/DriverMessageHook.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "PathText.h"
+#include "ui/PathText.h"
 
 namespace tavrel {
 

@@ -1,6 +1,6 @@
-#include "Processing.h"
+#include "ui/Processing.h"
 
-#include "FormFonts.h"
+#include "ui/FormFonts.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProgressReporter.h"
+#include "datafiles/ProgressReporter.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
-#include "VersionUnit.h"
+#include "ui/VersionUnit.h"
 
-#include "FormFonts.h"
-#include "ProgramIcon.h"
+#include "ui/FormFonts.h"
+#include "ui/ProgramIcon.h"
 
 #include <QFontMetrics>
 #include <QFrame>

@@ -1,8 +1,8 @@
-#include "WaveformCharts.h"
+#include "ui/WaveformCharts.h"
 
-#include "BurstGraphData.h"
-#include "FormFonts.h"
-#include "ShiftJis.h"
+#include "datafiles/ShiftJis.h"
+#include "ui/BurstGraphData.h"
+#include "ui/FormFonts.h"
 
 #include <QEvent>
 #include <qcustomplot.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MeasurementHeader.h"
+#include "datafiles/MeasurementHeader.h"
 
 #include <QElapsedTimer>
 #include <QObject>

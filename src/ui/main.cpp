@@ -1,8 +1,8 @@
-#include "FormFonts.h"
-#include "MainUnit.h"
-#include "MeasurementControl.h"
-#include "ProgramIcon.h"
-#include "SimulatedCard.h"
+#include "acquisition/SimulatedCard.h"
+#include "ui/FormFonts.h"
+#include "ui/MainUnit.h"
+#include "ui/MeasurementControl.h"
+#include "ui/ProgramIcon.h"
 
 #include <QApplication>
 #include <QMessageBox>

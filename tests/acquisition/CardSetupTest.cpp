@@ -1,6 +1,6 @@
-#include "CardSetup.h"
-#include "SimulatedCard.h"
-#include "VirtualClock.h"
+#include "acquisition/CardSetup.h"
+#include "acquisition/SimulatedCard.h"
+#include "acquisition/VirtualClock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "MeasurementParameters.h"
+#include "acquisition/MeasurementParameters.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,14 +1,14 @@
 #include "RunFakes.h"
 #include "TestSupport.h"
 
-#include "DateTime.h"
-#include "MainEntries.h"
-#include "MeasurementParameters.h"
-#include "SDFdata.h"
-#include "SimulatedCard.h"
-#include "TextLineReader.h"
-#include "TsdFile.h"
-#include "VirtualClock.h"
+#include "acquisition/MeasurementParameters.h"
+#include "acquisition/SimulatedCard.h"
+#include "acquisition/VirtualClock.h"
+#include "datafiles/DateTime.h"
+#include "datafiles/MainEntries.h"
+#include "datafiles/SDFdata.h"
+#include "datafiles/TextLineReader.h"
+#include "datafiles/TsdFile.h"
 
 #include <gtest/gtest.h>
 

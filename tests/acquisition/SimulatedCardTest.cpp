@@ -1,5 +1,5 @@
-#include "SimulatedCard.h"
-#include "VirtualClock.h"
+#include "acquisition/SimulatedCard.h"
+#include "acquisition/VirtualClock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "TsdRebuild.h"
+#include "acquisition/TsdRebuild.h"
 
-#include "FileError.h"
-#include "SDFdata.h"
 #include "TestSupport.h"
-#include "TextLineReader.h"
-#include "TsdFile.h"
+#include "datafiles/FileError.h"
+#include "datafiles/SDFdata.h"
+#include "datafiles/TextLineReader.h"
+#include "datafiles/TsdFile.h"
 
 #include <gtest/gtest.h>
 

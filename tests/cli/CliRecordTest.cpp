@@ -1,7 +1,7 @@
-#include "MainEntries.h"
-#include "MeasurementHeader.h"
-#include "ParameterFile.h"
 #include "TestSupport.h"
+#include "datafiles/MainEntries.h"
+#include "datafiles/MeasurementHeader.h"
+#include "datafiles/ParameterFile.h"
 
 #include <gtest/gtest.h>
 

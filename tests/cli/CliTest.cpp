@@ -1,9 +1,9 @@
-#include "DateTime.h"
 #include "OldSdfBuilder.h"
-#include "SDFdata.h"
-#include "SdfLayout.h"
 #include "TestSupport.h"
-#include "TsdFile.h"
+#include "datafiles/DateTime.h"
+#include "datafiles/SDFdata.h"
+#include "datafiles/SdfLayout.h"
+#include "datafiles/TsdFile.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -1,4 +1,4 @@
-#include "DateTime.h"
+#include "datafiles/DateTime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LittleEndian.h"
-#include "MeasurementHeader.h"
+#include "datafiles/LittleEndian.h"
+#include "datafiles/MeasurementHeader.h"
 
 #include <cstdint>
 #include <string>

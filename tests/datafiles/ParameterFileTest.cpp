@@ -1,8 +1,8 @@
-#include "ParameterFile.h"
-#include "FileError.h"
-#include "SdfLayout.h"
+#include "datafiles/ParameterFile.h"
 #include "TestSupport.h"
-#include "TsdFile.h"
+#include "datafiles/FileError.h"
+#include "datafiles/SdfLayout.h"
+#include "datafiles/TsdFile.h"
 
 #include <gtest/gtest.h>
 

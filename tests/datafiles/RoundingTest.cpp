@@ -1,4 +1,4 @@
-#include "Rounding.h"
+#include "datafiles/Rounding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "SdfBlockReader.h"
+#include "datafiles/SdfBlockReader.h"
 #include "OldSdfBuilder.h"
-#include "SDFdata.h"
 #include "TestSupport.h"
+#include "datafiles/SDFdata.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "FileError.h"
-#include "LittleEndian.h"
-#include "SDFdata.h"
-#include "SdfLayout.h"
 #include "TestSupport.h"
+#include "datafiles/FileError.h"
+#include "datafiles/LittleEndian.h"
+#include "datafiles/SDFdata.h"
+#include "datafiles/SdfLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "SdfUpgrade.h"
-#include "FileError.h"
-#include "LittleEndian.h"
+#include "datafiles/SdfUpgrade.h"
 #include "OldSdfBuilder.h"
-#include "SdfLayout.h"
 #include "TestSupport.h"
+#include "datafiles/FileError.h"
+#include "datafiles/LittleEndian.h"
+#include "datafiles/SdfLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "ShiftJis.h"
-#include "ShortString.h"
+#include "datafiles/ShiftJis.h"
+#include "datafiles/ShortString.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "TsdFile.h"
-#include "DateTime.h"
-#include "FileError.h"
+#include "datafiles/TsdFile.h"
 #include "TestSupport.h"
-#include "TextLineReader.h"
+#include "datafiles/DateTime.h"
+#include "datafiles/FileError.h"
+#include "datafiles/TextLineReader.h"
 
 #include <gtest/gtest.h>
 

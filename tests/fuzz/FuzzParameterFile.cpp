@@ -1,6 +1,6 @@
 // LoadParameterFile on any bytes: a malformed file changes nothing.
 #include "FuzzFile.h"
-#include "ParameterFile.h"
+#include "datafiles/ParameterFile.h"
 
 #include <cstdlib>
 

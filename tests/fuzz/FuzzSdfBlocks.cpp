@@ -1,8 +1,8 @@
 // The block reading of the converter: every whole block of a file of any version.
-#include "FileError.h"
 #include "FuzzFile.h"
-#include "SDFdata.h"
-#include "SdfBlockReader.h"
+#include "datafiles/FileError.h"
+#include "datafiles/SDFdata.h"
+#include "datafiles/SdfBlockReader.h"
 
 #include <cstdlib>
 

@@ -1,9 +1,9 @@
 // ReadSdfHeader on any bytes, answering Yes to the upgrade question so that old layouts are
 // upgraded too.
-#include "FileError.h"
 #include "FuzzFile.h"
-#include "SDFdata.h"
-#include "SdfLayout.h"
+#include "datafiles/FileError.h"
+#include "datafiles/SDFdata.h"
+#include "datafiles/SdfLayout.h"
 
 #include <cstdlib>
 #include <cstring>

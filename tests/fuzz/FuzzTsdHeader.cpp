@@ -1,8 +1,8 @@
 // ReadTsdHeader on any bytes; an accepted header must write and read back the same.
-#include "FileError.h"
 #include "FuzzFile.h"
-#include "TextNumbers.h"
-#include "TsdFile.h"
+#include "datafiles/FileError.h"
+#include "datafiles/TextNumbers.h"
+#include "datafiles/TsdFile.h"
 
 #include <cstdlib>
 

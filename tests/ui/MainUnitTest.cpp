@@ -1,12 +1,12 @@
-#include "MainUnit.h"
-#include "FormFonts.h"
-#include "HelpWindow.h"
-#include "Processing.h"
-#include "ShiftJis.h"
-#include "TsdFile.h"
+#include "ui/MainUnit.h"
 #include "UiTestSupport.h"
-#include "VersionUnit.h"
-#include "WaveformCharts.h"
+#include "datafiles/ShiftJis.h"
+#include "datafiles/TsdFile.h"
+#include "ui/FormFonts.h"
+#include "ui/HelpWindow.h"
+#include "ui/Processing.h"
+#include "ui/VersionUnit.h"
+#include "ui/WaveformCharts.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

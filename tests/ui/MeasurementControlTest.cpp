@@ -1,8 +1,8 @@
-#include "MeasurementControl.h"
-#include "DriverMessageHook.h"
-#include "MainUnit.h"
-#include "SimulatedCard.h"
-#include "WaveformCharts.h"
+#include "ui/MeasurementControl.h"
+#include "acquisition/SimulatedCard.h"
+#include "ui/DriverMessageHook.h"
+#include "ui/MainUnit.h"
+#include "ui/WaveformCharts.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "Processing.h"
+#include "ui/Processing.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AdLib32.h"
 #include "TestSupport.h"
+#include "acquisition/AdLib32.h"
 
 namespace tavrel::test {
 

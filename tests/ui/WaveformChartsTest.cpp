@@ -1,5 +1,5 @@
-#include "WaveformCharts.h"
-#include "FormFonts.h"
+#include "ui/WaveformCharts.h"
+#include "ui/FormFonts.h"
 
 #include <QTest>
 #include <QWidget>
