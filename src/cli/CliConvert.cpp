@@ -1,13 +1,14 @@
-#include "CliCommands.h"
+#include "cli/CliCommands.h"
+#include "cli/CliSupport.h"
 
-#include "BinaryFile.h"
-#include "FileError.h"
-#include "LittleEndian.h"
-#include "RealText.h"
-#include "SDFdata.h"
-#include "SdfBlockReader.h"
-#include "SdfUpgrade.h"
-#include "TsdFile.h"
+#include "datafiles/BinaryFile.h"
+#include "datafiles/FileError.h"
+#include "datafiles/LittleEndian.h"
+#include "datafiles/RealText.h"
+#include "datafiles/SDFdata.h"
+#include "datafiles/SdfBlockReader.h"
+#include "datafiles/SdfUpgrade.h"
+#include "datafiles/TsdFile.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,14 +1,15 @@
-#include "CliCommands.h"
+#include "cli/CliCommands.h"
+#include "cli/CliSupport.h"
 
-#include "BinaryFile.h"
-#include "DateTime.h"
-#include "RealText.h"
-#include "SdfBlockReader.h"
-#include "SdfUpgrade.h"
-#include "ShiftJis.h"
-#include "TextLineReader.h"
-#include "TimeUnits.h"
-#include "TsdFile.h"
+#include "datafiles/BinaryFile.h"
+#include "datafiles/DateTime.h"
+#include "datafiles/RealText.h"
+#include "datafiles/SdfBlockReader.h"
+#include "datafiles/SdfUpgrade.h"
+#include "datafiles/ShiftJis.h"
+#include "datafiles/TextLineReader.h"
+#include "datafiles/TimeUnits.h"
+#include "datafiles/TsdFile.h"
 
 #include <nlohmann/json.hpp>
 

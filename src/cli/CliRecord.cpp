@@ -1,12 +1,13 @@
-#include "CliCommands.h"
+#include "cli/CliCommands.h"
+#include "cli/CliSupport.h"
 
-#include "Clock.h"
-#include "MainEntries.h"
-#include "MeasurementParameters.h"
-#include "MeasurementRun.h"
-#include "NullMeasurementView.h"
-#include "ParameterFile.h"
-#include "SimulatedCard.h"
+#include "acquisition/Clock.h"
+#include "acquisition/MeasurementParameters.h"
+#include "acquisition/MeasurementRun.h"
+#include "acquisition/NullMeasurementView.h"
+#include "acquisition/SimulatedCard.h"
+#include "datafiles/MainEntries.h"
+#include "datafiles/ParameterFile.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,8 +1,9 @@
-#include "CliCommands.h"
+#include "cli/CliCommands.h"
+#include "cli/CliSupport.h"
 
-#include "SDFdata.h"
-#include "SdfBlockReader.h"
-#include "SdfUpgrade.h"
+#include "datafiles/SDFdata.h"
+#include "datafiles/SdfBlockReader.h"
+#include "datafiles/SdfUpgrade.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,26 +1,10 @@
-#include "CliCommands.h"
+#include "cli/CliCommands.h"
+#include "cli/CliSupport.h"
 
-#include "FileError.h"
+#include "datafiles/FileError.h"
 
 #include <cstdio>
 #include <vector>
-
-namespace tavrel::cli {
-
-int Fail(const std::string& message) {
-    std::string line = message;
-    for (char& c : line)
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    std::fprintf(stderr, "tavrelrex-cli: %s\n", line.c_str());
-    return 1;
-}
-
-std::string TemporaryNameFor(const std::string& fileName) {
-    return fileName + ".part~";
-}
-
-} // namespace tavrel::cli
 
 int main(int argc, char** argv) {
     using namespace tavrel::cli;
