@@ -13,12 +13,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <memory>
@@ -50,6 +52,16 @@ long long StatusBytes(const char* key) {
         if (line.rfind(key, 0) == 0)
             return std::stoll(line.substr(std::string(key).size())) * 1024;
     return 0;
+}
+
+// A control of the window by its object name, as the tests reach it.
+template <typename T> T* Form(const QMainWindow& window, const char* name) {
+    T* child = window.centralWidget()->findChild<T*>(QString::fromLatin1(name));
+    if (!child) {
+        std::fprintf(stderr, "no control %s\n", name);
+        std::exit(1);
+    }
+    return child;
 }
 
 void ResetPeak() {
@@ -121,12 +133,12 @@ void Throughput(const QString& dir, const QString& data) {
             Entries(w.form->TakeEntries(), file, Channels, Scans, 1, 2, bursts, 1));
         const auto t0 = Steady::now();
         const double c0 = CpuSeconds();
-        w.form->BtnAdStart->click();
+        Form<QPushButton>(*w.form, "BtnAdStart")->click();
         withCharts = samples / Seconds(Steady::now() - t0);
         std::printf("throughput, window with charts: %.2f M samples/s wall, %.2f M per CPU "
                     "second (%s)\n",
                     withCharts / 1e6, samples / (CpuSeconds() - c0) / 1e6,
-                    w.form->EditPresentStatus->text().toUtf8().constData());
+                    Form<QLineEdit>(*w.form, "EditPresentStatus")->text().toUtf8().constData());
     }
     {
         VirtualClock clock;
@@ -164,8 +176,8 @@ void Waiting(const QString& dir, const QString& data) {
     // Measured windows: 0.5..2.5 s (waiting for the start), 4.5..6.5 s (between bursts).
     for (int ms : {500, 2500, 4500, 6500})
         QTimer::singleShot(ms, qApp, mark);
-    QTimer::singleShot(7000, qApp, [&] { w.form->BtnAdStop->click(); });
-    w.form->BtnAdStart->click();
+    QTimer::singleShot(7000, qApp, [&] { Form<QPushButton>(*w.form, "BtnAdStop")->click(); });
+    Form<QPushButton>(*w.form, "BtnAdStart")->click();
     if (marks.size() == 4) {
         std::printf("waiting for the start: %.4f s CPU per wall second\n",
                     (marks[1].cpu - marks[0].cpu) / (marks[1].wall - marks[0].wall));
@@ -191,9 +203,10 @@ void Latency(const QString& dir, const QString& data) {
             std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
             clicked = Steady::now();
             // The click arrives from outside, as the window system delivers it.
-            QMetaObject::invokeMethod(w.form->BtnAdStop, "click", Qt::QueuedConnection);
+            QMetaObject::invokeMethod(Form<QPushButton>(*w.form, "BtnAdStop"), "click",
+                                      Qt::QueuedConnection);
         });
-        w.form->BtnAdStart->click(); // returns at Idle
+        Form<QPushButton>(*w.form, "BtnAdStart")->click(); // returns at Idle
         const double ms = Seconds(Steady::now() - clicked) * 1000;
         operatorThread.join();
         worst = std::max(worst, ms);
@@ -216,7 +229,7 @@ void Memory(const QString& dir, const QString& data) {
     ResetPeak();
     std::vector<long long> afterBurst;
     std::vector<long long> peaks;
-    QObject::connect(w.form->EditPresentStatus, &QLineEdit::textChanged, qApp,
+    QObject::connect(Form<QLineEdit>(*w.form, "EditPresentStatus"), &QLineEdit::textChanged, qApp,
                      [&](const QString& text) {
                          if (text.endsWith(QStringLiteral("回目の計測待ち")) ||
                              text == QStringLiteral("変換終了")) {
@@ -224,7 +237,7 @@ void Memory(const QString& dir, const QString& data) {
                              peaks.push_back(StatusBytes("VmHWM:"));
                          }
                      });
-    w.form->BtnAdStart->click();
+    Form<QPushButton>(*w.form, "BtnAdStart")->click();
     const double perSample =
         double(peaks.empty() ? 0 : peaks.front() - before) / (double(Channels) * Scans);
     std::printf("memory: peak %.1f bytes per recorded sample in burst 1 (RSS before %.1f MB)\n",

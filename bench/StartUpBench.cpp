@@ -4,9 +4,9 @@
 #include "BenchSupport.h"
 #include "acquisition/Clock.h"
 #include "acquisition/SimulatedCard.h"
+#include "ui/AboutBox.h"
 #include "ui/FormFonts.h"
 #include "ui/MainUnit.h"
-#include "ui/VersionUnit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -50,9 +50,11 @@ int RunChild(int argc, char** argv, const QString& exeDir) {
     tavrel::TForm1 window(card, options);
     qint64 aboutShown = -1, ready = -1, closedAt = -1;
     ShowWatcher watcher(clock, aboutShown);
-    window.AboutBox().installEventFilter(&watcher);
-    QObject::connect(&window.AboutBox(), &QDialog::finished,
-                     [&] { closedAt = clock.nsecsElapsed(); });
+    auto* about = window.findChild<tavrel::AboutBox*>(QStringLiteral("AboutBox"));
+    if (!about)
+        return 1;
+    about->installEventFilter(&watcher);
+    QObject::connect(about, &QDialog::finished, [&] { closedAt = clock.nsecsElapsed(); });
     QObject::connect(&window, &tavrel::TForm1::StartUpFinished, [&] {
         ready = clock.nsecsElapsed();
         app.quit();

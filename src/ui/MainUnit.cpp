@@ -4,12 +4,12 @@
 #include "datafiles/FileError.h"
 #include "datafiles/ParameterFile.h"
 #include "datafiles/ShiftJis.h"
+#include "ui/AboutBox.h"
 #include "ui/FormFonts.h"
 #include "ui/HelpWindow.h"
 #include "ui/PathText.h"
-#include "ui/Processing.h"
 #include "ui/ProgramIcon.h"
-#include "ui/VersionUnit.h"
+#include "ui/ProgressDialog.h"
 #include "ui/WaveformCharts.h"
 
 #include <QApplication>
@@ -240,8 +240,8 @@ void TForm1::FormCreate() {
     PageControl1->setCurrentWidget(TabSheet3);
 
     charts_ = new WaveformCharts(Panel2, data_.Header);
-    aboutBox_ = new TAboutBox(this);
-    frmProgress_ = new TFrmProgress(this);
+    aboutBox_ = new AboutBox(this);
+    progress_ = new ProgressDialog(this);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -430,6 +430,7 @@ void TForm1::BuildSavePage() {
     RadioGroupFileType->setObjectName(QStringLiteral("RadioGroupFileType"));
     RadioGroupFileType->setGeometry(8, 104, 225, 57);
     RadioGroupFileTypeButtons = new QButtonGroup(RadioGroupFileType);
+    RadioGroupFileTypeButtons->setObjectName(QStringLiteral("RadioGroupFileTypeButtons"));
     const QString items[2] = {QStringLiteral("sdf （標準時系列データファイル）"),
                               QStringLiteral("tsd （時系列テキストデータファイル）")};
     for (int i = 0; i < 2; ++i) {
@@ -814,7 +815,7 @@ void TForm1::LoadParametersFrom(const QString& fileName) {
         } else if (ext == QStringLiteral(".SDF") || ext == QStringLiteral(".TSD")) {
             MainEntries entries = TakeEntries();
             if (LoadParametersFromDataFile(entries, data_, settings_.DriverRateUnit, S(fileName),
-                                           Messages(), *frmProgress_))
+                                           Messages(), *progress_))
                 ApplyEntries(entries);
         }
     } catch (const std::exception& e) {

@@ -32,8 +32,8 @@ class QTimer;
 namespace tavrel {
 
 class HelpWindow;
-class TAboutBox;
-class TFrmProgress;
+class AboutBox;
+class ProgressDialog;
 class WaveformCharts;
 
 struct TForm1Options {
@@ -111,8 +111,6 @@ public:
     MeasurementSettings& Settings() { return settings_; }
     int& ScansDone() { return scansDone_; }
     WaveformCharts& Charts() { return *charts_; }
-    TFrmProgress& FrmProgress() { return *frmProgress_; }
-    TAboutBox& AboutBox() { return *aboutBox_; }
     HelpWindow& Help();
 
     QString ExeDir() const { return exeDir_; }
@@ -231,8 +229,8 @@ private:
     QString fileNameText_;
     Prompter* redirect_ = nullptr;
     WaveformCharts* charts_ = nullptr;
-    TAboutBox* aboutBox_ = nullptr;
-    TFrmProgress* frmProgress_ = nullptr;
+    AboutBox* aboutBox_ = nullptr;
+    ProgressDialog* progress_ = nullptr;
     HelpWindow* help_ = nullptr;
 };
 

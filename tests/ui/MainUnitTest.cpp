@@ -2,10 +2,10 @@
 #include "UiTestSupport.h"
 #include "datafiles/ShiftJis.h"
 #include "datafiles/TsdFile.h"
+#include "ui/AboutBox.h"
 #include "ui/FormFonts.h"
 #include "ui/HelpWindow.h"
-#include "ui/Processing.h"
-#include "ui/VersionUnit.h"
+#include "ui/ProgressDialog.h"
 #include "ui/WaveformCharts.h"
 
 #include <QAbstractButton>
@@ -54,19 +54,24 @@ std::unique_ptr<TForm1> StartWindow(AdLib32& card, RecordingPrompter& prompter,
 }
 
 QString Cell(TForm1& w, int row, int column) {
-    const QTableWidgetItem* item = w.StringGridChannel->item(row - 1, column);
+    const QTableWidgetItem* item =
+        Form<QTableWidget>(w, "StringGridChannel")->item(row - 1, column);
     return item ? item->text() : QString();
+}
+
+ProgressDialog& Progress(QObject& w) {
+    return *Child<ProgressDialog>(w, "FrmProgress");
 }
 
 int VisibleRows(TForm1& w) {
     int n = 0;
-    for (int r = 0; r < w.StringGridChannel->rowCount(); ++r)
-        n += w.StringGridChannel->isRowHidden(r) ? 0 : 1;
+    for (int r = 0; r < Form<QTableWidget>(w, "StringGridChannel")->rowCount(); ++r)
+        n += Form<QTableWidget>(w, "StringGridChannel")->isRowHidden(r) ? 0 : 1;
     return n;
 }
 
 void SelectChannels(TForm1& w, int count) {
-    w.ComboChNum->setCurrentIndex(count - 1);
+    Form<QComboBox>(w, "ComboChNum")->setCurrentIndex(count - 1);
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -113,50 +118,53 @@ private slots:
         QVERIFY(w);
         QVERIFY(prompter.Messages.empty());
 
-        QCOMPARE(w->TextCardType->text(), QString("REX-5054U"));
-        QCOMPARE(w->TextAdrs->text(), QString("768"));
-        QCOMPARE(w->TextIrqNo->text(), QString("10"));
-        QCOMPARE(w->TextStatus->text(), QString("停止"));
+        QCOMPARE(Form<QLineEdit>(*w, "TextCardType")->text(), QString("REX-5054U"));
+        QCOMPARE(Form<QLineEdit>(*w, "TextAdrs")->text(), QString("768"));
+        QCOMPARE(Form<QLineEdit>(*w, "TextIrqNo")->text(), QString("10"));
+        QCOMPARE(Form<QLineEdit>(*w, "TextStatus")->text(), QString("停止"));
 
-        QCOMPARE(w->EditWaitTime->text(), QString("0"));
-        QCOMPARE(w->EditIteration->text(), QString("1"));
-        QCOMPARE(w->EditBurstInterval->text(), QString("1"));
-        QCOMPARE(w->ComboBoxBITUnit->currentText(), QString("hr"));
-        QCOMPARE(w->ComboBoxBITUnit->currentIndex(), 2);
-        QCOMPARE(w->EditSInterval->text(), QString("100"));
-        QCOMPARE(w->ComboSampUnit->currentText(), QString("msec"));
-        QCOMPARE(w->ComboSampUnit->currentIndex(), 1);
-        QCOMPARE(w->EditDataNum->text(), QString("512"));
+        QCOMPARE(Form<QLineEdit>(*w, "EditWaitTime")->text(), QString("0"));
+        QCOMPARE(Form<QLineEdit>(*w, "EditIteration")->text(), QString("1"));
+        QCOMPARE(Form<QLineEdit>(*w, "EditBurstInterval")->text(), QString("1"));
+        QCOMPARE(Form<QComboBox>(*w, "ComboBoxBITUnit")->currentText(), QString("hr"));
+        QCOMPARE(Form<QComboBox>(*w, "ComboBoxBITUnit")->currentIndex(), 2);
+        QCOMPARE(Form<QLineEdit>(*w, "EditSInterval")->text(), QString("100"));
+        QCOMPARE(Form<QComboBox>(*w, "ComboSampUnit")->currentText(), QString("msec"));
+        QCOMPARE(Form<QComboBox>(*w, "ComboSampUnit")->currentIndex(), 1);
+        QCOMPARE(Form<QLineEdit>(*w, "EditDataNum")->text(), QString("512"));
 
-        QCOMPARE(w->ComboChNum->currentText(), QString("1"));
-        QCOMPARE(w->ComboChNum->count(), 4);
+        QCOMPARE(Form<QComboBox>(*w, "ComboChNum")->currentText(), QString("1"));
+        QCOMPARE(Form<QComboBox>(*w, "ComboChNum")->count(), 4);
         QCOMPARE(VisibleRows(*w), 1);
         QCOMPARE(Cell(*w, 1, 0), QString("0"));
         QCOMPARE(Cell(*w, 1, 1), QString("Ch.1"));
         QCOMPARE(Cell(*w, 1, 2), QString("mV"));
         QCOMPARE(Cell(*w, 1, 3), QString("1"));
         QCOMPARE(Cell(*w, 1, 4), QString("0"));
-        QCOMPARE(w->StringGridChannel->horizontalHeaderItem(1)->text(), QString("項目名"));
-        QCOMPARE(w->Edit1->text(), QString("変換式：Y = AX + B"));
+        QCOMPARE(Form<QTableWidget>(*w, "StringGridChannel")->horizontalHeaderItem(1)->text(),
+                 QString("項目名"));
+        QCOMPARE(Form<QLineEdit>(*w, "Edit1")->text(), QString("変換式：Y = AX + B"));
 
-        QCOMPARE(w->Memo1->toPlainText(), QString());
-        QCOMPARE(w->RadioGroupFileTypeButtons->checkedId(), 0);
-        QCOMPARE(w->EditFileName->text(), QDir(dir.path()).filePath("ADdata.sdf"));
-        QCOMPARE(w->PageControl1->currentWidget(), w->TabSheet3);
-        QCOMPARE(w->PageControl1->tabText(0), QString("カード情報"));
-        QCOMPARE(w->PageControl1->tabText(1), QString("計測ﾊﾟﾗﾒｰﾀ"));
-        QCOMPARE(w->PageControl1->tabText(2), QString("記録ﾁｬﾝﾈﾙ"));
-        QCOMPARE(w->PageControl1->tabText(3), QString("保存"));
+        QCOMPARE(Form<QPlainTextEdit>(*w, "Memo1")->toPlainText(), QString());
+        QCOMPARE(Form<QButtonGroup>(*w, "RadioGroupFileTypeButtons")->checkedId(), 0);
+        QCOMPARE(Form<QLineEdit>(*w, "EditFileName")->text(),
+                 QDir(dir.path()).filePath("ADdata.sdf"));
+        QCOMPARE(Form<QTabWidget>(*w, "PageControl1")->currentWidget(),
+                 Form<QWidget>(*w, "TabSheet3"));
+        QCOMPARE(Form<QTabWidget>(*w, "PageControl1")->tabText(0), QString("カード情報"));
+        QCOMPARE(Form<QTabWidget>(*w, "PageControl1")->tabText(1), QString("計測ﾊﾟﾗﾒｰﾀ"));
+        QCOMPARE(Form<QTabWidget>(*w, "PageControl1")->tabText(2), QString("記録ﾁｬﾝﾈﾙ"));
+        QCOMPARE(Form<QTabWidget>(*w, "PageControl1")->tabText(3), QString("保存"));
 
-        QCOMPARE(w->EditPresentStatus->text(), QString("未変換"));
-        QCOMPARE(w->EditTime->text(), QString());
-        QVERIFY(w->BtnAdStart->isEnabled());
-        QVERIFY(!w->BtnAdStop->isEnabled());
-        QVERIFY(w->File1->menuAction()->isEnabled());
-        QVERIFY(w->Analysis1->menuAction()->isEnabled());
+        QCOMPARE(Form<QLineEdit>(*w, "EditPresentStatus")->text(), QString("未変換"));
+        QCOMPARE(Form<QLineEdit>(*w, "EditTime")->text(), QString());
+        QVERIFY(Form<QPushButton>(*w, "BtnAdStart")->isEnabled());
+        QVERIFY(!Form<QPushButton>(*w, "BtnAdStop")->isEnabled());
+        QVERIFY(Menu<QMenu>(*w, "File1")->menuAction()->isEnabled());
+        QVERIFY(Menu<QMenu>(*w, "Analysis1")->menuAction()->isEnabled());
 
-        QVERIFY(w->Timer1->isActive());
-        QCOMPARE(w->Timer1->interval(), 100);
+        QVERIFY(Own<QTimer>(*w, "Timer1")->isActive());
+        QCOMPARE(Own<QTimer>(*w, "Timer1")->interval(), 100);
         QVERIFY(w->windowTitle().startsWith("AD変換データ収集システム TavrelREX        20"));
         QCOMPARE(w->windowTitle().size(), QString(CaptionText).size() + 19);
 
@@ -164,15 +172,16 @@ private slots:
         QCOMPARE(w->Settings().ChartTimeUnit, std::string("sec"));
         QCOMPARE(w->Settings().RingBufferSize, 544);
         QCOMPARE(w->Charts().Chart(0)->xAxis->label(), QString("Time (sec)"));
-        QCOMPARE(w->Charts().Chart(0)->height(), w->Panel2->height());
+        QCOMPARE(w->Charts().Chart(0)->height(), Form<QWidget>(*w, "Panel2")->height());
         QVERIFY(w->Charts().Chart(1)->isHidden());
 
-        QCOMPARE(w->OpenDialog1->nameFilters().first(),
+        QCOMPARE(Own<QFileDialog>(*w, "OpenDialog1")->nameFilters().first(),
                  QString("Parameter files (*.apm,*.sdf,*.tsd) (*.apm *.sdf *.tsd)"));
-        QCOMPARE(w->SaveDialog2->nameFilters().first(), QString("Parameter files (*.apm) (*.apm)"));
-        QCOMPARE(QDir(w->OpenDialog1->directory()).canonicalPath(),
+        QCOMPARE(Own<QFileDialog>(*w, "SaveDialog2")->nameFilters().first(),
+                 QString("Parameter files (*.apm) (*.apm)"));
+        QCOMPARE(QDir(Own<QFileDialog>(*w, "OpenDialog1")->directory()).canonicalPath(),
                  QDir(dir.path()).canonicalPath());
-        QCOMPARE(QDir(w->SaveDialog2->directory()).canonicalPath(),
+        QCOMPARE(QDir(Own<QFileDialog>(*w, "SaveDialog2")->directory()).canonicalPath(),
                  QDir(dir.path()).canonicalPath());
     }
 
@@ -183,17 +192,17 @@ private slots:
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
         QCOMPARE(card.detectCalls, 5); // slots 0 to 4
-        QCOMPARE(w->TextCardType->text(), QString("No Card in Slot"));
-        QCOMPARE(w->TextAdrs->text(), QString());
-        QCOMPARE(w->TextIrqNo->text(), QString());
-        QVERIFY(!w->BtnAdStart->isEnabled());
-        QVERIFY(!w->BtnAdStop->isEnabled());
+        QCOMPARE(Form<QLineEdit>(*w, "TextCardType")->text(), QString("No Card in Slot"));
+        QCOMPARE(Form<QLineEdit>(*w, "TextAdrs")->text(), QString());
+        QCOMPARE(Form<QLineEdit>(*w, "TextIrqNo")->text(), QString());
+        QVERIFY(!Form<QPushButton>(*w, "BtnAdStart")->isEnabled());
+        QVERIFY(!Form<QPushButton>(*w, "BtnAdStop")->isEnabled());
         QCOMPARE(prompter.Messages.size(), std::size_t(1));
         QCOMPARE(prompter.Messages[0].Kind, MessageKind::Information);
         QCOMPARE(prompter.Messages[0].Text, std::string("AD変換カードが入っていません。"));
         // Everything else still works.
-        QVERIFY(w->File1->menuAction()->isEnabled());
-        QCOMPARE(w->EditPresentStatus->text(), QString("未変換"));
+        QVERIFY(Menu<QMenu>(*w, "File1")->menuAction()->isEnabled());
+        QCOMPARE(Form<QLineEdit>(*w, "EditPresentStatus")->text(), QString("未変換"));
     }
 
     void layoutAndMenus() {
@@ -202,25 +211,26 @@ private slots:
         RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
-        QCOMPARE(w->TextCardType->text(), QString("REX-5054B"));
-        QCOMPARE(w->Panel1->width(), 264);
-        QCOMPARE(w->Panel1->geometry().right(), w->centralWidget()->width() - 1);
-        QCOMPARE(w->Panel2->width() + 264, w->centralWidget()->width());
-        QCOMPARE(w->GroupBox2->height(), 90);
-        QCOMPARE(w->Memo1->geometry(), QRect(8, 24, 233, 73));
-        QCOMPARE(w->EditSInterval->geometry(), QRect(112, 128, 57, 20));
-        QCOMPARE(w->BtnAdStart->geometry(), QRect(40, 12, 65, 25));
-        QCOMPARE(w->StringGridChannel->geometry(), QRect(0, 72, 278, 109));
+        QCOMPARE(Form<QLineEdit>(*w, "TextCardType")->text(), QString("REX-5054B"));
+        QCOMPARE(Form<QWidget>(*w, "Panel1")->width(), 264);
+        QCOMPARE(Form<QWidget>(*w, "Panel1")->geometry().right(), w->centralWidget()->width() - 1);
+        QCOMPARE(Form<QWidget>(*w, "Panel2")->width() + 264, w->centralWidget()->width());
+        QCOMPARE(Form<QGroupBox>(*w, "GroupBox2")->height(), 90);
+        QCOMPARE(Form<QPlainTextEdit>(*w, "Memo1")->geometry(), QRect(8, 24, 233, 73));
+        QCOMPARE(Form<QLineEdit>(*w, "EditSInterval")->geometry(), QRect(112, 128, 57, 20));
+        QCOMPARE(Form<QPushButton>(*w, "BtnAdStart")->geometry(), QRect(40, 12, 65, 25));
+        QCOMPARE(Form<QTableWidget>(*w, "StringGridChannel")->geometry(), QRect(0, 72, 278, 109));
         const int widths[] = {30, 63, 44, 57, 53};
         for (int c = 0; c < 5; ++c)
-            QCOMPARE(w->StringGridChannel->columnWidth(c), widths[c]);
+            QCOMPARE(Form<QTableWidget>(*w, "StringGridChannel")->columnWidth(c), widths[c]);
         QCOMPARE(w->font().family(), QString("ＭＳ Ｐゴシック"));
         QCOMPARE(w->font().pixelSize(), 12);
 
         // Tab order of the parameter page.
-        QCOMPARE(w->EditSInterval->nextInFocusChain(), static_cast<QWidget*>(w->ComboSampUnit));
-        QWidget* next = w->ComboSampUnit;
-        while (next && next->parentWidget() == w->ComboSampUnit)
+        QCOMPARE(Form<QLineEdit>(*w, "EditSInterval")->nextInFocusChain(),
+                 static_cast<QWidget*>(Form<QComboBox>(*w, "ComboSampUnit")));
+        QWidget* next = Form<QComboBox>(*w, "ComboSampUnit");
+        while (next && next->parentWidget() == Form<QComboBox>(*w, "ComboSampUnit"))
             next = next->nextInFocusChain();
         QVERIFY(next);
 
@@ -236,11 +246,11 @@ private slots:
                                         "プログラムファイルの指定(&A)", "ヘルプ(&H)", "目次(&C)",
                                         "キーワード検索(&K)", "-", "バージョン情報(&V)"}));
         w->EnableFileMenus(false);
-        QVERIFY(!w->File1->menuAction()->isEnabled());
-        QVERIFY(!w->Analysis1->menuAction()->isEnabled());
-        QVERIFY(w->V1->menuAction()->isEnabled());
+        QVERIFY(!Menu<QMenu>(*w, "File1")->menuAction()->isEnabled());
+        QVERIFY(!Menu<QMenu>(*w, "Analysis1")->menuAction()->isEnabled());
+        QVERIFY(Menu<QMenu>(*w, "V1")->menuAction()->isEnabled());
         w->EnableFileMenus(true);
-        QVERIFY(w->File1->menuAction()->isEnabled());
+        QVERIFY(Menu<QMenu>(*w, "File1")->menuAction()->isEnabled());
     }
 
     // Rows 0..3 right after start-up; hidden rows keep their texts; a bad count changes nothing.
@@ -257,27 +267,27 @@ private slots:
             QCOMPARE(Cell(*w, r, 0), QString::number(r - 1));
             QCOMPARE(Cell(*w, r, 1), QString("Ch.%1").arg(r));
         }
-        w->StringGridChannel->item(3, 1)->setText("温度");
+        Form<QTableWidget>(*w, "StringGridChannel")->item(3, 1)->setText("温度");
         SelectChannels(*w, 2);
         QCOMPARE(VisibleRows(*w), 2);
         QCOMPARE(Cell(*w, 4, 1), QString("温度"));
         SelectChannels(*w, 4);
-        QVERIFY(!w->StringGridChannel->isRowHidden(3));
+        QVERIFY(!Form<QTableWidget>(*w, "StringGridChannel")->isRowHidden(3));
         QCOMPARE(Cell(*w, 4, 1), QString("温度"));
 
-        w->ComboChNum->setEditText("");
+        Form<QComboBox>(*w, "ComboChNum")->setEditText("");
         QVERIFY(prompter.Messages.empty());
-        w->ComboChNum->setEditText("x3");
+        Form<QComboBox>(*w, "ComboChNum")->setEditText("x3");
         QCOMPARE(prompter.Messages.size(), std::size_t(1));
         QCOMPARE(prompter.Messages[0].Kind, MessageKind::Error);
         QCOMPARE(w->Data().Header.ChannelCount, 4);
         QCOMPARE(VisibleRows(*w), 4);
         // A typed count beyond what the window shows is refused the same way.
-        w->ComboChNum->setEditText("6");
+        Form<QComboBox>(*w, "ComboChNum")->setEditText("6");
         QCOMPARE(prompter.Messages.size(), std::size_t(2));
         QCOMPARE(w->Data().Header.ChannelCount, 4);
         QCOMPARE(VisibleRows(*w), 4);
-        w->ComboChNum->setEditText("2");
+        Form<QComboBox>(*w, "ComboChNum")->setEditText("2");
         QCOMPARE(w->Data().Header.ChannelCount, 2);
         QCOMPARE(VisibleRows(*w), 2);
     }
@@ -288,13 +298,13 @@ private slots:
         RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
-        w->EditFileName->setText("C:\\data.old\\run");
-        QTest::mouseClick(w->RadioGroupFileTypeButtons->button(1), Qt::LeftButton, {},
-                          QPoint(5, 9));
-        QCOMPARE(w->EditFileName->text(), QString("C:\\data.old\\run.tsd"));
-        QTest::mouseClick(w->RadioGroupFileTypeButtons->button(0), Qt::LeftButton, {},
-                          QPoint(5, 9));
-        QCOMPARE(w->EditFileName->text(), QString("C:\\data.old\\run.sdf"));
+        Form<QLineEdit>(*w, "EditFileName")->setText("C:\\data.old\\run");
+        QTest::mouseClick(Form<QButtonGroup>(*w, "RadioGroupFileTypeButtons")->button(1),
+                          Qt::LeftButton, {}, QPoint(5, 9));
+        QCOMPARE(Form<QLineEdit>(*w, "EditFileName")->text(), QString("C:\\data.old\\run.tsd"));
+        QTest::mouseClick(Form<QButtonGroup>(*w, "RadioGroupFileTypeButtons")->button(0),
+                          Qt::LeftButton, {}, QPoint(5, 9));
+        QCOMPARE(Form<QLineEdit>(*w, "EditFileName")->text(), QString("C:\\data.old\\run.sdf"));
     }
 
     // Closing writes default.apm; the next start restores every control.
@@ -306,22 +316,22 @@ private slots:
         {
             auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
             QVERIFY(w);
-            w->EditWaitTime->setText("2.5");
-            w->EditIteration->setText("3");
-            w->EditBurstInterval->setText("10");
-            w->ComboBoxBITUnit->setCurrentIndex(1);
-            w->EditSInterval->setText("20");
-            w->ComboSampUnit->setCurrentIndex(2);
-            w->EditDataNum->setText("1000");
+            Form<QLineEdit>(*w, "EditWaitTime")->setText("2.5");
+            Form<QLineEdit>(*w, "EditIteration")->setText("3");
+            Form<QLineEdit>(*w, "EditBurstInterval")->setText("10");
+            Form<QComboBox>(*w, "ComboBoxBITUnit")->setCurrentIndex(1);
+            Form<QLineEdit>(*w, "EditSInterval")->setText("20");
+            Form<QComboBox>(*w, "ComboSampUnit")->setCurrentIndex(2);
+            Form<QLineEdit>(*w, "EditDataNum")->setText("1000");
             SelectChannels(*w, 3);
-            w->StringGridChannel->item(1, 1)->setText("圧力 A");
-            w->StringGridChannel->item(1, 2)->setText("kPa");
-            w->StringGridChannel->item(1, 3)->setText("0.5");
-            w->StringGridChannel->item(2, 4)->setText("-1.25");
-            w->Memo1->setPlainText("it's 試験");
-            QTest::mouseClick(w->RadioGroupFileTypeButtons->button(1), Qt::LeftButton, {},
-                              QPoint(5, 9));
-            w->EditFileName->setText(dir.filePath("runs/テスト.tsd"));
+            Form<QTableWidget>(*w, "StringGridChannel")->item(1, 1)->setText("圧力 A");
+            Form<QTableWidget>(*w, "StringGridChannel")->item(1, 2)->setText("kPa");
+            Form<QTableWidget>(*w, "StringGridChannel")->item(1, 3)->setText("0.5");
+            Form<QTableWidget>(*w, "StringGridChannel")->item(2, 4)->setText("-1.25");
+            Form<QPlainTextEdit>(*w, "Memo1")->setPlainText("it's 試験");
+            QTest::mouseClick(Form<QButtonGroup>(*w, "RadioGroupFileTypeButtons")->button(1),
+                              Qt::LeftButton, {}, QPoint(5, 9));
+            Form<QLineEdit>(*w, "EditFileName")->setText(dir.filePath("runs/テスト.tsd"));
             w->SetApplicationPath(dir.filePath("bin/analyse"));
             saved = w->TakeEntries();
             QSignalSpy ended(w.get(), &TForm1::ProgramEnded);
@@ -339,16 +349,16 @@ private slots:
         QCOMPARE(restored.EditSInterval, saved.EditSInterval);
         QCOMPARE(restored.ComboSampUnit, 2);
         QCOMPARE(restored.EditDataNum, saved.EditDataNum);
-        QCOMPARE(w->ComboChNum->currentText(), QString("3"));
+        QCOMPARE(Form<QComboBox>(*w, "ComboChNum")->currentText(), QString("3"));
         QCOMPARE(VisibleRows(*w), 3);
         for (int r = 1; r <= 3; ++r) {
             QCOMPARE(Cell(*w, r, 0), QString::number(r)); // loaded rows count from 1
             for (int c = 1; c < 5; ++c)
                 QCOMPARE(Cell(*w, r, c), QString::fromStdString(saved.GridCells[r][c]));
         }
-        QCOMPARE(w->Memo1->toPlainText(), QString("it's 試験"));
-        QCOMPARE(w->RadioGroupFileTypeButtons->checkedId(), 1);
-        QCOMPARE(w->EditFileName->text(), dir.filePath("runs/テスト.tsd"));
+        QCOMPARE(Form<QPlainTextEdit>(*w, "Memo1")->toPlainText(), QString("it's 試験"));
+        QCOMPARE(Form<QButtonGroup>(*w, "RadioGroupFileTypeButtons")->checkedId(), 1);
+        QCOMPARE(Form<QLineEdit>(*w, "EditFileName")->text(), dir.filePath("runs/テスト.tsd"));
         QCOMPARE(w->ApplicationPath(), dir.filePath("bin/analyse"));
         QVERIFY(prompter.Messages.empty());
     }
@@ -360,9 +370,9 @@ private slots:
         RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
-        w->EditDataNum->setText("777");
+        Form<QLineEdit>(*w, "EditDataNum")->setText("777");
         QSignalSpy ended(w.get(), &TForm1::ProgramEnded);
-        w->Exit1->trigger();
+        Menu<QAction>(*w, "Exit1")->trigger();
         QCOMPARE(ended.count(), 1);
         QVERIFY(!w->isVisible());
         QVERIFY(ReadAll(dir.filePath("default.apm")).contains("\r\n777\r\n"));
@@ -379,15 +389,16 @@ private slots:
             auto w = StartWindow(card, prompter, missingExeDir, dir.filePath("config"));
             QVERIFY(w);
             QCOMPARE(w->SettingsDir(), dir.filePath("config") + "/");
-            QCOMPARE(w->EditFileName->text(), dir.filePath("config/ADdata.sdf"));
-            w->EditDataNum->setText("4096");
+            QCOMPARE(Form<QLineEdit>(*w, "EditFileName")->text(),
+                     dir.filePath("config/ADdata.sdf"));
+            Form<QLineEdit>(*w, "EditDataNum")->setText("4096");
             QVERIFY(w->close());
             QVERIFY(QFile::exists(dir.filePath("config/default.apm")));
         }
         {
             auto w = StartWindow(card, prompter, missingExeDir, dir.filePath("config"));
             QVERIFY(w);
-            QCOMPARE(w->EditDataNum->text(), QString("4096"));
+            QCOMPARE(Form<QLineEdit>(*w, "EditDataNum")->text(), QString("4096"));
         }
         QVERIFY(prompter.Messages.empty());
 
@@ -417,8 +428,8 @@ private slots:
         RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
-        w->EditWaitTime->setText("9");
-        const QString path = w->EditFileName->text();
+        Form<QLineEdit>(*w, "EditWaitTime")->setText("9");
+        const QString path = Form<QLineEdit>(*w, "EditFileName")->text();
 
         SDFdata source;
         source.Header.ChannelCount = 2;
@@ -436,13 +447,13 @@ private slots:
         QVERIFY(source.WriteSdfHeader(S(dir.filePath("a.sdf"))));
 
         w->LoadParametersFrom(dir.filePath("a.sdf"));
-        QCOMPARE(w->EditDataNum->text(), QString("2048"));
-        QCOMPARE(w->EditSInterval->text(), QString("50"));
-        QCOMPARE(w->ComboSampUnit->currentText(), QString("usec"));
-        QCOMPARE(w->EditIteration->text(), QString("7"));
-        QCOMPARE(w->EditBurstInterval->text(), QString("30"));
-        QCOMPARE(w->ComboBoxBITUnit->currentText(), QString("min"));
-        QCOMPARE(w->ComboChNum->currentText(), QString("2"));
+        QCOMPARE(Form<QLineEdit>(*w, "EditDataNum")->text(), QString("2048"));
+        QCOMPARE(Form<QLineEdit>(*w, "EditSInterval")->text(), QString("50"));
+        QCOMPARE(Form<QComboBox>(*w, "ComboSampUnit")->currentText(), QString("usec"));
+        QCOMPARE(Form<QLineEdit>(*w, "EditIteration")->text(), QString("7"));
+        QCOMPARE(Form<QLineEdit>(*w, "EditBurstInterval")->text(), QString("30"));
+        QCOMPARE(Form<QComboBox>(*w, "ComboBoxBITUnit")->currentText(), QString("min"));
+        QCOMPARE(Form<QComboBox>(*w, "ComboChNum")->currentText(), QString("2"));
         QCOMPARE(VisibleRows(*w), 2);
         QCOMPARE(Cell(*w, 1, 0), QString("1"));
         QCOMPARE(Cell(*w, 2, 0), QString("2"));
@@ -451,24 +462,24 @@ private slots:
         QCOMPARE(Cell(*w, 2, 3), QString("1.5E-7"));
         QCOMPARE(Cell(*w, 2, 4), QString("-0.25"));
         // The sdf comment field keeps its padding: 8 bytes of text and 152 spaces.
-        QCOMPARE(w->Memo1->toPlainText().trimmed(), QString("振動試験"));
+        QCOMPARE(Form<QPlainTextEdit>(*w, "Memo1")->toPlainText().trimmed(), QString("振動試験"));
         QCOMPARE(w->TakeEntries().Memo1.size(), std::size_t(12 + 152));
-        QCOMPARE(w->EditWaitTime->text(), QString("9"));
-        QCOMPARE(w->EditFileName->text(), path);
+        QCOMPARE(Form<QLineEdit>(*w, "EditWaitTime")->text(), QString("9"));
+        QCOMPARE(Form<QLineEdit>(*w, "EditFileName")->text(), path);
 
         source.Header.ChannelCount = 3;
         source.Header.SamplingUnit = 2; // sec
         source.Header.SampleCount = 64;
         QVERIFY(WriteTsdHeader(source, S(dir.filePath("b.TSD"))));
         w->LoadParametersFrom(dir.filePath("b.TSD"));
-        QCOMPARE(w->EditDataNum->text(), QString("64"));
-        QCOMPARE(w->ComboSampUnit->currentText(), QString("sec"));
+        QCOMPARE(Form<QLineEdit>(*w, "EditDataNum")->text(), QString("64"));
+        QCOMPARE(Form<QComboBox>(*w, "ComboSampUnit")->currentText(), QString("sec"));
         QCOMPARE(VisibleRows(*w), 3);
-        QCOMPARE(w->EditWaitTime->text(), QString("9"));
+        QCOMPARE(Form<QLineEdit>(*w, "EditWaitTime")->text(), QString("9"));
 
         // Any other extension does nothing.
         w->LoadParametersFrom(dir.filePath("b.txt"));
-        QCOMPARE(w->EditDataNum->text(), QString("64"));
+        QCOMPARE(Form<QLineEdit>(*w, "EditDataNum")->text(), QString("64"));
     }
 
     // An old sdf asks, is upgraded with the progress dialog, and a cancel leaves it as it was.
@@ -501,25 +512,26 @@ private slots:
 
         // Cancelled from the dialog as soon as it shows: nothing changes.
         prompter.Answers = {MessageAnswer::Yes};
-        QTimer::singleShot(0, w.get(), [&] { w->FrmProgress().BitBtn1->click(); });
+        QTimer::singleShot(0, w.get(),
+                           [&] { Child<QPushButton>(Progress(*w), "BitBtn1")->click(); });
         w->LoadParametersFrom(old);
-        QVERIFY(w->FrmProgress().Cancelled());
-        QVERIFY(w->FrmProgress().isHidden());
+        QVERIFY(Progress(*w).Cancelled());
+        QVERIFY(Progress(*w).isHidden());
         QCOMPARE(ReadAll(old), before);
-        QCOMPARE(w->EditDataNum->text(), QString("512"));
+        QCOMPARE(Form<QLineEdit>(*w, "EditDataNum")->text(), QString("512"));
         QVERIFY(!QFile::exists(dir.filePath("Qr~temp1234!")));
         QVERIFY(!prompter.Messages.empty());
 
         prompter.Answers = {MessageAnswer::Yes};
         w->LoadParametersFrom(old);
-        QVERIFY(!w->FrmProgress().Cancelled());
-        QVERIFY(w->FrmProgress().isHidden());
-        QCOMPARE(w->FrmProgress().windowTitle(), QString("ただ今、データ形式の更新中．．．．"));
+        QVERIFY(!Progress(*w).Cancelled());
+        QVERIFY(Progress(*w).isHidden());
+        QCOMPARE(Progress(*w).windowTitle(), QString("ただ今、データ形式の更新中．．．．"));
         const QByteArray after = ReadAll(old);
         QCOMPARE(after[40], '4');
         QCOMPARE(after.size(), 512 + 4 * 200);
-        QCOMPARE(w->EditDataNum->text(), QString("100"));
-        QCOMPARE(w->EditIteration->text(), QString("4"));
+        QCOMPARE(Form<QLineEdit>(*w, "EditDataNum")->text(), QString("100"));
+        QCOMPARE(Form<QLineEdit>(*w, "EditIteration")->text(), QString("4"));
     }
 
     void analysisProgramStartsInDataDirectory() {
@@ -536,9 +548,9 @@ private slots:
         script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
         QVERIFY(QDir(dir.path()).mkpath("data"));
 
-        w->EditFileName->setText(dir.filePath("data/run1.sdf"));
+        Form<QLineEdit>(*w, "EditFileName")->setText(dir.filePath("data/run1.sdf"));
         QCOMPARE(w->AnalysisWorkingDirectory(), dir.filePath("data"));
-        w->RunApplication->trigger();
+        Menu<QAction>(*w, "RunApplication")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(ReadAll(marker).contains("\n0\n"), 5000);
         QCOMPARE(QString::fromUtf8(ReadAll(marker)).split('\n').first(), dir.filePath("data"));
         QVERIFY(prompter.Messages.empty());
@@ -547,9 +559,9 @@ private slots:
         QFile::remove(marker);
         QVERIFY(QFile::rename(dir.filePath("Vendrask.EXE"), dir.filePath("other")));
         w->SetApplicationPath(dir.filePath("other"));
-        w->EditFileName->setText("run1.sdf");
+        Form<QLineEdit>(*w, "EditFileName")->setText("run1.sdf");
         QCOMPARE(w->AnalysisWorkingDirectory(), QString());
-        w->RunApplication->trigger();
+        Menu<QAction>(*w, "RunApplication")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(ReadAll(marker)).split('\n').first(),
                                   QDir::currentPath(), 5000);
@@ -563,7 +575,7 @@ private slots:
         QVERIFY(w);
         bool dialogSeen = false;
         prompter.Answers = {MessageAnswer::No};
-        w->RunApplication->trigger();
+        Menu<QAction>(*w, "RunApplication")->trigger();
         QVERIFY(!QApplication::activeModalWidget());
         QCOMPARE(prompter.Messages.size(), std::size_t(1));
         QCOMPARE(prompter.Messages[0].Kind, MessageKind::Error);
@@ -580,7 +592,7 @@ private slots:
         tool.setPermissions(tool.permissions() | QFileDevice::ExeOwner);
         prompter.Answers = {MessageAnswer::Yes};
         AnswerFileDialog(&dialogSeen, chosen);
-        w->RunApplication->trigger();
+        Menu<QAction>(*w, "RunApplication")->trigger();
         QVERIFY(dialogSeen);
         QCOMPARE(w->ApplicationPath(), chosen);
         QTest::qWait(200);
@@ -594,38 +606,41 @@ private slots:
         RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
-        w->Memo1->setPlainText("abc");
-        w->Memo1->moveCursor(QTextCursor::End);
-        w->Memo1->insertPlainText(QString::fromUtf8("\xF0\x9F\x99\x82")); // an emoji
-        QCOMPARE(w->Memo1->toPlainText(), QString("abc"));
+        Form<QPlainTextEdit>(*w, "Memo1")->setPlainText("abc");
+        Form<QPlainTextEdit>(*w, "Memo1")->moveCursor(QTextCursor::End);
+        Form<QPlainTextEdit>(*w, "Memo1")
+            ->insertPlainText(QString::fromUtf8("\xF0\x9F\x99\x82")); // an emoji
+        QCOMPARE(Form<QPlainTextEdit>(*w, "Memo1")->toPlainText(), QString("abc"));
         QTRY_COMPARE(prompter.Messages.size(), std::size_t(1));
         QCOMPARE(prompter.Messages[0].Kind, MessageKind::Warning);
         QVERIFY(prompter.Messages[0].Text.find("コメント") != std::string::npos);
 
         // The comment holds 160 bytes: 80 double-byte characters, and not one byte more.
         const QString full(80, QChar(u'試'));
-        w->Memo1->setPlainText(full);
-        QCOMPARE(w->Memo1->toPlainText(), full);
-        w->Memo1->moveCursor(QTextCursor::End);
-        w->Memo1->insertPlainText("x");
-        QCOMPARE(w->Memo1->toPlainText(), full);
+        Form<QPlainTextEdit>(*w, "Memo1")->setPlainText(full);
+        QCOMPARE(Form<QPlainTextEdit>(*w, "Memo1")->toPlainText(), full);
+        Form<QPlainTextEdit>(*w, "Memo1")->moveCursor(QTextCursor::End);
+        Form<QPlainTextEdit>(*w, "Memo1")->insertPlainText("x");
+        QCOMPARE(Form<QPlainTextEdit>(*w, "Memo1")->toPlainText(), full);
         QCOMPARE(w->TakeEntries().Memo1.size(), std::size_t(80 * 3));
 
-        w->EditFileName->setText("/tmp/a.sdf");
-        w->EditFileName->setFocus();
-        w->EditFileName->end(false);
+        Form<QLineEdit>(*w, "EditFileName")->setText("/tmp/a.sdf");
+        Form<QLineEdit>(*w, "EditFileName")->setFocus();
+        Form<QLineEdit>(*w, "EditFileName")->end(false);
         QKeyEvent won(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
                       QString::fromUtf8("\xE2\x82\xA9")); // typing the won sign
-        QApplication::sendEvent(w->EditFileName, &won);
-        QCOMPARE(w->EditFileName->text(), QString("/tmp/a.sdf"));
+        QApplication::sendEvent(Form<QLineEdit>(*w, "EditFileName"), &won);
+        QCOMPARE(Form<QLineEdit>(*w, "EditFileName")->text(), QString("/tmp/a.sdf"));
         QTRY_COMPARE(prompter.Messages.size(), std::size_t(2));
-        QTest::keyClicks(w->EditFileName, "x");
-        QCOMPARE(w->EditFileName->text(), QString("/tmp/a.sdfx"));
+        QTest::keyClicks(Form<QLineEdit>(*w, "EditFileName"), "x");
+        QCOMPARE(Form<QLineEdit>(*w, "EditFileName")->text(), QString("/tmp/a.sdfx"));
 
-        w->StringGridChannel->item(0, 1)->setText(QString::fromUtf8("\xF0\x9F\x99\x82"));
+        Form<QTableWidget>(*w, "StringGridChannel")
+            ->item(0, 1)
+            ->setText(QString::fromUtf8("\xF0\x9F\x99\x82"));
         QCOMPARE(Cell(*w, 1, 1), QString("Ch.1"));
         QTRY_COMPARE(prompter.Messages.size(), std::size_t(3));
-        w->StringGridChannel->item(0, 2)->setText("℃");
+        Form<QTableWidget>(*w, "StringGridChannel")->item(0, 2)->setText("℃");
         QCOMPARE(Cell(*w, 1, 2), QString("℃"));
         QCOMPARE(prompter.Messages.size(), std::size_t(3));
     }
@@ -679,15 +694,15 @@ private slots:
         RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
-        QTest::mouseClick(w->RadioGroupFileTypeButtons->button(1), Qt::LeftButton, {},
-                          QPoint(5, 9));
+        QTest::mouseClick(Form<QButtonGroup>(*w, "RadioGroupFileTypeButtons")->button(1),
+                          Qt::LeftButton, {}, QPoint(5, 9));
         bool seen = false;
         AnswerFileDialog(&seen, dir.filePath("chosen.tsd"));
-        w->BitBtn1->click();
+        Form<QPushButton>(*w, "BitBtn1")->click();
         QVERIFY(seen);
-        QCOMPARE(w->SaveDialog1->nameFilters().first(),
+        QCOMPARE(Own<QFileDialog>(*w, "SaveDialog1")->nameFilters().first(),
                  QString("時系列テキストファイル (*.tsd) (*.tsd)"));
-        QCOMPARE(w->EditFileName->text(), dir.filePath("chosen.tsd"));
+        QCOMPARE(Form<QLineEdit>(*w, "EditFileName")->text(), dir.filePath("chosen.tsd"));
     }
 
     // The Help menu and the channel page's button open the help pages found beside the
@@ -702,13 +717,13 @@ private slots:
         RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
-        w->Contents1->trigger();
+        Menu<QAction>(*w, "Contents1")->trigger();
         QVERIFY(w->Help().isVisible());
         QCOMPARE(w->Help().CurrentPage().fileName(), QString("index.html"));
-        w->K1->trigger();
+        Menu<QAction>(*w, "K1")->trigger();
         QCOMPARE(w->Help().CurrentPage().fileName(), QString("keywords.html"));
-        w->StringGridChannel->setCurrentCell(0, 3);
-        w->BitBtn2->click();
+        Form<QTableWidget>(*w, "StringGridChannel")->setCurrentCell(0, 3);
+        Form<QPushButton>(*w, "BitBtn2")->click();
         QCOMPARE(w->Help().CurrentPage().fileName(), QString("addata.html"));
         QCOMPARE(QDir(w->Help().HelpDir()).canonicalPath(),
                  QDir(dir.filePath("help")).canonicalPath());
@@ -716,20 +731,22 @@ private slots:
         QString shownTitle;
         QStringList texts;
         QTimer::singleShot(50, [&] {
-            auto* box = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
+            auto* box = qobject_cast<AboutBox*>(QApplication::activeModalWidget());
             if (!box)
                 return;
             shownTitle = box->windowTitle();
-            texts << box->ADREX->text() << box->Version->text() << box->Comments->text();
-            box->OKButton->click();
+            texts << Child<QLabel>(*box, "ADREX")->text() << Child<QLabel>(*box, "Version")->text()
+                  << Child<QLabel>(*box, "Comments")->text();
+            Child<QPushButton>(*box, "OKButton")->click();
         });
-        w->Version1->trigger();
+        Menu<QAction>(*w, "Version1")->trigger();
         QCOMPARE(shownTitle, QString("バージョン情報"));
         QCOMPARE(texts, QStringList({"Tavrel for RATOC System Inc. PC-card", "Version 1.4",
                                      "AD conversion data aquisition system with REX-5054U/B "
                                      "(RATOC System Inc.)"}));
-        QCOMPARE(w->AboutBox().size(), QSize(298, 213));
-        QVERIFY(!w->AboutBox().ProgramIcon->pixmap().isNull());
+        const auto& about = *Child<AboutBox>(*w, "AboutBox");
+        QCOMPARE(about.size(), QSize(298, 213));
+        QVERIFY(!Child<QLabel>(about, "ProgramIcon")->pixmap().isNull());
     }
 
     // Esc presses the stop button while it is enabled.
@@ -739,11 +756,11 @@ private slots:
         RecordingPrompter prompter{MessageAnswer::No};
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
-        QSignalSpy stops(w->BtnAdStop, &QPushButton::clicked);
+        QSignalSpy stops(Form<QPushButton>(*w, "BtnAdStop"), &QPushButton::clicked);
         w->activateWindow();
         QTest::keyClick(w.get(), Qt::Key_Escape);
         QCOMPARE(stops.count(), 0); // disabled at start-up
-        w->BtnAdStop->setEnabled(true);
+        Form<QPushButton>(*w, "BtnAdStop")->setEnabled(true);
         QTest::keyClick(w.get(), Qt::Key_Escape);
         QCOMPARE(stops.count(), 1);
     }

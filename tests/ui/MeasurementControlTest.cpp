@@ -1,4 +1,5 @@
 #include "ui/MeasurementControl.h"
+#include "UiTestSupport.h"
 #include "acquisition/SimulatedCard.h"
 #include "ui/DriverMessageHook.h"
 #include "ui/MainUnit.h"
@@ -21,6 +22,7 @@
 #include <vector>
 
 using namespace tavrel;
+using namespace tavrel::test;
 
 namespace {
 
@@ -38,8 +40,10 @@ struct ControlStates {
 };
 
 ControlStates States(TForm1& w) {
-    return {w.BtnAdStart->isEnabled(), w.BtnAdStop->isEnabled(), w.File1->isEnabled(),
-            w.Analysis1->isEnabled(), w.ComboChNum->isEnabled()};
+    return {Form<QPushButton>(w, "BtnAdStart")->isEnabled(),
+            Form<QPushButton>(w, "BtnAdStop")->isEnabled(), Menu<QMenu>(w, "File1")->isEnabled(),
+            Menu<QMenu>(w, "Analysis1")->isEnabled(),
+            Form<QComboBox>(w, "ComboChNum")->isEnabled()};
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -121,7 +125,7 @@ private slots:
             during = States(*window);
             pointsDuring = window->Charts().Series(0)->dataCount();
         });
-        QTest::mouseClick(window->BtnAdStart, Qt::LeftButton);
+        QTest::mouseClick(Form<QPushButton>(*window, "BtnAdStart"), Qt::LeftButton);
         // The click returns once the measurement has ended.
         QVERIFY(!during.Start);
         QVERIFY(during.Stop);
@@ -131,9 +135,9 @@ private slots:
         QVERIFY(pointsDuring >= 0);
         const ControlStates after = States(*window);
         QVERIFY(after.Start && !after.Stop && after.File && after.Analysis && after.ChannelBox);
-        QCOMPARE(window->EditPresentStatus->text(), QStringLiteral("変換終了"));
-        QCOMPARE(window->EditTime->text(), QString());
-        QCOMPARE(window->ProgressBar1->value(), 0);
+        QCOMPARE(Form<QLineEdit>(*window, "EditPresentStatus")->text(), QStringLiteral("変換終了"));
+        QCOMPARE(Form<QLineEdit>(*window, "EditTime")->text(), QString());
+        QCOMPARE(Form<QProgressBar>(*window, "ProgressBar1")->value(), 0);
         // The charts hold the last burst, every point, the time axis from 0.
         QCOMPARE(window->Charts().Series(0)->dataCount(), 100);
         QCOMPARE(window->Charts().Series(1)->dataCount(), 100);
@@ -151,12 +155,13 @@ private slots:
     void aClickOnStopEndsTheMeasurement() {
         Parameters(5);
         // Between the second and the third burst.
-        After(1400, [&] { QTest::mouseClick(window->BtnAdStop, Qt::LeftButton); });
+        After(1400,
+              [&] { QTest::mouseClick(Form<QPushButton>(*window, "BtnAdStop"), Qt::LeftButton); });
         QElapsedTimer timer;
         timer.start();
-        QTest::mouseClick(window->BtnAdStart, Qt::LeftButton);
+        QTest::mouseClick(Form<QPushButton>(*window, "BtnAdStart"), Qt::LeftButton);
         QVERIFY(timer.elapsed() < 3000);
-        QCOMPARE(window->EditPresentStatus->text(), QStringLiteral("変換中止"));
+        QCOMPARE(Form<QLineEdit>(*window, "EditPresentStatus")->text(), QStringLiteral("変換中止"));
         const ControlStates after = States(*window);
         QVERIFY(after.Start && !after.Stop && after.File && after.ChannelBox);
         const QByteArray sdf = ReadAll(DataFile());
@@ -172,9 +177,9 @@ private slots:
         window->ApplyEntries(e);
         window->activateWindow();
         After(500, [&] { QTest::keyClick(window.get(), Qt::Key_Escape); });
-        QTest::mouseClick(window->BtnAdStart, Qt::LeftButton);
-        QCOMPARE(window->EditPresentStatus->text(), QStringLiteral("変換中止"));
-        QCOMPARE(window->TextStatus->text(), QStringLiteral("停止"));
+        QTest::mouseClick(Form<QPushButton>(*window, "BtnAdStart"), Qt::LeftButton);
+        QCOMPARE(Form<QLineEdit>(*window, "EditPresentStatus")->text(), QStringLiteral("変換中止"));
+        QCOMPARE(Form<QLineEdit>(*window, "TextStatus")->text(), QStringLiteral("停止"));
         QVERIFY(!card->Converting());
         const QByteArray sdf = ReadAll(DataFile());
         QCOMPARE(BurstCountOf(sdf), qint16(1));
@@ -192,10 +197,10 @@ private slots:
     void driverNotificationsReachTheHook() {
         QCoreApplication::postEvent(qApp, new DriverNotifyEvent(128, 512));
         QCoreApplication::processEvents();
-        QCOMPARE(window->TextStatus->text(), QStringLiteral("変換終了[512]"));
+        QCOMPARE(Form<QLineEdit>(*window, "TextStatus")->text(), QStringLiteral("変換終了[512]"));
         QCoreApplication::postEvent(qApp, new DriverNotifyEvent(1, 0));
         QCoreApplication::processEvents();
-        QCOMPARE(window->TextStatus->text(), QStringLiteral("変換中"));
+        QCOMPARE(Form<QLineEdit>(*window, "TextStatus")->text(), QStringLiteral("変換中"));
     }
 
     void closingTheWindowStopsAndCompletesFirst() {
@@ -204,7 +209,7 @@ private slots:
         e.EditDataNum = "2000";
         window->ApplyEntries(e);
         After(400, [&] { window->close(); });
-        QTest::mouseClick(window->BtnAdStart, Qt::LeftButton);
+        QTest::mouseClick(Form<QPushButton>(*window, "BtnAdStart"), Qt::LeftButton);
         QVERIFY(!card->Converting());
         QVERIFY(!control->Run().Active());
         const QByteArray sdf = ReadAll(DataFile());

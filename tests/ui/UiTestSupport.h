@@ -3,7 +3,38 @@
 #include "TestSupport.h"
 #include "acquisition/AdLib32.h"
 
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QObject>
+#include <QString>
+#include <QtGlobal>
+
 namespace tavrel::test {
+
+// The child of the given type and object name; a missing one ends the test program, as every
+// later check would be meaningless.
+template <typename T> T* Child(const QObject& parent, const char* name) {
+    T* child = parent.findChild<T*>(QString::fromLatin1(name));
+    if (!child)
+        qFatal("no %s named %s", T::staticMetaObject.className(), name);
+    return child;
+}
+
+// A main window's controls by their object names: those on its central widget, its menus and
+// their actions, and what it owns directly (dialogs, timers). The dialogs reuse some names of
+// the window's controls, so each kind is looked for only where it lives.
+template <typename T> T* Form(const QMainWindow& window, const char* name) {
+    return Child<T>(*window.centralWidget(), name);
+}
+template <typename T> T* Menu(const QMainWindow& window, const char* name) {
+    return Child<T>(*window.menuBar(), name);
+}
+template <typename T> T* Own(const QMainWindow& window, const char* name) {
+    T* child = window.findChild<T*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+    if (!child)
+        qFatal("no %s named %s", T::staticMetaObject.className(), name);
+    return child;
+}
 
 // A card that answers the detection only: found in the given slot, or nowhere.
 class DetectOnlyCard : public AdLib32 {

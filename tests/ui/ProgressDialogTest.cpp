@@ -1,4 +1,5 @@
-#include "ui/Processing.h"
+#include "ui/ProgressDialog.h"
+#include "UiTestSupport.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -8,15 +9,28 @@
 #include <QTimer>
 
 using namespace tavrel;
+using tavrel::test::Child;
 
-class ProcessingTest : public QObject {
+namespace {
+QPushButton* CancelButton(const ProgressDialog& d) {
+    return Child<QPushButton>(d, "BitBtn1");
+}
+QLabel* Percent(const ProgressDialog& d) {
+    return Child<QLabel>(d, "LblPercent");
+}
+QProgressBar* Bar(const ProgressDialog& d) {
+    return Child<QProgressBar>(d, "ProgressBar1");
+}
+} // namespace
+
+class ProgressDialogTest : public QObject {
     Q_OBJECT
 private slots:
     void startShowsZeroAndClearsCancel() {
-        TFrmProgress dialog;
+        ProgressDialog dialog;
         dialog.StartProgress("x");
         dialog.SetProgress(40);
-        dialog.BitBtn1Click();
+        dialog.Cancel();
         QVERIFY(dialog.Cancelled());
         QVERIFY(dialog.isHidden());
 
@@ -25,28 +39,28 @@ private slots:
         QVERIFY(dialog.isVisible());
         QVERIFY(!dialog.isModal());
         QCOMPARE(dialog.windowTitle(), QString("ただ今、データ形式の更新中．．．．"));
-        QCOMPARE(dialog.LblPercent->text(), QString("0 %"));
-        QCOMPARE(dialog.ProgressBar1->value(), 0);
+        QCOMPARE(Percent(dialog)->text(), QString("0 %"));
+        QCOMPARE(Bar(dialog)->value(), 0);
     }
 
     void percentagesAndHundred() {
-        TFrmProgress dialog;
+        ProgressDialog dialog;
         dialog.StartProgress("t");
         dialog.SetProgress(75);
-        QCOMPARE(dialog.LblPercent->text(), QString("75 %"));
-        QCOMPARE(dialog.ProgressBar1->value(), 75);
+        QCOMPARE(Percent(dialog)->text(), QString("75 %"));
+        QCOMPARE(Bar(dialog)->value(), 75);
         dialog.SetProgress(100);
         QVERIFY(dialog.isHidden());
         // 100 only hides: the label and the bar keep what they showed.
-        QCOMPARE(dialog.LblPercent->text(), QString("75 %"));
-        QCOMPARE(dialog.ProgressBar1->value(), 75);
+        QCOMPARE(Percent(dialog)->text(), QString("75 %"));
+        QCOMPARE(Bar(dialog)->value(), 75);
         QVERIFY(!dialog.Cancelled());
     }
 
     void cancelKeepsValueUntilNextStart() {
-        TFrmProgress dialog;
+        ProgressDialog dialog;
         dialog.StartProgress("t");
-        QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(CancelButton(dialog), Qt::LeftButton);
         QVERIFY(dialog.Cancelled());
         QVERIFY(dialog.isHidden());
         dialog.SetProgress(10);
@@ -54,7 +68,7 @@ private slots:
     }
 
     void escapePressesCancel() {
-        TFrmProgress dialog;
+        ProgressDialog dialog;
         dialog.StartProgress("t");
         dialog.activateWindow();
         QTest::keyClick(&dialog, Qt::Key_Escape);
@@ -64,9 +78,9 @@ private slots:
 
     // A caller's loop sees a click that arrives while it reports progress.
     void clickReachesBusyCaller() {
-        TFrmProgress dialog;
+        ProgressDialog dialog;
         dialog.StartProgress("t");
-        QTimer::singleShot(0, dialog.BitBtn1, [&] { dialog.BitBtn1->click(); });
+        QTimer::singleShot(0, CancelButton(dialog), [&] { CancelButton(dialog)->click(); });
         int done = 0;
         const int n = 4;
         for (int k = 0; k < n; ++k) {
@@ -81,16 +95,16 @@ private slots:
     }
 
     void layout() {
-        TFrmProgress dialog;
+        ProgressDialog dialog;
         QCOMPARE(dialog.size(), QSize(285, 124));
-        QCOMPARE(dialog.BitBtn1->geometry(), QRect(96, 48, 97, 25));
-        QCOMPARE(dialog.BitBtn1->text(), QString("キャンセル"));
-        QCOMPARE(dialog.LblPercent->geometry(), QRect(108, 78, 65, 17));
-        QCOMPARE(dialog.ProgressBar1->height(), 18);
-        QCOMPARE(dialog.ProgressBar1->width(), 285);
-        QCOMPARE(dialog.ProgressBar1->maximum(), 100);
+        QCOMPARE(CancelButton(dialog)->geometry(), QRect(96, 48, 97, 25));
+        QCOMPARE(CancelButton(dialog)->text(), QString("キャンセル"));
+        QCOMPARE(Percent(dialog)->geometry(), QRect(108, 78, 65, 17));
+        QCOMPARE(Bar(dialog)->height(), 18);
+        QCOMPARE(Bar(dialog)->width(), 285);
+        QCOMPARE(Bar(dialog)->maximum(), 100);
     }
 };
 
-QTEST_MAIN(ProcessingTest)
-#include "ProcessingTest.moc"
+QTEST_MAIN(ProgressDialogTest)
+#include "ProgressDialogTest.moc"

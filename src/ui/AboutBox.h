@@ -10,20 +10,21 @@ namespace tavrel {
 
 // The about box: program name and version; the start-up banner and the Help menu's
 // version information.
-class TAboutBox : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
-
-    QFrame* Panel1 = nullptr;
-    QLabel* ProgramIcon = nullptr;
-    QLabel* ADREX = nullptr;
-    QLabel* Version = nullptr;
-    QLabel* Comments = nullptr;
-    QPushButton* OKButton = nullptr;
+    explicit AboutBox(QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;
+
+private:
+    QFrame* frame_ = nullptr;
+    QLabel* iconLabel_ = nullptr;
+    QLabel* programName_ = nullptr;
+    QLabel* versionLabel_ = nullptr;
+    QLabel* commentsLabel_ = nullptr;
+    QPushButton* okButton_ = nullptr;
 };
 
 } // namespace tavrel
