@@ -7,7 +7,7 @@
 #include "acquisition/NullMeasurementView.h"
 #include "acquisition/SimulatedCard.h"
 #include "acquisition/VirtualClock.h"
-#include "ui/MainUnit.h"
+#include "ui/MainWindow.h"
 #include "ui/MeasurementControl.h"
 
 #include <QApplication>
@@ -98,11 +98,11 @@ MainEntries Entries(MainEntries e, const std::string& file, int channels, int sc
 
 struct Window {
     explicit Window(Clock& clock, AdLib32& card, const QString& dir) {
-        TForm1Options options;
+        MainWindowOptions options;
         options.ShowAboutBox = false;
         options.ExeDir = dir + "/";
         options.ConfigDir = dir + "/";
-        form = std::make_unique<TForm1>(card, options);
+        form = std::make_unique<MainWindow>(card, options);
         form->RedirectMessages(&prompter);
         form->resize(1000, 700);
         form->show();
@@ -111,7 +111,7 @@ struct Window {
         control = std::make_unique<MeasurementControl>(*form, clock);
     }
     QuietPrompter prompter;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
     std::unique_ptr<MeasurementControl> control;
 };
 

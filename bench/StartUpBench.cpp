@@ -6,7 +6,7 @@
 #include "acquisition/SimulatedCard.h"
 #include "ui/AboutBox.h"
 #include "ui/FormFonts.h"
-#include "ui/MainUnit.h"
+#include "ui/MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -44,10 +44,10 @@ int RunChild(int argc, char** argv, const QString& exeDir) {
     tavrel::InstallFontSubstitutions();
     tavrel::SystemClock systemClock;
     tavrel::SimulatedCard card(systemClock);
-    tavrel::TForm1Options options;
+    tavrel::MainWindowOptions options;
     options.ExeDir = exeDir;
     options.ConfigDir = exeDir + "/config";
-    tavrel::TForm1 window(card, options);
+    tavrel::MainWindow window(card, options);
     qint64 aboutShown = -1, ready = -1, closedAt = -1;
     ShowWatcher watcher(clock, aboutShown);
     auto* about = window.findChild<tavrel::AboutBox*>(QStringLiteral("AboutBox"));
@@ -55,7 +55,7 @@ int RunChild(int argc, char** argv, const QString& exeDir) {
         return 1;
     about->installEventFilter(&watcher);
     QObject::connect(about, &QDialog::finished, [&] { closedAt = clock.nsecsElapsed(); });
-    QObject::connect(&window, &tavrel::TForm1::StartUpFinished, [&] {
+    QObject::connect(&window, &tavrel::MainWindow::StartUpFinished, [&] {
         ready = clock.nsecsElapsed();
         app.quit();
     });

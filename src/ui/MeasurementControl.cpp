@@ -1,16 +1,11 @@
 #include "ui/MeasurementControl.h"
 
-#include "ui/MainUnit.h"
+#include "ui/MainWindow.h"
 #include "ui/WaveformCharts.h"
 
 #include <algorithm>
 
-#include <QCloseEvent>
-#include <QComboBox>
 #include <QCoreApplication>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
 
 namespace tavrel {
 
@@ -26,7 +21,8 @@ MessageAnswer MeasurementControl::FormPrompter::ShowMessage(MessageKind kind, st
     return form_.Messages().ShowMessage(kind, text, buttons, helpContext);
 }
 
-MeasurementControl::MeasurementControl(TForm1& form, Clock& clock) : form_(form), prompter_(form) {
+MeasurementControl::MeasurementControl(MainWindow& form, Clock& clock)
+    : form_(form), prompter_(form) {
     run_ = std::make_unique<MeasurementRun>(form.Card(), clock, form.Data(), form.Settings(),
                                             prompter_, *this);
     form.Card().SetNotifyCallback(PostingDriverNotify());
@@ -40,8 +36,8 @@ MeasurementControl::MeasurementControl(TForm1& form, Clock& clock) : form_(form)
     connect(&timeText_, &QTimer::timeout, this, [this] { ShowPendingTime(); });
     sinceTimeText_.start();
 
-    connect(form.BtnAdStart, &QPushButton::clicked, this, [this] { BtnAdStartClick(); });
-    connect(form.BtnAdStop, &QPushButton::clicked, this, [this] { BtnAdStopClick(); });
+    connect(&form, &MainWindow::StartClicked, this, [this] { BtnAdStartClick(); });
+    connect(&form, &MainWindow::StopClicked, this, [this] { BtnAdStopClick(); });
     form.installEventFilter(this);
 }
 
@@ -67,7 +63,7 @@ bool MeasurementControl::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MeasurementControl::SetPresentStatus(std::string_view text) {
-    form_.EditPresentStatus->setText(Q(text));
+    form_.ShowPresentStatus(Q(text));
 }
 
 void MeasurementControl::SetTimeText(std::string_view text) {
@@ -87,24 +83,24 @@ void MeasurementControl::ShowPendingTime() {
     if (!timePending_)
         return;
     timePending_ = false;
-    form_.EditTime->setText(pendingTime_);
+    form_.ShowTime(pendingTime_);
     sinceTimeText_.restart();
 }
 
 void MeasurementControl::SetProgress(int percent) {
-    form_.ProgressBar1->setValue(percent);
+    form_.ShowProgress(percent);
 }
 
 void MeasurementControl::SetCardStatus(std::string_view text) {
-    form_.TextStatus->setText(Q(text));
+    form_.ShowCardStatus(Q(text));
 }
 
 void MeasurementControl::EnableStart(bool on) {
-    form_.BtnAdStart->setEnabled(on);
+    form_.EnableStart(on);
 }
 
 void MeasurementControl::EnableStop(bool on) {
-    form_.BtnAdStop->setEnabled(on);
+    form_.EnableStop(on);
 }
 
 void MeasurementControl::EnableFileMenus(bool on) {
@@ -112,7 +108,7 @@ void MeasurementControl::EnableFileMenus(bool on) {
 }
 
 void MeasurementControl::EnableChannelBox(bool on) {
-    form_.ComboChNum->setEnabled(on);
+    form_.EnableChannelBox(on);
 }
 
 void MeasurementControl::LayOutCharts(const MeasurementHeader&) {

@@ -15,14 +15,14 @@
 
 namespace tavrel {
 
-class TForm1;
+class MainWindow;
 
 // The main window's side of a measurement: the window's displays as the run's view, the start
 // and stop buttons, the driver's notifications through DriverMessageHook, and the closing of
 // the window, which first stops a running measurement and completes its data file.
 class MeasurementControl final : public QObject, public MeasurementView {
 public:
-    MeasurementControl(TForm1& form, Clock& clock);
+    MeasurementControl(MainWindow& form, Clock& clock);
     ~MeasurementControl() override;
 
     MeasurementRun& Run() { return *run_; }
@@ -52,15 +52,15 @@ private:
     // Sends the run's messages to whatever prompter the window uses at the time.
     class FormPrompter final : public Prompter {
     public:
-        explicit FormPrompter(TForm1& form) : form_(form) {}
+        explicit FormPrompter(MainWindow& form) : form_(form) {}
         MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons buttons,
                                   int helpContext) override;
 
     private:
-        TForm1& form_;
+        MainWindow& form_;
     };
 
-    TForm1& form_;
+    MainWindow& form_;
     FormPrompter prompter_;
     std::unique_ptr<MeasurementRun> run_;
     std::unique_ptr<DriverMessageHook> hook_;

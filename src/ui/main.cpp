@@ -1,6 +1,6 @@
 #include "acquisition/SimulatedCard.h"
 #include "ui/FormFonts.h"
-#include "ui/MainUnit.h"
+#include "ui/MainWindow.h"
 #include "ui/MeasurementControl.h"
 #include "ui/ProgramIcon.h"
 
@@ -42,9 +42,9 @@ int main(int argc, char** argv) {
 
     tavrel::SystemClock clock;
     tavrel::SimulatedCard card(clock);
-    tavrel::TForm1 window(card);
+    tavrel::MainWindow window(card);
     tavrel::MeasurementControl measurement(window, clock);
-    QObject::connect(&window, &tavrel::TForm1::ProgramEnded, &app, &QApplication::quit,
+    QObject::connect(&window, &tavrel::MainWindow::ProgramEnded, &app, &QApplication::quit,
                      Qt::QueuedConnection);
     window.show();
     return app.exec();

@@ -2,7 +2,7 @@
 #include "UiTestSupport.h"
 #include "acquisition/SimulatedCard.h"
 #include "ui/DriverMessageHook.h"
-#include "ui/MainUnit.h"
+#include "ui/MainWindow.h"
 #include "ui/WaveformCharts.h"
 
 #include <QApplication>
@@ -39,7 +39,7 @@ struct ControlStates {
     bool Start, Stop, File, Analysis, ChannelBox;
 };
 
-ControlStates States(TForm1& w) {
+ControlStates States(MainWindow& w) {
     return {Form<QPushButton>(w, "BtnAdStart")->isEnabled(),
             Form<QPushButton>(w, "BtnAdStop")->isEnabled(), Menu<QMenu>(w, "File1")->isEnabled(),
             Menu<QMenu>(w, "Analysis1")->isEnabled(),
@@ -70,7 +70,7 @@ private:
     QTemporaryDir dir;
     SystemClock clock;
     std::unique_ptr<SimulatedCard> card;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<MainWindow> window;
     std::unique_ptr<MeasurementControl> control;
     Prompts prompts;
 
@@ -98,11 +98,11 @@ private slots:
     void init() {
         QVERIFY(dir.isValid());
         card = std::make_unique<SimulatedCard>(clock);
-        TForm1Options options;
+        MainWindowOptions options;
         options.ShowAboutBox = false;
         options.ExeDir = dir.path() + "/";
         options.ConfigDir = dir.path() + "/";
-        window = std::make_unique<TForm1>(*card, options);
+        window = std::make_unique<MainWindow>(*card, options);
         window->RedirectMessages(&prompts);
         window->show();
         QVERIFY(QTest::qWaitFor([&] { return window->StartUpDone(); }, 5000));

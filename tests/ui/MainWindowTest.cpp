@@ -1,4 +1,4 @@
-#include "ui/MainUnit.h"
+#include "ui/MainWindow.h"
 #include "UiTestSupport.h"
 #include "datafiles/ShiftJis.h"
 #include "datafiles/TsdFile.h"
@@ -39,13 +39,13 @@ using namespace tavrel::test;
 namespace {
 
 // Starts a window the way the program does, without the banner, with messages recorded.
-std::unique_ptr<TForm1> StartWindow(AdLib32& card, RecordingPrompter& prompter,
-                                    const QString& exeDir, const QString& configDir) {
-    TForm1Options options;
+std::unique_ptr<MainWindow> StartWindow(AdLib32& card, RecordingPrompter& prompter,
+                                        const QString& exeDir, const QString& configDir) {
+    MainWindowOptions options;
     options.ShowAboutBox = false;
     options.ExeDir = exeDir;
     options.ConfigDir = configDir;
-    auto window = std::make_unique<TForm1>(card, options);
+    auto window = std::make_unique<MainWindow>(card, options);
     window->RedirectMessages(&prompter);
     window->show();
     if (!QTest::qWaitFor([&] { return window->StartUpDone(); }, 5000))
@@ -53,7 +53,7 @@ std::unique_ptr<TForm1> StartWindow(AdLib32& card, RecordingPrompter& prompter,
     return window;
 }
 
-QString Cell(TForm1& w, int row, int column) {
+QString Cell(MainWindow& w, int row, int column) {
     const QTableWidgetItem* item =
         Form<QTableWidget>(w, "StringGridChannel")->item(row - 1, column);
     return item ? item->text() : QString();
@@ -63,14 +63,14 @@ ProgressDialog& Progress(QObject& w) {
     return *Child<ProgressDialog>(w, "FrmProgress");
 }
 
-int VisibleRows(TForm1& w) {
+int VisibleRows(MainWindow& w) {
     int n = 0;
     for (int r = 0; r < Form<QTableWidget>(w, "StringGridChannel")->rowCount(); ++r)
         n += Form<QTableWidget>(w, "StringGridChannel")->isRowHidden(r) ? 0 : 1;
     return n;
 }
 
-void SelectChannels(TForm1& w, int count) {
+void SelectChannels(MainWindow& w, int count) {
     Form<QComboBox>(w, "ComboChNum")->setCurrentIndex(count - 1);
 }
 
@@ -104,7 +104,7 @@ void AnswerFileDialog(bool* seen, const QString& choose = QString(), int tries =
 
 } // namespace
 
-class MainUnitTest : public QObject {
+class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { InstallFontSubstitutions(); }
@@ -334,7 +334,7 @@ private slots:
             Form<QLineEdit>(*w, "EditFileName")->setText(dir.filePath("runs/テスト.tsd"));
             w->SetApplicationPath(dir.filePath("bin/analyse"));
             saved = w->TakeEntries();
-            QSignalSpy ended(w.get(), &TForm1::ProgramEnded);
+            QSignalSpy ended(w.get(), &MainWindow::ProgramEnded);
             QVERIFY(w->close());
             QCOMPARE(ended.count(), 1);
             QVERIFY(QFile::exists(dir.filePath("default.apm")));
@@ -371,7 +371,7 @@ private slots:
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
         Form<QLineEdit>(*w, "EditDataNum")->setText("777");
-        QSignalSpy ended(w.get(), &TForm1::ProgramEnded);
+        QSignalSpy ended(w.get(), &MainWindow::ProgramEnded);
         Menu<QAction>(*w, "Exit1")->trigger();
         QCOMPARE(ended.count(), 1);
         QVERIFY(!w->isVisible());
@@ -409,7 +409,7 @@ private slots:
         auto w =
             StartWindow(card, prompter, dir.filePath("blocker/exe"), dir.filePath("blocker/cfg"));
         QVERIFY(w);
-        QSignalSpy ended(w.get(), &TForm1::ProgramEnded);
+        QSignalSpy ended(w.get(), &MainWindow::ProgramEnded);
         prompter.Answers = {MessageAnswer::No};
         QVERIFY(!w->close());
         QVERIFY(w->isVisible());
@@ -769,5 +769,5 @@ private:
     static std::string S(const QString& s) { return s.toStdString(); }
 };
 
-QTEST_MAIN(MainUnitTest)
-#include "MainUnitTest.moc"
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

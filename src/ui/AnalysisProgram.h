@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace tavrel {
+
+// The analysis program of the Analysis menu: the one the operator chose, else "Vendrask.EXE"
+// beside this program (exeDir ends with '/').
+QString AnalysisProgramPath(const QString& chosen, const QString& exeDir);
+
+// Starts program on its own in workDir (empty: the current directory); nothing is passed and
+// nothing waited for. False, and nothing started, when program names no file.
+bool StartAnalysisProgram(const QString& program, const QString& workDir);
+
+} // namespace tavrel

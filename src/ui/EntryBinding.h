@@ -1,0 +1,62 @@
+#pragma once
+
+#include "datafiles/MainEntries.h"
+#include "datafiles/Prompter.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QTableWidgetItem;
+
+namespace tavrel {
+
+struct MainWindowForm;
+
+// The entries as the window's controls hold them, both ways, and the checks made while they
+// are typed: a text that CP932 cannot hold (or a comment beyond its bytes) is refused where it
+// is entered. The program path, which no control shows, is kept here with the entries.
+class EntryBinding : public QObject {
+public:
+    static constexpr int CommentLimit = 160; // bytes of CP932
+
+    // messages gives the prompter in use at the time of a refusal.
+    EntryBinding(MainWindowForm& form, std::function<Prompter&()> messages,
+                 QObject* parent = nullptr);
+
+    MainEntries TakeEntries() const;
+    void ApplyEntries(const MainEntries& entries);
+
+    // True while the binding itself changes the controls: their handlers stay quiet.
+    bool Applying() const { return applying_; }
+
+    // Shows rows - 1 channel rows (rows counts the title row); rows beyond keep their texts.
+    void ShowGridRows(int rows);
+
+    // False, with the message, when a chosen path cannot be kept in the files.
+    bool AcceptPath(const QString& path);
+
+    QString ApplicationPath() const { return applicationPath_; }
+    void SetApplicationPath(const QString& path) { applicationPath_ = path; }
+
+private:
+    void SetGridRowCount(int rows);
+    void SetCell(int row, int column, const QString& text);
+    QString CellText(int row, int column) const;
+
+    void CommentChanged();
+    void FileNameEdited(const QString& text);
+    void GridItemChanged(QTableWidgetItem* item);
+    void RefuseEntry(const QString& field);
+
+    MainWindowForm& form_;
+    std::function<Prompter&()> messages_;
+    QString applicationPath_;
+    int gridRowCount_ = 2;
+    bool applying_ = false;
+    QString memoText_;     // the comment as last accepted
+    QString fileNameText_; // the data file name as last accepted
+};
+
+} // namespace tavrel

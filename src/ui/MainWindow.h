@@ -1,0 +1,165 @@
+#pragma once
+
+#include "acquisition/AdLib32.h"
+#include "acquisition/CardSetup.h"
+#include "acquisition/MeasurementParameters.h"
+#include "datafiles/MainEntries.h"
+#include "datafiles/Prompter.h"
+#include "datafiles/SDFdata.h"
+#include "ui/EntryBinding.h"
+#include "ui/SettingsLocation.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <memory>
+
+class QTimer;
+
+namespace tavrel {
+
+class AboutBox;
+class HelpWindow;
+class ProgressDialog;
+class WaveformCharts;
+struct MainWindowForm;
+
+struct MainWindowOptions {
+    // The about box as a start-up banner; tests and benchmarks start without it.
+    bool ShowAboutBox = true;
+    // The program file's directory; empty: the directory of the running program.
+    QString ExeDir;
+    // Where settings go when ExeDir cannot be written; empty: the user's configuration
+    // directory of the program.
+    QString ConfigDir;
+};
+
+// The main window: the card, parameter, channel and save pages, the start and stop buttons
+// with the status displays, the charts and the menus. It owns the data-file unit's record and
+// the settings derived from the entries, and answers the core's messages with message boxes.
+// Its controls are its own; others reach them through what the window does.
+class MainWindow : public QMainWindow, public Prompter {
+    Q_OBJECT
+public:
+    explicit MainWindow(AdLib32& card, MainWindowOptions options = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Start-up, run once when the window is first shown (queued, so that the window is up).
+    void FormShow();
+    bool StartUpDone() const { return startUpDone_; }
+
+    // The entries as the window holds them, and back.
+    MainEntries TakeEntries() const { return entries_->TakeEntries(); }
+    void ApplyEntries(const MainEntries& entries) { entries_->ApplyEntries(entries); }
+
+    // Takes the entries into the header and the settings and lays out the charts.
+    bool ValidateParameters();
+    void SetUpCharts();
+
+    // The file operations behind the File menu, once a file was chosen.
+    void LoadParametersFrom(const QString& fileName);
+    void SaveParametersTo(const QString& fileName);
+
+    // Writes "default.apm"; false when the operator chose to keep the program running after
+    // a failure.
+    bool SaveDefaultParameters();
+
+    // The measurement's displays and controls, as the run drives them.
+    void ShowPresentStatus(const QString& text);
+    void ShowTime(const QString& text);
+    void ShowProgress(int percent);
+    void ShowCardStatus(const QString& text);
+    void EnableStart(bool enabled);
+    void EnableStop(bool enabled);
+    void EnableChannelBox(bool enabled);
+    // The File and Analysis menus together (off while measuring).
+    void EnableFileMenus(bool enabled);
+
+    // Prompter: message boxes with the captions and buttons of their kind.
+    MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons buttons,
+                              int helpContext = 0) override;
+    // Sends the messages to another prompter (tests); nullptr restores the message boxes.
+    void RedirectMessages(Prompter* prompter) { redirect_ = prompter; }
+    Prompter& Messages() { return redirect_ ? *redirect_ : *this; }
+
+    // What the measurement run shares with the window.
+    AdLib32& Card() { return card_; }
+    const CardInfo& FoundCard() const { return cardInfo_; }
+    CardState& CardFlags() { return cardState_; }
+    SDFdata& Data() { return data_; }
+    MeasurementSettings& Settings() { return settings_; }
+    int& ScansDone() { return scansDone_; }
+    WaveformCharts& Charts() { return *charts_; }
+    HelpWindow& Help();
+
+    QString ExeDir() const { return location_->ExeDir(); }
+    // Where "default.apm" and the default data file live: ExeDir, or the configuration
+    // directory when ExeDir cannot be written.
+    QString SettingsDir() const { return location_->SettingsDir(); }
+    QString ApplicationPath() const { return entries_->ApplicationPath(); }
+    void SetApplicationPath(const QString& path) { entries_->SetApplicationPath(path); }
+    // The program path the run command uses, and its working directory ("" = current).
+    QString AnalysisProgramPath() const;
+    QString AnalysisWorkingDirectory() const;
+    // True once the program end has been decided (the window may still be closing).
+    bool EndRequested() const { return endRequested_; }
+
+signals:
+    // Start-up has run to its end (the window is ready for the operator).
+    void StartUpFinished();
+    // The program is to end: the main window was closed or quit was chosen, and the
+    // settings were written (or the operator chose to end without them).
+    void ProgramEnded();
+    // The start and stop buttons were clicked (Esc clicks stop while it is enabled).
+    void StartClicked();
+    void StopClicked();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void ConnectHandlers();
+    void ShowCardInformation();
+    void ShowCaptionClock();
+    void EndProgram();
+
+    // Handlers.
+    void ComboChNumChange();
+    void RadioGroupFileTypeClick();
+    void BrowseDataFile();
+    void LoadParameters();
+    void SaveParameters();
+    void ExitProgram();
+    void RunApplicationClick();
+    void AssignApplicationClick();
+    void ShowHelpContents();
+    void ShowKeywordHelp();
+    void ShowChannelHelp();
+    void ShowAboutBox();
+
+    AdLib32& card_;
+    MainWindowOptions options_;
+    std::unique_ptr<SettingsLocation> location_;
+    std::unique_ptr<MainWindowForm> form_;
+    EntryBinding* entries_ = nullptr;
+    CardInfo cardInfo_;
+    CardState cardState_;
+    SDFdata data_;
+    MeasurementSettings settings_;
+    int scansDone_ = 0;
+    bool formShowQueued_ = false;
+    bool startUpDone_ = false;
+    bool endRequested_ = false;
+    Prompter* redirect_ = nullptr;
+    WaveformCharts* charts_ = nullptr;
+    AboutBox* aboutBox_ = nullptr;
+    ProgressDialog* progress_ = nullptr;
+    HelpWindow* help_ = nullptr;
+    QTimer* captionClock_ = nullptr; // "Timer1"
+};
+
+// The window caption's fixed part; the clock follows it.
+inline constexpr const char* CaptionText = "AD変換データ収集システム TavrelREX        ";
+
+} // namespace tavrel
