@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
         tavrel::MeasurementHeader header = tavrel::DefaultMeasurementHeader();
         header.ChannelCount = 4;
         tavrel::WaveformCharts charts(&panel, header);
-        charts.Panel2Resize();
+        charts.ChartPanelResize();
         charts.SetUpCharts("sec");
 
         std::vector<double> x(fetch), y(fetch);

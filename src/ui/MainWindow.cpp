@@ -179,7 +179,7 @@ bool MainWindow::ValidateParameters() {
     const MainEntries entries = TakeEntries();
     const bool ok = tavrel::ValidateParameters(entries, data_, settings_, Messages(), scansDone_);
     if (ok)
-        charts_->Panel2Resize();
+        charts_->ChartPanelResize();
     return ok;
 }
 

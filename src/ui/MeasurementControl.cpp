@@ -112,7 +112,7 @@ void MeasurementControl::EnableChannelBox(bool on) {
 }
 
 void MeasurementControl::LayOutCharts(const MeasurementHeader&) {
-    form_.Charts().Panel2Resize();
+    form_.Charts().ChartPanelResize();
 }
 
 void MeasurementControl::SetUpCharts(const MeasurementHeader&,

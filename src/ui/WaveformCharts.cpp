@@ -165,11 +165,11 @@ QCPRange Widened(double lower, double upper) {
 }
 } // namespace
 
-WaveformCharts::WaveformCharts(QWidget* panel2, MeasurementHeader& header)
-    : QObject(panel2), panel2_(panel2), header_(header) {
+WaveformCharts::WaveformCharts(QWidget* chartPanel, const MeasurementHeader& header)
+    : QObject(chartPanel), chartPanel_(chartPanel), header_(header) {
     const QFont font = MinchoFont(12);
     for (int k = 0; k < ChartCount; ++k) {
-        auto* chart = new QCustomPlot(panel2);
+        auto* chart = new QCustomPlot(chartPanel);
         chart->setObjectName(QStringLiteral("Chart%1").arg(k + 1));
         chart->setBackground(Qt::white);
         chart->axisRect()->setBackground(Qt::NoBrush);
@@ -206,22 +206,26 @@ WaveformCharts::WaveformCharts(QWidget* panel2, MeasurementHeader& header)
     replotTimer_.setSingleShot(true);
     connect(&replotTimer_, &QTimer::timeout, this, &WaveformCharts::ReplotNow);
     sinceReplot_.start();
-    panel2_->installEventFilter(this);
+    chartPanel_->installEventFilter(this);
 }
 
 bool WaveformCharts::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == panel2_ && event->type() == QEvent::Resize)
-        Panel2Resize();
+    if (watched == chartPanel_ && event->type() == QEvent::Resize)
+        ChartPanelResize();
     return QObject::eventFilter(watched, event);
 }
 
-void WaveformCharts::Panel2Resize() {
-    if (header_.ChannelCount == 0)
-        header_.ChannelCount = 1;
+int WaveformCharts::ChannelCount() const {
+    return header_.ChannelCount == 0 && zeroLaidOutAsOne_ ? 1 : header_.ChannelCount;
+}
+
+void WaveformCharts::ChartPanelResize() {
+    // A count of 0 is laid out as one chart, and the set-up that follows shows one channel.
+    zeroLaidOutAsOne_ = header_.ChannelCount == 0;
     // A negative count, which nothing refuses, is laid out as one chart.
-    const int count = std::max<int>(1, header_.ChannelCount);
-    const int h = panel2_->height() / count;
-    const int width = panel2_->width();
+    const int count = std::max<int>(1, ChannelCount());
+    const int h = chartPanel_->height() / count;
+    const int width = chartPanel_->width();
     // Fewer value ticks on short charts, so that their labels do not run into each other.
     const int valueTicks = std::clamp(h / 45, 2, 5);
     for (int k = 0; k < ChartCount && k < count; ++k) {
@@ -232,7 +236,7 @@ void WaveformCharts::Panel2Resize() {
 }
 
 void WaveformCharts::SetUpCharts(const std::string& chartTimeUnit) {
-    const int count = header_.ChannelCount;
+    const int count = ChannelCount();
     for (int k = 1; k < ChartCount; ++k)
         charts_[static_cast<std::size_t>(k)]->setVisible(count > k);
     charts_[0]->setVisible(true);

@@ -17,7 +17,7 @@ class QWidget;
 
 namespace tavrel {
 
-// The four stacked waveform charts in the chart panel Panel2: Chart1..Chart4 from top to bottom,
+// The four stacked waveform charts in the chart panel: Chart1..Chart4 from top to bottom,
 // each with one red line series (Series1..Series4). A live view only: nothing is read from or
 // written to files here.
 class WaveformCharts : public QObject {
@@ -27,17 +27,21 @@ public:
     // Appended points are drawn at most this often, never once per point.
     static constexpr int ReplotIntervalMs = 30;
 
-    // Builds the charts as children of panel2 and lays them out whenever it is resized. The
-    // layout reads (and for a count of 0 writes) header.ChannelCount.
-    WaveformCharts(QWidget* panel2, MeasurementHeader& header);
+    // Builds the charts as children of chartPanel and lays them out whenever it is resized.
+    // The header is only read, at every layout and set-up; it must outlive the charts.
+    WaveformCharts(QWidget* chartPanel, const MeasurementHeader& header);
 
-    // Heights are the panel's height divided by ChannelCount (truncated); the remainder stays
-    // empty at the bottom. Charts beyond ChannelCount keep their geometry. Shows or hides none.
-    void Panel2Resize();
+    // Heights are the panel's height divided by ChannelCount() (truncated); the remainder stays
+    // empty at the bottom. Charts beyond it keep their geometry. Shows or hides none.
+    void ChartPanelResize();
 
-    // Visibility by ChannelCount, all four series emptied, axis titles and chart titles from
+    // Visibility by ChannelCount(), all four series emptied, axis titles and chart titles from
     // the header (hidden charts too), "Time (unit)" under the lowest visible chart.
     void SetUpCharts(const std::string& chartTimeUnit);
+
+    // The header's channel count as the charts use it: a count of 0, which a layout shows as
+    // one chart, stays one channel for the charts while the last layout found it 0.
+    int ChannelCount() const;
 
     // Appends one fetch of points of channel (0-based; channels beyond the fourth are not
     // plotted). x must not decrease. Every point is kept; a replot is requested, at most one
@@ -62,8 +66,9 @@ private:
     void ApplyRanges(int k);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    QWidget* panel2_;
-    MeasurementHeader& header_;
+    QWidget* chartPanel_;
+    const MeasurementHeader& header_;
+    bool zeroLaidOutAsOne_ = false;
     std::array<QCustomPlot*, ChartCount> charts_{};
     std::array<QCPGraph*, ChartCount> series_{};
     std::array<QCPTextElement*, ChartCount> titles_{};

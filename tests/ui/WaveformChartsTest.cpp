@@ -34,7 +34,7 @@ private slots:
     void oneChannelFillsPanel() {
         Fixture f(400, 300);
         f.header.ChannelCount = 1;
-        f.charts.Panel2Resize();
+        f.charts.ChartPanelResize();
         f.charts.SetUpCharts("sec");
         QCOMPARE(f.Geometry(0), QRect(0, 0, 400, 300));
         QVERIFY(f.Visible(0));
@@ -53,7 +53,7 @@ private slots:
         QFETCH(int, panelHeight);
         Fixture f(500, panelHeight);
         f.header.ChannelCount = 3;
-        f.charts.Panel2Resize();
+        f.charts.ChartPanelResize();
         f.charts.SetUpCharts("msec");
         for (int k = 0; k < 3; ++k)
             QCOMPARE(f.Geometry(k), QRect(0, 121 * k, 500, 121));
@@ -67,7 +67,7 @@ private slots:
     void fourChannels() {
         Fixture f(300, 401);
         f.header.ChannelCount = 4;
-        f.charts.Panel2Resize();
+        f.charts.ChartPanelResize();
         f.charts.SetUpCharts("min");
         for (int k = 0; k < 4; ++k) {
             QCOMPARE(f.Geometry(k), QRect(0, 100 * k, 300, 100));
@@ -81,7 +81,7 @@ private slots:
     void sixChannels() {
         Fixture f(300, 360);
         f.header.ChannelCount = 6;
-        f.charts.Panel2Resize();
+        f.charts.ChartPanelResize();
         f.charts.SetUpCharts("sec");
         for (int k = 0; k < 4; ++k) {
             QCOMPARE(f.Geometry(k), QRect(0, 60 * k, 300, 60));
@@ -99,7 +99,7 @@ private slots:
     void hiddenChartsKeepGeometryAndGetTitles() {
         Fixture f(300, 400);
         f.header.ChannelCount = 4;
-        f.charts.Panel2Resize();
+        f.charts.ChartPanelResize();
         f.header.ChannelCount = 2;
         f.header.ChannelName[3].Assign("Ch.4x");
         f.header.ChannelUnit[3].Assign("V");
@@ -118,8 +118,9 @@ private slots:
     void zeroAndNegativeCounts() {
         Fixture f(200, 300);
         f.header.ChannelCount = 0;
-        f.charts.Panel2Resize();
-        QCOMPARE(f.header.ChannelCount, 1); // stored back
+        f.charts.ChartPanelResize();
+        QCOMPARE(f.charts.ChannelCount(), 1); // one channel from now on
+        QCOMPARE(f.header.ChannelCount, 0);   // the charts only read the header
         QCOMPARE(f.Geometry(0), QRect(0, 0, 200, 300));
         f.header.ChannelCount = -2;
         f.panel.resize(200, 100);
@@ -128,6 +129,26 @@ private slots:
         QVERIFY(f.Visible(0) && !f.Visible(1));
         for (int k = 0; k < 4; ++k)
             QCOMPARE(f.BottomTitle(k), QString());
+    }
+
+    // A count of 0 that a layout met is set up as one channel, as the layout showed it; without
+    // such a layout it stays 0, with no time title.
+    void zeroCountAfterALayoutIsOneChannel() {
+        Fixture f(200, 300);
+        f.header.ChannelCount = 0;
+        f.charts.SetUpCharts("sec");
+        QCOMPARE(f.charts.ChannelCount(), 0);
+        QCOMPARE(f.BottomTitle(0), QString());
+        f.panel.resize(200, 200);
+        QCOMPARE(f.Geometry(0), QRect(0, 0, 200, 200));
+        f.charts.SetUpCharts("msec");
+        QCOMPARE(f.BottomTitle(0), QString("Time (msec)"));
+        QVERIFY(f.Visible(0) && !f.Visible(1));
+        QCOMPARE(f.header.ChannelCount, 0);
+        // A count set since counts as it is.
+        f.header.ChannelCount = 2;
+        f.charts.SetUpCharts("sec");
+        QCOMPARE(f.BottomTitle(1), QString("Time (sec)"));
     }
 
     void shiftJisTitles() {
