@@ -46,47 +46,47 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     setFixedSize(298, 213);
     setFont(GothicFont(12));
 
-    frame_ = new QFrame(this);
-    frame_->setObjectName(QStringLiteral("Panel1"));
-    frame_->setGeometry(8, 8, 281, 161);
-    frame_->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    frame_->setLineWidth(2);
+    auto* frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("Panel1"));
+    frame->setGeometry(8, 8, 281, 161);
+    frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    frame->setLineWidth(2);
 
-    iconLabel_ = new QLabel(frame_);
-    iconLabel_->setObjectName(QStringLiteral("ProgramIcon"));
-    iconLabel_->setGeometry(16, 16, 57, 57);
-    iconLabel_->setScaledContents(true);
-    iconLabel_->setPixmap(ProgramIconPixmap(114));
+    auto* iconLabel = new QLabel(frame);
+    iconLabel->setObjectName(QStringLiteral("ProgramIcon"));
+    iconLabel->setGeometry(16, 16, 57, 57);
+    iconLabel->setScaledContents(true);
+    iconLabel->setPixmap(ProgramIconPixmap(114));
 
-    programName_ = new QLabel(QStringLiteral("Tavrel for RATOC System Inc. PC-card"), frame_);
-    programName_->setObjectName(QStringLiteral("ADREX"));
-    programName_->setGeometry(88, 16, 146, 38);
-    programName_->setWordWrap(true);
-    programName_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    programName_->setFont(TimesFont(16, true));
-    FitText(programName_);
+    auto* programName = new QLabel(QStringLiteral("Tavrel for RATOC System Inc. PC-card"), frame);
+    programName->setObjectName(QStringLiteral("ADREX"));
+    programName->setGeometry(88, 16, 146, 38);
+    programName->setWordWrap(true);
+    programName->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    programName->setFont(TimesFont(16, true));
+    FitText(programName);
 
-    versionLabel_ = new QLabel(QStringLiteral("Version 1.4"), frame_);
-    versionLabel_->setObjectName(QStringLiteral("Version"));
-    versionLabel_->move(104, 56);
-    versionLabel_->setFont(TimesFont(16, true));
-    versionLabel_->adjustSize();
+    auto* versionLabel = new QLabel(QStringLiteral("Version 1.4"), frame);
+    versionLabel->setObjectName(QStringLiteral("Version"));
+    versionLabel->move(104, 56);
+    versionLabel->setFont(TimesFont(16, true));
+    versionLabel->adjustSize();
 
-    commentsLabel_ = new QLabel(
+    auto* commentsLabel = new QLabel(
         QStringLiteral("AD conversion data aquisition system with REX-5054U/B (RATOC System Inc.)"),
-        frame_);
-    commentsLabel_->setObjectName(QStringLiteral("Comments"));
-    commentsLabel_->setGeometry(24, 120, 218, 30);
-    commentsLabel_->setWordWrap(true);
-    commentsLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    commentsLabel_->setFont(TimesFont(13, false));
-    FitText(commentsLabel_);
+        frame);
+    commentsLabel->setObjectName(QStringLiteral("Comments"));
+    commentsLabel->setGeometry(24, 120, 218, 30);
+    commentsLabel->setWordWrap(true);
+    commentsLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    commentsLabel->setFont(TimesFont(13, false));
+    FitText(commentsLabel);
 
-    okButton_ = new QPushButton(QStringLiteral("OK"), this);
-    okButton_->setObjectName(QStringLiteral("OKButton"));
-    okButton_->setGeometry(111, 180, 75, 25);
-    okButton_->setDefault(true);
-    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+    auto* okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("OKButton"));
+    okButton->setGeometry(111, 180, 75, 25);
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void AboutBox::showEvent(QShowEvent* event) {

@@ -2,10 +2,6 @@
 
 #include <QDialog>
 
-class QFrame;
-class QLabel;
-class QPushButton;
-
 namespace tavrel {
 
 // The about box: program name and version; the start-up banner and the Help menu's
@@ -17,14 +13,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-
-private:
-    QFrame* frame_ = nullptr;
-    QLabel* iconLabel_ = nullptr;
-    QLabel* programName_ = nullptr;
-    QLabel* versionLabel_ = nullptr;
-    QLabel* commentsLabel_ = nullptr;
-    QPushButton* okButton_ = nullptr;
 };
 
 } // namespace tavrel

@@ -143,20 +143,20 @@ private:
     std::unique_ptr<SettingsLocation> location_;
     std::unique_ptr<MainWindowForm> form_;
     EntryBinding* entries_ = nullptr;
+    WaveformCharts* charts_ = nullptr;
     CardInfo cardInfo_;
     CardState cardState_;
     SDFdata data_;
     MeasurementSettings settings_;
     int scansDone_ = 0;
+    AboutBox* aboutBox_ = nullptr;
+    ProgressDialog* progress_ = nullptr;
+    HelpWindow* help_ = nullptr;     // made when first asked for
+    QTimer* captionClock_ = nullptr; // "Timer1"
     bool formShowQueued_ = false;
     bool startUpDone_ = false;
     bool endRequested_ = false;
     Prompter* redirect_ = nullptr;
-    WaveformCharts* charts_ = nullptr;
-    AboutBox* aboutBox_ = nullptr;
-    ProgressDialog* progress_ = nullptr;
-    HelpWindow* help_ = nullptr;
-    QTimer* captionClock_ = nullptr; // "Timer1"
 };
 
 // The window caption's fixed part; the clock follows it.

@@ -114,7 +114,7 @@ MainWindowForm::MainWindowForm(QMainWindow& window) {
     layout->setSpacing(0);
     chartPanel = new QWidget(central);
     chartPanel->setObjectName(QStringLiteral("Panel2"));
-    sidePanel = new QWidget(central);
+    auto* sidePanel = new QWidget(central); // "Panel1": the pages over the run's group
     sidePanel->setObjectName(QStringLiteral("Panel1"));
     sidePanel->setFixedWidth(264);
     layout->addWidget(chartPanel, 1);
@@ -124,24 +124,24 @@ MainWindowForm::MainWindowForm(QMainWindow& window) {
     auto* sideLayout = new QVBoxLayout(sidePanel);
     sideLayout->setContentsMargins(0, 0, 0, 0);
     sideLayout->setSpacing(0);
-    pages = new QTabWidget(sidePanel);
+    auto* pages = new QTabWidget(sidePanel);
     pages->setObjectName(QStringLiteral("PageControl1"));
     pages->setUsesScrollButtons(false);
     pages->setElideMode(Qt::ElideNone);
     // All four tabs in the panel's width, as the tabs cannot wrap onto rows here.
     pages->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
-    runBox = new QGroupBox(sidePanel);
+    auto* runBox = new QGroupBox(sidePanel);
     runBox->setObjectName(QStringLiteral("GroupBox2"));
     runBox->setFixedHeight(90);
     sideLayout->addWidget(pages, 1);
     sideLayout->addWidget(runBox);
 
     BuildMenus(window);
-    BuildCardPage();
-    BuildParameterPage();
-    BuildChannelPage();
-    BuildSavePage();
-    BuildRunBox();
+    BuildCardPage(pages);
+    BuildParameterPage(pages);
+    BuildChannelPage(pages);
+    QWidget* savePage = BuildSavePage(pages);
+    BuildRunBox(runBox);
     BuildDialogs(window);
     pages->setCurrentWidget(savePage);
 }
@@ -166,7 +166,7 @@ void MainWindowForm::BuildMenus(QMainWindow& window) {
     AssignApplication = analysisMenu->addAction(QStringLiteral("プログラムファイルの指定(&A)"));
     AssignApplication->setObjectName(QStringLiteral("AssignApplication"));
 
-    helpMenu = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    QMenu* helpMenu = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
     helpMenu->setObjectName(QStringLiteral("V1"));
     helpContentsAction = helpMenu->addAction(QStringLiteral("目次(&C)"));
     helpContentsAction->setObjectName(QStringLiteral("Contents1"));
@@ -177,8 +177,8 @@ void MainWindowForm::BuildMenus(QMainWindow& window) {
     aboutAction->setObjectName(QStringLiteral("Version1"));
 }
 
-void MainWindowForm::BuildCardPage() {
-    cardPage = new QWidget;
+void MainWindowForm::BuildCardPage(QTabWidget* pages) {
+    auto* cardPage = new QWidget;
     cardPage->setObjectName(QStringLiteral("TabSheet1"));
     pages->addTab(cardPage, QStringLiteral("カード情報"));
     FitLabel(AddLabel(cardPage, QStringLiteral("Label1"), QStringLiteral("カードの種類："), 8, 20),
@@ -200,8 +200,8 @@ void MainWindowForm::BuildCardPage() {
     }
 }
 
-void MainWindowForm::BuildParameterPage() {
-    parameterPage = new QWidget;
+void MainWindowForm::BuildParameterPage(QTabWidget* pages) {
+    auto* parameterPage = new QWidget;
     parameterPage->setObjectName(QStringLiteral("TabSheet2"));
     pages->addTab(parameterPage, QStringLiteral("計測ﾊﾟﾗﾒｰﾀ"));
     FitLabel(AddLabel(parameterPage, QStringLiteral("Label8"), QStringLiteral("計測待ち時間(sec):"),
@@ -251,8 +251,8 @@ void MainWindowForm::BuildParameterPage() {
     QWidget::setTabOrder(ComboBoxBITUnit, EditIteration);
 }
 
-void MainWindowForm::BuildChannelPage() {
-    channelPage = new QWidget;
+void MainWindowForm::BuildChannelPage(QTabWidget* pages) {
+    auto* channelPage = new QWidget;
     channelPage->setObjectName(QStringLiteral("TabSheet4"));
     pages->addTab(channelPage, QStringLiteral("記録ﾁｬﾝﾈﾙ"));
     FitLabel(
@@ -262,8 +262,8 @@ void MainWindowForm::BuildChannelPage() {
     for (const char* item : ChNumItems)
         ComboChNum->addItem(QString::fromLatin1(item));
     SelectItem(ComboChNum, 0);
-    formulaText = AddEdit(channelPage, QStringLiteral("Edit1"), {136, 48, 113, 20},
-                          QStringLiteral("変換式：Y = AX + B"));
+    QLineEdit* formulaText = AddEdit(channelPage, QStringLiteral("Edit1"), {136, 48, 113, 20},
+                                     QStringLiteral("変換式：Y = AX + B"));
     formulaText->setReadOnly(true);
     formulaText->setStyleSheet(CaptionColours);
     FitFontToWidth(formulaText, formulaText->text(), formulaText->width() - 8);
@@ -296,8 +296,8 @@ void MainWindowForm::BuildChannelPage() {
     channelHelpButton->setGeometry(184, 192, 57, 25);
 }
 
-void MainWindowForm::BuildSavePage() {
-    savePage = new QWidget;
+QWidget* MainWindowForm::BuildSavePage(QTabWidget* pages) {
+    auto* savePage = new QWidget;
     savePage->setObjectName(QStringLiteral("TabSheet3"));
     pages->addTab(savePage, QStringLiteral("保存"));
     AddLabel(savePage, QStringLiteral("Label7"), QStringLiteral("コメント："), 8, 8);
@@ -305,7 +305,7 @@ void MainWindowForm::BuildSavePage() {
     commentEdit->setObjectName(QStringLiteral("Memo1"));
     commentEdit->setGeometry(8, 24, 233, 73);
 
-    RadioGroupFileType = new QGroupBox(QStringLiteral("保存形式"), savePage);
+    auto* RadioGroupFileType = new QGroupBox(QStringLiteral("保存形式"), savePage);
     RadioGroupFileType->setObjectName(QStringLiteral("RadioGroupFileType"));
     RadioGroupFileType->setGeometry(8, 104, 225, 57);
     RadioGroupFileTypeButtons = new QButtonGroup(RadioGroupFileType);
@@ -322,16 +322,17 @@ void MainWindowForm::BuildSavePage() {
     }
     RadioGroupFileTypeButtons->button(0)->setChecked(true);
 
-    fileNameBox = new QGroupBox(QStringLiteral("ファイル名"), savePage);
+    auto* fileNameBox = new QGroupBox(QStringLiteral("ファイル名"), savePage);
     fileNameBox->setObjectName(QStringLiteral("GroupBox1"));
     fileNameBox->setGeometry(8, 168, 233, 49);
     EditFileName = AddEdit(fileNameBox, QStringLiteral("EditFileName"), {8, 16, 161, 20});
     browseDataFileButton = new QPushButton(QStringLiteral("参照"), fileNameBox);
     browseDataFileButton->setObjectName(QStringLiteral("BitBtn1"));
     browseDataFileButton->setGeometry(176, 16, 43, 25);
+    return savePage;
 }
 
-void MainWindowForm::BuildRunBox() {
+void MainWindowForm::BuildRunBox(QGroupBox* runBox) {
     BtnAdStart = new QPushButton(QStringLiteral("計測開始"), runBox);
     BtnAdStart->setObjectName(QStringLiteral("BtnAdStart"));
     BtnAdStart->setGeometry(40, 12, 65, 25);

@@ -31,17 +31,15 @@ struct MainWindowForm {
     // Builds everything on window, which owns the controls.
     explicit MainWindowForm(QMainWindow& window);
 
-    QWidget* sidePanel = nullptr;  // "Panel1": the pages and the start and stop group
     QWidget* chartPanel = nullptr; // "Panel2": the charts
-    QTabWidget* pages = nullptr;   // "PageControl1"
 
-    QWidget* cardPage = nullptr; // "TabSheet1"
+    // The card page.
     QLineEdit* TextCardType = nullptr;
     QLineEdit* TextAdrs = nullptr;
     QLineEdit* TextIrqNo = nullptr;
     QLineEdit* TextStatus = nullptr;
 
-    QWidget* parameterPage = nullptr; // "TabSheet2"
+    // The parameter page.
     QLineEdit* EditWaitTime = nullptr;
     QLineEdit* EditIteration = nullptr;
     QLineEdit* EditBurstInterval = nullptr;
@@ -50,51 +48,50 @@ struct MainWindowForm {
     QComboBox* ComboSampUnit = nullptr;
     QLineEdit* EditDataNum = nullptr;
 
-    QWidget* channelPage = nullptr; // "TabSheet4"
+    // The channel page.
     QComboBox* ComboChNum = nullptr;
-    QLineEdit* formulaText = nullptr; // "Edit1": the conversion formula of the coefficients
     QTableWidget* StringGridChannel = nullptr;
     QPushButton* channelHelpButton = nullptr; // "BitBtn2"
 
-    QWidget* savePage = nullptr;           // "TabSheet3"
+    // The save page.
     QPlainTextEdit* commentEdit = nullptr; // "Memo1"
-    QGroupBox* RadioGroupFileType = nullptr;
     QButtonGroup* RadioGroupFileTypeButtons = nullptr;
-    QGroupBox* fileNameBox = nullptr; // "GroupBox1"
     QLineEdit* EditFileName = nullptr;
     QPushButton* browseDataFileButton = nullptr; // "BitBtn1"
 
-    QGroupBox* runBox = nullptr; // "GroupBox2": start, stop and the run's displays
+    // Under the pages: start, stop and the run's displays.
     QPushButton* BtnAdStart = nullptr;
     QPushButton* BtnAdStop = nullptr;
     QLineEdit* EditPresentStatus = nullptr;
     QLineEdit* EditTime = nullptr;
     QProgressBar* runProgress = nullptr; // "ProgressBar1"
 
-    QMenu* fileMenu = nullptr;               // "File1"
-    QAction* loadParametersAction = nullptr; // "O1"
-    QAction* saveParametersAction = nullptr; // "Save1"
-    QAction* exitAction = nullptr;           // "Exit1"
-    QMenu* analysisMenu = nullptr;           // "Analysis1"
+    // The menus. Their object names are the form's: "File1", "O1", "Save1", "Exit1",
+    // "Analysis1", "RunApplication", "AssignApplication", "Contents1", "K1", "Version1".
+    QMenu* fileMenu = nullptr;
+    QAction* loadParametersAction = nullptr;
+    QAction* saveParametersAction = nullptr;
+    QAction* exitAction = nullptr;
+    QMenu* analysisMenu = nullptr;
     QAction* RunApplication = nullptr;
     QAction* AssignApplication = nullptr;
-    QMenu* helpMenu = nullptr;             // "V1"
-    QAction* helpContentsAction = nullptr; // "Contents1"
-    QAction* keywordHelpAction = nullptr;  // "K1"
-    QAction* aboutAction = nullptr;        // "Version1"
+    QAction* helpContentsAction = nullptr;
+    QAction* keywordHelpAction = nullptr;
+    QAction* aboutAction = nullptr;
 
-    QFileDialog* dataFileDialog = nullptr;        // "SaveDialog1"
-    QFileDialog* loadParametersDialog = nullptr;  // "OpenDialog1"
-    QFileDialog* saveParametersDialog = nullptr;  // "SaveDialog2"
-    QFileDialog* analysisProgramDialog = nullptr; // "OpenDialogApplicationSoft"
+    // The file dialogs: "SaveDialog1", "OpenDialog1", "SaveDialog2", "OpenDialogApplicationSoft".
+    QFileDialog* dataFileDialog = nullptr;
+    QFileDialog* loadParametersDialog = nullptr;
+    QFileDialog* saveParametersDialog = nullptr;
+    QFileDialog* analysisProgramDialog = nullptr;
 
 private:
     void BuildMenus(QMainWindow& window);
-    void BuildCardPage();
-    void BuildParameterPage();
-    void BuildChannelPage();
-    void BuildSavePage();
-    void BuildRunBox();
+    void BuildCardPage(QTabWidget* pages);
+    void BuildParameterPage(QTabWidget* pages);
+    void BuildChannelPage(QTabWidget* pages);
+    QWidget* BuildSavePage(QTabWidget* pages);
+    void BuildRunBox(QGroupBox* runBox);
     void BuildDialogs(QMainWindow& window);
 };
 

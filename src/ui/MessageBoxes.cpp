@@ -8,25 +8,27 @@
 
 namespace tavrel {
 
-MessageAnswer ShowMessageBox(QWidget* parent, MessageKind kind, std::string_view text,
-                             MessageButtons buttons) {
-    QMessageBox::Icon icon = QMessageBox::Information;
+namespace {
+QMessageBox::Icon IconOf(MessageKind kind) {
     switch (kind) {
     case MessageKind::Warning:
-        icon = QMessageBox::Warning;
-        break;
+        return QMessageBox::Warning;
     case MessageKind::Error:
-        icon = QMessageBox::Critical;
-        break;
-    case MessageKind::Information:
-        icon = QMessageBox::Information;
-        break;
+        return QMessageBox::Critical;
     case MessageKind::Confirmation:
-        icon = QMessageBox::Question;
+        return QMessageBox::Question;
+    case MessageKind::Information:
         break;
     }
+    return QMessageBox::Information;
+}
+} // namespace
+
+MessageAnswer ShowMessageBox(QWidget* parent, MessageKind kind, std::string_view text,
+                             MessageButtons buttons) {
     const std::string_view caption = CaptionOf(kind);
-    QMessageBox box(icon, QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
+    QMessageBox box(IconOf(kind),
+                    QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
                     QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
                     QMessageBox::NoButton, parent);
     box.setFont(GothicFont(12));
