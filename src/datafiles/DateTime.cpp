@@ -11,37 +11,25 @@ namespace {
 
 constexpr double MsPerDay = 86400000.0;
 
-// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
-constexpr long long DaysFromCivil(long long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
-}
+using std::chrono::day;
+using std::chrono::days;
+using std::chrono::month;
+using std::chrono::sys_days;
+using std::chrono::year;
+using std::chrono::year_month_day;
 
-constexpr void CivilFromDays(long long z, int& y, int& m, int& d) {
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(static_cast<long long>(yoe) + era * 400 + (m <= 2));
-}
+constexpr sys_days Epoch{year{1899} / 12 / 30};
 
-constexpr long long Epoch = DaysFromCivil(1899, 12, 30);
-
-bool IsLeap(int y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-int DaysInMonth(int y, int m) {
-    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && IsLeap(y) ? 29 : days[m - 1];
+// A date of the proleptic Gregorian calendar; nullopt when it does not exist.
+std::optional<year_month_day> CalendarDate(const CalendarTime& t) {
+    if (t.Year < static_cast<int>(year::min()) || t.Year > static_cast<int>(year::max()) ||
+        t.Month < 1 || t.Day < 1)
+        return std::nullopt;
+    const year_month_day date{year{t.Year}, month{static_cast<unsigned>(t.Month)},
+                              day{static_cast<unsigned>(t.Day)}};
+    if (!date.ok())
+        return std::nullopt;
+    return date;
 }
 
 // Splits a time of day in milliseconds (0..86399999).
@@ -75,29 +63,32 @@ double NowDateTime() {
 }
 
 std::optional<double> EncodeDateTime(const CalendarTime& t) {
-    if (t.Month < 1 || t.Month > 12 || t.Day < 1 || t.Day > DaysInMonth(t.Year, t.Month) ||
-        t.Hour < 0 || t.Hour > 23 || t.Minute < 0 || t.Minute > 59 || t.Second < 0 ||
+    const auto date = CalendarDate(t);
+    if (!date || t.Hour < 0 || t.Hour > 23 || t.Minute < 0 || t.Minute > 59 || t.Second < 0 ||
         t.Second > 59 || t.Millisecond < 0 || t.Millisecond > 999)
         return std::nullopt;
-    const long long days =
-        DaysFromCivil(t.Year, static_cast<unsigned>(t.Month), static_cast<unsigned>(t.Day)) - Epoch;
+    const long long dayCount = (sys_days{*date} - Epoch).count();
     const long long ms = ((t.Hour * 60LL + t.Minute) * 60 + t.Second) * 1000 + t.Millisecond;
     // Before the epoch the fraction still counts forward from midnight, as the files do it.
     const double fraction = static_cast<double>(ms) / MsPerDay;
-    return days >= 0 ? static_cast<double>(days) + fraction : static_cast<double>(days) - fraction;
+    return dayCount >= 0 ? static_cast<double>(dayCount) + fraction
+                         : static_cast<double>(dayCount) - fraction;
 }
 
 CalendarTime DecodeDateTime(double dateTime) {
     CalendarTime t;
     if (!std::isfinite(dateTime))
         return t;
-    long long days = static_cast<long long>(std::trunc(dateTime));
-    long long ms = std::llround(std::fabs(dateTime - static_cast<double>(days)) * MsPerDay);
+    long long dayCount = static_cast<long long>(std::trunc(dateTime));
+    long long ms = std::llround(std::fabs(dateTime - static_cast<double>(dayCount)) * MsPerDay);
     if (ms >= 86400000) {
         ms -= 86400000;
-        days += dateTime >= 0 ? 1 : -1;
+        dayCount += dateTime >= 0 ? 1 : -1;
     }
-    CivilFromDays(days + Epoch, t.Year, t.Month, t.Day);
+    const year_month_day date{Epoch + days{dayCount}};
+    t.Year = static_cast<int>(date.year());
+    t.Month = static_cast<int>(static_cast<unsigned>(date.month()));
+    t.Day = static_cast<int>(static_cast<unsigned>(date.day()));
     SplitTime(ms, t);
     return t;
 }

@@ -39,6 +39,17 @@ TEST(DateTime, RoundTripsThroughCalendarAndFileText) {
               "2003/04/05 06:07:08");
 }
 
+TEST(DateTime, CalendarEdgesRoundTripAndYearsBeyondItAreRefused) {
+    for (const CalendarTime t :
+         {CalendarTime{1, 1, 1, 0, 0, 0}, CalendarTime{1600, 2, 29, 1, 2, 3},
+          CalendarTime{1899, 12, 31, 23, 59, 59}, CalendarTime{9999, 12, 31, 23, 59, 59}})
+        EXPECT_EQ(DecodeDateTime(EncodeDateTime(t).value()), t);
+    EXPECT_EQ(EncodeDateTime({1, 1, 1}).value(), -693593.0);
+    EXPECT_FALSE(EncodeDateTime({1900, 2, 29}).has_value());
+    EXPECT_FALSE(EncodeDateTime({40000, 1, 1}).has_value());
+    EXPECT_FALSE(ParseFileDateTime("99999/01/01").has_value());
+}
+
 TEST(DateTime, ParsesTheFileFormLeniently) {
     EXPECT_EQ(ParseFileDateTime("2003/4/5 6:7:8").value(),
               EncodeDateTime({2003, 4, 5, 6, 7, 8}).value());
