@@ -32,7 +32,7 @@ MeasurementRun::MeasurementRun(AdLib32& card, Clock& clock, SDFdata& data,
 }
 
 void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
-    if (active_) // a nested start while one runs
+    if (Active()) // a nested start while one runs
         return;
 
     std::error_code ec;
@@ -73,30 +73,24 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     }
     data_.OutputFileName = settings_.DataFileName;
 
-    active_ = true;
-    blockPending_ = false;
     BlocksWritten = 0;
-    StopRequested = false;
     BurstNumber = 0;
     lastTimeText_.clear();
     lastProgress_ = -1;
-    // Controls first: a click handled while the charts are set up already meets a running
+    // The state first: a click handled while the charts are set up already meets a running
     // measurement, and its stop is not lost.
-    view_.EnableStart(false);
-    view_.EnableStop(true);
-    view_.EnableFileMenus(false);
-    view_.EnableChannelBox(false);
+    SetState(RunState::Waiting);
     view_.SetUpCharts(data_.Header, settings_);
     view_.Yield(0);
 
     try {
-        if (settings_.WaitTime > 0 && !StopRequested) {
+        if (settings_.WaitTime > 0 && state_ == RunState::Waiting) {
             const double t0 = clock_.Now();
             const double waitDays = settings_.WaitTime / 86400;
             const double due = t0 + waitDays;
             view_.SetPresentStatus(RunText::WaitingStart);
             for (;;) {
-                if (StopRequested) // the stop handler has completed everything
+                if (state_ != RunState::Waiting) // the stop handler has completed everything
                     break;
                 const double now = clock_.Now();
                 if (now >= due)
@@ -106,10 +100,8 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
                 view_.Yield(WaitUntil(due - now));
             }
         }
-        if (StopRequested) {
-            StopRequested = false;
+        if (state_ != RunState::Waiting)
             return;
-        }
         BurstNumber = 0;
         data_.Header.StartTime = clock_.Now();
         NextBurstTime = data_.Header.StartTime;
@@ -119,20 +111,17 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     } catch (const std::exception& e) {
         // A failing write ends the measurement; the file is left consistent where possible.
         StopConversion();
-        if (active_) {
-            blockPending_ = false;
+        if (Active()) {
+            SetState(RunState::Finishing);
             try {
-                FinishDataFile();
+                FinishDataFile(false);
             } catch (const std::exception&) {
             }
             EnterIdle();
             view_.SetPresentStatus(RunText::Aborted);
         }
-        StopRequested = true;
         ReportError(e);
     }
-    view_.EnableStart(true);
-    view_.EnableStop(false);
 }
 
 std::int64_t MeasurementRun::WaitUntil(double days) {
@@ -145,7 +134,8 @@ std::int64_t MeasurementRun::WaitUntil(double days) {
 }
 
 void MeasurementRun::RunLoop() {
-    while (!StopRequested) {
+    SetState(RunState::BetweenBursts); // the first burst is due now
+    while (Running()) {
         if (Card.Converting == 0) {
             if (clock_.Now() >= NextBurstTime)
                 StartBurst();
@@ -166,16 +156,14 @@ void MeasurementRun::StartBurst() {
         // Shown once; the measurement ends as by the operator's stop.
         const std::string text(SetUpCardErrorText(r));
         prompter_.ShowMessage(MessageKind::Error, text, MessageButtons::Ok);
-        if (active_)
+        if (Active())
             EndByFault(text);
         return;
     }
     ++BurstNumber;
-    blockPending_ = true;
+    SetState(RunState::Converting);
     view_.SetPresentStatus(std::to_string(BurstNumber) + std::string(RunText::BurstRunning));
     ShowTimeText("");
-    view_.EnableStart(false);
-    view_.EnableStop(true);
     view_.SetUpCharts(data_.Header, settings_);
     view_.Yield(0);
 }
@@ -212,7 +200,6 @@ void MeasurementRun::FetchSamples() {
     int got = wanted > 0 ? card_.AdGetRingBuf(settings_.SampleBuffer, SamplesFetched, wanted) : 0;
     if (got == -1) {
         HaltCard(RunText::CardOverflowFetch);
-        StopRequested = true;
         EndByFault(RunText::CardOverflowFetch);
         return;
     }
@@ -289,41 +276,36 @@ void MeasurementRun::ConvertScans(std::int32_t first, std::int32_t count) {
 void MeasurementRun::EndOfBurst() {
     Card.Converting = 0; // the card has ended by itself
     WriteBlock(BurstNumber - 1);
-    blockPending_ = false;
     if (BurstNumber == data_.Header.BurstCount) {
-        StopRequested = true;
-        view_.EnableStop(false);
         view_.SetPresentStatus(RunText::Finished);
         ShowTimeText("");
-        view_.EnableStart(true);
         EnterIdle();
         return;
     }
+    SetState(RunState::BetweenBursts);
     NextBurstTime = BurstNumber * settings_.BurstIntervalDays + data_.Header.StartTime;
     view_.SetPresentStatus(std::to_string(BurstNumber + 1) + std::string(RunText::BurstWaiting));
     view_.Yield(0);
 }
 
 void MeasurementRun::BtnAdStopClick() {
-    if (!active_) {
+    if (!Running()) {
         StopConversion();
         return;
     }
-    StopRequested = true;
-    view_.EnableStop(false);
+    const bool burstCut = state_ == RunState::Converting;
+    SetState(RunState::Finishing);
     view_.SetPresentStatus(RunText::Aborted);
     ShowTimeText("");
     try {
-        FinishDataFile();
+        FinishDataFile(burstCut);
     } catch (const std::exception& e) {
         StopConversion();
-        view_.EnableStart(true);
         EnterIdle();
         ReportError(e);
         return;
     }
     StopConversion();
-    view_.EnableStart(true);
     EnterIdle();
 }
 
@@ -346,16 +328,21 @@ void MeasurementRun::StopConversion() {
     }
 }
 
+void MeasurementRun::SetState(RunState state) {
+    if (state == state_)
+        return;
+    state_ = state;
+    view_.ShowRunState(state);
+}
+
 void MeasurementRun::EnterIdle() {
-    active_ = false;
-    view_.EnableFileMenus(true);
-    view_.EnableChannelBox(true);
+    SetState(RunState::Idle);
     ShowProgress(0);
 }
 
-void MeasurementRun::FinishDataFile() {
+void MeasurementRun::FinishDataFile(bool burstCut) {
     KeepRunHeader();
-    if (blockPending_) {
+    if (burstCut) {
         // The interrupted burst: every scan not converted is marked missing.
         for (int c = 0; c < channels_; ++c) {
             auto& block = data_.BlockData[static_cast<std::size_t>(c)];
@@ -364,7 +351,6 @@ void MeasurementRun::FinishDataFile() {
             std::fill(block.begin() + std::clamp(ScansDone, 0, samples_), block.begin() + samples_,
                       ErrorData);
         }
-        blockPending_ = false;
         WriteBlock(BurstNumber - 1);
     }
     if (data_.Header.BurstCount != BlocksWritten) {
@@ -400,14 +386,14 @@ void MeasurementRun::DriverNotification(std::uint32_t wParam, std::int32_t lPara
     default:
         HaltCard(RunText::CardAbnormal);
         // The interrupted burst is kept as by the operator's stop.
-        if (active_)
+        if (Active())
             EndByFault(RunText::CardAbnormal);
         break;
     }
 }
 
 void MeasurementRun::CloseRequested() {
-    if (active_)
+    if (Active())
         BtnAdStopClick();
     else
         StopConversion();

@@ -5,6 +5,7 @@
 #include "acquisition/Clock.h"
 #include "acquisition/MeasurementParameters.h"
 #include "acquisition/MeasurementView.h"
+#include "acquisition/RunState.h"
 #include "datafiles/MainEntries.h"
 #include "datafiles/Prompter.h"
 #include "datafiles/SDFdata.h"
@@ -65,15 +66,18 @@ public:
     // The window is closing: a running measurement is stopped and its file completed first.
     void CloseRequested();
 
-    // One step of the loop while converting, and the completion after a stop.
+    // One step of the loop while converting.
     void FetchSamples();
-    void FinishDataFile();
 
+    RunState State() const { return state_; }
     // True from the start of a measurement until it is Idle again.
-    bool Active() const { return active_; }
+    bool Active() const { return state_ != RunState::Idle; }
+    // The wait, a burst or the pause between bursts: the loop goes on.
+    bool Running() const {
+        return state_ == RunState::Waiting || state_ == RunState::Converting ||
+               state_ == RunState::BetweenBursts;
+    }
 
-    // The measurement state.
-    bool StopRequested = false;
     CardState Card;
     std::int32_t BurstNumber = 0;
     std::int32_t ScansDone = 0;
@@ -94,7 +98,12 @@ private:
     void HaltCard(std::string_view cardStatus);
     // Ends the measurement as the operator's stop does, after a fault of the card.
     void EndByFault(std::string_view cardStatus);
+    // Reports a change to the view.
+    void SetState(RunState state);
     void EnterIdle();
+    // The completion after a stop; burstCut: the stop came in the middle of a burst, whose
+    // block is written with the scans not converted marked missing.
+    void FinishDataFile(bool burstCut);
     bool WriteHeader();
     void WriteBlock(int k);
     void KeepRunHeader();
@@ -109,9 +118,8 @@ private:
     Prompter& prompter_;
     MeasurementView& view_;
 
-    bool active_ = false;
-    bool blockPending_ = false; // a burst has started and its block is not written yet
-    int fileType_ = 0;          // 0 sdf, 1 tsd
+    RunState state_ = RunState::Idle;
+    int fileType_ = 0; // 0 sdf, 1 tsd
     // The shape the measurement started with: the header is held to it while it runs.
     std::int16_t channels_ = 1;
     std::int32_t samples_ = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/RunState.h"
 #include "datafiles/MeasurementHeader.h"
 
 #include <cstdint>
@@ -24,10 +25,8 @@ public:
     virtual void SetTimeText(std::string_view text) = 0;      // EditTime
     virtual void SetProgress(int percent) = 0;                // ProgressBar1, 0..100
     virtual void SetCardStatus(std::string_view text) = 0;    // TextStatus
-    virtual void EnableStart(bool on) = 0;                    // BtnAdStart
-    virtual void EnableStop(bool on) = 0;                     // BtnAdStop
-    virtual void EnableFileMenus(bool on) = 0;                // File1 and Analysis1 together
-    virtual void EnableChannelBox(bool on) = 0;               // the channel count box
+    // The run's state changed; the view enables its controls as ControlsFor(state) says.
+    virtual void ShowRunState(RunState state) = 0;
 
     // The parameters were taken for a measurement: the chart area is laid out for
     // header.ChannelCount charts.

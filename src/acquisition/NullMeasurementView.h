@@ -11,10 +11,7 @@ public:
     void SetTimeText(std::string_view) override {}
     void SetProgress(int) override {}
     void SetCardStatus(std::string_view) override {}
-    void EnableStart(bool) override {}
-    void EnableStop(bool) override {}
-    void EnableFileMenus(bool) override {}
-    void EnableChannelBox(bool) override {}
+    void ShowRunState(RunState) override {}
     void LayOutCharts(const MeasurementHeader&) override {}
     void SetUpCharts(const MeasurementHeader&, const MeasurementSettings&) override {}
     void AppendPoints(int, std::span<const double>, std::span<const double>) override {}

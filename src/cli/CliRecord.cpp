@@ -79,7 +79,7 @@ public:
         EndProgressLine();
         std::fprintf(stderr, "[カード] %s\n", std::string(text).c_str());
     }
-    void EnableStart(bool on) override { started_ = started_ || !on; }
+    void ShowRunState(RunState state) override { started_ = started_ || state != RunState::Idle; }
 
     void Yield(std::int64_t waitMicroseconds) override {
         while (!notifications_.empty()) {

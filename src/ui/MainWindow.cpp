@@ -341,22 +341,14 @@ void MainWindow::ShowCardStatus(const QString& text) {
     form_->TextStatus->setText(text);
 }
 
-void MainWindow::EnableStart(bool enabled) {
-    form_->BtnAdStart->setEnabled(enabled);
-}
-
-void MainWindow::EnableStop(bool enabled) {
-    form_->BtnAdStop->setEnabled(enabled);
-}
-
-void MainWindow::EnableChannelBox(bool enabled) {
-    form_->ComboChNum->setEnabled(enabled);
-}
-
-void MainWindow::EnableFileMenus(bool enabled) {
+void MainWindow::ShowRunState(RunState state) {
+    const RunControls controls = ControlsFor(state);
+    form_->BtnAdStart->setEnabled(controls.Start && cardInfo_.Found);
+    form_->BtnAdStop->setEnabled(controls.Stop);
+    form_->ComboChNum->setEnabled(controls.ChannelBox);
     for (QMenu* menu : {form_->fileMenu, form_->analysisMenu}) {
-        menu->setEnabled(enabled);
-        menu->menuAction()->setEnabled(enabled);
+        menu->setEnabled(controls.FileMenus);
+        menu->menuAction()->setEnabled(controls.FileMenus);
     }
 }
 

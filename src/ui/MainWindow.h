@@ -3,6 +3,7 @@
 #include "acquisition/AdLib32.h"
 #include "acquisition/CardSetup.h"
 #include "acquisition/MeasurementParameters.h"
+#include "acquisition/RunState.h"
 #include "datafiles/MainEntries.h"
 #include "datafiles/Prompter.h"
 #include "datafiles/SDFdata.h"
@@ -69,11 +70,9 @@ public:
     void ShowTime(const QString& text);
     void ShowProgress(int percent);
     void ShowCardStatus(const QString& text);
-    void EnableStart(bool enabled);
-    void EnableStop(bool enabled);
-    void EnableChannelBox(bool enabled);
-    // The File and Analysis menus together (off while measuring).
-    void EnableFileMenus(bool enabled);
+    // Enables the start and stop buttons, the channel count box and the File and Analysis
+    // menus as the run's state allows (start only with a card).
+    void ShowRunState(RunState state);
 
     // Prompter: message boxes with the captions and buttons of their kind.
     MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons buttons,

@@ -95,20 +95,8 @@ void MeasurementControl::SetCardStatus(std::string_view text) {
     form_.ShowCardStatus(Q(text));
 }
 
-void MeasurementControl::EnableStart(bool on) {
-    form_.EnableStart(on);
-}
-
-void MeasurementControl::EnableStop(bool on) {
-    form_.EnableStop(on);
-}
-
-void MeasurementControl::EnableFileMenus(bool on) {
-    form_.EnableFileMenus(on);
-}
-
-void MeasurementControl::EnableChannelBox(bool on) {
-    form_.EnableChannelBox(on);
+void MeasurementControl::ShowRunState(RunState state) {
+    form_.ShowRunState(state);
 }
 
 void MeasurementControl::LayOutCharts(const MeasurementHeader&) {

@@ -36,10 +36,7 @@ public:
     void SetTimeText(std::string_view text) override;
     void SetProgress(int percent) override;
     void SetCardStatus(std::string_view text) override;
-    void EnableStart(bool on) override;
-    void EnableStop(bool on) override;
-    void EnableFileMenus(bool on) override;
-    void EnableChannelBox(bool on) override;
+    void ShowRunState(RunState state) override;
     void LayOutCharts(const MeasurementHeader& header) override;
     void SetUpCharts(const MeasurementHeader& header, const MeasurementSettings& settings) override;
     void AppendPoints(int channel, std::span<const double> x, std::span<const double> y) override;

@@ -134,6 +134,31 @@ protected:
     MainEntries entries;
 };
 
+TEST_F(RunTest, ReportsEachStateChangeOnceInTheOrderOfTheRun) {
+    using S = RunState;
+    Configure(1, 40, 2, 1, 0);
+    run.BtnAdStartClick(entries);
+    EXPECT_EQ(view.States, (std::vector<S>{S::Waiting, S::BetweenBursts, S::Converting,
+                                           S::BetweenBursts, S::Converting, S::Idle}));
+    EXPECT_EQ(run.State(), S::Idle);
+
+    // A stop in the middle of the second burst completes the file before the run is idle.
+    view.States.clear();
+    Configure(1, 40, 3, 1, 1, 1, "1");
+    view.OnYield = [&] {
+        if (run.State() == S::Converting && run.BurstNumber == 2 && run.ScansDone >= 10) {
+            EXPECT_TRUE(std::filesystem::exists(file));
+            run.BtnAdStopClick();
+            EXPECT_EQ(view.States.back(), S::Idle);
+        }
+    };
+    run.BtnAdStartClick(entries);
+    EXPECT_EQ(view.States,
+              (std::vector<S>{S::Waiting, S::BetweenBursts, S::Converting, S::BetweenBursts,
+                              S::Converting, S::Finishing, S::Idle}));
+    ExpectIdle("変換中止");
+}
+
 TEST_F(RunTest, TypicalSdfMeasurementEndsWithEveryBurstOnFile) {
     Configure(2, 100, 3, 1, 0);
     entries.GridCells[1][3] = "2";

@@ -134,10 +134,14 @@ public:
         Progresses.push_back(p);
     }
     void SetCardStatus(std::string_view t) override { Log("card", CardStatus = t); }
-    void EnableStart(bool on) override { StartEnabled = on; }
-    void EnableStop(bool on) override { StopEnabled = on; }
-    void EnableFileMenus(bool on) override { MenusEnabled = on; }
-    void EnableChannelBox(bool on) override { ChannelBoxEnabled = on; }
+    void ShowRunState(RunState state) override {
+        States.push_back(state);
+        const RunControls controls = ControlsFor(state);
+        StartEnabled = controls.Start;
+        StopEnabled = controls.Stop;
+        MenusEnabled = controls.FileMenus;
+        ChannelBoxEnabled = controls.ChannelBox;
+    }
     void LayOutCharts(const MeasurementHeader&) override { ++Layouts; }
     void SetUpCharts(const MeasurementHeader&, const MeasurementSettings&) override {
         ++ChartSetUps;
@@ -186,6 +190,7 @@ public:
     int Layouts = 0;
     long Yields = 0, WaitingYields = 0;
     std::vector<std::string> Events;
+    std::vector<RunState> States;
     std::vector<std::string> TimeTexts;
     std::vector<int> Progresses;
     std::array<std::vector<std::pair<double, double>>, MaxChannels> Series;

@@ -245,11 +245,11 @@ private slots:
                                         "データ解析(&A)", "Vendraskの実行(&E)", "-",
                                         "プログラムファイルの指定(&A)", "ヘルプ(&H)", "目次(&C)",
                                         "キーワード検索(&K)", "-", "バージョン情報(&V)"}));
-        w->EnableFileMenus(false);
+        w->ShowRunState(RunState::Converting);
         QVERIFY(!Menu<QMenu>(*w, "File1")->menuAction()->isEnabled());
         QVERIFY(!Menu<QMenu>(*w, "Analysis1")->menuAction()->isEnabled());
         QVERIFY(Menu<QMenu>(*w, "V1")->menuAction()->isEnabled());
-        w->EnableFileMenus(true);
+        w->ShowRunState(RunState::Idle);
         QVERIFY(Menu<QMenu>(*w, "File1")->menuAction()->isEnabled());
     }
 
