@@ -2,6 +2,7 @@
 // with snprintf("%.7G") and writes them.
 #include "BenchSupport.h"
 #include "datafiles/SDFdata.h"
+#include "datafiles/SdfFile.h"
 
 #include <cmath>
 #include <cstdio>
@@ -24,8 +25,7 @@ int main() {
         d.Header.CoefB[static_cast<std::size_t>(c)] = c == 3 ? -12.5f : 0.0f;
     }
     d.AllocateBlockBuffers();
-    d.WriteSdfHeader(sdf);
-    d.OutputFileName = sdf;
+    WriteSdfHeader(d.Header, sdf);
     // Waveforms with a little noise, as a measurement gives them.
     unsigned noise = 12345;
     for (int k = 0; k < blocks; ++k) {
@@ -37,7 +37,7 @@ int main() {
                 d.BlockData[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)] =
                     static_cast<std::int16_t>(std::lround(wave) + static_cast<int>(noise >> 28));
             }
-        d.WriteSdfBlock(k);
+        WriteSdfBlock(d, sdf, k);
     }
     const double values = double(blocks) * channels * samples;
 

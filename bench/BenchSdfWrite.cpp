@@ -2,6 +2,7 @@
 #include "BenchSupport.h"
 #include "datafiles/LittleEndian.h"
 #include "datafiles/SDFdata.h"
+#include "datafiles/SdfFile.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -27,10 +28,9 @@ int main() {
 
     const double oursSeconds = bench::BestSeconds(5, [&] {
         std::filesystem::remove(ours);
-        d.WriteSdfHeader(ours);
-        d.OutputFileName = ours;
+        WriteSdfHeader(d.Header, ours);
         for (int k = 0; k < blocks; ++k)
-            d.WriteSdfBlock(k);
+            WriteSdfBlock(d, ours, k);
     });
 
     // The same bytes, prepared once, written with one fwrite per block into a file kept open.

@@ -1,12 +1,8 @@
 #include "acquisition/MeasurementRun.h"
 
-#include "acquisition/TsdRebuild.h"
 #include "datafiles/DateTime.h"
-#include "datafiles/FileError.h"
 #include "datafiles/Rounding.h"
-#include "datafiles/SdfLayout.h"
 #include "datafiles/TimeUnits.h"
-#include "datafiles/TsdFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -55,23 +51,17 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     if (channels_ < 1 || channels_ > MaxSampledChannels || samples_ < 1 ||
         settings_.SampleBuffer.size() < needed)
         return; // nothing a burst could be recorded into
-    fileType_ = entries.RadioGroupFileType == 1 ? 1 : 0;
 
-    // A failing creation ends the start silently with nothing changed. The sdf header writer
-    // keeps what lies behind the header, so an overwritten file is emptied first: blocks of
-    // the earlier measurement must not remain behind the new ones.
+    // A failing creation ends the start silently with nothing changed.
+    auto writer = MakeDataFileWriter(DataFileTypeOfChoice(entries.RadioGroupFileType),
+                                     settings_.DataFileName);
     try {
-        if (fileType_ == 0 && std::filesystem::exists(settings_.DataFileName, ec)) {
-            std::filesystem::resize_file(settings_.DataFileName, 0, ec);
-            if (ec)
-                return;
-        }
-        if (!WriteHeader())
-            return;
+        KeepRunHeader();
+        writer->Begin(data_.Header);
     } catch (const std::exception&) {
         return;
     }
-    data_.OutputFileName = settings_.DataFileName;
+    writer_ = std::move(writer);
 
     BlocksWritten = 0;
     BurstNumber = 0;
@@ -105,8 +95,7 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
         BurstNumber = 0;
         data_.Header.StartTime = clock_.Now();
         NextBurstTime = data_.Header.StartTime;
-        if (!WriteHeader())
-            throw FileError("ファイル " + settings_.DataFileName + " に書き込めません。");
+        WriteHeader();
         RunLoop();
     } catch (const std::exception& e) {
         // A failing write ends the measurement; the file is left consistent where possible.
@@ -341,6 +330,8 @@ void MeasurementRun::EnterIdle() {
 }
 
 void MeasurementRun::FinishDataFile(bool burstCut) {
+    if (!writer_)
+        return; // no measurement has begun a file
     KeepRunHeader();
     if (burstCut) {
         // The interrupted burst: every scan not converted is marked missing.
@@ -356,18 +347,7 @@ void MeasurementRun::FinishDataFile(bool burstCut) {
     if (data_.Header.BurstCount != BlocksWritten) {
         data_.Header.BurstCount =
             static_cast<std::int16_t>(std::min<std::int32_t>(BlocksWritten, INT16_MAX));
-        if (fileType_ == 0) {
-            if (!data_.WriteSdfHeader(data_.OutputFileName))
-                throw FileError("ファイル " + data_.OutputFileName + " に書き込めません。");
-            // Nothing but whole blocks behind the header (a failed write may have left part
-            // of one).
-            std::error_code ec;
-            const auto whole = static_cast<std::uintmax_t>(
-                HeaderBytes(data_.Header) + BlocksWritten * BlockBytes(data_.Header));
-            if (std::filesystem::file_size(data_.OutputFileName, ec) > whole && !ec)
-                std::filesystem::resize_file(data_.OutputFileName, whole, ec);
-        } else
-            RebuildTsdFile(data_, data_.OutputFileName);
+        writer_->Complete(data_.Header, BlocksWritten);
     }
 }
 
@@ -399,19 +379,15 @@ void MeasurementRun::CloseRequested() {
         StopConversion();
 }
 
-bool MeasurementRun::WriteHeader() {
+void MeasurementRun::WriteHeader() {
+    // The start time is known only now: the file, still without blocks, begins again with it.
     KeepRunHeader();
-    if (fileType_ == 0)
-        return data_.WriteSdfHeader(settings_.DataFileName);
-    return WriteTsdHeader(data_, settings_.DataFileName);
+    writer_->Begin(data_.Header);
 }
 
 void MeasurementRun::WriteBlock(int k) {
     KeepRunHeader();
-    if (fileType_ == 0)
-        data_.WriteSdfBlock(k);
-    else
-        AppendTsdBlock(data_, k);
+    writer_->AppendBlock(k, data_);
     ++BlocksWritten;
 }
 

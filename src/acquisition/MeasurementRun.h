@@ -6,6 +6,7 @@
 #include "acquisition/MeasurementParameters.h"
 #include "acquisition/MeasurementView.h"
 #include "acquisition/RunState.h"
+#include "datafiles/DataFileWriter.h"
 #include "datafiles/MainEntries.h"
 #include "datafiles/Prompter.h"
 #include "datafiles/SDFdata.h"
@@ -13,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -104,7 +106,7 @@ private:
     // The completion after a stop; burstCut: the stop came in the middle of a burst, whose
     // block is written with the scans not converted marked missing.
     void FinishDataFile(bool burstCut);
-    bool WriteHeader();
+    void WriteHeader();
     void WriteBlock(int k);
     void KeepRunHeader();
     void ReportError(const std::exception& e);
@@ -119,7 +121,8 @@ private:
     MeasurementView& view_;
 
     RunState state_ = RunState::Idle;
-    int fileType_ = 0; // 0 sdf, 1 tsd
+    // The data file of the current (or last) measurement, in the format chosen at its start.
+    std::unique_ptr<DataFileWriter> writer_;
     // The shape the measurement started with: the header is held to it while it runs.
     std::int16_t channels_ = 1;
     std::int32_t samples_ = 0;

@@ -3,11 +3,10 @@
 
 #include "datafiles/BinaryFile.h"
 #include "datafiles/DateTime.h"
+#include "datafiles/Messages.h"
 #include "datafiles/RealText.h"
 #include "datafiles/SdfBlockReader.h"
-#include "datafiles/SdfUpgrade.h"
 #include "datafiles/ShiftJis.h"
-#include "datafiles/TextLineReader.h"
 #include "datafiles/TimeUnits.h"
 #include "datafiles/TsdFile.h"
 
@@ -28,17 +27,6 @@ struct FileHeader {
     bool PartialBlock = false;
 };
 
-// Takes the one message a reader shows, for the error line.
-class MessageKeeper : public Prompter {
-public:
-    std::string Text;
-    MessageAnswer ShowMessage(MessageKind, std::string_view text, MessageButtons buttons,
-                              int) override {
-        Text = text;
-        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
-    }
-};
-
 // The header of an sdf or tsd file, as the file holds it (an old sdf file is not upgraded).
 std::optional<FileHeader> ReadHeader(const std::string& fileName, std::string& error) {
     std::string start(SdfSignature.size(), '\0');
@@ -50,7 +38,7 @@ std::optional<FileHeader> ReadHeader(const std::string& fileName, std::string& e
     if (start == SdfSignature) {
         SdfBlockReader reader(fileName);
         if (reader.Check() != SdfHeaderCheck::Ok) {
-            error = fileName + ": unreadable sdf header (" + std::string(FormatMessage) + ")";
+            error = CannotReadMessage(fileName) + std::string(FormatMessage);
             return std::nullopt;
         }
         result.Format = "sdf";
@@ -60,16 +48,12 @@ std::optional<FileHeader> ReadHeader(const std::string& fileName, std::string& e
         result.PartialBlock = reader.HasPartialBlock();
         return result;
     }
-    SDFdata data;
-    MessageKeeper keeper;
-    if (!ReadTsdHeader(data, fileName, keeper)) {
-        error = fileName + ": not an sdf or tsd file (" + keeper.Text + ")";
+    result.Header = DefaultMeasurementHeader();
+    if (!ReadTsdHeader(fileName, result.Header, result.Version)) {
+        error = CannotReadMessage(fileName) + std::string(FormatMessage);
         return std::nullopt;
     }
     result.Format = "tsd";
-    TextLineReader first(fileName);
-    result.Version = first.ReadLine()[TsdSignature.size()] - '0';
-    result.Header = data.Header;
     return result;
 }
 
@@ -87,7 +71,7 @@ nlohmann::json ToJson(const FileHeader& f) {
     nlohmann::json j;
     j["Format"] = f.Format;
     j["Version"] = f.Version;
-    j["Comment"] = Utf8(WithoutPadding(h.Comment.Bytes()));
+    j["Comment"] = Utf8(WithoutCommentPadding(h.Comment.Bytes()));
     j["ChannelCount"] = h.ChannelCount;
     j["ExtraChannelCount"] = h.ExtraChannelCount;
     j["BurstCount"] = h.BurstCount;
@@ -118,7 +102,7 @@ void PrintForAPerson(const std::string& fileName, const FileHeader& f) {
     std::printf("Format:      %s version %d%s\n", f.Format.c_str(), f.Version,
                 f.Format == "sdf" && f.Version < 4 ? " (old layout; intervals of version 1 in msec)"
                                                    : "");
-    std::printf("Comment:     %s\n", Utf8(WithoutPadding(h.Comment.Bytes())).c_str());
+    std::printf("Comment:     %s\n", Utf8(WithoutCommentPadding(h.Comment.Bytes())).c_str());
     std::printf("Start time:  %s\n", FormatFileDateTime(h.StartTime).c_str());
     std::printf("Sampling:    %d samples every %s\n", h.SampleCount,
                 Interval(h.SamplingInterval, h.SamplingUnit).c_str());
@@ -158,7 +142,7 @@ Command AddInfoCommand(CLI::App& app) {
                     std::printf("%s\n", ToJson(*header).dump(2).c_str());
                 else
                     PrintForAPerson(options->File, *header);
-                return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
+                return std::fflush(stdout) == 0 ? 0 : Fail("標準出力に書き込めません。");
             }};
 }
 

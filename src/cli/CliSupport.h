@@ -1,5 +1,8 @@
 #pragma once
 
+#include "datafiles/ProgressReporter.h"
+
+#include <csignal>
 #include <string>
 #include <string_view>
 
@@ -8,15 +11,23 @@ namespace tavrel::cli {
 // Prints "tavrelrex-cli: message" as one line on stderr and gives the failure status.
 int Fail(const std::string& message);
 
-// An sdf comment without the spaces that pad its field.
-inline std::string_view WithoutPadding(std::string_view comment) {
-    while (!comment.empty() && comment.back() == ' ')
-        comment.remove_suffix(1);
-    return comment;
-}
+// A progress bar on stderr when it is a terminal; Ctrl-C cancels.
+class TerminalProgress : public ProgressReporter {
+public:
+    TerminalProgress();
+    ~TerminalProgress() override;
+    TerminalProgress(const TerminalProgress&) = delete;
+    TerminalProgress& operator=(const TerminalProgress&) = delete;
 
-// Where the output of a command that writes a whole file goes first: beside the file, renamed
-// into place at the end.
-std::string TemporaryNameFor(const std::string& fileName);
+    void StartProgress(std::string_view) override;
+    void SetProgress(int percent) override;
+    bool Cancelled() const override;
+    void HideProgress() override;
+
+private:
+    bool tty_;
+    int shown_ = -1;
+    struct sigaction previous_ {};
+};
 
 } // namespace tavrel::cli

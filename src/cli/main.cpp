@@ -27,5 +27,5 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         return Fail(e.what());
     }
-    return Fail("no command given");
+    return Fail("コマンドがありません。");
 }

@@ -1,6 +1,7 @@
 #include "datafiles/BinaryFile.h"
 
 #include "datafiles/FileError.h"
+#include "datafiles/Messages.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,19 +12,6 @@
 #include <unistd.h>
 
 namespace tavrel {
-
-std::string CannotOpenMessage(const std::string& fileName) {
-    return "ファイル「" + fileName + "」を開けません。";
-}
-std::string CannotReadMessage(const std::string& fileName) {
-    return "ファイル「" + fileName + "」を読み込めません。";
-}
-std::string CannotWriteMessage(const std::string& fileName) {
-    return "ファイル「" + fileName + "」に書き込めません。";
-}
-std::string EndsEarlyMessage(const std::string& fileName) {
-    return "ファイル「" + fileName + "」が途中で終わっています。";
-}
 
 BinaryFile::BinaryFile(const std::string& fileName, Mode mode) : name_(fileName) {
     int flags = O_CLOEXEC;

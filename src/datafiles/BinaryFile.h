@@ -48,10 +48,4 @@ private:
     int fd_ = -1;
 };
 
-// The Japanese messages of FileError, shared by the file units.
-std::string CannotOpenMessage(const std::string& fileName);
-std::string CannotReadMessage(const std::string& fileName);
-std::string CannotWriteMessage(const std::string& fileName);
-std::string EndsEarlyMessage(const std::string& fileName);
-
 } // namespace tavrel

@@ -1,7 +1,10 @@
 #include "datafiles/ParameterFile.h"
 
+#include "datafiles/AtomicReplace.h"
 #include "datafiles/BinaryFile.h"
 #include "datafiles/FileError.h"
+#include "datafiles/Messages.h"
+#include "datafiles/OpenDataFile.h"
 #include "datafiles/RealText.h"
 #include "datafiles/ShiftJis.h"
 #include "datafiles/TextLineReader.h"
@@ -10,7 +13,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -38,8 +40,7 @@ std::string OneLine(std::string_view text) {
 std::string ToCp932(std::string_view utf8, const std::string& fileName) {
     auto cp932 = Utf8ToCp932(utf8);
     if (!cp932)
-        throw FileError("Shift-JIS で表せない文字があるため、ファイル「" + fileName +
-                        "」に書き込めません。");
+        throw FileError(NotCp932Message(fileName));
     return std::move(*cp932);
 }
 
@@ -97,18 +98,19 @@ void SaveParameterFile(const MainEntries& entries, MeasurementHeader& header,
 
     // Written beside the file and renamed over it: a failure leaves the old file whole.
     const std::string tempName = fileName + ".$$$";
-    try {
-        BinaryFile file(tempName, BinaryFile::Mode::Create);
-        file.Write(text.data(), text.size());
-        file.Close();
-    } catch (const FileError&) {
-        std::remove(tempName.c_str());
-        throw FileError(CannotWriteMessage(fileName));
-    }
-    if (std::rename(tempName.c_str(), fileName.c_str()) != 0) {
-        std::remove(tempName.c_str());
-        throw FileError(CannotWriteMessage(fileName));
-    }
+    ReplaceFileAtomically(
+        fileName, tempName,
+        [&] {
+            try {
+                BinaryFile file(tempName, BinaryFile::Mode::Create);
+                file.Write(text.data(), text.size());
+                file.Close();
+            } catch (const FileError&) {
+                throw FileError(CannotWriteMessage(fileName));
+            }
+            return true;
+        },
+        CannotWriteMessage(fileName));
     header.Comment.Assign(comment);
 }
 
@@ -200,21 +202,18 @@ bool LoadParametersFromDataFile(MainEntries& entries, SDFdata& data, std::uint16
     const MeasurementHeader saved = data.Header;
     bool read = false;
     if (ext == ".SDF")
-        read = data.ReadSdfHeader(fileName, prompter, progress);
+        read = OpenSdfHeader(data, fileName, prompter, progress);
     else if (ext == ".TSD")
-        read = ReadTsdHeader(data, fileName, prompter);
+        read = OpenTsdHeader(data, fileName, prompter);
     if (!read)
         return false;
 
     const MeasurementHeader& h = data.Header;
     if (h.ChannelCount < 1 || h.ChannelCount > MaxChannels) {
-        const std::string count = std::to_string(h.ChannelCount);
+        const int count = h.ChannelCount;
         data.Header = saved;
         data.AllocateBlockBuffers();
-        prompter.ShowMessage(MessageKind::Error,
-                             "チャンネル数が " + count +
-                                 " のデータファイルからは計測パラメータを読み込めません。"
-                                 "チャンネル数は1～4です。",
+        prompter.ShowMessage(MessageKind::Error, ChannelCountNotShownMessage(count),
                              MessageButtons::Ok);
         return false;
     }

@@ -23,11 +23,12 @@ inline constexpr std::int64_t SdfMaxFileBytes = 2147483647;
 // The error marker of versions 1 to 3.
 inline constexpr std::int16_t OldErrorData = 32767;
 
-// The message for a file that is not of the expected format, with its help topic.
-inline constexpr std::string_view FormatMessage = "フォーマットが違います。";
-inline constexpr int FormatHelpContext = 2;
-inline constexpr std::string_view OldLayoutQuestion =
-    "データの形式が旧式です。更新してよろしいですか。";
+// An sdf comment without the spaces that pad its field.
+inline std::string_view WithoutCommentPadding(std::string_view comment) {
+    while (!comment.empty() && comment.back() == ' ')
+        comment.remove_suffix(1);
+    return comment;
+}
 
 // Counts and unit codes that the layout can hold: 0..32 sampled channels, 0..33 entries, no
 // negative count, unit codes 0..8, and a block that fits in a file of 2^31 - 1 bytes.

@@ -1,12 +1,13 @@
 #include "datafiles/SdfUpgrade.h"
 
+#include "datafiles/AtomicReplace.h"
 #include "datafiles/BinaryFile.h"
 #include "datafiles/FileError.h"
+#include "datafiles/Messages.h"
 #include "datafiles/Rounding.h"
 #include "datafiles/SdfBlockReader.h"
 #include "datafiles/SdfLayout.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace tavrel {
@@ -44,28 +45,21 @@ bool UpgradeSdfFile(SDFdata& data, int version, const std::string& fileName,
     }
     const std::string tempName = UpgradeTempFileName(fileName);
     if (fileName.substr(DirectoryPart(fileName).size()) == UpgradeTempName)
-        throw FileError("ファイル「" + fileName +
-                        "」は一時ファイルと同じ名前のため更新できません。");
+        throw FileError(UpgradeNameTakenMessage(fileName));
 
     SdfBlockReader source(fileName);
     if (source.Check() != SdfHeaderCheck::Ok || source.Decoded().Version != version)
         throw FileError(CannotReadMessage(fileName));
     if (HeaderBytes(h) + std::int64_t{h.BurstCount} * BlockBytes(h) > SdfMaxFileBytes)
-        throw FileError(
-            "ファイル「" + fileName +
-            "」は更新後の大きさが上限（2147483647 バイト）を超えるため、更新できません。");
+        throw FileError(UpgradePastLimitMessage(fileName));
 
-    const std::string savedOutput = data.OutputFileName;
     bool started = false;
-    bool tempCreated = false;
-    try {
+    auto write = [&] {
         // A fresh file: a longer file of that name left from before must not leave its tail.
         BinaryFile temp(tempName, BinaryFile::Mode::Create);
-        tempCreated = true;
         const std::string header = EncodeSdfHeader(h);
         temp.Write(header.data(), header.size());
         data.AllocateBlockBuffers();
-        data.OutputFileName = tempName;
         progress.StartProgress(UpgradeCaption);
         started = true;
 
@@ -94,27 +88,21 @@ bool UpgradeSdfFile(SDFdata& data, int version, const std::string& fileName,
         }
         progress.HideProgress();
         started = false;
-        const bool finished = k == bursts;
-        if (finished) {
-            flush();
-            temp.Close();
-            // One rename replaces the source: there is no moment without the data.
-            if (std::rename(tempName.c_str(), fileName.c_str()) != 0)
-                throw FileError(CannotWriteMessage(fileName));
-        } else {
+        if (k < bursts) {
             if (last != nullptr)
                 DecodeBlockValues(last, h, data.BlockData, data.ExtraData);
-            temp.Close();
-            std::remove(tempName.c_str());
+            return false;
         }
-        data.OutputFileName = savedOutput;
-        return finished;
+        flush();
+        temp.Close();
+        return true;
+    };
+    try {
+        // One rename replaces the source: there is no moment without the data.
+        return ReplaceFileAtomically(fileName, tempName, write, CannotWriteMessage(fileName));
     } catch (...) {
-        if (tempCreated)
-            std::remove(tempName.c_str());
         if (started)
             progress.HideProgress();
-        data.OutputFileName = savedOutput;
         throw;
     }
 }

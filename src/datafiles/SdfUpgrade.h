@@ -5,11 +5,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tavrel {
 
 inline constexpr std::string_view UpgradeTempName = "Qr~temp1234!";
-inline constexpr std::string_view UpgradeCaption = "ただ今、データ形式の更新中．．．．";
 
 // The temporary file of an upgrade: in the directory of fileName.
 std::string UpgradeTempFileName(const std::string& fileName);
@@ -19,9 +19,10 @@ std::string UpgradeTempFileName(const std::string& fileName);
 void MillisecondsToUnit(std::int32_t& value, std::uint8_t& unit);
 
 // Rewrites the sdf file of the old version (1 to 3) whose header data.Header holds as version
-// 4, through the temporary file, which then replaces it in one rename. False when the
-// operator cancelled (the file stays as it was). On an input/output error the temporary file
-// is removed, the progress hidden and OutputFileName restored before the FileError goes on.
+// 4, through the temporary file, which then replaces it in one rename; the block buffers hold
+// the last block converted. False when the operator cancelled (the file stays as it was). On
+// an input/output error the temporary file is removed and the progress hidden before the
+// FileError goes on.
 bool UpgradeSdfFile(SDFdata& data, int version, const std::string& fileName,
                     ProgressReporter& progress);
 

@@ -3,7 +3,10 @@
 #include "datafiles/BinaryFile.h"
 #include "datafiles/DateTime.h"
 #include "datafiles/FileError.h"
+#include "datafiles/LittleEndian.h"
+#include "datafiles/Messages.h"
 #include "datafiles/RealText.h"
+#include "datafiles/SdfFile.h"
 #include "datafiles/SdfLayout.h"
 #include "datafiles/TextLineReader.h"
 #include "datafiles/TextNumbers.h"
@@ -12,6 +15,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -20,19 +25,6 @@ namespace {
 
 constexpr const char* Crlf = "\r\n";
 
-// Counts the text form can carry: sampled channels within the block buffers and all
-// entries within the channel table.
-bool HasWritableCounts(const MeasurementHeader& h) {
-    return h.ChannelCount >= 0 && h.ChannelCount <= MaxSampledChannels &&
-           h.ExtraChannelCount >= 0 && h.ChannelCount + h.ExtraChannelCount <= ChannelEntryCount &&
-           h.SampleCount >= 0;
-}
-
-std::string BadCountsMessage(const std::string& fileName) {
-    return "チャンネル数・サンプル数または時間単位が範囲外のため、ファイル「" + fileName +
-           "」に書き込めません。";
-}
-
 void AppendInterval(std::string& out, std::int32_t value, int unit) {
     out += std::to_string(value);
     out += ' ';
@@ -40,6 +32,7 @@ void AppendInterval(std::string& out, std::int32_t value, int unit) {
     out += Crlf;
 }
 
+// The one place that says how a value reads in a tsd block.
 void AppendValue(std::string& out, std::int16_t x, float a, float b) {
     if (x == ErrorData)
         out += '=';
@@ -47,6 +40,9 @@ void AppendValue(std::string& out, std::int16_t x, float a, float b) {
         AppendGeneralReal(out,
                           static_cast<double>(x) * static_cast<double>(a) + static_cast<double>(b));
 }
+
+// Text is gathered up to this size before it goes to the sink.
+constexpr std::size_t FlushBytes = 4 << 20;
 
 template <typename T> std::optional<T> ParseAs(std::string_view text) {
     const auto v = ParseInteger(text, std::numeric_limits<T>::min(), std::numeric_limits<T>::max());
@@ -233,78 +229,127 @@ std::string FormatTsdHeader(const MeasurementHeader& h) {
     return out;
 }
 
-void AppendTsdBlockText(std::string& out, const SDFdata& data, int k) {
-    const MeasurementHeader& h = data.Header;
-    const int channels = std::clamp<int>(h.ChannelCount, 0, MaxSampledChannels);
-    const auto samples = static_cast<std::size_t>(std::max<std::int32_t>(h.SampleCount, 0));
-    const int extra = std::clamp<int>(h.ExtraChannelCount, 0, ChannelEntryCount - channels);
-    out.reserve(out.size() + 16 + samples * (static_cast<std::size_t>(channels) * 12 + 2) +
-                static_cast<std::size_t>(extra) * 12);
-    out += "No.";
-    out += std::to_string(std::int64_t{k} + 1);
-    out += Crlf;
-    for (std::size_t j = 0; j < samples; ++j) {
-        for (int i = 0; i < channels; ++i) {
-            const auto c = static_cast<std::size_t>(i);
-            if (i > 0)
-                out += ',';
-            const auto& column = data.BlockData[c];
-            AppendValue(out, j < column.size() ? column[j] : ErrorData, h.CoefA[c], h.CoefB[c]);
+class TsdBlockText::ValueTexts {
+public:
+    ValueTexts(float a, float b) : a_(a), b_(b), texts_(65536) {}
+
+    // Puts the text of code x at out, returns the new end.
+    char* Put(char* out, std::int16_t x) {
+        Text& t = texts_[static_cast<std::uint16_t>(x)];
+        if (t.Length == 0) {
+            scratch_.clear();
+            AppendValue(scratch_, x, a_, b_);
+            t.Length = static_cast<std::uint8_t>(scratch_.size());
+            std::memcpy(t.Chars, scratch_.data(), scratch_.size());
         }
-        out += Crlf;
+        std::memcpy(out, t.Chars, t.Length);
+        return out + t.Length;
+    }
+
+    // The longest text Put can give.
+    static constexpr std::size_t MaxLength = 24;
+
+private:
+    struct Text {
+        std::uint8_t Length = 0;
+        char Chars[MaxLength];
+    };
+    float a_, b_;
+    std::vector<Text> texts_;
+    std::string scratch_;
+};
+
+TsdBlockText::TsdBlockText(const MeasurementHeader& h) : h_(h) {
+    h_.ChannelCount =
+        static_cast<std::int16_t>(std::clamp<int>(h.ChannelCount, 0, MaxSampledChannels));
+    h_.ExtraChannelCount = static_cast<std::int16_t>(
+        std::clamp<int>(h.ExtraChannelCount, 0, ChannelEntryCount - h_.ChannelCount));
+    h_.SampleCount = std::max<std::int32_t>(h.SampleCount, 0);
+    const int entries = h_.ChannelCount + h_.ExtraChannelCount;
+    texts_.reserve(static_cast<std::size_t>(entries));
+    for (int i = 0; i < entries; ++i)
+        texts_.emplace_back(h.CoefA[static_cast<std::size_t>(i)],
+                            h.CoefB[static_cast<std::size_t>(i)]);
+    const std::size_t lineMax =
+        static_cast<std::size_t>(std::max<int>(h_.ChannelCount, h_.ExtraChannelCount)) *
+            (ValueTexts::MaxLength + 1) +
+        32;
+    buffer_.resize(FlushBytes + lineMax);
+}
+
+TsdBlockText::~TsdBlockText() = default;
+
+void TsdBlockText::Write(std::int64_t k, const unsigned char* v, const Sink& write) {
+    const int channels = h_.ChannelCount;
+    const int extra = h_.ExtraChannelCount;
+    char* const start = buffer_.data();
+    char* p = start + used_;
+    auto room = [&] {
+        if (static_cast<std::size_t>(p - start) >= FlushBytes) {
+            write(start, static_cast<std::size_t>(p - start));
+            p = start;
+        }
+    };
+    p += std::snprintf(p, 32, "No.%lld\r\n", static_cast<long long>(k + 1));
+    for (std::int32_t j = 0; j < h_.SampleCount; ++j) {
+        for (int i = 0; i < channels; ++i, v += 2) {
+            if (i > 0)
+                *p++ = ',';
+            p = texts_[static_cast<std::size_t>(i)].Put(p, GetI16(v));
+        }
+        *p++ = '\r';
+        *p++ = '\n';
+        room();
     }
     if (extra > 0) {
-        for (int i = 0; i < extra; ++i) {
-            const auto e = static_cast<std::size_t>(channels + i);
+        for (int i = 0; i < extra; ++i, v += 2) {
             if (i > 0)
-                out += ',';
-            const auto x = static_cast<std::size_t>(i) < data.ExtraData.size()
-                               ? data.ExtraData[static_cast<std::size_t>(i)]
-                               : ErrorData;
-            AppendValue(out, x, h.CoefA[e], h.CoefB[e]);
+                *p++ = ',';
+            p = texts_[static_cast<std::size_t>(channels + i)].Put(p, GetI16(v));
         }
-        out += Crlf;
+        *p++ = '\r';
+        *p++ = '\n';
     }
+    used_ = static_cast<std::size_t>(p - start);
+    room();
+    used_ = static_cast<std::size_t>(p - start);
 }
 
-bool WriteTsdHeader(const SDFdata& data, const std::string& fileName) {
-    if (!IsStorableHeader(data.Header))
-        throw FileError(BadCountsMessage(fileName));
-    const std::string text = FormatTsdHeader(data.Header);
+void TsdBlockText::Flush(const Sink& write) {
+    if (used_ > 0)
+        write(buffer_.data(), used_);
+    used_ = 0;
+}
+
+void AppendTsdBlockText(std::string& out, const SDFdata& data, int k) {
+    std::vector<unsigned char> values;
+    EncodeBlockValues(data, values);
+    TsdBlockText text(data.Header);
+    const auto append = [&](const char* s, std::size_t n) { out.append(s, n); };
+    text.Write(k, values.data(), append);
+    text.Flush(append);
+}
+
+void WriteTsdHeader(const MeasurementHeader& h, const std::string& fileName) {
+    if (!IsStorableHeader(h))
+        throw FileError(TsdUnwritableCountsMessage(fileName));
+    const std::string text = FormatTsdHeader(h);
     BinaryFile file(fileName, BinaryFile::Mode::Create);
-    try {
-        file.Write(text.data(), text.size());
-        file.Close();
-    } catch (const FileError&) {
-        return false;
-    }
-    return true;
-}
-
-void AppendTsdBlock(const SDFdata& data, int k) {
-    if (!HasWritableCounts(data.Header))
-        throw FileError(BadCountsMessage(data.OutputFileName));
-    std::string text;
-    AppendTsdBlockText(text, data, k);
-    BinaryFile file(data.OutputFileName, BinaryFile::Mode::Append);
     file.Write(text.data(), text.size());
     file.Close();
 }
 
-bool ReadTsdHeader(SDFdata& data, const std::string& fileName, Prompter& prompter) {
+bool ReadTsdHeader(const std::string& fileName, MeasurementHeader& out, int& version) {
     TextLineReader reader(fileName);
     const std::string first = reader.ReadLine();
     const std::size_t versionAt = TsdSignature.size(); // the 34th character
     const char digit = first.size() > versionAt ? first[versionAt] : '\0';
-    MeasurementHeader h = data.Header;
+    MeasurementHeader h = out;
     if (first.find(TsdSignature) == std::string::npos || (digit != '1' && digit != '2') ||
-        !ParseTsdHeader(reader, digit - '0', h)) {
-        prompter.ShowMessage(MessageKind::Error, FormatMessage, MessageButtons::Ok,
-                             FormatHelpContext);
+        !ParseTsdHeader(reader, digit - '0', h))
         return false;
-    }
-    data.Header = h;
-    data.AllocateBlockBuffers();
+    out = h;
+    version = digit - '0';
     return true;
 }
 

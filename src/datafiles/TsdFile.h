@@ -1,8 +1,9 @@
 #pragma once
 
-#include "datafiles/Prompter.h"
 #include "datafiles/SDFdata.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,19 +11,42 @@
 namespace tavrel {
 
 // The tsd text format: written as "Ver.2", headers read in "Ver.1" and "Ver.2".
-// Input/output failures throw FileError.
+// Input/output failures throw FileError; a file that is not a tsd file is a refusal (false).
 
 inline constexpr std::string_view TsdSignature = "Time Series Data Text Format Ver.";
 inline constexpr std::size_t MaxTsdFields = 33;
 // FindTimeUnit's answer for a line that names no unit.
 inline constexpr int NoTimeUnit = 10;
 
-// Creates (empties) the file and writes header lines 1 to 12 of data.Header.
-bool WriteTsdHeader(const SDFdata& data, const std::string& fileName);
-// Appends block k of the block buffers to data.OutputFileName.
-void AppendTsdBlock(const SDFdata& data, int k);
-// Fills data.Header from the file's header lines and sizes the block buffers.
-bool ReadTsdHeader(SDFdata& data, const std::string& fileName, Prompter& prompter);
+// Creates (empties) the file and writes header lines 1 to 12 of h.
+void WriteTsdHeader(const MeasurementHeader& h, const std::string& fileName);
+// Fills h from the file's header lines (Ver.1 or Ver.2, given in version). False, with h as
+// it was, when the lines are not a tsd header the record can hold.
+bool ReadTsdHeader(const std::string& fileName, MeasurementHeader& h, int& version);
+
+// The lines of tsd blocks made from version-4 block bytes (values in file order): "No.k",
+// a line per scan of the sampled values, a line of the extra values. The text of each code is
+// made once per channel entry: a run repeats few distinct codes.
+class TsdBlockText {
+public:
+    explicit TsdBlockText(const MeasurementHeader& h);
+    ~TsdBlockText();
+    TsdBlockText(const TsdBlockText&) = delete;
+    TsdBlockText& operator=(const TsdBlockText&) = delete;
+
+    // Adds the text of block k; it goes to write in pieces of some megabytes, the last
+    // piece kept back until a later block fills it or Flush.
+    using Sink = std::function<void(const char* text, std::size_t size)>;
+    void Write(std::int64_t k, const unsigned char* values, const Sink& write);
+    void Flush(const Sink& write);
+
+private:
+    class ValueTexts;
+    MeasurementHeader h_;
+    std::vector<ValueTexts> texts_;
+    std::vector<char> buffer_;
+    std::size_t used_ = 0;
+};
 
 // The fields of a line split at ",": at most 33, the text after the 33rd comma ignored.
 std::vector<std::string> SplitFields(std::string_view line);

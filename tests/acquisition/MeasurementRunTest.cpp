@@ -6,6 +6,7 @@
 #include "acquisition/VirtualClock.h"
 #include "datafiles/DateTime.h"
 #include "datafiles/MainEntries.h"
+#include "datafiles/OpenDataFile.h"
 #include "datafiles/SDFdata.h"
 #include "datafiles/TextLineReader.h"
 #include "datafiles/TsdFile.h"
@@ -212,7 +213,7 @@ TEST_F(RunTest, TypicalTsdMeasurementReadsBack) {
     ExpectIdle("変換終了");
 
     SDFdata back;
-    ASSERT_TRUE(ReadTsdHeader(back, file.string(), prompter));
+    ASSERT_TRUE(OpenTsdHeader(back, file.string(), prompter));
     EXPECT_EQ(back.Header.BurstCount, 2);
     EXPECT_EQ(back.Header.ChannelCount, 2);
     EXPECT_EQ(back.Header.SampleCount, 10);
@@ -318,7 +319,7 @@ TEST_P(StopInBurstTest, InterruptedBurstIsCompletedWithErrorData) {
         return;
     }
     SDFdata back;
-    ASSERT_TRUE(ReadTsdHeader(back, file.string(), prompter));
+    ASSERT_TRUE(OpenTsdHeader(back, file.string(), prompter));
     EXPECT_EQ(back.Header.BurstCount, 2);
     const auto lines = ReadLines(file);
     ASSERT_EQ(lines.size(), 12u + 2u * 101u);
@@ -349,7 +350,7 @@ TEST_F(RunTest, StopBetweenBurstsKeepsTheWholeBursts) {
             const auto lines = ReadLines(file);
             EXPECT_EQ(lines.size(), 12u + 3u * 21u);
             SDFdata back;
-            ASSERT_TRUE(ReadTsdHeader(back, file.string(), prompter));
+            ASSERT_TRUE(OpenTsdHeader(back, file.string(), prompter));
             EXPECT_EQ(back.Header.BurstCount, 3);
         }
     }
@@ -447,7 +448,7 @@ TEST_F(RunTest, AbnormalEndCodeEndsTheMeasurementLikeAStop) {
     EXPECT_GE(card.StopCalls, 1);
     EXPECT_EQ(card.Bursts, 3); // no further burst started
     SDFdata back;
-    ASSERT_TRUE(ReadTsdHeader(back, file.string(), prompter));
+    ASSERT_TRUE(OpenTsdHeader(back, file.string(), prompter));
     EXPECT_EQ(back.Header.BurstCount, 3);
     const auto lines = ReadLines(file);
     ASSERT_EQ(lines.size(), 12u + 3u * 101u);
@@ -717,7 +718,7 @@ TEST_F(SimulatedRunTest, CardFaultsLeaveAConsistentFile) {
         } else {
             EXPECT_EQ(simView.CardStatus, "変換異常で終了");
             SDFdata back;
-            ASSERT_TRUE(ReadTsdHeader(back, file.string(), prompter));
+            ASSERT_TRUE(OpenTsdHeader(back, file.string(), prompter));
             EXPECT_EQ(back.Header.BurstCount, 1);
             const auto lines = ReadLines(file);
             ASSERT_EQ(lines.size(), 12u + 201u);

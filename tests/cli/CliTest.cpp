@@ -2,8 +2,10 @@
 #include "TestSupport.h"
 #include "datafiles/DateTime.h"
 #include "datafiles/SDFdata.h"
+#include "datafiles/SdfFile.h"
 #include "datafiles/SdfLayout.h"
 #include "datafiles/TsdFile.h"
+#include "datafiles/TsdWriter.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -76,16 +78,14 @@ void FillBlock(SDFdata& d, int k) {
 // The sdf file and the tsd file the program writes for the same measurement.
 void WriteBoth(const std::string& sdf, const std::string& tsd, int blocks) {
     SDFdata s = Measurement();
-    ASSERT_TRUE(s.WriteSdfHeader(sdf));
-    s.OutputFileName = sdf;
+    ASSERT_NO_THROW(WriteSdfHeader(s.Header, sdf));
     SDFdata t = Measurement();
-    ASSERT_TRUE(WriteTsdHeader(t, tsd));
-    t.OutputFileName = tsd;
+    ASSERT_NO_THROW(WriteTsdHeader(t.Header, tsd));
     for (int k = 0; k < blocks; ++k) {
         FillBlock(s, k);
-        s.WriteSdfBlock(k);
+        WriteSdfBlock(s, sdf, k);
         FillBlock(t, k);
-        AppendTsdBlock(t, k);
+        TsdWriter(tsd).AppendBlock(k, t);
     }
 }
 
@@ -178,7 +178,7 @@ TEST(Cli, ConvertOldFilesAndPartialBlocks) {
     WriteBytes(dir.File("old.sdf"), bytes);
     const Result r = Cli(dir, {"convert", dir.File("old.sdf"), dir.File("old.tsd")});
     ASSERT_EQ(r.Status, 0) << r.Err;
-    EXPECT_NE(r.Err.find("partial"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("不完全なブロック 3"), std::string::npos) << r.Err;
     const std::string text = ReadBytes(dir.File("old.tsd"));
     EXPECT_NE(text.find("\r\n1500 msec\r\n2\r\n1 min\r\n1,1\r\n3\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("No.1\r\n1\r\n=\r\n=\r\n14\r\nNo.2\r\n4\r\n5\r\n6\r\n16\r\n"),

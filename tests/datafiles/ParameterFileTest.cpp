@@ -1,6 +1,7 @@
 #include "datafiles/ParameterFile.h"
 #include "TestSupport.h"
 #include "datafiles/FileError.h"
+#include "datafiles/SdfFile.h"
 #include "datafiles/SdfLayout.h"
 #include "datafiles/TsdFile.h"
 
@@ -205,8 +206,8 @@ TEST(ParameterFile, FromDataFiles) {
     d.Header.CoefB[1] = 0.1f;
     d.Header.ChannelName[1] = std::string_view("\x89\xB7\x93\x78"); // 温度
     d.Header.Comment = std::string_view("note");
-    ASSERT_TRUE(d.WriteSdfHeader(dir.File("m.sdf")));
-    ASSERT_TRUE(WriteTsdHeader(d, dir.File("m.TSD")));
+    ASSERT_NO_THROW(WriteSdfHeader(d.Header, dir.File("m.sdf")));
+    ASSERT_NO_THROW(WriteTsdHeader(d.Header, dir.File("m.TSD")));
 
     for (const char* name : {"m.sdf", "m.TSD"}) {
         MainEntries e = DefaultMainEntries("/x/");
@@ -235,7 +236,7 @@ TEST(ParameterFile, FromDataFiles) {
 
     // A sampling unit the box does not offer keeps the driver's unit.
     d.Header.SamplingUnit = 3;
-    ASSERT_TRUE(d.WriteSdfHeader(dir.File("min.sdf")));
+    ASSERT_NO_THROW(WriteSdfHeader(d.Header, dir.File("min.sdf")));
     MainEntries e = DefaultMainEntries("/x/");
     SDFdata target;
     std::uint16_t rate = 0;
@@ -253,9 +254,9 @@ TEST(ParameterFile, DataFileWithTooManyChannelsIsRefused) {
     TempDir dir;
     SDFdata d;
     d.Header.ChannelCount = 5;
-    ASSERT_TRUE(d.WriteSdfHeader(dir.File("five.sdf")));
+    ASSERT_NO_THROW(WriteSdfHeader(d.Header, dir.File("five.sdf")));
     d.Header.ChannelCount = 0;
-    ASSERT_TRUE(d.WriteSdfHeader(dir.File("none.sdf")));
+    ASSERT_NO_THROW(WriteSdfHeader(d.Header, dir.File("none.sdf")));
     for (const char* name : {"five.sdf", "none.sdf"}) {
         MainEntries e = DefaultMainEntries("/x/");
         const MainEntries before = e;

@@ -2,6 +2,7 @@
 #include "OldSdfBuilder.h"
 #include "TestSupport.h"
 #include "datafiles/SDFdata.h"
+#include "datafiles/SdfFile.h"
 
 #include <gtest/gtest.h>
 
@@ -76,13 +77,12 @@ TEST(SdfBlockReader, ReadsWhatTheWriterWrote) {
     d.Header = Counts(4, 0, 4096, 12);
     d.AllocateBlockBuffers();
     const std::string name = dir.File("w.sdf");
-    ASSERT_TRUE(d.WriteSdfHeader(name));
-    d.OutputFileName = name;
+    ASSERT_NO_THROW(WriteSdfHeader(d.Header, name));
     for (int k = 0; k < 12; ++k) {
         for (std::size_t c = 0; c < 4; ++c)
             for (std::size_t j = 0; j < 4096; ++j)
                 d.BlockData[c][j] = static_cast<std::int16_t>(k * 7 + c * 3 + j);
-        d.WriteSdfBlock(k);
+        WriteSdfBlock(d, name, k);
     }
     SdfBlockReader reader(name);
     EXPECT_EQ(reader.BlocksPresent(), 12);

@@ -1,6 +1,8 @@
+#include "datafiles/SdfFile.h"
 #include "TestSupport.h"
 #include "datafiles/FileError.h"
 #include "datafiles/LittleEndian.h"
+#include "datafiles/OpenDataFile.h"
 #include "datafiles/SDFdata.h"
 #include "datafiles/SdfLayout.h"
 
@@ -46,7 +48,7 @@ SDFdata WithCounts(int channels, int extra, int samples) {
 TEST(SdfLayout, DefaultHeaderBytes) {
     TempDir dir;
     SDFdata d;
-    ASSERT_TRUE(d.WriteSdfHeader(dir.File("a.sdf")));
+    ASSERT_NO_THROW(WriteSdfHeader(d.Header, dir.File("a.sdf")));
     const std::string bytes = ReadBytes(dir.File("a.sdf"));
     ASSERT_EQ(bytes.size(), 512u);
     EXPECT_EQ(bytes.substr(0, 50),
@@ -71,7 +73,7 @@ TEST(SdfLayout, HeaderBlocksAndPadding) {
          {Case{0, 0, 1}, Case{8, 0, 2}, Case{9, 0, 3}, Case{3, 2, 2}, Case{32, 1, 6}}) {
         TempDir dir;
         SDFdata d = WithCounts(c.channels, c.extra, 4);
-        ASSERT_TRUE(d.WriteSdfHeader(dir.File("h.sdf")));
+        ASSERT_NO_THROW(WriteSdfHeader(d.Header, dir.File("h.sdf")));
         const std::string bytes = ReadBytes(dir.File("h.sdf"));
         EXPECT_EQ(HeaderBlocks(d.Header), c.blocks) << c.channels;
         ASSERT_EQ(static_cast<std::int64_t>(bytes.size()), c.blocks * 256) << c.channels;
@@ -84,13 +86,13 @@ TEST(SdfLayout, FieldsAreUnalignedAndLittleEndian) {
     TempDir dir;
     SDFdata d;
     d.Header.BurstCount = -2; // refused: negative count
-    EXPECT_THROW(d.WriteSdfHeader(dir.File("x.sdf")), FileError);
+    EXPECT_THROW(WriteSdfHeader(d.Header, dir.File("x.sdf")), FileError);
     d.Header.BurstCount = 0x1234;
     d.Header.BurstInterval = 0x0A0B0C0D;
     d.Header.SamplingUnit = 0;
     d.Header.BurstUnit = 8;
     d.Header.StartTime = 37716.25;
-    ASSERT_TRUE(d.WriteSdfHeader(dir.File("x.sdf")));
+    ASSERT_NO_THROW(WriteSdfHeader(d.Header, dir.File("x.sdf")));
     const std::string bytes = ReadBytes(dir.File("x.sdf"));
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     EXPECT_EQ(GetI16(p + 223), 0x1234);
@@ -107,13 +109,13 @@ TEST(SdfFile, HeaderRoundTripKeepsPaddedComment) {
     d.Header.ChannelName[0] = std::string_view("ABCDEFGHIJKLMNOP");         // 16 bytes, no padding
     d.Header.ChannelUnit[1] = std::string_view("\x83\x7B\x83\x8B\x83\x67"); // ボルト
     d.Header.StartTime = 40000.5;
-    ASSERT_TRUE(d.WriteSdfHeader(dir.File("r.sdf")));
+    ASSERT_NO_THROW(WriteSdfHeader(d.Header, dir.File("r.sdf")));
     EXPECT_EQ(ReadBytes(dir.File("r.sdf")).substr(256, 16), "ABCDEFGHIJKLMNOP");
 
     SDFdata back;
     RecordingPrompter prompter;
     RecordingProgress progress;
-    ASSERT_TRUE(back.ReadSdfHeader(dir.File("r.sdf"), prompter, progress));
+    ASSERT_TRUE(OpenSdfHeader(back, dir.File("r.sdf"), prompter, progress));
     EXPECT_TRUE(prompter.Messages.empty());
     EXPECT_EQ(back.Header.Comment.Str(), "0123456789" + std::string(150, ' '));
     MeasurementHeader expected = d.Header;
@@ -134,18 +136,17 @@ TEST(SdfFile, HeaderOverLongerFileKeepsItsTail) {
     const std::string name = dir.File("t.sdf");
     SDFdata d = WithCounts(1, 0, 4);
     d.Header.BurstCount = 3;
-    ASSERT_TRUE(d.WriteSdfHeader(name));
-    d.OutputFileName = name;
+    ASSERT_NO_THROW(WriteSdfHeader(d.Header, name));
     for (int k = 0; k < 3; ++k) {
         for (int j = 0; j < 4; ++j)
             d.BlockData[0][static_cast<std::size_t>(j)] = static_cast<std::int16_t>(k * 10 + j);
-        d.WriteSdfBlock(k);
+        WriteSdfBlock(d, name, k);
     }
     const std::string before = ReadBytes(name);
     ASSERT_EQ(before.size(), 512u + 3 * 8);
     // An early stop rewrites the header with the bursts recorded.
     d.Header.BurstCount = 2;
-    ASSERT_TRUE(d.WriteSdfHeader(name));
+    ASSERT_NO_THROW(WriteSdfHeader(d.Header, name));
     const std::string after = ReadBytes(name);
     ASSERT_EQ(after.size(), before.size());
     EXPECT_EQ(after.substr(512), before.substr(512));
@@ -157,15 +158,14 @@ TEST(SdfFile, BlockLayoutWithExtraChannels) {
     TempDir dir;
     const std::string name = dir.File("b.sdf");
     SDFdata d = WithCounts(3, 2, 100);
-    ASSERT_TRUE(d.WriteSdfHeader(name));
-    d.OutputFileName = name;
+    ASSERT_NO_THROW(WriteSdfHeader(d.Header, name));
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 100; ++j)
             d.BlockData[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] =
                 static_cast<std::int16_t>(i * 1000 + j - 50);
     d.ExtraData = {-32768, 32767};
-    d.WriteSdfBlock(1); // block 1 before block 0: written at its place
-    d.WriteSdfBlock(0);
+    WriteSdfBlock(d, name, 1); // block 1 before block 0: written at its place
+    WriteSdfBlock(d, name, 0);
     const std::string bytes = ReadBytes(name);
     ASSERT_EQ(BlockBytes(d.Header), 604);
     ASSERT_EQ(bytes.size(), 512u + 2 * 604);
@@ -181,19 +181,17 @@ TEST(SdfFile, BlockLayoutWithExtraChannels) {
 TEST(SdfFile, BlocksWithoutValuesNeverFail) {
     TempDir dir;
     SDFdata d = WithCounts(0, 0, 100);
-    d.OutputFileName = dir.File("missing.sdf");
-    EXPECT_NO_THROW(d.WriteSdfBlock(0));
-    EXPECT_NO_THROW(d.WriteSdfBlock(5));
+    EXPECT_NO_THROW(WriteSdfBlock(d, dir.File("missing.sdf"), 0));
+    EXPECT_NO_THROW(WriteSdfBlock(d, dir.File("missing.sdf"), 5));
     EXPECT_TRUE(dir.Names().empty());
 
     SDFdata extraOnly = WithCounts(2, 1, 0);
     const std::string name = dir.File("e.sdf");
-    ASSERT_TRUE(extraOnly.WriteSdfHeader(name));
-    extraOnly.OutputFileName = name;
+    ASSERT_NO_THROW(WriteSdfHeader(extraOnly.Header, name));
     extraOnly.ExtraData = {7};
-    extraOnly.WriteSdfBlock(0);
+    WriteSdfBlock(extraOnly, name, 0);
     extraOnly.ExtraData = {-8};
-    extraOnly.WriteSdfBlock(1);
+    WriteSdfBlock(extraOnly, name, 1);
     const std::string bytes = ReadBytes(name);
     ASSERT_EQ(bytes.size(), 256u + 96 + 160 + 4);
     EXPECT_EQ(GetI16(reinterpret_cast<const unsigned char*>(bytes.data()) + 512), 7);
@@ -204,11 +202,10 @@ TEST(SdfFile, BlockPastTheFileSizeLimitIsRefused) {
     TempDir dir;
     SDFdata d = WithCounts(4, 0, 4096);
     const std::string name = dir.File("big.sdf");
-    ASSERT_TRUE(d.WriteSdfHeader(name));
-    d.OutputFileName = name;
+    ASSERT_NO_THROW(WriteSdfHeader(d.Header, name));
     // 512 + (k + 1) x 32768 must stay within 2^31 - 1: k = 65534 fits, 65535 does not.
-    EXPECT_THROW(d.WriteSdfBlock(65535), FileError);
-    EXPECT_THROW(d.WriteSdfBlock(-1), FileError);
+    EXPECT_THROW(WriteSdfBlock(d, name, 65535), FileError);
+    EXPECT_THROW(WriteSdfBlock(d, name, -1), FileError);
     EXPECT_EQ(ReadBytes(name).size(), 512u);
 }
 
@@ -217,14 +214,12 @@ TEST(SdfFile, MissingFileIsAnError) {
     SDFdata d;
     RecordingPrompter prompter;
     RecordingProgress progress;
-    EXPECT_THROW(d.ReadSdfHeader(dir.File("none.sdf"), prompter, progress), FileError);
-    d.OutputFileName = dir.File("no/such/dir.sdf");
-    EXPECT_THROW(d.WriteSdfBlock(0), FileError);
+    EXPECT_THROW(OpenSdfHeader(d, dir.File("none.sdf"), prompter, progress), FileError);
+    EXPECT_THROW(WriteSdfBlock(d, dir.File("no/such/dir.sdf"), 0), FileError);
     // A block never creates a file without its header.
-    d.OutputFileName = dir.File("deleted.sdf");
-    EXPECT_THROW(d.WriteSdfBlock(0), FileError);
+    EXPECT_THROW(WriteSdfBlock(d, dir.File("deleted.sdf"), 0), FileError);
     EXPECT_TRUE(dir.Names().empty());
-    EXPECT_THROW(d.WriteSdfHeader(dir.File("no/such/dir.sdf")), FileError);
+    EXPECT_THROW(WriteSdfHeader(d.Header, dir.File("no/such/dir.sdf")), FileError);
 }
 
 namespace {
@@ -276,7 +271,7 @@ TEST(SdfFile, HeadersThatCannotBeRightAreRefused) {
         d.Header.SampleCount = 77;
         RecordingPrompter prompter;
         RecordingProgress progress;
-        EXPECT_FALSE(d.ReadSdfHeader(dir.File("bad.sdf"), prompter, progress)) << what;
+        EXPECT_FALSE(OpenSdfHeader(d, dir.File("bad.sdf"), prompter, progress)) << what;
         ASSERT_EQ(prompter.Messages.size(), 1u) << what;
         EXPECT_EQ(prompter.Messages[0].Text, "フォーマットが違います。");
         EXPECT_EQ(prompter.Messages[0].Kind, MessageKind::Error);
@@ -297,7 +292,7 @@ TEST(SdfFile, NulPaddedNameEndsTheEntryText) {
     SDFdata d;
     RecordingPrompter prompter;
     RecordingProgress progress;
-    ASSERT_TRUE(d.ReadSdfHeader(dir.File("n.sdf"), prompter, progress));
+    ASSERT_TRUE(OpenSdfHeader(d, dir.File("n.sdf"), prompter, progress));
     EXPECT_EQ(d.Header.ChannelName[0].Str(), "Ch.1");
     EXPECT_EQ(d.Header.ChannelUnit[0].Str(), "");
 }
@@ -314,7 +309,7 @@ TEST(SdfFile, OldLayoutDeclinedChangesNothing) {
     RecordingPrompter prompter;
     prompter.Answer = MessageAnswer::No;
     RecordingProgress progress;
-    EXPECT_FALSE(d.ReadSdfHeader(dir.File("old.sdf"), prompter, progress));
+    EXPECT_FALSE(OpenSdfHeader(d, dir.File("old.sdf"), prompter, progress));
     ASSERT_EQ(prompter.Messages.size(), 1u);
     EXPECT_EQ(prompter.Messages[0].Text, "データの形式が旧式です。更新してよろしいですか。");
     EXPECT_EQ(prompter.Messages[0].Buttons, MessageButtons::YesNo);

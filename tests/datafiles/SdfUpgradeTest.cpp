@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "datafiles/FileError.h"
 #include "datafiles/LittleEndian.h"
+#include "datafiles/OpenDataFile.h"
 #include "datafiles/SdfLayout.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +61,7 @@ struct Upgrade {
     SDFdata data;
     RecordingPrompter prompter;
     RecordingProgress progress;
-    bool Read(const std::string& name) { return data.ReadSdfHeader(name, prompter, progress); }
+    bool Read(const std::string& name) { return OpenSdfHeader(data, name, prompter, progress); }
 };
 
 } // namespace
@@ -93,7 +94,6 @@ TEST(SdfUpgrade, Version1NamesTheUnitsAndRepacks) {
     ASSERT_EQ(ReadBytes(name).size(), 512u + 4 * 256); // old block k at 512 + 256 k
 
     Upgrade u;
-    u.data.OutputFileName = "run.sdf";
     ASSERT_TRUE(u.Read(name));
     ASSERT_EQ(u.prompter.Messages.size(), 1u);
     EXPECT_EQ(u.prompter.Messages[0].Buttons, MessageButtons::YesNo);
@@ -101,7 +101,7 @@ TEST(SdfUpgrade, Version1NamesTheUnitsAndRepacks) {
     EXPECT_EQ(u.data.Header.SamplingUnit, 1);
     EXPECT_EQ(u.data.Header.BurstInterval, 1);
     EXPECT_EQ(u.data.Header.BurstUnit, 4);
-    EXPECT_EQ(u.data.OutputFileName, "run.sdf");
+    EXPECT_EQ(u.data.BlockData[0].size(), 100u); // sized for the header
     EXPECT_EQ(u.progress.Percents, (std::vector<int>{0, 25, 50, 75}));
     EXPECT_EQ(u.progress.Calls.front(), "start:ただ今、データ形式の更新中．．．．");
     EXPECT_EQ(u.progress.Calls.back(), "hide");
@@ -164,14 +164,13 @@ TEST(SdfUpgrade, CancelBeforeTheThirdBlockLeavesTheSource) {
     const std::string before = BuildSdf(2, old, Blocks(old));
     WriteBytes(name, before);
     Upgrade u;
-    u.data.OutputFileName = "keep";
     u.progress.CancelAt = 50;
     EXPECT_FALSE(u.Read(name));
     EXPECT_EQ(u.progress.Percents, (std::vector<int>{0, 25, 50}));
     EXPECT_EQ(u.progress.Calls.back(), "hide");
     EXPECT_EQ(ReadBytes(name), before);
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"c.sdf"});
-    EXPECT_EQ(u.data.OutputFileName, "keep");
+    EXPECT_EQ(u.data.Header.BurstCount, 4); // the header as read
 }
 
 TEST(SdfUpgrade, NoBurstGivesTheHeaderAlone) {
@@ -222,10 +221,9 @@ TEST(SdfUpgrade, InputErrorRemovesTheTemporaryFileAndRestores) {
     const std::string before = BuildSdf(2, old, blocks);
     WriteBytes(name, before);
     Upgrade u;
-    u.data.OutputFileName = "keep";
     EXPECT_THROW(u.Read(name), FileError);
     EXPECT_EQ(u.progress.Calls.back(), "hide");
-    EXPECT_EQ(u.data.OutputFileName, "keep");
+    EXPECT_EQ(u.data.Header.BurstCount, 5); // the header as read
     EXPECT_EQ(ReadBytes(name), before);
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"cut.sdf"});
 }
@@ -238,9 +236,9 @@ TEST(SdfUpgrade, UnwritableTemporaryFileIsAnErrorAndKeepsTheSource) {
     const std::string before = BuildSdf(2, old, Blocks(old));
     WriteBytes(name, before);
     Upgrade u;
-    u.data.OutputFileName = "keep";
     EXPECT_THROW(u.Read(name), FileError);
     EXPECT_EQ(ReadBytes(name), before);
-    EXPECT_EQ(u.data.OutputFileName, "keep");
+    // What stands in the temporary file's way is not removed.
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "Qr~temp1234!"));
     EXPECT_TRUE(u.progress.Calls.empty() || u.progress.Calls.back() == "hide");
 }

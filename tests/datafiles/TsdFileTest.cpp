@@ -2,7 +2,9 @@
 #include "TestSupport.h"
 #include "datafiles/DateTime.h"
 #include "datafiles/FileError.h"
+#include "datafiles/OpenDataFile.h"
 #include "datafiles/TextLineReader.h"
+#include "datafiles/TsdWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +44,7 @@ SDFdata ExampleData() {
 bool ReadBack(const std::string& text, SDFdata& d, RecordingPrompter& prompter) {
     TempDir dir;
     WriteBytes(dir.File("r.tsd"), text);
-    return ReadTsdHeader(d, dir.File("r.tsd"), prompter);
+    return OpenTsdHeader(d, dir.File("r.tsd"), prompter);
 }
 
 } // namespace
@@ -51,9 +53,8 @@ TEST(TsdFile, ExampleLineForLine) {
     TempDir dir;
     SDFdata d = ExampleData();
     const std::string name = dir.File("ex.tsd");
-    ASSERT_TRUE(WriteTsdHeader(d, name));
-    d.OutputFileName = name;
-    AppendTsdBlock(d, 0);
+    ASSERT_NO_THROW(WriteTsdHeader(d.Header, name));
+    TsdWriter(name).AppendBlock(0, d);
     const std::vector<std::string> expected = {
         "Time Series Data Text Format Ver.2",
         "'test run'",
@@ -74,12 +75,12 @@ TEST(TsdFile, ExampleLineForLine) {
     };
     EXPECT_EQ(CrlfLines(ReadBytes(name)), expected);
     // A second block is appended after the first with its own number.
-    AppendTsdBlock(d, 1);
+    TsdWriter(name).AppendBlock(1, d);
     const auto lines = CrlfLines(ReadBytes(name));
     ASSERT_EQ(lines.size(), 20u);
     EXPECT_EQ(lines[16], "No.2");
     // The header writer empties an existing file.
-    ASSERT_TRUE(WriteTsdHeader(d, name));
+    ASSERT_NO_THROW(WriteTsdHeader(d.Header, name));
     EXPECT_EQ(CrlfLines(ReadBytes(name)).size(), 12u);
 }
 
@@ -108,14 +109,14 @@ TEST(TsdFile, HeaderRoundTripAndComments) {
     d.Header.BurstUnit = 8;
     d.Header.ChannelName[0] = std::string_view("o'clock");
     d.Header.CoefA[1] = 0.1f;
-    ASSERT_TRUE(WriteTsdHeader(d, dir.File("c.tsd")));
+    ASSERT_NO_THROW(WriteTsdHeader(d.Header, dir.File("c.tsd")));
     const auto lines = CrlfLines(ReadBytes(dir.File("c.tsd")));
     ASSERT_EQ(lines.size(), 12u); // the line breaks of the comment do not break the header
     EXPECT_EQ(lines[1], "'it''s a \x83\x65\x83\x58\x83\x67 line two'");
 
     SDFdata back;
     RecordingPrompter prompter;
-    ASSERT_TRUE(ReadTsdHeader(back, dir.File("c.tsd"), prompter));
+    ASSERT_TRUE(OpenTsdHeader(back, dir.File("c.tsd"), prompter));
     EXPECT_TRUE(prompter.Messages.empty());
     EXPECT_EQ(back.Header.Comment.Str(), "it's a \x83\x65\x83\x58\x83\x67 line two");
     EXPECT_EQ(back.Header.ChannelName[0].Str(), "o'clock");
@@ -125,13 +126,13 @@ TEST(TsdFile, HeaderRoundTripAndComments) {
     EXPECT_EQ(back.Header.CoefB[1], -1.25f);
     // The largest float reads back as nearly itself; its text rounded up still reads.
     d.Header.CoefA[0] = std::numeric_limits<float>::max();
-    ASSERT_TRUE(WriteTsdHeader(d, dir.File("c.tsd")));
-    ASSERT_TRUE(ReadTsdHeader(back, dir.File("c.tsd"), prompter));
+    ASSERT_NO_THROW(WriteTsdHeader(d.Header, dir.File("c.tsd")));
+    ASSERT_TRUE(OpenTsdHeader(back, dir.File("c.tsd"), prompter));
     EXPECT_NEAR(back.Header.CoefA[0] / std::numeric_limits<float>::max(), 1.0, 1e-6);
     std::string text = ReadBytes(dir.File("c.tsd"));
     text.replace(text.find("3.402823E38"), 11, "3.402824E38");
     WriteBytes(dir.File("c.tsd"), text);
-    ASSERT_TRUE(ReadTsdHeader(back, dir.File("c.tsd"), prompter));
+    ASSERT_TRUE(OpenTsdHeader(back, dir.File("c.tsd"), prompter));
     EXPECT_EQ(back.Header.CoefA[0], std::numeric_limits<float>::max());
     EXPECT_EQ(back.Header.StartTime, d.Header.StartTime);
     EXPECT_EQ(back.Header.ChannelCount, 2);

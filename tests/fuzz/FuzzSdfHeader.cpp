@@ -2,7 +2,9 @@
 // upgraded too.
 #include "FuzzFile.h"
 #include "datafiles/FileError.h"
+#include "datafiles/OpenDataFile.h"
 #include "datafiles/SDFdata.h"
+#include "datafiles/SdfFile.h"
 #include "datafiles/SdfLayout.h"
 
 #include <cstdlib>
@@ -62,16 +64,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     YesPrompter prompter;
     NoProgress progress;
     try {
-        if (sdf.ReadSdfHeader(name, prompter, progress)) {
+        if (tavrel::OpenSdfHeader(sdf, name, prompter, progress)) {
             // What was accepted must be writable and read back the same.
             if (!tavrel::IsStorableHeader(sdf.Header))
                 std::abort();
             const tavrel::MeasurementHeader read = sdf.Header;
-            if (!sdf.WriteSdfHeader(name))
-                std::abort();
+            tavrel::WriteSdfHeader(sdf.Header, name);
             tavrel::SDFdata back;
             back.Header = read;
-            if (!back.ReadSdfHeader(name, prompter, progress) || !SameHeader(back.Header, read))
+            if (!tavrel::OpenSdfHeader(back, name, prompter, progress) ||
+                !SameHeader(back.Header, read))
                 std::abort();
         }
     } catch (const tavrel::FileError&) {

@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 #include "UiTestSupport.h"
+#include "datafiles/SdfFile.h"
 #include "datafiles/ShiftJis.h"
 #include "datafiles/TsdFile.h"
 #include "ui/AboutBox.h"
@@ -444,7 +445,7 @@ private slots:
         source.Header.ChannelUnit[1].Assign("G");
         source.Header.CoefA[1] = 1.5e-7f;
         source.Header.CoefB[1] = -0.25f;
-        QVERIFY(source.WriteSdfHeader(S(dir.filePath("a.sdf"))));
+        QVERIFY_THROWS_NO_EXCEPTION(WriteSdfHeader(source.Header, S(dir.filePath("a.sdf"))));
 
         w->LoadParametersFrom(dir.filePath("a.sdf"));
         QCOMPARE(Form<QLineEdit>(*w, "EditDataNum")->text(), QString("2048"));
@@ -470,7 +471,7 @@ private slots:
         source.Header.ChannelCount = 3;
         source.Header.SamplingUnit = 2; // sec
         source.Header.SampleCount = 64;
-        QVERIFY(WriteTsdHeader(source, S(dir.filePath("b.TSD"))));
+        QVERIFY_THROWS_NO_EXCEPTION(WriteTsdHeader(source.Header, S(dir.filePath("b.TSD"))));
         w->LoadParametersFrom(dir.filePath("b.TSD"));
         QCOMPARE(Form<QLineEdit>(*w, "EditDataNum")->text(), QString("64"));
         QCOMPARE(Form<QComboBox>(*w, "ComboSampUnit")->currentText(), QString("sec"));
@@ -495,7 +496,7 @@ private slots:
         source.Header.SampleCount = 100;
         source.Header.BurstCount = 4;
         const QString old = dir.filePath("old.sdf");
-        QVERIFY(source.WriteSdfHeader(S(old)));
+        QVERIFY_THROWS_NO_EXCEPTION(WriteSdfHeader(source.Header, S(old)));
         {
             QFile f(old);
             QVERIFY(f.open(QIODevice::ReadWrite));

@@ -1,10 +1,12 @@
-#include "acquisition/TsdRebuild.h"
+#include "datafiles/TsdRebuild.h"
 
 #include "TestSupport.h"
 #include "datafiles/FileError.h"
+#include "datafiles/OpenDataFile.h"
 #include "datafiles/SDFdata.h"
 #include "datafiles/TextLineReader.h"
 #include "datafiles/TsdFile.h"
+#include "datafiles/TsdWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -26,14 +28,13 @@ protected:
         data.Header.SampleCount = 3;
         data.Header.BurstCount = 5;
         data.AllocateBlockBuffers();
-        data.OutputFileName = file;
-        WriteTsdHeader(data, file);
+        WriteTsdHeader(data.Header, file);
         for (int k = 0; k < 3; ++k) {
             for (int j = 0; j < 3; ++j) {
                 data.BlockData[0][static_cast<std::size_t>(j)] = static_cast<std::int16_t>(k);
                 data.BlockData[1][static_cast<std::size_t>(j)] = ErrorData;
             }
-            AppendTsdBlock(data, k);
+            TsdWriter(file).AppendBlock(k, data);
         }
     }
 
@@ -50,7 +51,7 @@ TEST_F(TsdRebuildTest, TemporaryNameReplacesTheExtension) {
 
 TEST_F(TsdRebuildTest, NewHeaderThenTheBlocksItCounts) {
     data.Header.BurstCount = 2;
-    RebuildTsdFile(data, file);
+    RebuildTsdFile(data.Header, file);
     EXPECT_FALSE(fs::exists(dir / "ADdata.$$$"));
     SDFdata back;
     class NoQuestions final : public Prompter {
@@ -58,7 +59,7 @@ TEST_F(TsdRebuildTest, NewHeaderThenTheBlocksItCounts) {
             return MessageAnswer::No;
         }
     } prompter;
-    ASSERT_TRUE(ReadTsdHeader(back, file, prompter));
+    ASSERT_TRUE(OpenTsdHeader(back, file, prompter));
     EXPECT_EQ(back.Header.BurstCount, 2);
     const std::string text = ReadBytes(file);
     const auto block1 = text.find("No.1\r\n0,=\r\n0,=\r\n0,=\r\n");
@@ -72,7 +73,7 @@ TEST_F(TsdRebuildTest, NewHeaderThenTheBlocksItCounts) {
 TEST_F(TsdRebuildTest, FileWithFewerBlocksThanCountedStaysAsItWas) {
     const std::string before = ReadBytes(file);
     data.Header.BurstCount = 4;
-    EXPECT_THROW(RebuildTsdFile(data, file), FileError);
+    EXPECT_THROW(RebuildTsdFile(data.Header, file), FileError);
     EXPECT_EQ(ReadBytes(file), before);
     EXPECT_FALSE(fs::exists(dir / "ADdata.$$$"));
 }

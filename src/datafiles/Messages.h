@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tavrel {
+
+// The Japanese texts of the data-file layer: what FileError carries and what the readers'
+// callers show. One form per message, so the window, the command line and the tests agree.
+
+// Any file.
+std::string CannotOpenMessage(const std::string& fileName);
+std::string CannotReadMessage(const std::string& fileName);
+std::string CannotWriteMessage(const std::string& fileName);
+std::string EndsEarlyMessage(const std::string& fileName);
+
+// A file that is not of the expected format, with its help topic.
+inline constexpr std::string_view FormatMessage = "フォーマットが違います。";
+inline constexpr int FormatHelpContext = 2;
+
+// sdf files.
+inline constexpr std::string_view OldLayoutQuestion =
+    "データの形式が旧式です。更新してよろしいですか。";
+inline constexpr std::string_view UpgradeCaption = "ただ今、データ形式の更新中．．．．";
+std::string SdfUnstorableHeaderMessage(const std::string& fileName);
+std::string SdfBlockPastLimitMessage(const std::string& fileName);
+std::string UpgradeNameTakenMessage(const std::string& fileName);
+std::string UpgradePastLimitMessage(const std::string& fileName);
+
+// tsd files.
+inline constexpr std::string_view ConversionCaption = "ただ今、tsd形式に変換中．．．．";
+std::string TsdUnwritableCountsMessage(const std::string& fileName);
+std::string TsdNoBlockMessage(const std::string& fileName);
+std::string TsdBlockEndsEarlyMessage(const std::string& fileName);
+std::string TsdTooFewBlocksMessage(const std::string& fileName);
+std::string CannotReplaceMessage(const std::string& fileName);
+
+// Parameter files.
+std::string NotCp932Message(const std::string& fileName);
+std::string ChannelCountNotShownMessage(int channelCount);
+
+} // namespace tavrel

@@ -1,0 +1,46 @@
+#include "datafiles/OpenDataFile.h"
+
+#include "datafiles/Messages.h"
+#include "datafiles/SdfFile.h"
+#include "datafiles/SdfUpgrade.h"
+#include "datafiles/TsdFile.h"
+
+namespace tavrel {
+namespace {
+
+void ShowFormatError(Prompter& prompter) {
+    prompter.ShowMessage(MessageKind::Error, FormatMessage, MessageButtons::Ok, FormatHelpContext);
+}
+
+} // namespace
+
+bool OpenSdfHeader(SDFdata& data, const std::string& fileName, Prompter& prompter,
+                   ProgressReporter& progress) {
+    DecodedSdfHeader decoded{data.Header, 0};
+    if (ReadSdfHeader(fileName, decoded) != SdfHeaderCheck::Ok) {
+        ShowFormatError(prompter);
+        return false;
+    }
+    if (decoded.Version != SdfCurrentVersion &&
+        prompter.ShowMessage(MessageKind::Confirmation, OldLayoutQuestion, MessageButtons::YesNo) !=
+            MessageAnswer::Yes)
+        return false;
+    data.Header = decoded.Header;
+    if (decoded.Version < SdfCurrentVersion &&
+        !UpgradeSdfFile(data, decoded.Version, fileName, progress))
+        return false;
+    data.AllocateBlockBuffers();
+    return true;
+}
+
+bool OpenTsdHeader(SDFdata& data, const std::string& fileName, Prompter& prompter) {
+    int version = 0;
+    if (!ReadTsdHeader(fileName, data.Header, version)) {
+        ShowFormatError(prompter);
+        return false;
+    }
+    data.AllocateBlockBuffers();
+    return true;
+}
+
+} // namespace tavrel

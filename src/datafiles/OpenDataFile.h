@@ -1,0 +1,23 @@
+#pragma once
+
+#include "datafiles/ProgressReporter.h"
+#include "datafiles/Prompter.h"
+#include "datafiles/SDFdata.h"
+
+#include <string>
+
+namespace tavrel {
+
+// Taking the header of a data file into use, with the operator: the readers only report what
+// they found; here a file not of the format is refused with FormatMessage and an old sdf
+// layout is upgraded when the operator says yes to OldLayoutQuestion. Both throw FileError
+// when the file cannot be read.
+
+// Fills data.Header from an sdf file and sizes the block buffers. False when refused, when
+// the operator says no (data.Header stays) or cancels the upgrade.
+bool OpenSdfHeader(SDFdata& data, const std::string& fileName, Prompter& prompter,
+                   ProgressReporter& progress);
+// Fills data.Header from a tsd file and sizes the block buffers; false when refused.
+bool OpenTsdHeader(SDFdata& data, const std::string& fileName, Prompter& prompter);
+
+} // namespace tavrel

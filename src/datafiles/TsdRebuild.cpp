@@ -1,0 +1,73 @@
+#include "datafiles/TsdRebuild.h"
+
+#include "datafiles/AtomicReplace.h"
+#include "datafiles/FileError.h"
+#include "datafiles/Messages.h"
+#include "datafiles/TextLineReader.h"
+#include "datafiles/TsdFile.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace tavrel {
+
+std::string TsdTemporaryName(const std::string& fileName) {
+    std::filesystem::path path(fileName);
+    path.replace_extension(".$$$");
+    return path.string();
+}
+
+namespace {
+
+void CopyBlocks(const MeasurementHeader& h, const std::string& fileName,
+                const std::string& tempName) {
+    TextLineReader old(fileName);
+    std::ofstream out(tempName, std::ios::binary | std::ios::app);
+    if (!out)
+        throw FileError(CannotWriteMessage(tempName));
+
+    std::string line;
+    bool found = false;
+    while (!old.AtEnd()) {
+        line = old.ReadLine();
+        if (line == "No.1") {
+            found = true;
+            break;
+        }
+    }
+    const int blocks = h.BurstCount;
+    if (blocks > 0 && !found)
+        throw FileError(TsdNoBlockMessage(fileName));
+    for (int b = 0; b < blocks; ++b) {
+        out << line << "\r\n";
+        for (std::int32_t j = 0; j < h.SampleCount; ++j) {
+            if (old.AtEnd())
+                throw FileError(TsdBlockEndsEarlyMessage(fileName));
+            out << old.ReadLine() << "\r\n";
+        }
+        if (!old.AtEnd())
+            line = old.ReadLine();
+        else if (b + 1 < blocks)
+            throw FileError(TsdTooFewBlocksMessage(fileName));
+    }
+    out.flush();
+    if (!out)
+        throw FileError(CannotWriteMessage(tempName));
+}
+
+} // namespace
+
+void RebuildTsdFile(const MeasurementHeader& h, const std::string& fileName) {
+    const std::string tempName = TsdTemporaryName(fileName);
+    // Renaming over the old file replaces it in one step: either file survives a crash.
+    ReplaceFileAtomically(
+        fileName, tempName,
+        [&] {
+            WriteTsdHeader(h, tempName);
+            CopyBlocks(h, fileName, tempName);
+            return true;
+        },
+        CannotReplaceMessage(fileName));
+}
+
+} // namespace tavrel

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "datafiles/DataFileWriter.h"
+#include "datafiles/TsdFile.h"
+
+#include <memory>
+#include <vector>
+
+namespace tavrel {
+
+// The tsd text format, Ver.2: the header lines, then each block appended.
+class TsdWriter final : public DataFileWriter {
+public:
+    explicit TsdWriter(std::string fileName);
+    ~TsdWriter() override;
+
+    void Begin(const MeasurementHeader& h) override;
+    void AppendBlock(int k, const SDFdata& data) override;
+    // The header cannot grow or shrink in place: the file is rebuilt through ".$$$".
+    void Complete(const MeasurementHeader& h, int blocksWritten) override;
+
+private:
+    // Kept from block to block while the layout stays: each code is formatted once a run.
+    std::unique_ptr<TsdBlockText> text_;
+    MeasurementHeader textHeader_;
+    std::vector<unsigned char> values_;
+};
+
+} // namespace tavrel

@@ -1,0 +1,118 @@
+#include "datafiles/DataFileWriter.h"
+
+#include "TestSupport.h"
+#include "datafiles/FileError.h"
+#include "datafiles/SdfBlockReader.h"
+#include "datafiles/SdfWriter.h"
+#include "datafiles/TsdFile.h"
+#include "datafiles/TsdWriter.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavrel;
+using namespace tavrel::test;
+
+namespace {
+
+SDFdata TwoChannels(int samples, int bursts) {
+    SDFdata d;
+    d.Header.ChannelCount = 2;
+    d.Header.SampleCount = samples;
+    d.Header.BurstCount = static_cast<std::int16_t>(bursts);
+    d.Header.CoefA[1] = 0.5f;
+    d.AllocateBlockBuffers();
+    return d;
+}
+
+void FillBlock(SDFdata& d, int k) {
+    for (std::size_t c = 0; c < 2; ++c)
+        for (std::size_t j = 0; j < d.BlockData[c].size(); ++j)
+            d.BlockData[c][j] = static_cast<std::int16_t>(k * 100 + static_cast<int>(j * 2 + c));
+}
+
+} // namespace
+
+TEST(DataFileWriter, TheChoiceNamesTheFormat) {
+    EXPECT_EQ(DataFileTypeOfChoice(0), DataFileType::Sdf);
+    EXPECT_EQ(DataFileTypeOfChoice(1), DataFileType::Tsd);
+    EXPECT_EQ(DataFileTypeOfChoice(-1), DataFileType::Sdf); // no choice: the default
+    const auto sdf = MakeDataFileWriter(DataFileType::Sdf, "a.sdf");
+    const auto tsd = MakeDataFileWriter(DataFileType::Tsd, "b.tsd");
+    EXPECT_NE(dynamic_cast<SdfWriter*>(sdf.get()), nullptr);
+    EXPECT_NE(dynamic_cast<TsdWriter*>(tsd.get()), nullptr);
+    EXPECT_EQ(sdf->FileName(), "a.sdf");
+    EXPECT_EQ(tsd->FileName(), "b.tsd");
+}
+
+TEST(DataFileWriter, SdfBeginsAfreshAndCompletesToWholeBlocks) {
+    TempDir dir;
+    const std::string name = dir.File("m.sdf");
+    WriteBytes(name, std::string(5000, 'x')); // an earlier, longer file
+    SDFdata d = TwoChannels(4, 5);
+    const auto writer = MakeDataFileWriter(DataFileType::Sdf, name);
+    writer->Begin(d.Header);
+    EXPECT_EQ(ReadBytes(name), EncodeSdfHeader(d.Header));
+    for (int k = 0; k < 3; ++k) {
+        FillBlock(d, k);
+        writer->AppendBlock(k, d);
+    }
+    std::string bytes = ReadBytes(name);
+    ASSERT_EQ(bytes.size(), 512u + 3 * 16);
+    WriteBytes(name, bytes + "\x01\x02\x03"); // part of a block a failed write left
+    d.Header.BurstCount = 3;
+    writer->Complete(d.Header, 3);
+    bytes = ReadBytes(name);
+    ASSERT_EQ(bytes.size(), 512u + 3 * 16);
+    EXPECT_EQ(I16(bytes, 223), 3);
+    SdfBlockReader reader(name);
+    ASSERT_EQ(reader.Check(), SdfHeaderCheck::Ok);
+    std::vector<std::int16_t> values;
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(reader.NextBlock(values));
+        EXPECT_EQ(values[0], k * 100);
+        EXPECT_EQ(values[7], k * 100 + 7);
+    }
+}
+
+TEST(DataFileWriter, TsdAppendsTheBlockTextAndCompletesThroughTheTemporaryFile) {
+    TempDir dir;
+    const std::string name = dir.File("m.tsd");
+    SDFdata d = TwoChannels(3, 5);
+    const auto writer = MakeDataFileWriter(DataFileType::Tsd, name);
+    writer->Begin(d.Header);
+    std::string expected = FormatTsdHeader(d.Header);
+    EXPECT_EQ(ReadBytes(name), expected);
+    for (int k = 0; k < 3; ++k) {
+        FillBlock(d, k);
+        d.BlockData[1][1] = ErrorData;
+        writer->AppendBlock(k, d);
+        AppendTsdBlockText(expected, d, k);
+    }
+    EXPECT_EQ(ReadBytes(name), expected);
+    EXPECT_NE(expected.find("No.2\r\n100,50.5\r\n102,=\r\n"), std::string::npos) << expected;
+
+    d.Header.BurstCount = 2;
+    writer->Complete(d.Header, 2);
+    const std::string text = ReadBytes(name);
+    EXPECT_EQ(text.substr(0, FormatTsdHeader(d.Header).size()), FormatTsdHeader(d.Header));
+    EXPECT_EQ(text.find("No.3"), std::string::npos);
+    EXPECT_NE(text.find("No.2\r\n100,50.5\r\n"), std::string::npos);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"m.tsd"});
+}
+
+TEST(DataFileWriter, FailuresAreFileErrors) {
+    TempDir dir;
+    SDFdata d = TwoChannels(3, 1);
+    for (const DataFileType type : {DataFileType::Sdf, DataFileType::Tsd}) {
+        const auto writer = MakeDataFileWriter(type, dir.File("no/such/dir.dat"));
+        EXPECT_THROW(writer->Begin(d.Header), FileError);
+        EXPECT_THROW(writer->AppendBlock(0, d), FileError);
+    }
+    SDFdata bad = d;
+    bad.Header.ChannelCount = 40; // more than the buffers
+    for (const DataFileType type : {DataFileType::Sdf, DataFileType::Tsd}) {
+        const auto writer = MakeDataFileWriter(type, dir.File("bad.dat"));
+        EXPECT_THROW(writer->Begin(bad.Header), FileError);
+    }
+    EXPECT_TRUE(dir.Names().empty());
+}
