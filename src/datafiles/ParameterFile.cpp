@@ -115,7 +115,12 @@ void SaveParameterFile(const MainEntries& entries, MeasurementHeader& header,
 }
 
 bool LoadParameterFile(MainEntries& entries, const std::string& fileName) {
-    TextLineReader reader(fileName);
+    FileSource file(fileName);
+    return LoadParameterFile(entries, file);
+}
+
+bool LoadParameterFile(MainEntries& entries, ByteSource& source) {
+    TextLineReader reader(source);
     auto next = [&]() -> std::optional<std::string> {
         if (reader.AtEnd())
             return std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "datafiles/ByteSource.h"
 #include "datafiles/MainEntries.h"
 #include "datafiles/MeasurementHeader.h"
 #include "datafiles/ProgressReporter.h"
@@ -26,6 +27,7 @@ void SaveParameterFile(const MainEntries& entries, MeasurementHeader& header,
 // entries as they were (the lines present are applied) and give false. True when all 12 + N
 // lines were read and applied. Throws FileError when the file cannot be read.
 bool LoadParameterFile(MainEntries& entries, const std::string& fileName);
+bool LoadParameterFile(MainEntries& entries, ByteSource& source);
 
 // Takes the parameters from the header of an sdf or tsd file (by its extension; others do
 // nothing and give false). Old sdf files may be upgraded on the way. A file whose channel

@@ -37,10 +37,18 @@ void ReplaceOldErrorData(unsigned char* p, std::size_t bytes) {
 } // namespace
 
 SdfBlockReader::SdfBlockReader(const std::string& fileName)
-    : file_(fileName, BinaryFile::Mode::Read) {
-    fileSize_ = file_.Size();
+    : owned_(std::make_unique<FileSource>(fileName)), source_(*owned_) {
+    Open();
+}
+
+SdfBlockReader::SdfBlockReader(ByteSource& source) : source_(source) {
+    Open();
+}
+
+void SdfBlockReader::Open() {
+    fileSize_ = source_.Size();
     std::string start(SdfMaxHeaderBytes, '\0');
-    start.resize(file_.ReadAt(0, start.data(), start.size()));
+    start.resize(source_.ReadAt(0, start.data(), start.size()));
     check_ = DecodeSdfHeader(start, decoded_);
     if (check_ != SdfHeaderCheck::Ok)
         return;
@@ -66,7 +74,7 @@ void SdfBlockReader::Fill(std::int64_t firstBlock) {
     // The last block of the piece needs only its values.
     const std::int64_t bytes = (blocks - 1) * stride_ + valueBytes_;
     buffer_.resize(static_cast<std::size_t>(bytes));
-    file_.ReadExactAt(headerBytes_ + firstBlock * stride_, buffer_.data(), buffer_.size());
+    source_.ReadExactAt(headerBytes_ + firstBlock * stride_, buffer_.data(), buffer_.size());
     if (decoded_.Version < SdfCurrentVersion)
         for (std::int64_t b = 0; b < blocks; ++b)
             ReplaceOldErrorData(buffer_.data() + b * stride_,

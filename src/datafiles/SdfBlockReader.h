@@ -1,10 +1,11 @@
 #pragma once
 
-#include "datafiles/BinaryFile.h"
+#include "datafiles/ByteSource.h"
 #include "datafiles/SdfLayout.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ class SdfBlockReader {
 public:
     // Opens the file and decodes its header. Throws FileError when it cannot be read.
     explicit SdfBlockReader(const std::string& fileName);
+    // Reads source, which must outlive the reader.
+    explicit SdfBlockReader(ByteSource& source);
 
     // Ok when the file is an sdf file whose header the layout can hold; the block calls below
     // need Ok.
@@ -43,9 +46,11 @@ public:
     bool NextBlock(std::vector<std::int16_t>& values);
 
 private:
+    void Open();
     void Fill(std::int64_t firstBlock);
 
-    BinaryFile file_;
+    std::unique_ptr<ByteSource> owned_;
+    ByteSource& source_;
     SdfHeaderCheck check_ = SdfHeaderCheck::NotSdf;
     DecodedSdfHeader decoded_;
     std::int64_t fileSize_ = 0;

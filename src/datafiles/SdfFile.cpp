@@ -125,13 +125,15 @@ void WriteSdfBlock(const SDFdata& data, const std::string& fileName, int k) {
     file.Close();
 }
 
-SdfHeaderCheck ReadSdfHeader(const std::string& fileName, DecodedSdfHeader& out) {
+SdfHeaderCheck ReadSdfHeader(ByteSource& source, DecodedSdfHeader& out) {
     std::string start(SdfMaxHeaderBytes, '\0');
-    {
-        BinaryFile file(fileName, BinaryFile::Mode::Read);
-        start.resize(file.ReadAt(0, start.data(), start.size()));
-    }
+    start.resize(source.ReadAt(0, start.data(), start.size()));
     return DecodeSdfHeader(start, out);
+}
+
+SdfHeaderCheck ReadSdfHeader(const std::string& fileName, DecodedSdfHeader& out) {
+    FileSource file(fileName);
+    return ReadSdfHeader(file, out);
 }
 
 } // namespace tavrel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "datafiles/ByteSource.h"
 #include "datafiles/SDFdata.h"
 #include "datafiles/SdfLayout.h"
 
@@ -25,6 +26,7 @@ void WriteSdfBlock(const SDFdata& data, const std::string& fileName, int k);
 void EncodeBlockValues(const SDFdata& data, std::vector<unsigned char>& bytes);
 // Decodes the header of a file of versions 1 to 4 (see DecodeSdfHeader). An old version is
 // reported, not upgraded: whether to upgrade is the caller's question.
+SdfHeaderCheck ReadSdfHeader(ByteSource& source, DecodedSdfHeader& out);
 SdfHeaderCheck ReadSdfHeader(const std::string& fileName, DecodedSdfHeader& out);
 
 } // namespace tavrel

@@ -1,13 +1,14 @@
 #include "datafiles/TextLineReader.h"
 
-#include "datafiles/BinaryFile.h"
-
+#include <memory>
 #include <vector>
 
 namespace tavrel {
 
 struct TextLineReader::Impl {
-    explicit Impl(const std::string& fileName) : file(fileName, BinaryFile::Mode::Read) {}
+    explicit Impl(const std::string& fileName)
+        : owned(std::make_unique<FileSource>(fileName)), source(*owned) {}
+    explicit Impl(ByteSource& s) : source(s) {}
 
     // Makes sure a byte is available at pos; false at the end of the file.
     bool Available() {
@@ -16,7 +17,7 @@ struct TextLineReader::Impl {
         if (fileEnd)
             return false;
         buffer.resize(64 * 1024);
-        const std::size_t n = file.ReadAt(offset, buffer.data(), buffer.size());
+        const std::size_t n = source.ReadAt(offset, buffer.data(), buffer.size());
         offset += static_cast<std::int64_t>(n);
         buffer.resize(n);
         pos = 0;
@@ -34,7 +35,8 @@ struct TextLineReader::Impl {
         return textEnd;
     }
 
-    BinaryFile file;
+    std::unique_ptr<ByteSource> owned;
+    ByteSource& source;
     std::vector<char> buffer;
     std::size_t pos = 0;
     std::int64_t offset = 0;
@@ -43,6 +45,8 @@ struct TextLineReader::Impl {
 };
 
 TextLineReader::TextLineReader(const std::string& fileName) : impl_(new Impl(fileName)) {}
+
+TextLineReader::TextLineReader(ByteSource& source) : impl_(new Impl(source)) {}
 
 TextLineReader::~TextLineReader() {
     delete impl_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "datafiles/ByteSource.h"
+
 #include <string>
 
 namespace tavrel {
@@ -11,6 +13,8 @@ namespace tavrel {
 class TextLineReader {
 public:
     explicit TextLineReader(const std::string& fileName);
+    // Reads source, which must outlive the reader.
+    explicit TextLineReader(ByteSource& source);
     ~TextLineReader();
     TextLineReader(const TextLineReader&) = delete;
     TextLineReader& operator=(const TextLineReader&) = delete;

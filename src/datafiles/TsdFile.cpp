@@ -339,8 +339,13 @@ void WriteTsdHeader(const MeasurementHeader& h, const std::string& fileName) {
     file.Close();
 }
 
-bool ReadTsdHeader(const std::string& fileName, MeasurementHeader& out, int& version) {
-    TextLineReader reader(fileName);
+bool ReadTsdHeader(const std::string& fileName, MeasurementHeader& h, int& version) {
+    FileSource file(fileName);
+    return ReadTsdHeader(file, h, version);
+}
+
+bool ReadTsdHeader(ByteSource& source, MeasurementHeader& out, int& version) {
+    TextLineReader reader(source);
     const std::string first = reader.ReadLine();
     const std::size_t versionAt = TsdSignature.size(); // the 34th character
     const char digit = first.size() > versionAt ? first[versionAt] : '\0';

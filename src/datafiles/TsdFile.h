@@ -1,5 +1,6 @@
 #pragma once
 
+#include "datafiles/ByteSource.h"
 #include "datafiles/SDFdata.h"
 
 #include <cstdint>
@@ -22,6 +23,7 @@ inline constexpr int NoTimeUnit = 10;
 void WriteTsdHeader(const MeasurementHeader& h, const std::string& fileName);
 // Fills h from the file's header lines (Ver.1 or Ver.2, given in version). False, with h as
 // it was, when the lines are not a tsd header the record can hold.
+bool ReadTsdHeader(ByteSource& source, MeasurementHeader& h, int& version);
 bool ReadTsdHeader(const std::string& fileName, MeasurementHeader& h, int& version);
 
 // The lines of tsd blocks made from version-4 block bytes (values in file order): "No.k",

@@ -1,13 +1,13 @@
-// LoadParameterFile on any bytes: a malformed file changes nothing.
-#include "FuzzFile.h"
+// LoadParameterFile on any bytes, read from memory: a malformed file changes nothing.
+#include "datafiles/ByteSource.h"
 #include "datafiles/ParameterFile.h"
 
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string name = tavrel::fuzz::WriteInput("in.apm", data, size);
+    tavrel::MemorySource source({reinterpret_cast<const char*>(data), size});
     tavrel::MainEntries entries = tavrel::DefaultMainEntries("/x/");
-    const bool all = tavrel::LoadParameterFile(entries, name);
+    const bool all = tavrel::LoadParameterFile(entries, source);
     if (entries.GridRowCount < 1 || entries.GridRowCount > 5 ||
         static_cast<int>(entries.GridCells.size()) < entries.GridRowCount)
         std::abort();

@@ -1,14 +1,14 @@
-// The block reading of the converter: every whole block of a file of any version.
-#include "FuzzFile.h"
-#include "datafiles/FileError.h"
+// The block reading of the converter and the upgrade, from memory: every whole block of a
+// file of any version.
+#include "datafiles/ByteSource.h"
 #include "datafiles/SDFdata.h"
 #include "datafiles/SdfBlockReader.h"
 
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string name = tavrel::fuzz::WriteInput("blocks.sdf", data, size);
-    tavrel::SdfBlockReader reader(name);
+    tavrel::MemorySource source({reinterpret_cast<const char*>(data), size});
+    tavrel::SdfBlockReader reader(source);
     if (reader.Check() != tavrel::SdfHeaderCheck::Ok)
         return 0;
     const tavrel::MeasurementHeader& h = reader.Decoded().Header;
