@@ -1,13 +1,10 @@
 #include "datafiles/TextLineReader.h"
 
-#include <memory>
 #include <vector>
 
 namespace tavrel {
 
 struct TextLineReader::Impl {
-    explicit Impl(const std::string& fileName)
-        : owned(std::make_unique<FileSource>(fileName)), source(*owned) {}
     explicit Impl(ByteSource& s) : source(s) {}
 
     // Makes sure a byte is available at pos; false at the end of the file.
@@ -35,7 +32,6 @@ struct TextLineReader::Impl {
         return textEnd;
     }
 
-    std::unique_ptr<ByteSource> owned;
     ByteSource& source;
     std::vector<char> buffer;
     std::size_t pos = 0;
@@ -43,8 +39,6 @@ struct TextLineReader::Impl {
     bool fileEnd = false;
     bool textEnd = false;
 };
-
-TextLineReader::TextLineReader(const std::string& fileName) : impl_(new Impl(fileName)) {}
 
 TextLineReader::TextLineReader(ByteSource& source) : impl_(new Impl(source)) {}
 

@@ -9,11 +9,10 @@ namespace tavrel {
 // Reads a text file (tsd, parameter file) line by line as they are defined: a line ends at
 // CR and an LF right after it is skipped; an LF alone does not end a line; the byte 0x1A or
 // the end of the file ends the text; lines beyond the end read as empty. Bytes are returned
-// as they are (CP932). Throws FileError when the file cannot be opened or read.
+// as they are (CP932). Throws FileError when the source cannot be read. The source must
+// outlive the reader.
 class TextLineReader {
 public:
-    explicit TextLineReader(const std::string& fileName);
-    // Reads source, which must outlive the reader.
     explicit TextLineReader(ByteSource& source);
     ~TextLineReader();
     TextLineReader(const TextLineReader&) = delete;

@@ -21,7 +21,8 @@ namespace {
 
 void CopyBlocks(const MeasurementHeader& h, const std::string& fileName,
                 const std::string& tempName) {
-    TextLineReader old(fileName);
+    FileSource source(fileName);
+    TextLineReader old(source);
     std::ofstream out(tempName, std::ios::binary | std::ios::app);
     if (!out)
         throw FileError(CannotWriteMessage(tempName));

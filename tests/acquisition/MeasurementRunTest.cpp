@@ -50,7 +50,8 @@ SdfView ReadSdf(const fs::path& p) {
 }
 
 std::vector<std::string> ReadLines(const fs::path& p) {
-    TextLineReader r(p.string());
+    FileSource source(p.string());
+    TextLineReader r(source);
     std::vector<std::string> lines;
     while (!r.AtEnd())
         lines.push_back(r.ReadLine());

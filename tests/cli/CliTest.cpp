@@ -1,11 +1,10 @@
+#include "MeasurementFiles.h"
 #include "OldSdfBuilder.h"
 #include "TestSupport.h"
 #include "datafiles/DateTime.h"
 #include "datafiles/SDFdata.h"
-#include "datafiles/SdfFile.h"
 #include "datafiles/SdfLayout.h"
 #include "datafiles/TsdFile.h"
-#include "datafiles/TsdWriter.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -77,16 +76,7 @@ void FillBlock(SDFdata& d, int k) {
 
 // The sdf file and the tsd file the program writes for the same measurement.
 void WriteBoth(const std::string& sdf, const std::string& tsd, int blocks) {
-    SDFdata s = Measurement();
-    ASSERT_NO_THROW(WriteSdfHeader(s.Header, sdf));
-    SDFdata t = Measurement();
-    ASSERT_NO_THROW(WriteTsdHeader(t.Header, tsd));
-    for (int k = 0; k < blocks; ++k) {
-        FillBlock(s, k);
-        WriteSdfBlock(s, sdf, k);
-        FillBlock(t, k);
-        TsdWriter(tsd).AppendBlock(k, t);
-    }
+    ASSERT_NO_THROW(WriteSdfAndTsd(Measurement(), sdf, tsd, blocks, FillBlock));
 }
 
 } // namespace

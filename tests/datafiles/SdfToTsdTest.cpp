@@ -1,11 +1,10 @@
 #include "datafiles/SdfToTsd.h"
 
+#include "MeasurementFiles.h"
 #include "OldSdfBuilder.h"
 #include "TestSupport.h"
-#include "datafiles/DataFileWriter.h"
 #include "datafiles/FileError.h"
 #include "datafiles/Messages.h"
-#include "datafiles/SdfFile.h"
 
 #include <gtest/gtest.h>
 
@@ -29,26 +28,16 @@ SDFdata Measurement(int bursts) {
     return d;
 }
 
+// Block k: distinct codes, one of them error data, and the extra value k.
 void FillBlock(SDFdata& d, int k) {
-    for (std::size_t c = 0; c < 3; ++c)
-        for (std::size_t j = 0; j < 7; ++j)
-            d.BlockData[c][j] = static_cast<std::int16_t>(k * 1000 - 300 + 37 * j + c);
+    for (std::size_t v = 0; v < 21; ++v) // scan v / 3 of channel v % 3
+        d.BlockData[v % 3][v / 3] = static_cast<std::int16_t>(k * 1000 - 300 + 13 * v);
     d.BlockData[2][4] = ErrorData;
     d.ExtraData = {static_cast<std::int16_t>(k)};
 }
 
-// The same measurement written as sdf and as tsd by the program's writers.
 void WriteBoth(const std::string& sdf, const std::string& tsd, int bursts) {
-    SDFdata d = Measurement(bursts);
-    const auto s = MakeDataFileWriter(DataFileType::Sdf, sdf);
-    const auto t = MakeDataFileWriter(DataFileType::Tsd, tsd);
-    s->Begin(d.Header);
-    t->Begin(d.Header);
-    for (int k = 0; k < bursts; ++k) {
-        FillBlock(d, k);
-        s->AppendBlock(k, d);
-        t->AppendBlock(k, d);
-    }
+    WriteSdfAndTsd(Measurement(bursts), sdf, tsd, bursts, FillBlock);
 }
 
 } // namespace

@@ -256,7 +256,8 @@ TEST(TextLineReader, LineEnds) {
     TempDir dir;
     WriteBytes(dir.File("l.txt"), std::string("a\r\nb\rc\nd\r\r\ne\x1A"
                                               "after\r\n"));
-    TextLineReader r(dir.File("l.txt"));
+    FileSource l(dir.File("l.txt"));
+    TextLineReader r(l);
     EXPECT_EQ(r.ReadLine(), "a");
     EXPECT_EQ(r.ReadLine(), "b");
     EXPECT_EQ(r.ReadLine(), "c\nd");
@@ -268,7 +269,8 @@ TEST(TextLineReader, LineEnds) {
     EXPECT_EQ(r.ReadLine(), "");
 
     WriteBytes(dir.File("m.txt"), std::string("x\r\n"));
-    TextLineReader m(dir.File("m.txt"));
+    FileSource mFile(dir.File("m.txt"));
+    TextLineReader m(mFile);
     EXPECT_FALSE(m.AtEnd());
     EXPECT_EQ(m.ReadLine(), "x");
     EXPECT_TRUE(m.AtEnd());
@@ -276,9 +278,10 @@ TEST(TextLineReader, LineEnds) {
     // Long lines cross the reader's buffer.
     const std::string longLine(200000, 'q');
     WriteBytes(dir.File("n.txt"), longLine + "\r\nz");
-    TextLineReader n(dir.File("n.txt"));
+    FileSource nFile(dir.File("n.txt"));
+    TextLineReader n(nFile);
     EXPECT_EQ(n.ReadLine(), longLine);
     EXPECT_EQ(n.ReadLine(), "z");
     EXPECT_TRUE(n.AtEnd());
-    EXPECT_THROW(TextLineReader(dir.File("none.txt")), FileError);
+    EXPECT_THROW(FileSource(dir.File("none.txt")), FileError);
 }
