@@ -6,7 +6,7 @@
 #include "acquisition/MeasurementParameters.h"
 #include "acquisition/MeasurementView.h"
 #include "acquisition/RunState.h"
-#include "datafiles/DataFileWriter.h"
+#include "datafiles/DataFileFormats.h"
 #include "datafiles/MainEntries.h"
 #include "datafiles/Prompter.h"
 #include "datafiles/SDFdata.h"

@@ -3,16 +3,9 @@
 #include "datafiles/MeasurementHeader.h"
 #include "datafiles/SDFdata.h"
 
-#include <memory>
 #include <string>
 
 namespace tavrel {
-
-// The data-file formats a measurement can record to.
-enum class DataFileType { Sdf, Tsd };
-
-// The file type the main window's choice holds: 1 tsd, anything else sdf.
-DataFileType DataFileTypeOfChoice(int radioGroupFileType);
 
 // One data-file format: the writer lays out the file, the measurement decides when. Every
 // call opens, works and closes the file; failures throw FileError.
@@ -38,8 +31,5 @@ protected:
 private:
     std::string fileName_;
 };
-
-// The writer of the format, for the file fileName.
-std::unique_ptr<DataFileWriter> MakeDataFileWriter(DataFileType type, std::string fileName);
 
 } // namespace tavrel

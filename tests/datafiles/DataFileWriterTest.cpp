@@ -1,4 +1,4 @@
-#include "datafiles/DataFileWriter.h"
+#include "datafiles/DataFileFormats.h"
 
 #include "TestSupport.h"
 #include "datafiles/FileError.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "datafiles/DataFileWriter.h"
+#include "datafiles/DataFileFormats.h"
 #include "datafiles/SDFdata.h"
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "datafiles/DataFileWriter.h"
+#include "datafiles/DataFileFormats.h"
 
 #include "datafiles/SdfWriter.h"
 #include "datafiles/TsdWriter.h"
