@@ -98,27 +98,26 @@ nlohmann::json ToJson(const FileHeader& f) {
 
 void PrintForAPerson(const std::string& fileName, const FileHeader& f) {
     const MeasurementHeader& h = f.Header;
-    std::printf("File:        %s\n", fileName.c_str());
-    std::printf("Format:      %s version %d%s\n", f.Format.c_str(), f.Version,
-                f.Format == "sdf" && f.Version < 4 ? " (old layout; intervals of version 1 in msec)"
-                                                   : "");
-    std::printf("Comment:     %s\n", Utf8(WithoutCommentPadding(h.Comment.Bytes())).c_str());
-    std::printf("Start time:  %s\n", FormatFileDateTime(h.StartTime).c_str());
-    std::printf("Sampling:    %d samples every %s\n", h.SampleCount,
-                Interval(h.SamplingInterval, h.SamplingUnit).c_str());
-    std::printf("Bursts:      %d every %s\n", h.BurstCount,
-                Interval(h.BurstInterval, h.BurstUnit).c_str());
-    std::printf("Channels:    %d sampled, %d extra\n", h.ChannelCount, h.ExtraChannelCount);
+    // The labels of the window's entries, so the output reads like the parameter pages.
+    std::printf("ファイル名：%s\n", fileName.c_str());
+    std::printf("保存形式：%s バージョン %d%s\n", f.Format.c_str(), f.Version,
+                f.Format == "sdf" && f.Version < 4 ? "（旧形式。バージョン 1 の間隔は msec）" : "");
+    std::printf("コメント：%s\n", Utf8(WithoutCommentPadding(h.Comment.Bytes())).c_str());
+    std::printf("開始時刻：%s\n", FormatFileDateTime(h.StartTime).c_str());
+    std::printf("サンプリング間隔：%s\n", Interval(h.SamplingInterval, h.SamplingUnit).c_str());
+    std::printf("サンプリング個数：%d\n", h.SampleCount);
+    std::printf("バースト記録回数：%d\n", h.BurstCount);
+    std::printf("バースト時間間隔：%s\n", Interval(h.BurstInterval, h.BurstUnit).c_str());
+    std::printf("チャンネル数：%d（付加チャンネル %d）\n", h.ChannelCount, h.ExtraChannelCount);
     if (f.BlocksPresent)
-        std::printf("Blocks:      %lld whole block(s) in the file%s\n",
-                    static_cast<long long>(*f.BlocksPresent),
-                    f.PartialBlock ? ", then a partial block" : "");
+        std::printf("ブロック数：%lld%s\n", static_cast<long long>(*f.BlocksPresent),
+                    f.PartialBlock ? "（末尾に不完全なブロックあり）" : "");
     for (int i = 0; i < h.EntryCount(); ++i) {
         const auto e = static_cast<std::size_t>(i);
         std::printf("  %2d %-16s [%s]  Y = %s X + %s%s\n", i + 1,
                     Utf8(h.ChannelName[e].Bytes()).c_str(), Utf8(h.ChannelUnit[e].Bytes()).c_str(),
                     FormatGeneralReal(h.CoefA[e]).c_str(), FormatGeneralReal(h.CoefB[e]).c_str(),
-                    i >= h.ChannelCount ? "  (extra)" : "");
+                    i >= h.ChannelCount ? "  （付加）" : "");
     }
 }
 

@@ -121,7 +121,7 @@ TEST(Cli, InfoAsJson) {
     const Result human = Cli(dir, {"info", dir.File("m.sdf")});
     ASSERT_EQ(human.Status, 0);
     EXPECT_NE(human.Out.find("温度"), std::string::npos);
-    EXPECT_NE(human.Out.find("20 msec"), std::string::npos);
+    EXPECT_NE(human.Out.find("サンプリング間隔：20 msec\n"), std::string::npos);
     EXPECT_NE(human.Out.find("2024/02/29 13:14:15"), std::string::npos);
 }
 
