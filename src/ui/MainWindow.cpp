@@ -60,7 +60,12 @@ MainWindow::MainWindow(AdLib32& card, MainWindowOptions options, QWidget* parent
     form_ = std::make_unique<MainWindowForm>(*this);
     entries_ = new EntryBinding(
         *form_, [this]() -> Prompter& { return Messages(); }, this);
-    charts_ = new WaveformCharts(form_->chartPanel, data_.Header);
+    // The layout stores a channel count of 0 back into the header as 1, so the set-up, the
+    // run and "default.apm" all see the one channel the charts show.
+    charts_ = new WaveformCharts(form_->chartPanel, data_.Header, [this] {
+        if (data_.Header.ChannelCount == 0)
+            data_.Header.ChannelCount = 1;
+    });
     aboutBox_ = new AboutBox(this);
     progress_ = new ProgressDialog(this);
 

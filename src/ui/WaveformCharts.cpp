@@ -165,8 +165,10 @@ QCPRange Widened(double lower, double upper) {
 }
 } // namespace
 
-WaveformCharts::WaveformCharts(QWidget* chartPanel, const MeasurementHeader& header)
-    : QObject(chartPanel), chartPanel_(chartPanel), header_(header) {
+WaveformCharts::WaveformCharts(QWidget* chartPanel, const MeasurementHeader& header,
+                               std::function<void()> beforeLayout)
+    : QObject(chartPanel), chartPanel_(chartPanel), header_(header),
+      beforeLayout_(std::move(beforeLayout)) {
     const QFont font = MinchoFont(12);
     for (int k = 0; k < ChartCount; ++k) {
         auto* chart = new QCustomPlot(chartPanel);
@@ -215,15 +217,11 @@ bool WaveformCharts::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-int WaveformCharts::ChannelCount() const {
-    return header_.ChannelCount == 0 && zeroLaidOutAsOne_ ? 1 : header_.ChannelCount;
-}
-
 void WaveformCharts::ChartPanelResize() {
-    // A count of 0 is laid out as one chart, and the set-up that follows shows one channel.
-    zeroLaidOutAsOne_ = header_.ChannelCount == 0;
-    // A negative count, which nothing refuses, is laid out as one chart.
-    const int count = std::max<int>(1, ChannelCount());
+    if (beforeLayout_)
+        beforeLayout_();
+    // A count below 1, which nothing refuses, is laid out as one chart.
+    const int count = std::max<int>(1, header_.ChannelCount);
     const int h = chartPanel_->height() / count;
     const int width = chartPanel_->width();
     // Fewer value ticks on short charts, so that their labels do not run into each other.
@@ -236,7 +234,7 @@ void WaveformCharts::ChartPanelResize() {
 }
 
 void WaveformCharts::SetUpCharts(const std::string& chartTimeUnit) {
-    const int count = ChannelCount();
+    const int count = header_.ChannelCount;
     for (int k = 1; k < ChartCount; ++k)
         charts_[static_cast<std::size_t>(k)]->setVisible(count > k);
     charts_[0]->setVisible(true);

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <array>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -28,20 +29,19 @@ public:
     static constexpr int ReplotIntervalMs = 30;
 
     // Builds the charts as children of chartPanel and lays them out whenever it is resized.
-    // The header is only read, at every layout and set-up; it must outlive the charts.
-    WaveformCharts(QWidget* chartPanel, const MeasurementHeader& header);
+    // The header is only read, at every layout and set-up; it must outlive the charts. Its
+    // owner may amend it in beforeLayout, which runs at the start of every layout.
+    WaveformCharts(QWidget* chartPanel, const MeasurementHeader& header,
+                   std::function<void()> beforeLayout = {});
 
-    // Heights are the panel's height divided by ChannelCount() (truncated); the remainder stays
-    // empty at the bottom. Charts beyond it keep their geometry. Shows or hides none.
+    // Heights are the panel's height divided by ChannelCount (truncated, at least one chart);
+    // the remainder stays empty at the bottom. Charts beyond it keep their geometry. Shows or
+    // hides none.
     void ChartPanelResize();
 
-    // Visibility by ChannelCount(), all four series emptied, axis titles and chart titles from
+    // Visibility by ChannelCount, all four series emptied, axis titles and chart titles from
     // the header (hidden charts too), "Time (unit)" under the lowest visible chart.
     void SetUpCharts(const std::string& chartTimeUnit);
-
-    // The header's channel count as the charts use it: a count of 0, which a layout shows as
-    // one chart, stays one channel for the charts while the last layout found it 0.
-    int ChannelCount() const;
 
     // Appends one fetch of points of channel (0-based; channels beyond the fourth are not
     // plotted). x must not decrease. Every point is kept; a replot is requested, at most one
@@ -68,7 +68,7 @@ private:
 
     QWidget* chartPanel_;
     const MeasurementHeader& header_;
-    bool zeroLaidOutAsOne_ = false;
+    std::function<void()> beforeLayout_;
     std::array<QCustomPlot*, ChartCount> charts_{};
     std::array<QCPGraph*, ChartCount> series_{};
     std::array<QCPTextElement*, ChartCount> titles_{};

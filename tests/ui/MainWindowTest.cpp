@@ -252,6 +252,11 @@ private slots:
         QVERIFY(Menu<QMenu>(*w, "V1")->menuAction()->isEnabled());
         w->ShowRunState(RunState::Idle);
         QVERIFY(Menu<QMenu>(*w, "File1")->menuAction()->isEnabled());
+
+        // The layout after a resize stores a channel count of 0 back as the one chart it shows.
+        w->Data().Header.ChannelCount = 0;
+        w->resize(w->width() + 20, w->height());
+        QVERIFY(QTest::qWaitFor([&] { return w->Data().Header.ChannelCount == 1; }, 2000));
     }
 
     // Rows 0..3 right after start-up; hidden rows keep their texts; a bad count changes nothing.
