@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <functional>
+#include <optional>
 
 namespace tavrel::cli {
 
@@ -12,6 +13,13 @@ struct Command {
     CLI::App* Subcommand = nullptr;
     std::function<int()> Run;
 };
+
+// Exit statuses: 0 success, 1 a failure while working, 2 a command line that is wrong.
+inline constexpr int UsageStatus = 2;
+
+// Parses the command line. nullopt: go on and run the subcommand; else the exit status, after
+// the help or the version was printed (0) or the mistake was reported (UsageStatus).
+std::optional<int> ParseCommandLine(CLI::App& app, int argc, const char* const* argv);
 
 Command AddInfoCommand(CLI::App& app);
 Command AddConvertCommand(CLI::App& app);

@@ -1,9 +1,39 @@
 #include "cli/CliSupport.h"
+#include "cli/CliCommands.h"
 
 #include <cstdio>
 #include <unistd.h>
+#include <utility>
 
 namespace tavrel::cli {
+
+std::optional<int> ParseCommandLine(CLI::App& app, int argc, const char* const* argv) {
+    // The program's own options take no values, so the first other word names the subcommand;
+    // CLI11 alone would only say that a subcommand is required.
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '-')
+            continue;
+        std::string names;
+        bool known = false;
+        for (const CLI::App* sub : std::as_const(app).get_subcommands({})) {
+            known = known || sub->get_name() == argv[i];
+            names += (names.empty() ? "" : ", ") + sub->get_name();
+        }
+        if (!known) {
+            std::fprintf(stderr, "tavrelrex-cli: サブコマンド「%s」はありません（%s）。\n", argv[i],
+                         names.c_str());
+            return UsageStatus;
+        }
+        break;
+    }
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // CLI11's own statuses (106, 109...) mean nothing to a shell script.
+        return app.exit(e) == 0 ? 0 : UsageStatus;
+    }
+    return std::nullopt;
+}
 
 int Fail(const std::string& message) {
     std::string line = message;

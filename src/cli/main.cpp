@@ -11,13 +11,11 @@ int main(int argc, char** argv) {
     CLI::App app{"TavrelREX command-line companion: data-file headers, conversion, upgrade and "
                  "headless recording"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "tavrelrex-cli " TAVREL_VERSION);
     const std::vector<Command> commands = {AddInfoCommand(app), AddConvertCommand(app),
                                            AddUpgradeCommand(app), AddRecordCommand(app)};
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        return app.exit(e);
-    }
+    if (const auto status = ParseCommandLine(app, argc, argv))
+        return *status;
     try {
         for (const Command& command : commands)
             if (command.Subcommand->parsed())

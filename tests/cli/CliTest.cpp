@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cmath>
 #include <cstdlib>
+#include <sstream>
 #include <sys/wait.h>
 
 using namespace tavrel;
@@ -29,8 +31,9 @@ std::string Quote(const std::string& s) {
     return q + "'";
 }
 
-Result Cli(const TempDir& dir, const std::vector<std::string>& args) {
-    std::string command = Quote(TAVRELREX_CLI);
+// env: assignments put before the command ("TZ=JST-9").
+Result Cli(const TempDir& dir, const std::vector<std::string>& args, const std::string& env = "") {
+    std::string command = env + (env.empty() ? "" : " ") + Quote(TAVRELREX_CLI);
     for (const auto& a : args)
         command += " " + Quote(a);
     command += " >" + Quote(dir.File("stdout.txt")) + " 2>" + Quote(dir.File("stderr.txt"));
@@ -95,7 +98,7 @@ TEST(Cli, InfoAsJson) {
               (std::vector<std::string>{"BlocksPresent", "BurstCount", "BurstInterval", "BurstUnit",
                                         "ChannelCount", "Channels", "Comment", "ExtraChannelCount",
                                         "Format", "SampleCount", "SamplingInterval", "SamplingUnit",
-                                        "StartTime", "StartTimeText", "Version"}));
+                                        "StartTime", "StartTimeIso", "StartTimeText", "Version"}));
     EXPECT_EQ(j["Format"], "sdf");
     EXPECT_EQ(j["Version"], 4);
     EXPECT_EQ(j["Comment"], "試験 it's"); // without the padding of the comment field
@@ -227,4 +230,137 @@ TEST(Cli, UpgradeInPlace) {
     const Result again = Cli(dir, {"upgrade", dir.File("u.sdf")});
     EXPECT_EQ(again.Status, 0);
     EXPECT_EQ(ReadBytes(dir.File("u.sdf")), BuildSdf(4, h, blocks));
+}
+
+TEST(Cli, InfoGivesTheStartTimeWithItsOffset) {
+    TempDir dir;
+    WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 1);
+    // POSIX zone rules, so that no zone database is needed.
+    const std::vector<std::pair<std::string, std::string>> zones = {
+        {"TZ=JST-9", "2024-02-29T13:14:15+09:00"},
+        {"TZ=UTC0", "2024-02-29T13:14:15+00:00"},
+        {"TZ=EST5EDT,M3.2.0,M11.1.0", "2024-02-29T13:14:15-05:00"},
+        {"TZ=IST-5:30", "2024-02-29T13:14:15+05:30"},
+    };
+    for (const auto& [zone, iso] : zones) {
+        for (const char* file : {"m.sdf", "m.tsd"}) {
+            const Result r = Cli(dir, {"info", "--json", dir.File(file)}, zone);
+            ASSERT_EQ(r.Status, 0) << r.Err;
+            const auto j = nlohmann::json::parse(r.Out);
+            EXPECT_EQ(j["StartTimeIso"], iso) << zone << " " << file;
+            // The local text stays what the file holds, whatever the zone.
+            EXPECT_EQ(j["StartTimeText"], "2024/02/29 13:14:15");
+        }
+    }
+    // Summer time gives the summer offset.
+    MeasurementHeader h = DefaultMeasurementHeader();
+    h.StartTime = *EncodeDateTime({2024, 7, 1, 8, 0, 0, 0});
+    WriteBytes(dir.File("summer.sdf"), BuildSdf(4, h, {std::vector<std::int16_t>(10, 0)}));
+    const Result r =
+        Cli(dir, {"info", "--json", dir.File("summer.sdf")}, "TZ=EST5EDT,M3.2.0,M11.1.0");
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(nlohmann::json::parse(r.Out)["StartTimeIso"], "2024-07-01T08:00:00-04:00");
+}
+
+TEST(Cli, InfoNeverPrintsNegativeZero) {
+    TempDir dir;
+    MeasurementHeader h = DefaultMeasurementHeader();
+    h.ChannelCount = 2;
+    h.SampleCount = 4;
+    h.StartTime = -0.0;
+    h.CoefA[0] = -0.0f;
+    h.CoefB[0] = -0.0f;
+    h.CoefB[1] = -0.5f;
+    WriteBytes(dir.File("z.sdf"), BuildSdf(4, h, {std::vector<std::int16_t>(8, 1)}));
+    const Result r = Cli(dir, {"info", "--json", dir.File("z.sdf")}, "TZ=UTC0");
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out.find("-0.0"), std::string::npos) << r.Out;
+    EXPECT_EQ(r.Out.find("-0,"), std::string::npos) << r.Out;
+    const auto j = nlohmann::json::parse(r.Out);
+    EXPECT_FALSE(std::signbit(j["StartTime"].get<double>()));
+    EXPECT_FALSE(std::signbit(j["Channels"][0]["CoefA"].get<double>()));
+    EXPECT_FALSE(std::signbit(j["Channels"][0]["CoefB"].get<double>()));
+    EXPECT_EQ(j["Channels"][1]["CoefB"], -0.5); // a real negative stays negative
+    EXPECT_EQ(j["StartTimeIso"], "1899-12-30T00:00:00+00:00");
+}
+
+TEST(Cli, VersionAndHelp) {
+    TempDir dir;
+    const Result v = Cli(dir, {"--version"});
+    EXPECT_EQ(v.Status, 0) << v.Err;
+    EXPECT_EQ(v.Out, "tavrelrex-cli " TAVREL_VERSION "\n");
+    EXPECT_EQ(v.Err, "");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--help"}, {"-h"}, {"info", "--help"}, {"record", "--help"}}) {
+        const Result h = Cli(dir, args);
+        EXPECT_EQ(h.Status, 0) << args[0];
+        EXPECT_NE(h.Out.find("Usage"), std::string::npos) << h.Out;
+    }
+    EXPECT_NE(Cli(dir, {"--help"}).Out.find("upgrade"), std::string::npos);
+}
+
+TEST(Cli, UsageErrorsExitTwoAndFailuresOne) {
+    TempDir dir;
+    WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 1);
+    const std::vector<std::vector<std::string>> usage = {
+        {},
+        {"bogus"},
+        {"bogus", dir.File("m.sdf")},
+        {"--bogus"},
+        {"info"},
+        {"info", "--bogus", dir.File("m.sdf")},
+        {"info", dir.File("m.sdf"), "extra"},
+        {"convert", dir.File("m.sdf")},
+        {"upgrade"},
+    };
+    for (const auto& args : usage) {
+        const Result r = Cli(dir, args);
+        EXPECT_EQ(r.Status, 2) << (args.empty() ? "" : args[0]) << ": " << r.Err;
+        EXPECT_EQ(r.Out, "");
+        EXPECT_GE(Lines(r.Err), 1);
+    }
+    const Result unknown = Cli(dir, {"bogus"});
+    EXPECT_NE(unknown.Err.find("「bogus」"), std::string::npos) << unknown.Err;
+    EXPECT_NE(unknown.Err.find("info"), std::string::npos) << unknown.Err;
+    EXPECT_EQ(unknown.Err.find("required"), std::string::npos) << unknown.Err;
+
+    const std::vector<std::vector<std::string>> failures = {
+        {"info", dir.File("none.sdf")},
+        {"convert", dir.File("none.sdf"), dir.File("o.tsd")},
+        {"upgrade", dir.File("m.tsd")},
+    };
+    for (const auto& args : failures)
+        EXPECT_EQ(Cli(dir, args).Status, 1) << args[0];
+}
+
+TEST(Cli, ManPageDocumentsEveryJsonKeyAndSubcommand) {
+    TempDir dir;
+    WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 1);
+    const std::string page = ReadBytes(TAVREL_CLI_MANPAGE);
+    ASSERT_FALSE(page.empty());
+    const Result r = Cli(dir, {"info", "--json", dir.File("m.sdf")});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    const auto j = nlohmann::json::parse(r.Out);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : j.items())
+        keys.push_back(key);
+    for (const auto& [key, value] : j["Channels"][0].items())
+        keys.push_back(key);
+    for (const std::string& key : keys)
+        EXPECT_NE(page.find(key), std::string::npos) << key << " is not in the man page";
+    // Every subcommand the program offers (the lines after "Subcommands:" in its help).
+    const Result help = Cli(dir, {"--help"});
+    const auto list = help.Out.find("Subcommands:\n");
+    ASSERT_NE(list, std::string::npos) << help.Out;
+    std::istringstream lines(help.Out.substr(list + 13));
+    std::vector<std::string> subcommands;
+    for (std::string line; std::getline(lines, line) && line.starts_with("  ");) {
+        std::istringstream words(line);
+        subcommands.emplace_back();
+        words >> subcommands.back();
+    }
+    EXPECT_GE(subcommands.size(), 4u) << help.Out;
+    for (const std::string& sub : subcommands)
+        EXPECT_NE(page.find(".BI " + sub + " "), std::string::npos)
+            << sub << " is not in the man page";
 }
