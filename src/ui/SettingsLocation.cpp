@@ -3,8 +3,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
+
+#include <unistd.h>
 
 namespace tavrel {
 
@@ -27,12 +29,30 @@ QString DefaultFileIn(const QString& dir) {
 
 } // namespace
 
-QString ChooseSettingsDir(const QString& exeDir, const QString& configDir) {
-    if (QDir(exeDir).exists()) {
-        QTemporaryFile probe(QDir(exeDir).filePath(QStringLiteral("tavrel-probe-XXXXXX")));
-        if (probe.open())
-            return WithSeparator(exeDir);
+QString InstallBinDir() {
+    return QStringLiteral(TAVREL_INSTALL_BINDIR);
+}
+
+bool IsInstalledProgramDir(const QString& exeDir, const QString& installBinDir) {
+    const QString dir = QFileInfo(exeDir).canonicalFilePath();
+    if (dir.isEmpty())
+        return true;
+    const QString bin = QFileInfo(installBinDir).canonicalFilePath();
+    if (!bin.isEmpty() && dir == bin)
+        return true;
+    // root can write anywhere, so the rights alone do not tell a system directory.
+    for (const char* prefix : {"/usr", "/opt", "/bin", "/sbin", "/snap"}) {
+        const QString system = QString::fromLatin1(prefix);
+        if (dir == system || dir.startsWith(system + u'/'))
+            return true;
     }
+    return ::access(QFile::encodeName(dir).constData(), W_OK) != 0;
+}
+
+QString ChooseSettingsDir(const QString& exeDir, const QString& configDir,
+                          const QString& installBinDir) {
+    if (!IsInstalledProgramDir(exeDir, installBinDir))
+        return WithSeparator(exeDir);
     QDir().mkpath(configDir);
     return WithSeparator(configDir);
 }

@@ -6,8 +6,8 @@
 namespace tavrel {
 
 // Where the program keeps "default.apm" and the default data file: beside the program file
-// when that directory can be written, else in the user's configuration directory. Directory
-// texts end with '/'.
+// when it runs from a build or portable directory the user can write, else (an installed
+// program) in the user's configuration directory. Directory texts end with '/'.
 class SettingsLocation {
 public:
     static constexpr const char* DefaultParameterFile = "default.apm";
@@ -34,8 +34,17 @@ private:
     QString settingsDir_;
 };
 
-// The directory for "default.apm": exeDir when a file can be created there, else configDir
+// The bin directory the program is installed to (CMAKE_INSTALL_FULL_BINDIR).
+QString InstallBinDir();
+
+// True when exeDir holds an installed program: it is installBinDir, or lies under a system
+// prefix (/usr, /opt, /bin, /sbin, /snap), or the user cannot write it (or it does not exist).
+// Only access rights are asked; no file is created to find out.
+bool IsInstalledProgramDir(const QString& exeDir, const QString& installBinDir = InstallBinDir());
+
+// The directory for "default.apm": exeDir for a build or portable program, else configDir
 // (created when missing).
-QString ChooseSettingsDir(const QString& exeDir, const QString& configDir);
+QString ChooseSettingsDir(const QString& exeDir, const QString& configDir,
+                          const QString& installBinDir = InstallBinDir());
 
 } // namespace tavrel
