@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing TavrelREX need.
-# Usage: install-deps.sh [--test]   (--test adds clang and its fuzzer runtime)
+# Usage: install-deps.sh [--test]   (--test adds clang and its fuzzer runtime, and the
+# validators of the desktop files)
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,8 @@ packages=(
 )
 if [ "${1:-}" = "--test" ]; then
     packages+=(clang libclang-rt-14-dev clang-format)
+    # Validators of the installed desktop files, file types and man pages; dpkg-dev for cpack.
+    packages+=(desktop-file-utils appstream libxml2-utils shared-mime-info groff-base dpkg-dev)
 fi
 
 missing=()
