@@ -1,4 +1,14 @@
 # bash completion for tavrelrex-cli
+
+# Options when the word starts with "-", else files matching the pattern.
+_tavrelrex_cli_options_or_files() {
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$1" -- "$cur"))
+    else
+        _filedir "$2"
+    fi
+}
+
 _tavrelrex_cli() {
     local cur prev words cword
     _init_completion || return
@@ -19,35 +29,16 @@ _tavrelrex_cli() {
             COMPREPLY=($(compgen -W 'info convert upgrade record' -- "$cur"))
         fi
         ;;
-    info)
-        if [[ $cur == -* ]]; then
-            COMPREPLY=($(compgen -W '--json --help' -- "$cur"))
-        else
-            _filedir '@(sdf|SDF|tsd|TSD)'
-        fi
-        ;;
+    info) _tavrelrex_cli_options_or_files '--json --help' '@(sdf|SDF|tsd|TSD)' ;;
     convert)
-        if [[ $cur == -* ]]; then
-            COMPREPLY=($(compgen -W '--help' -- "$cur"))
-        elif [[ $prev == *.@(sdf|SDF) ]]; then
-            _filedir '@(tsd|TSD)'
+        # The second file is the tsd file to write.
+        if [[ $prev == *.@(sdf|SDF) ]]; then
+            _tavrelrex_cli_options_or_files '--help' '@(tsd|TSD)'
         else
-            _filedir '@(sdf|SDF)'
+            _tavrelrex_cli_options_or_files '--help' '@(sdf|SDF)'
         fi
         ;;
-    upgrade)
-        if [[ $cur == -* ]]; then
-            COMPREPLY=($(compgen -W '--help' -- "$cur"))
-        else
-            _filedir '@(sdf|SDF)'
-        fi
-        ;;
-    record)
-        if [[ $cur == -* ]]; then
-            COMPREPLY=($(compgen -W '--force --help' -- "$cur"))
-        else
-            _filedir '@(apm|APM)'
-        fi
-        ;;
+    upgrade) _tavrelrex_cli_options_or_files '--help' '@(sdf|SDF)' ;;
+    record) _tavrelrex_cli_options_or_files '--force --help' '@(apm|APM)' ;;
     esac
 } && complete -F _tavrelrex_cli tavrelrex-cli

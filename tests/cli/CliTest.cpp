@@ -47,6 +47,13 @@ Result Cli(const TempDir& dir, const std::vector<std::string>& args, const std::
     return r;
 }
 
+std::vector<std::string> Keys(const nlohmann::json& object) {
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : object.items())
+        keys.push_back(key);
+    return keys;
+}
+
 int Lines(const std::string& s) {
     return static_cast<int>(std::count(s.begin(), s.end(), '\n'));
 }
@@ -90,9 +97,7 @@ TEST(Cli, InfoAsJson) {
     const Result r = Cli(dir, {"info", "--json", dir.File("m.sdf")});
     ASSERT_EQ(r.Status, 0) << r.Err;
     const auto j = nlohmann::json::parse(r.Out);
-    std::vector<std::string> keys;
-    for (const auto& [key, value] : j.items())
-        keys.push_back(key);
+    std::vector<std::string> keys = Keys(j);
     std::sort(keys.begin(), keys.end());
     EXPECT_EQ(keys,
               (std::vector<std::string>{"BlocksPresent", "BurstCount", "BurstInterval", "BurstUnit",
@@ -341,10 +346,8 @@ TEST(Cli, ManPageDocumentsEveryJsonKeyAndSubcommand) {
     const Result r = Cli(dir, {"info", "--json", dir.File("m.sdf")});
     ASSERT_EQ(r.Status, 0) << r.Err;
     const auto j = nlohmann::json::parse(r.Out);
-    std::vector<std::string> keys;
-    for (const auto& [key, value] : j.items())
-        keys.push_back(key);
-    for (const auto& [key, value] : j["Channels"][0].items())
+    std::vector<std::string> keys = Keys(j);
+    for (const std::string& key : Keys(j["Channels"][0]))
         keys.push_back(key);
     for (const std::string& key : keys)
         EXPECT_NE(page.find(key), std::string::npos) << key << " is not in the man page";
