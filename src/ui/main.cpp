@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -74,7 +75,9 @@ QString ParseCommandLine(int argc, char** argv) {
         std::printf("tavrelrex %s\n", TAVREL_VERSION);
         std::exit(0);
     }
-    return parser.positionalArguments().value(0);
+    // Absolute now: the load happens later, whatever the working directory is then.
+    const QString file = parser.positionalArguments().value(0);
+    return file.isEmpty() ? file : QFileInfo(file).absoluteFilePath();
 }
 
 } // namespace
