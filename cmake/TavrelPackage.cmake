@@ -3,10 +3,11 @@ set(CPACK_PACKAGE_NAME tavrelrex)
 set(CPACK_PACKAGE_VENDOR "TavrelREX")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Burst measurement and recording with an A/D card")
-set(CPACK_PACKAGE_DESCRIPTION
-    "TavrelREX measures bursts from an A/D card (or its simulated card) at a fixed interval,\n"
-    "shows them on charts and records them into sdf and tsd files. tavrelrex-cli prints,\n"
-    "converts and upgrades data files and records without a window.")
+# One string: separate strings would become a CMake list, joined with ";".
+set(CPACK_PACKAGE_DESCRIPTION "TavrelREX measures bursts from an A/D card (or its simulated\n\
+card) at a fixed interval, shows them on charts and records them into sdf and tsd\n\
+files. tavrelrex-cli prints, converts and upgrades data files and records without\n\
+a window.")
 set(CPACK_PACKAGE_CONTACT "TavrelREX developers <tavrelrex@localhost>")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
