@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libqcustomplot-dev libqcustomplot2.1-qt6
+    qt6-l10n-tools qt6-translations-l10n
     libcli11-dev nlohmann-json3-dev libgtest-dev
     fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2
     xvfb xauth

@@ -78,6 +78,18 @@ void EntryBinding::SetCell(int row, int column, const QString& text) {
     item->setData(Qt::UserRole, text); // the last accepted text
 }
 
+void EntryBinding::SetHeader(int column, const QString& source) {
+    QTableWidgetItem* item = form_.StringGridChannel->horizontalHeaderItem(column);
+    item->setText(MainWindowForm::tr(source.toUtf8().constData()));
+    item->setData(Qt::UserRole, source);
+}
+
+QString EntryBinding::HeaderSource(int column) const {
+    const QTableWidgetItem* item = form_.StringGridChannel->horizontalHeaderItem(column);
+    const QVariant source = item->data(Qt::UserRole);
+    return source.isValid() ? source.toString() : item->text();
+}
+
 QString EntryBinding::CellText(int row, int column) const {
     const QTableWidgetItem* item = form_.StringGridChannel->item(row - 1, column);
     return item ? item->text() : QString();
@@ -120,8 +132,7 @@ MainEntries EntryBinding::TakeEntries() const {
     const int rows = form_.StringGridChannel->rowCount();
     e.GridCells.resize(static_cast<std::size_t>(rows + 1));
     for (int c = 0; c < GridColumns; ++c)
-        e.GridCells[0][static_cast<std::size_t>(c)] =
-            S(form_.StringGridChannel->horizontalHeaderItem(c)->text());
+        e.GridCells[0][static_cast<std::size_t>(c)] = S(HeaderSource(c));
     for (int r = 1; r <= rows; ++r)
         for (int c = 0; c < GridColumns; ++c)
             e.GridCells[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] =
@@ -154,8 +165,7 @@ void EntryBinding::ApplyEntries(const MainEntries& e) {
         SetGridRowCount(rows + 1);
     if (!e.GridCells.empty())
         for (int c = 0; c < GridColumns; ++c)
-            form_.StringGridChannel->horizontalHeaderItem(c)->setText(
-                Q(e.GridCells[0][static_cast<std::size_t>(c)]));
+            SetHeader(c, Q(e.GridCells[0][static_cast<std::size_t>(c)]));
     for (int r = 1; r <= rows; ++r)
         for (int c = 0; c < GridColumns; ++c)
             SetCell(r, c, Q(e.GridCells[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]));
@@ -181,8 +191,7 @@ void EntryBinding::ApplyEntries(const MainEntries& e) {
 
 void EntryBinding::RefuseEntry(const QString& field) {
     // Shown after the edit has been undone, outside the widget's own signal.
-    const std::string text =
-        S(field + QStringLiteral("にShift-JISで表せない文字は入力できません。"));
+    const std::string text = S(tr("%1にShift-JISで表せない文字は入力できません。").arg(field));
     QTimer::singleShot(0, this, [this, text] {
         messages_().ShowMessage(MessageKind::Warning, text, MessageButtons::Ok);
     });
@@ -209,7 +218,7 @@ void EntryBinding::CommentChanged() {
     form_.commentEdit->setTextCursor(c);
     applying_ = wasApplying;
     if (!bytes)
-        RefuseEntry(QStringLiteral("コメント"));
+        RefuseEntry(tr("コメント"));
     else
         QApplication::beep(); // the byte limit: refused like a full box
 }
@@ -221,13 +230,13 @@ void EntryBinding::FileNameEdited(const QString& text) {
     const int back = static_cast<int>(text.size() - fileNameText_.size());
     form_.EditFileName->setText(fileNameText_);
     form_.EditFileName->setCursorPosition(std::max(0, cursor - back));
-    RefuseEntry(QStringLiteral("ファイル名"));
+    RefuseEntry(tr("ファイル名"));
 }
 
 bool EntryBinding::AcceptPath(const QString& path) {
     if (FitsCp932(path))
         return true;
-    RefuseEntry(QStringLiteral("ファイル名"));
+    RefuseEntry(tr("ファイル名"));
     return false;
 }
 
@@ -241,7 +250,7 @@ void EntryBinding::GridItemChanged(QTableWidgetItem* item) {
     const bool wasApplying = std::exchange(applying_, true);
     item->setText(item->data(Qt::UserRole).toString());
     applying_ = wasApplying;
-    RefuseEntry(QStringLiteral("チャンネル表"));
+    RefuseEntry(tr("チャンネル表"));
 }
 
 } // namespace tavrel

@@ -18,6 +18,7 @@ struct MainWindowForm;
 // are typed: a text that CP932 cannot hold (or a comment beyond its bytes) is refused where it
 // is entered. The program path, which no control shows, is kept here with the entries.
 class EntryBinding : public QObject {
+    Q_OBJECT
 public:
     static constexpr int CommentLimit = 160; // bytes of CP932
 
@@ -44,6 +45,9 @@ private:
     void SetGridRowCount(int rows);
     void SetCell(int row, int column, const QString& text);
     QString CellText(int row, int column) const;
+    // The grid's title row shows its texts translated and keeps the Japanese ones as entries.
+    void SetHeader(int column, const QString& source);
+    QString HeaderSource(int column) const;
 
     void CommentChanged();
     void FileNameEdited(const QString& text);

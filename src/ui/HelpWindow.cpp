@@ -34,7 +34,7 @@ QString FindHelpDir(const QString& exeDir) {
 HelpWindow::HelpWindow(const QString& helpDir, QWidget* parent)
     : QWidget(parent, Qt::Window), helpDir_(helpDir) {
     setObjectName(QStringLiteral("HelpWindow"));
-    setWindowTitle(QStringLiteral("TavrelREX ヘルプ"));
+    setWindowTitle(tr("TavrelREX ヘルプ"));
     setWindowIcon(ProgramIcon());
     setFont(GothicFont(12));
     resize(720, 520);
@@ -42,7 +42,7 @@ HelpWindow::HelpWindow(const QString& helpDir, QWidget* parent)
     auto* keywordPane = new QWidget;
     auto* keywordLayout = new QVBoxLayout(keywordPane);
     keywordLayout->setContentsMargins(4, 4, 4, 4);
-    auto* keywordLabel = new QLabel(QStringLiteral("キーワード(&W):"));
+    auto* keywordLabel = new QLabel(tr("キーワード(&W):"));
     keywordLayout->addWidget(keywordLabel);
     KeywordEdit = new QLineEdit;
     KeywordEdit->setObjectName(QStringLiteral("KeywordEdit"));
@@ -117,8 +117,8 @@ void HelpWindow::OpenKeywordItem() {
 void HelpWindow::ShowPage(const QString& page) {
     const QString path = QDir(helpDir_).filePath(page.section(u'#', 0, 0));
     if (!QFile::exists(path)) {
-        Browser->setHtml(QStringLiteral("<p>ヘルプファイルが見つかりません。</p><p>%1</p>")
-                             .arg(path.toHtmlEscaped()));
+        Browser->setHtml(
+            tr("<p>ヘルプファイルが見つかりません。</p><p>%1</p>").arg(path.toHtmlEscaped()));
         return;
     }
     QUrl url = QUrl::fromLocalFile(path);

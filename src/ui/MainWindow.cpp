@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 
+#include "acquisition/MeasurementRun.h"
 #include "datafiles/DateTime.h"
 #include "datafiles/ParameterFile.h"
 #include "ui/AboutBox.h"
@@ -11,6 +12,7 @@
 #include "ui/PathText.h"
 #include "ui/ProgramIcon.h"
 #include "ui/ProgressDialog.h"
+#include "ui/Translations.h"
 #include "ui/WaveformCharts.h"
 
 #include <QButtonGroup>
@@ -35,8 +37,6 @@ namespace {
 
 const QString LoadFilter = QStringLiteral("Parameter files (*.apm,*.sdf,*.tsd)|*.apm;*.sdf;*.tsd");
 const QString SaveFilter = QStringLiteral("Parameter files (*.apm)|*.apm");
-const QString SdfFilter = QStringLiteral("時系列標準ファイル (*.sdf)|*.sdf");
-const QString TsdFilter = QStringLiteral("時系列テキストファイル (*.tsd)|*.tsd");
 
 QString Q(const std::string& utf8) {
     return QString::fromStdString(utf8);
@@ -52,7 +52,7 @@ MainWindow::MainWindow(AdLib32& card, MainWindowOptions options, QWidget* parent
     setObjectName(QStringLiteral("Form1"));
     setWindowIcon(ProgramIcon());
     setFont(GothicFont(12));
-    setWindowTitle(QString::fromUtf8(CaptionText).trimmed());
+    setWindowTitle(tr(CaptionText).trimmed());
     resize(680, 409);
     move(219, 108);
     location_ = std::make_unique<SettingsLocation>(options_.ExeDir, options_.ConfigDir);
@@ -139,8 +139,8 @@ void MainWindow::FormShow() {
     ShowCardInformation();
     form_->BtnAdStop->setEnabled(false);
     ComboChNumChange();
-    form_->EditPresentStatus->setText(QStringLiteral("未変換"));
-    form_->TextStatus->setText(QStringLiteral("停止"));
+    form_->EditPresentStatus->setText(tr("未変換"));
+    form_->TextStatus->setText(CoreText(RunText::CardStopped));
     form_->EditTime->clear();
 
     for (QFileDialog* dialog : {form_->loadParametersDialog, form_->saveParametersDialog})
@@ -169,13 +169,13 @@ void MainWindow::ShowCardInformation() {
     } else {
         form_->TextCardType->setText(QStringLiteral("No Card in Slot"));
         form_->BtnAdStart->setEnabled(false);
-        Messages().ShowMessage(MessageKind::Information, "AD変換カードが入っていません。",
+        Messages().ShowMessage(MessageKind::Information, S(tr("AD変換カードが入っていません。")),
                                MessageButtons::Ok);
     }
 }
 
 void MainWindow::ShowCaptionClock() {
-    setWindowTitle(QString::fromUtf8(CaptionText) + Q(FormatFileDateTime(NowDateTime())));
+    setWindowTitle(tr(CaptionText) + Q(FormatFileDateTime(NowDateTime())));
 }
 
 // --- Handlers -----------------------------------------------------------------------------
@@ -201,7 +201,8 @@ void MainWindow::ComboChNumChange() {
     // A box being typed into passes through the empty text; only a text that names no
     // channel count is reported.
     if (!entries.ComboChNumText.empty())
-        Messages().ShowMessage(MessageKind::Error, "チャンネル数は1～4の整数で設定して下さい。",
+        Messages().ShowMessage(MessageKind::Error,
+                               S(tr("チャンネル数は1～4の整数で設定して下さい。")),
                                MessageButtons::Ok);
 }
 
@@ -218,9 +219,9 @@ void MainWindow::BrowseDataFile() {
     QFileDialog* dialog = form_->dataFileDialog;
     const int type = form_->RadioGroupFileTypeButtons->checkedId();
     if (type == 0)
-        dialog->setNameFilters(NameFilters(SdfFilter));
+        dialog->setNameFilters(NameFilters(tr("時系列標準ファイル (*.sdf)|*.sdf")));
     else if (type == 1)
-        dialog->setNameFilters(NameFilters(TsdFilter));
+        dialog->setNameFilters(NameFilters(tr("時系列テキストファイル (*.tsd)|*.tsd")));
     dialog->selectFile(form_->EditFileName->text());
     if (dialog->exec() != QDialog::Accepted)
         return;
@@ -294,7 +295,9 @@ bool MainWindow::SaveDefaultParameters() {
     }
     // The program must stay closable: the operator may end it without the settings.
     const MessageAnswer answer = Messages().ShowMessage(
-        MessageKind::Error, failure + "\n\n設定を保存せずに終了しますか。", MessageButtons::YesNo);
+        MessageKind::Error,
+        S(CoreText(failure) + QStringLiteral("\n\n") + tr("設定を保存せずに終了しますか。")),
+        MessageButtons::YesNo);
     return answer == MessageAnswer::Yes;
 }
 
@@ -371,7 +374,7 @@ void MainWindow::RunApplicationClick() {
     if (StartAnalysisProgram(AnalysisProgramPath(), AnalysisWorkingDirectory()))
         return;
     if (Messages().ShowMessage(MessageKind::Error,
-                               "アプリケーションファイルが見つかりません。指定しますか。",
+                               S(tr("アプリケーションファイルが見つかりません。指定しますか。")),
                                MessageButtons::YesNo) == MessageAnswer::Yes)
         AssignApplicationClick();
 }

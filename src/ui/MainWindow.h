@@ -159,6 +159,7 @@ private:
 };
 
 // The window caption's fixed part; the clock follows it.
-inline constexpr const char* CaptionText = "AD変換データ収集システム TavrelREX        ";
+inline constexpr const char* CaptionText =
+    QT_TRANSLATE_NOOP("tavrel::MainWindow", "AD変換データ収集システム TavrelREX        ");
 
 } // namespace tavrel

@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace tavrel {
@@ -72,6 +73,17 @@ QFileDialog* MakeFileDialog(QWidget* parent, const QString& name, QFileDialog::A
                                                         : QFileDialog::ExistingFile);
     if (mode == QFileDialog::AcceptSave)
         dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    // Qt sizes the detail columns for Latin samples ("128.88 GB", "mp3Folder"); Japanese
+    // sizes and file types are wider, so those columns follow their contents and the name
+    // takes what is left.
+    dialog->resize(720, 440);
+    if (auto* details = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int c = 1; c < header->count(); ++c)
+            header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    }
     return dialog;
 }
 
@@ -148,50 +160,46 @@ MainWindowForm::MainWindowForm(QMainWindow& window) {
 
 void MainWindowForm::BuildMenus(QMainWindow& window) {
     QMenuBar* bar = window.menuBar();
-    fileMenu = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    fileMenu = bar->addMenu(tr("ファイル(&F)"));
     fileMenu->setObjectName(QStringLiteral("File1"));
-    loadParametersAction = fileMenu->addAction(QStringLiteral("計測パラメータの読込み(&O)"));
+    loadParametersAction = fileMenu->addAction(tr("計測パラメータの読込み(&O)"));
     loadParametersAction->setObjectName(QStringLiteral("O1"));
-    saveParametersAction = fileMenu->addAction(QStringLiteral("計測パラメータの保存(&S)"));
+    saveParametersAction = fileMenu->addAction(tr("計測パラメータの保存(&S)"));
     saveParametersAction->setObjectName(QStringLiteral("Save1"));
     fileMenu->addSeparator()->setObjectName(QStringLiteral("N1"));
-    exitAction = fileMenu->addAction(QStringLiteral("終了(&Q)"));
+    exitAction = fileMenu->addAction(tr("終了(&Q)"));
     exitAction->setObjectName(QStringLiteral("Exit1"));
 
-    analysisMenu = bar->addMenu(QStringLiteral("データ解析(&A)"));
+    analysisMenu = bar->addMenu(tr("データ解析(&A)"));
     analysisMenu->setObjectName(QStringLiteral("Analysis1"));
-    RunApplication = analysisMenu->addAction(QStringLiteral("Vendraskの実行(&E)"));
+    RunApplication = analysisMenu->addAction(tr("Vendraskの実行(&E)"));
     RunApplication->setObjectName(QStringLiteral("RunApplication"));
     analysisMenu->addSeparator()->setObjectName(QStringLiteral("N3"));
-    AssignApplication = analysisMenu->addAction(QStringLiteral("プログラムファイルの指定(&A)"));
+    AssignApplication = analysisMenu->addAction(tr("プログラムファイルの指定(&A)"));
     AssignApplication->setObjectName(QStringLiteral("AssignApplication"));
 
-    QMenu* helpMenu = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    QMenu* helpMenu = bar->addMenu(tr("ヘルプ(&H)"));
     helpMenu->setObjectName(QStringLiteral("V1"));
-    helpContentsAction = helpMenu->addAction(QStringLiteral("目次(&C)"));
+    helpContentsAction = helpMenu->addAction(tr("目次(&C)"));
     helpContentsAction->setObjectName(QStringLiteral("Contents1"));
-    keywordHelpAction = helpMenu->addAction(QStringLiteral("キーワード検索(&K)"));
+    keywordHelpAction = helpMenu->addAction(tr("キーワード検索(&K)"));
     keywordHelpAction->setObjectName(QStringLiteral("K1"));
     helpMenu->addSeparator()->setObjectName(QStringLiteral("N2"));
-    aboutAction = helpMenu->addAction(QStringLiteral("バージョン情報(&V)"));
+    aboutAction = helpMenu->addAction(tr("バージョン情報(&V)"));
     aboutAction->setObjectName(QStringLiteral("Version1"));
 }
 
 void MainWindowForm::BuildCardPage(QTabWidget* pages) {
     auto* cardPage = new QWidget;
     cardPage->setObjectName(QStringLiteral("TabSheet1"));
-    pages->addTab(cardPage, QStringLiteral("カード情報"));
-    FitLabel(AddLabel(cardPage, QStringLiteral("Label1"), QStringLiteral("カードの種類："), 8, 20),
-             112);
+    pages->addTab(cardPage, tr("カード情報"));
+    FitLabel(AddLabel(cardPage, QStringLiteral("Label1"), tr("カードの種類："), 8, 20), 112);
     TextCardType = AddEdit(cardPage, QStringLiteral("TextCardType"), {112, 16, 105, 20});
-    FitLabel(
-        AddLabel(cardPage, QStringLiteral("Label2"), QStringLiteral("I/Oベースアドレス："), 8, 53),
-        112);
+    FitLabel(AddLabel(cardPage, QStringLiteral("Label2"), tr("I/Oベースアドレス："), 8, 53), 112);
     TextAdrs = AddEdit(cardPage, QStringLiteral("TextAdrs"), {112, 49, 57, 20});
-    FitLabel(AddLabel(cardPage, QStringLiteral("Label3"), QStringLiteral("IRQ番号："), 8, 86), 112);
+    FitLabel(AddLabel(cardPage, QStringLiteral("Label3"), tr("IRQ番号："), 8, 86), 112);
     TextIrqNo = AddEdit(cardPage, QStringLiteral("TextIrqNo"), {112, 83, 57, 20});
-    FitLabel(AddLabel(cardPage, QStringLiteral("Label12"), QStringLiteral("現在の状態："), 8, 119),
-             112);
+    FitLabel(AddLabel(cardPage, QStringLiteral("Label12"), tr("現在の状態："), 8, 119), 112);
     TextStatus = AddEdit(cardPage, QStringLiteral("TextStatus"), {112, 116, 97, 20});
     for (QLineEdit* edit : {TextCardType, TextAdrs, TextIrqNo, TextStatus}) {
         edit->setStyleSheet(CaptionColours);
@@ -203,31 +211,26 @@ void MainWindowForm::BuildCardPage(QTabWidget* pages) {
 void MainWindowForm::BuildParameterPage(QTabWidget* pages) {
     auto* parameterPage = new QWidget;
     parameterPage->setObjectName(QStringLiteral("TabSheet2"));
-    pages->addTab(parameterPage, QStringLiteral("計測ﾊﾟﾗﾒｰﾀ"));
-    FitLabel(AddLabel(parameterPage, QStringLiteral("Label8"), QStringLiteral("計測待ち時間(sec):"),
-                      8, 20),
+    pages->addTab(parameterPage, tr("計測ﾊﾟﾗﾒｰﾀ"));
+    FitLabel(AddLabel(parameterPage, QStringLiteral("Label8"), tr("計測待ち時間(sec):"), 8, 20),
              112);
     EditWaitTime = AddEdit(parameterPage, QStringLiteral("EditWaitTime"), {112, 16, 57, 20},
                            QStringLiteral("0"));
-    FitLabel(AddLabel(parameterPage, QStringLiteral("Label11"),
-                      QStringLiteral("バースト記録回数："), 8, 44),
+    FitLabel(AddLabel(parameterPage, QStringLiteral("Label11"), tr("バースト記録回数："), 8, 44),
              112);
     EditIteration = AddEdit(parameterPage, QStringLiteral("EditIteration"), {112, 40, 57, 20},
                             QStringLiteral("1"));
-    FitLabel(AddLabel(parameterPage, QStringLiteral("Label9"), QStringLiteral("バースト時間間隔："),
-                      8, 68),
+    FitLabel(AddLabel(parameterPage, QStringLiteral("Label9"), tr("バースト時間間隔："), 8, 68),
              112);
     EditBurstInterval = AddEdit(parameterPage, QStringLiteral("EditBurstInterval"),
                                 {112, 64, 57, 20}, QStringLiteral("1"));
     ComboBoxBITUnit = AddCombo(parameterPage, QStringLiteral("ComboBoxBITUnit"), {176, 64, 49, 20});
-    FitLabel(AddLabel(parameterPage, QStringLiteral("Label4"), QStringLiteral("サンプリング間隔："),
-                      8, 132),
+    FitLabel(AddLabel(parameterPage, QStringLiteral("Label4"), tr("サンプリング間隔："), 8, 132),
              112);
     EditSInterval = AddEdit(parameterPage, QStringLiteral("EditSInterval"), {112, 128, 57, 20},
                             QStringLiteral("100"));
     ComboSampUnit = AddCombo(parameterPage, QStringLiteral("ComboSampUnit"), {176, 128, 49, 20});
-    FitLabel(AddLabel(parameterPage, QStringLiteral("Label6"), QStringLiteral("サンプリング個数："),
-                      8, 158),
+    FitLabel(AddLabel(parameterPage, QStringLiteral("Label6"), tr("サンプリング個数："), 8, 158),
              112);
     EditDataNum = AddEdit(parameterPage, QStringLiteral("EditDataNum"), {112, 152, 57, 20},
                           QStringLiteral("512"));
@@ -254,16 +257,14 @@ void MainWindowForm::BuildParameterPage(QTabWidget* pages) {
 void MainWindowForm::BuildChannelPage(QTabWidget* pages) {
     auto* channelPage = new QWidget;
     channelPage->setObjectName(QStringLiteral("TabSheet4"));
-    pages->addTab(channelPage, QStringLiteral("記録ﾁｬﾝﾈﾙ"));
-    FitLabel(
-        AddLabel(channelPage, QStringLiteral("Label5"), QStringLiteral("チャンネル数："), 8, 27),
-        88);
+    pages->addTab(channelPage, tr("記録ﾁｬﾝﾈﾙ"));
+    FitLabel(AddLabel(channelPage, QStringLiteral("Label5"), tr("チャンネル数："), 8, 27), 88);
     ComboChNum = AddCombo(channelPage, QStringLiteral("ComboChNum"), {88, 24, 49, 20});
     for (const char* item : ChNumItems)
         ComboChNum->addItem(QString::fromLatin1(item));
     SelectItem(ComboChNum, 0);
-    QLineEdit* formulaText = AddEdit(channelPage, QStringLiteral("Edit1"), {136, 48, 113, 20},
-                                     QStringLiteral("変換式：Y = AX + B"));
+    QLineEdit* formulaText =
+        AddEdit(channelPage, QStringLiteral("Edit1"), {136, 48, 113, 20}, tr("変換式：Y = AX + B"));
     formulaText->setReadOnly(true);
     formulaText->setStyleSheet(CaptionColours);
     FitFontToWidth(formulaText, formulaText->text(), formulaText->width() - 8);
@@ -272,9 +273,14 @@ void MainWindowForm::BuildChannelPage(QTabWidget* pages) {
     StringGridChannel = new QTableWidget(MaxChannels, GridColumns, channelPage);
     StringGridChannel->setObjectName(QStringLiteral("StringGridChannel"));
     StringGridChannel->setGeometry(0, 72, 278, 109);
-    StringGridChannel->setHorizontalHeaderLabels({QStringLiteral("No."), QStringLiteral("項目名"),
-                                                  QStringLiteral("単位"), QStringLiteral("A"),
-                                                  QStringLiteral("B")});
+    // The titles are entries too: they keep their Japanese text beside the one shown.
+    const char* const titles[GridColumns] = {"No.", QT_TR_NOOP("項目名"), QT_TR_NOOP("単位"), "A",
+                                             "B"};
+    for (int c = 0; c < GridColumns; ++c) {
+        auto* title = new QTableWidgetItem(tr(titles[c]));
+        title->setData(Qt::UserRole, QString::fromUtf8(titles[c]));
+        StringGridChannel->setHorizontalHeaderItem(c, title);
+    }
     StringGridChannel->verticalHeader()->setVisible(false);
     StringGridChannel->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGridChannel->verticalHeader()->setDefaultSectionSize(20);
@@ -291,7 +297,7 @@ void MainWindowForm::BuildChannelPage(QTabWidget* pages) {
     StringGridChannel->setSelectionBehavior(QAbstractItemView::SelectItems);
     StringGridChannel->setEditTriggers(QAbstractItemView::AllEditTriggers);
 
-    channelHelpButton = new QPushButton(QStringLiteral("ヘルプ(&H)"), channelPage);
+    channelHelpButton = new QPushButton(tr("ヘルプ(&H)"), channelPage);
     channelHelpButton->setObjectName(QStringLiteral("BitBtn2"));
     channelHelpButton->setGeometry(184, 192, 57, 25);
 }
@@ -299,19 +305,19 @@ void MainWindowForm::BuildChannelPage(QTabWidget* pages) {
 QWidget* MainWindowForm::BuildSavePage(QTabWidget* pages) {
     auto* savePage = new QWidget;
     savePage->setObjectName(QStringLiteral("TabSheet3"));
-    pages->addTab(savePage, QStringLiteral("保存"));
-    AddLabel(savePage, QStringLiteral("Label7"), QStringLiteral("コメント："), 8, 8);
+    pages->addTab(savePage, tr("保存"));
+    AddLabel(savePage, QStringLiteral("Label7"), tr("コメント："), 8, 8);
     commentEdit = new QPlainTextEdit(savePage);
     commentEdit->setObjectName(QStringLiteral("Memo1"));
     commentEdit->setGeometry(8, 24, 233, 73);
 
-    auto* RadioGroupFileType = new QGroupBox(QStringLiteral("保存形式"), savePage);
+    auto* RadioGroupFileType = new QGroupBox(tr("保存形式"), savePage);
     RadioGroupFileType->setObjectName(QStringLiteral("RadioGroupFileType"));
     RadioGroupFileType->setGeometry(8, 104, 225, 57);
     RadioGroupFileTypeButtons = new QButtonGroup(RadioGroupFileType);
     RadioGroupFileTypeButtons->setObjectName(QStringLiteral("RadioGroupFileTypeButtons"));
-    const QString items[2] = {QStringLiteral("sdf （標準時系列データファイル）"),
-                              QStringLiteral("tsd （時系列テキストデータファイル）")};
+    const QString items[2] = {tr("sdf （標準時系列データファイル）"),
+                              tr("tsd （時系列テキストデータファイル）")};
     for (int i = 0; i < 2; ++i) {
         auto* button = new QRadioButton(items[i], RadioGroupFileType);
         button->setObjectName(QStringLiteral("RadioGroupFileTypeItem%1").arg(i));
@@ -322,21 +328,21 @@ QWidget* MainWindowForm::BuildSavePage(QTabWidget* pages) {
     }
     RadioGroupFileTypeButtons->button(0)->setChecked(true);
 
-    auto* fileNameBox = new QGroupBox(QStringLiteral("ファイル名"), savePage);
+    auto* fileNameBox = new QGroupBox(tr("ファイル名"), savePage);
     fileNameBox->setObjectName(QStringLiteral("GroupBox1"));
     fileNameBox->setGeometry(8, 168, 233, 49);
     EditFileName = AddEdit(fileNameBox, QStringLiteral("EditFileName"), {8, 16, 161, 20});
-    browseDataFileButton = new QPushButton(QStringLiteral("参照"), fileNameBox);
+    browseDataFileButton = new QPushButton(tr("参照"), fileNameBox);
     browseDataFileButton->setObjectName(QStringLiteral("BitBtn1"));
     browseDataFileButton->setGeometry(176, 16, 43, 25);
     return savePage;
 }
 
 void MainWindowForm::BuildRunBox(QGroupBox* runBox) {
-    BtnAdStart = new QPushButton(QStringLiteral("計測開始"), runBox);
+    BtnAdStart = new QPushButton(tr("計測開始"), runBox);
     BtnAdStart->setObjectName(QStringLiteral("BtnAdStart"));
     BtnAdStart->setGeometry(40, 12, 65, 25);
-    BtnAdStop = new QPushButton(QStringLiteral("計測中止"), runBox);
+    BtnAdStop = new QPushButton(tr("計測中止"), runBox);
     BtnAdStop->setObjectName(QStringLiteral("BtnAdStop"));
     BtnAdStop->setGeometry(144, 12, 65, 25);
     EditPresentStatus = AddEdit(runBox, QStringLiteral("EditPresentStatus"), {8, 45, 113, 20});

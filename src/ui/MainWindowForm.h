@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,9 @@ namespace tavrel {
 // page by page; nothing is connected here. Each control carries the form's name as its object
 // name, which is how tests and the style find it.
 struct MainWindowForm {
+    Q_DECLARE_TR_FUNCTIONS(tavrel::MainWindowForm)
+
+public:
     static constexpr int MaxChannels = 4;
     static constexpr int GridColumns = 5;
 

@@ -1,6 +1,7 @@
 #include "ui/MeasurementControl.h"
 
 #include "ui/MainWindow.h"
+#include "ui/Translations.h"
 #include "ui/WaveformCharts.h"
 
 #include <algorithm>
@@ -8,12 +9,6 @@
 #include <QCoreApplication>
 
 namespace tavrel {
-
-namespace {
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-} // namespace
 
 MessageAnswer MeasurementControl::FormPrompter::ShowMessage(MessageKind kind, std::string_view text,
                                                             MessageButtons buttons,
@@ -63,11 +58,11 @@ bool MeasurementControl::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MeasurementControl::SetPresentStatus(std::string_view text) {
-    form_.ShowPresentStatus(Q(text));
+    form_.ShowPresentStatus(CoreText(text));
 }
 
 void MeasurementControl::SetTimeText(std::string_view text) {
-    pendingTime_ = Q(text);
+    pendingTime_ = CoreText(text);
     timePending_ = true;
     // Only the countdown of the scans is held back; every other text shows at once.
     if (!text.starts_with(RunText::ScansLeft) || sinceTimeText_.elapsed() >= TimeTextIntervalMs) {
@@ -92,7 +87,7 @@ void MeasurementControl::SetProgress(int percent) {
 }
 
 void MeasurementControl::SetCardStatus(std::string_view text) {
-    form_.ShowCardStatus(Q(text));
+    form_.ShowCardStatus(CoreText(text));
 }
 
 void MeasurementControl::ShowRunState(RunState state) {

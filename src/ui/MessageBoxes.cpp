@@ -1,8 +1,10 @@
 #include "ui/MessageBoxes.h"
 
 #include "ui/FormFonts.h"
+#include "ui/Translations.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -26,16 +28,15 @@ QMessageBox::Icon IconOf(MessageKind kind) {
 
 MessageAnswer ShowMessageBox(QWidget* parent, MessageKind kind, std::string_view text,
                              MessageButtons buttons) {
-    const std::string_view caption = CaptionOf(kind);
-    QMessageBox box(IconOf(kind),
-                    QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
-                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
-                    QMessageBox::NoButton, parent);
+    QMessageBox box(IconOf(kind), CoreText(CaptionOf(kind)), CoreText(text), QMessageBox::NoButton,
+                    parent);
     box.setFont(GothicFont(12));
     QAbstractButton* yes = nullptr;
     if (buttons == MessageButtons::YesNo) {
-        yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-        QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        yes = box.addButton(QCoreApplication::translate("tavrel::MessageBoxes", "はい(&Y)"),
+                            QMessageBox::YesRole);
+        QPushButton* no = box.addButton(
+            QCoreApplication::translate("tavrel::MessageBoxes", "いいえ(&N)"), QMessageBox::NoRole);
         box.setEscapeButton(no);
     } else {
         QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);

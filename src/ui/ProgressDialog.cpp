@@ -1,6 +1,7 @@
 #include "ui/ProgressDialog.h"
 
 #include "ui/FormFonts.h"
+#include "ui/Translations.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -23,7 +24,7 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
     pal.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
     setPalette(pal);
 
-    cancelButton_ = new QPushButton(QStringLiteral("キャンセル"), this);
+    cancelButton_ = new QPushButton(tr("キャンセル"), this);
     cancelButton_->setObjectName(QStringLiteral("BitBtn1"));
     cancelButton_->setGeometry(96, 48, 97, 25);
     cancelButton_->setFont(GothicFont(11));
@@ -48,7 +49,7 @@ ProgressDialog::ProgressDialog(QWidget* parent) : QDialog(parent) {
 }
 
 void ProgressDialog::StartProgress(std::string_view caption) {
-    setWindowTitle(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    setWindowTitle(CoreText(caption));
     // Cleared before any event is let through, so that a click once shown is never lost.
     cancelled_ = false;
     ShowPercent(0);

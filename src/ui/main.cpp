@@ -3,6 +3,7 @@
 #include "ui/MainWindow.h"
 #include "ui/MeasurementControl.h"
 #include "ui/ProgramIcon.h"
+#include "ui/Translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -24,11 +25,12 @@ public:
         try {
             return QApplication::notify(receiver, event);
         } catch (const std::exception& e) {
-            QMessageBox::critical(activeWindow(), QStringLiteral("エラー"),
-                                  QString::fromUtf8(e.what()));
+            QMessageBox::critical(activeWindow(), tavrel::CoreText("エラー"),
+                                  tavrel::CoreText(e.what()));
         } catch (...) {
-            QMessageBox::critical(activeWindow(), QStringLiteral("エラー"),
-                                  QStringLiteral("予期しないエラーが発生しました。"));
+            QMessageBox::critical(
+                activeWindow(), tavrel::CoreText("エラー"),
+                QCoreApplication::translate("main", "予期しないエラーが発生しました。"));
         }
         return false;
     }
@@ -39,6 +41,8 @@ public:
 // the file to load, or an empty text.
 QString ParseCommandLine(int argc, char** argv) {
     const QCoreApplication core(argc, argv);
+    // The help speaks the window's language.
+    tavrel::InstallTranslations(QLocale::system());
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QCoreApplication::translate("main", "TavrelREX: A/D カードによるバースト計測と記録"));
@@ -87,6 +91,7 @@ int main(int argc, char** argv) {
     TavrelApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TavrelREX"));
     QApplication::setApplicationVersion(QStringLiteral(TAVREL_VERSION));
+    tavrel::InstallTranslations(QLocale::system());
     QApplication::setWindowIcon(tavrel::ProgramIcon());
     // The program ends when the main window says so, not when some window closes.
     QApplication::setQuitOnLastWindowClosed(false);

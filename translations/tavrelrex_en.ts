@@ -1,0 +1,509 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="ja_JP">
+<context>
+    <name>core</name>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>エラー</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>情報</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>確認</source>
+        <translation>Confirmation</translation>
+    </message>
+    <message>
+        <source>A/D カード検出エラー</source>
+        <translation>A/D card detection error</translation>
+    </message>
+    <message>
+        <source>A/D変換チャンネル設定エラー</source>
+        <translation>A/D channel setting error</translation>
+    </message>
+    <message>
+        <source>サンプリング周期設定エラー</source>
+        <translation>Sampling period setting error</translation>
+    </message>
+    <message>
+        <source>リングバッファ初期化エラー</source>
+        <translation>Ring buffer initialization error</translation>
+    </message>
+    <message>
+        <source>リングバッファモード変換開始エラー</source>
+        <translation>Error starting conversion in ring buffer mode</translation>
+    </message>
+    <message>
+        <source>バースト／サンプリング時間間隔は整数で設定して下さい。</source>
+        <translation>Enter the burst and sampling intervals as whole numbers.</translation>
+    </message>
+    <message>
+        <source>コメントにShift-JISで表せない文字が含まれています。</source>
+        <translation>The comment contains characters that Shift-JIS cannot represent.</translation>
+    </message>
+    <message>
+        <source>チャンネル%1の項目名にShift-JISで表せない文字が含まれています。</source>
+        <translation>The item name of channel %1 contains characters that Shift-JIS cannot represent.</translation>
+    </message>
+    <message>
+        <source>チャンネル%1の単位にShift-JISで表せない文字が含まれています。</source>
+        <translation>The unit of channel %1 contains characters that Shift-JIS cannot represent.</translation>
+    </message>
+    <message>
+        <source>チャンネル%1の係数%2は-3.402823E38～3.402823E38の範囲で設定して下さい。</source>
+        <translation>Coefficient %2 of channel %1 must be between -3.402823E38 and 3.402823E38.</translation>
+    </message>
+    <message>
+        <source>チャンネル数は1～%1の整数で設定して下さい。</source>
+        <translation>Enter a whole number from 1 to %1 as the number of channels.</translation>
+    </message>
+    <message>
+        <source>データ数は1以上の整数で設定して下さい。</source>
+        <translation>Enter a whole number of 1 or more as the number of samples.</translation>
+    </message>
+    <message>
+        <source>サンプリング時間間隔は1～%1の整数で設定して下さい。</source>
+        <translation>Enter a whole number from 1 to %1 as the sampling interval.</translation>
+    </message>
+    <message>
+        <source>サンプリング時間間隔の単位は sec、msec、usec から選択して下さい。</source>
+        <translation>Choose sec, msec or usec as the unit of the sampling interval.</translation>
+    </message>
+    <message>
+        <source>バースト回数は1～%1の整数で設定して下さい。</source>
+        <translation>Enter a whole number from 1 to %1 as the number of bursts.</translation>
+    </message>
+    <message>
+        <source>バースト時間間隔の単位は sec、min、hr から選択して下さい。</source>
+        <translation>Choose sec, min or hr as the unit of the burst interval.</translation>
+    </message>
+    <message>
+        <source>バースト時間間隔は0～%1 %2の整数で設定して下さい。</source>
+        <translation>Enter a whole number from 0 to %1 %2 as the burst interval.</translation>
+    </message>
+    <message>
+        <source>データ数×チャンネル数は%1以下で設定して下さい。</source>
+        <translation>Samples × channels must not exceed %1.</translation>
+    </message>
+    <message>
+        <source>sdfファイルが上限の%1バイトを超えます。データ数、チャンネル数またはバースト回数を減らして下さい。</source>
+        <translation>The sdf file would exceed its limit of %1 bytes. Reduce the number of samples, channels or bursts.</translation>
+    </message>
+    <message>
+        <source>メモリが不足しています。データ数またはチャンネル数を減らして下さい。</source>
+        <translation>Not enough memory. Reduce the number of samples or channels.</translation>
+    </message>
+    <message>
+        <source>同名のファイルが存在します。
+上書きしてよろしいですか。</source>
+        <translation>A file with the same name already exists.
+Do you want to overwrite it?</translation>
+    </message>
+    <message>
+        <source>計測待ち</source>
+        <translation>Waiting to start</translation>
+    </message>
+    <message>
+        <source>開始まであと%1</source>
+        <translation>Starts in %1</translation>
+    </message>
+    <message>
+        <source>%1回目の計測</source>
+        <translation>Burst %1 recording</translation>
+    </message>
+    <message>
+        <source>%1回目の計測待ち</source>
+        <translation>Waiting for burst %1</translation>
+    </message>
+    <message>
+        <source>残り時間：%1</source>
+        <translation>Time left: %1</translation>
+    </message>
+    <message>
+        <source>残り変換回数：%1</source>
+        <translation>Scans left: %1</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>変換終了</source>
+        <translation>Finished</translation>
+    </message>
+    <message>
+        <source>変換中止</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>変換中</source>
+        <translation>Converting</translation>
+    </message>
+    <message>
+        <source>リングバッファオーバーフロー</source>
+        <translation>Ring buffer overflow</translation>
+    </message>
+    <message>
+        <source>リングバッファオーバーフロー!</source>
+        <translation>Ring buffer overflow!</translation>
+    </message>
+    <message>
+        <source>変換終了[%1]</source>
+        <translation>Finished [%1]</translation>
+    </message>
+    <message>
+        <source>変換異常で終了</source>
+        <translation>Ended by a conversion fault</translation>
+    </message>
+    <message>
+        <source>フォーマットが違います。</source>
+        <translation>The file format is wrong.</translation>
+    </message>
+    <message>
+        <source>データの形式が旧式です。更新してよろしいですか。</source>
+        <translation>The data is in an old format. Do you want to update it?</translation>
+    </message>
+    <message>
+        <source>ただ今、データ形式の更新中．．．．</source>
+        <translation>Updating the data format...</translation>
+    </message>
+    <message>
+        <source>ただ今、tsd形式に変換中．．．．</source>
+        <translation>Converting to tsd format...</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」を開けません。</source>
+        <translation>Cannot open the file “%1”.</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」を読み込めません。</source>
+        <translation>Cannot read the file “%1”.</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」に書き込めません。</source>
+        <translation>Cannot write to the file “%1”.</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」が途中で終わっています。</source>
+        <translation>The file “%1” ends too early.</translation>
+    </message>
+    <message>
+        <source>チャンネル数・サンプル数・バースト数または時間単位が範囲外のため、ファイル「%1」に書き込めません。</source>
+        <translation>Cannot write to the file “%1”: the number of channels, samples or bursts, or the time unit, is out of range.</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」の大きさが上限（2147483647 バイト）を超えるため、ブロックを書き込めません。</source>
+        <translation>Cannot write the block: the file “%1” would exceed the limit of 2147483647 bytes.</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」は一時ファイルと同じ名前のため更新できません。</source>
+        <translation>Cannot update the file “%1”: it has the name of the temporary file.</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」は更新後の大きさが上限（2147483647 バイト）を超えるため、更新できません。</source>
+        <translation>Cannot update the file “%1”: once updated it would exceed the limit of 2147483647 bytes.</translation>
+    </message>
+    <message>
+        <source>チャンネル数・サンプル数または時間単位が範囲外のため、ファイル「%1」に書き込めません。</source>
+        <translation>Cannot write to the file “%1”: the number of channels or samples, or the time unit, is out of range.</translation>
+    </message>
+    <message>
+        <source>ファイル %1 にデータブロックがありません。</source>
+        <translation>The file %1 has no data block.</translation>
+    </message>
+    <message>
+        <source>ファイル %1 のデータブロックが途中で終わっています。</source>
+        <translation>A data block of the file %1 ends too early.</translation>
+    </message>
+    <message>
+        <source>ファイル %1 のデータブロックが足りません。</source>
+        <translation>The file %1 is missing data blocks.</translation>
+    </message>
+    <message>
+        <source>ファイル %1 を置き換えられません。</source>
+        <translation>Cannot replace the file %1.</translation>
+    </message>
+    <message>
+        <source>Shift-JIS で表せない文字があるため、ファイル「%1」に書き込めません。</source>
+        <translation>Cannot write to the file “%1”: it contains characters that Shift-JIS cannot represent.</translation>
+    </message>
+    <message>
+        <source>チャンネル数が %1 のデータファイルからは計測パラメータを読み込めません。チャンネル数は1～4です。</source>
+        <translation>Cannot load measurement parameters from a data file with %1 channels. The number of channels is 1 to 4.</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>予期しないエラーが発生しました。</source>
+        <translation>An unexpected error occurred.</translation>
+    </message>
+    <message>
+        <source>TavrelREX: A/D カードによるバースト計測と記録</source>
+        <translation>TavrelREX: burst measurement and recording with an A/D card</translation>
+    </message>
+    <message>
+        <source>バージョンを表示します。</source>
+        <translation>Displays version information.</translation>
+    </message>
+    <message>
+        <source>起動後に読み込むパラメータファイル (.apm, .sdf, .tsd)</source>
+        <translation>Parameter file to load after start-up (.apm, .sdf, .tsd)</translation>
+    </message>
+    <message>
+        <source>ファイルは一つだけです。</source>
+        <translation>Give at most one file.</translation>
+    </message>
+</context>
+<context>
+    <name>tavrel::AboutBox</name>
+    <message>
+        <source>バージョン情報</source>
+        <translation>About TavrelREX</translation>
+    </message>
+</context>
+<context>
+    <name>tavrel::EntryBinding</name>
+    <message>
+        <source>%1にShift-JISで表せない文字は入力できません。</source>
+        <translation>Characters that Shift-JIS cannot represent cannot be entered in the %1.</translation>
+    </message>
+    <message>
+        <source>コメント</source>
+        <translation>comment</translation>
+    </message>
+    <message>
+        <source>ファイル名</source>
+        <translation>file name</translation>
+    </message>
+    <message>
+        <source>チャンネル表</source>
+        <translation>channel table</translation>
+    </message>
+</context>
+<context>
+    <name>tavrel::HelpWindow</name>
+    <message>
+        <source>TavrelREX ヘルプ</source>
+        <translation>TavrelREX Help</translation>
+    </message>
+    <message>
+        <source>キーワード(&amp;W):</source>
+        <translation>Key&amp;word:</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;ヘルプファイルが見つかりません。&lt;/p&gt;&lt;p&gt;%1&lt;/p&gt;</source>
+        <translation>&lt;p&gt;The help file cannot be found.&lt;/p&gt;&lt;p&gt;%1&lt;/p&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>tavrel::MainWindow</name>
+    <message>
+        <source>未変換</source>
+        <translation>Not started</translation>
+    </message>
+    <message>
+        <source>AD変換カードが入っていません。</source>
+        <translation>No A/D conversion card is installed.</translation>
+    </message>
+    <message>
+        <source>チャンネル数は1～4の整数で設定して下さい。</source>
+        <translation>Enter a whole number from 1 to 4 as the number of channels.</translation>
+    </message>
+    <message>
+        <source>時系列標準ファイル (*.sdf)|*.sdf</source>
+        <translation>Standard time-series files (*.sdf)|*.sdf</translation>
+    </message>
+    <message>
+        <source>時系列テキストファイル (*.tsd)|*.tsd</source>
+        <translation>Time-series text files (*.tsd)|*.tsd</translation>
+    </message>
+    <message>
+        <source>設定を保存せずに終了しますか。</source>
+        <translation>Quit without saving the settings?</translation>
+    </message>
+    <message>
+        <source>アプリケーションファイルが見つかりません。指定しますか。</source>
+        <translation>The application file cannot be found. Do you want to choose it?</translation>
+    </message>
+    <message>
+        <source>AD変換データ収集システム TavrelREX        </source>
+        <translation>A/D Data Acquisition System TavrelREX        </translation>
+    </message>
+</context>
+<context>
+    <name>tavrel::MainWindowForm</name>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>計測パラメータの読込み(&amp;O)</source>
+        <translation>&amp;Open Measurement Parameters...</translation>
+    </message>
+    <message>
+        <source>計測パラメータの保存(&amp;S)</source>
+        <translation>&amp;Save Measurement Parameters...</translation>
+    </message>
+    <message>
+        <source>終了(&amp;Q)</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message>
+        <source>データ解析(&amp;A)</source>
+        <translation>&amp;Analysis</translation>
+    </message>
+    <message>
+        <source>Vendraskの実行(&amp;E)</source>
+        <translation>&amp;Run Vendrask</translation>
+    </message>
+    <message>
+        <source>プログラムファイルの指定(&amp;A)</source>
+        <translation>&amp;Assign Program File...</translation>
+    </message>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>目次(&amp;C)</source>
+        <translation>&amp;Contents</translation>
+    </message>
+    <message>
+        <source>キーワード検索(&amp;K)</source>
+        <translation>&amp;Keyword Search</translation>
+    </message>
+    <message>
+        <source>バージョン情報(&amp;V)</source>
+        <translation>&amp;About TavrelREX</translation>
+    </message>
+    <message>
+        <source>カード情報</source>
+        <translation>Card</translation>
+    </message>
+    <message>
+        <source>カードの種類：</source>
+        <translation>Card type:</translation>
+    </message>
+    <message>
+        <source>I/Oベースアドレス：</source>
+        <translation>I/O base address:</translation>
+    </message>
+    <message>
+        <source>IRQ番号：</source>
+        <translation>IRQ number:</translation>
+    </message>
+    <message>
+        <source>現在の状態：</source>
+        <translation>Status:</translation>
+    </message>
+    <message>
+        <source>計測ﾊﾟﾗﾒｰﾀ</source>
+        <translation>Parameters</translation>
+    </message>
+    <message>
+        <source>計測待ち時間(sec):</source>
+        <translation>Start delay (sec):</translation>
+    </message>
+    <message>
+        <source>バースト記録回数：</source>
+        <translation>Bursts:</translation>
+    </message>
+    <message>
+        <source>バースト時間間隔：</source>
+        <translation>Burst interval:</translation>
+    </message>
+    <message>
+        <source>サンプリング間隔：</source>
+        <translation>Sampling interval:</translation>
+    </message>
+    <message>
+        <source>サンプリング個数：</source>
+        <translation>Samples:</translation>
+    </message>
+    <message>
+        <source>記録ﾁｬﾝﾈﾙ</source>
+        <translation>Channels</translation>
+    </message>
+    <message>
+        <source>チャンネル数：</source>
+        <translation>Channels:</translation>
+    </message>
+    <message>
+        <source>変換式：Y = AX + B</source>
+        <translation>Scaling: Y = AX + B</translation>
+    </message>
+    <message>
+        <source>項目名</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>単位</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>コメント：</source>
+        <translation>Comment:</translation>
+    </message>
+    <message>
+        <source>保存形式</source>
+        <translation>File format</translation>
+    </message>
+    <message>
+        <source>sdf （標準時系列データファイル）</source>
+        <translation>sdf (standard time-series data file)</translation>
+    </message>
+    <message>
+        <source>tsd （時系列テキストデータファイル）</source>
+        <translation>tsd (time-series text data file)</translation>
+    </message>
+    <message>
+        <source>ファイル名</source>
+        <translation>File name</translation>
+    </message>
+    <message>
+        <source>参照</source>
+        <translation>Browse</translation>
+    </message>
+    <message>
+        <source>計測開始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>計測中止</source>
+        <translation>Stop</translation>
+    </message>
+</context>
+<context>
+    <name>tavrel::MessageBoxes</name>
+    <message>
+        <source>はい(&amp;Y)</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>いいえ(&amp;N)</source>
+        <translation>&amp;No</translation>
+    </message>
+</context>
+<context>
+    <name>tavrel::ProgressDialog</name>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+</TS>
