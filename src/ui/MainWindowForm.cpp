@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -17,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeView>
@@ -84,6 +86,9 @@ QFileDialog* MakeFileDialog(QWidget* parent, const QString& name, QFileDialog::A
         for (int c = 1; c < header->count(); ++c)
             header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     }
+    // Room for the Japanese place names ("コンピューター") in the side bar.
+    if (auto* splitter = dialog->findChild<QSplitter*>(QStringLiteral("splitter")))
+        splitter->setSizes({160, 560});
     return dialog;
 }
 
@@ -318,12 +323,17 @@ QWidget* MainWindowForm::BuildSavePage(QTabWidget* pages) {
     RadioGroupFileTypeButtons->setObjectName(QStringLiteral("RadioGroupFileTypeButtons"));
     const QString items[2] = {tr("sdf （標準時系列データファイル）"),
                               tr("tsd （時系列テキストデータファイル）")};
+    // Which item is longer depends on the language.
+    const QFontMetrics metrics(RadioGroupFileType->font());
+    const QString& longer =
+        metrics.horizontalAdvance(items[0]) > metrics.horizontalAdvance(items[1]) ? items[0]
+                                                                                  : items[1];
     for (int i = 0; i < 2; ++i) {
         auto* button = new QRadioButton(items[i], RadioGroupFileType);
         button->setObjectName(QStringLiteral("RadioGroupFileTypeItem%1").arg(i));
         button->setGeometry(8, 16 + i * 18, 212, 18);
         // Both items in the size that the longer one fits.
-        FitFontToWidth(button, items[1], 212 - 22);
+        FitFontToWidth(button, longer, 212 - 22);
         RadioGroupFileTypeButtons->addButton(button, i);
     }
     RadioGroupFileTypeButtons->button(0)->setChecked(true);
@@ -335,6 +345,8 @@ QWidget* MainWindowForm::BuildSavePage(QTabWidget* pages) {
     browseDataFileButton = new QPushButton(tr("参照"), fileNameBox);
     browseDataFileButton->setObjectName(QStringLiteral("BitBtn1"));
     browseDataFileButton->setGeometry(176, 16, 43, 25);
+    // A longer translation gets a smaller font rather than losing its ends.
+    FitFontToWidth(browseDataFileButton, browseDataFileButton->text(), 43 - 6);
     return savePage;
 }
 

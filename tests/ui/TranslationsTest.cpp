@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -98,6 +99,20 @@ QStringList JapaneseTexts(const QWidget& root) {
         if (HasJapanese(text))
             found.append(text);
     return found;
+}
+
+// The buttons of the form whose texts do not fit their fixed widths.
+QStringList CutButtons(const QMainWindow& root) {
+    QStringList cut;
+    for (const QAbstractButton* b : root.centralWidget()->findChildren<QAbstractButton*>()) {
+        QString text = b->text();
+        text.remove(u'&');
+        // The radio's mark takes this much of its width.
+        const int room = b->width() - (qobject_cast<const QRadioButton*>(b) ? 22 : 0);
+        if (b->fontMetrics().horizontalAdvance(text) > room)
+            cut.append(b->objectName() + u'|' + text);
+    }
+    return cut;
 }
 
 std::unique_ptr<MainWindow> StartWindow(AdLib32& card, RecordingPrompter& prompter,
@@ -245,6 +260,8 @@ private slots:
         w->Help(); // the help window is made when first asked for
         const QStringList japanese = JapaneseTexts(*w);
         QVERIFY2(japanese.isEmpty(), qPrintable(japanese.join(u'\n')));
+        const QStringList cut = CutButtons(*w);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u'\n')));
         // The walk sees the texts it checks.
         const QStringList shown = ShownTexts(*w);
         QVERIFY(shown.size() > 60);
@@ -265,6 +282,8 @@ private slots:
         QVERIFY(shown.contains(QStringLiteral("File1|QMenu|ファイル(&F)")));
         QVERIFY(shown.contains(QStringLiteral("BtnAdStart|QPushButton|計測開始")));
         QVERIFY(shown.contains(QStringLiteral("TextStatus|QLineEdit|停止")));
+        const QStringList cut = CutButtons(*w);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u'\n')));
         QVERIFY(w->windowTitle().startsWith(QString::fromUtf8(CaptionText)));
     }
 
