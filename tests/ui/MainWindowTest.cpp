@@ -39,21 +39,6 @@ using namespace tavrel::test;
 
 namespace {
 
-// Starts a window the way the program does, without the banner, with messages recorded.
-std::unique_ptr<MainWindow> StartWindow(AdLib32& card, RecordingPrompter& prompter,
-                                        const QString& exeDir, const QString& configDir) {
-    MainWindowOptions options;
-    options.ShowAboutBox = false;
-    options.ExeDir = exeDir;
-    options.ConfigDir = configDir;
-    auto window = std::make_unique<MainWindow>(card, options);
-    window->RedirectMessages(&prompter);
-    window->show();
-    if (!QTest::qWaitFor([&] { return window->StartUpDone(); }, 5000))
-        return nullptr;
-    return window;
-}
-
 QString Cell(MainWindow& w, int row, int column) {
     const QTableWidgetItem* item =
         Form<QTableWidget>(w, "StringGridChannel")->item(row - 1, column);

@@ -115,19 +115,13 @@ QStringList CutButtons(const QMainWindow& root) {
     return cut;
 }
 
-std::unique_ptr<MainWindow> StartWindow(AdLib32& card, RecordingPrompter& prompter,
-                                        const QString& dir) {
-    MainWindowOptions options;
-    options.ShowAboutBox = false;
-    options.ExeDir = dir;
-    options.ConfigDir = dir;
-    auto window = std::make_unique<MainWindow>(card, options);
-    window->RedirectMessages(&prompter);
-    window->show();
-    if (!QTest::qWaitFor([&] { return window->StartUpDone(); }, 5000))
-        return nullptr;
-    return window;
-}
+// A started window in a directory of its own, with the messages recorded.
+struct RunningWindow {
+    QTemporaryDir dir;
+    DetectOnlyCard card{0};
+    RecordingPrompter prompter;
+    std::unique_ptr<MainWindow> window = StartWindow(card, prompter, dir.path(), dir.path());
+};
 
 // The core's texts, made by the core itself, each way it fills them in.
 std::vector<std::string> CoreSamples(const std::string& file) {
@@ -252,11 +246,9 @@ private slots:
 
     void windowUnderEnglishShowsNoJapanese() {
         QVERIFY(InstallTranslations(QLocale(QStringLiteral("en_US"))));
-        QTemporaryDir dir;
-        DetectOnlyCard card(0);
-        RecordingPrompter prompter;
-        auto w = StartWindow(card, prompter, dir.path());
-        QVERIFY(w);
+        RunningWindow running;
+        QVERIFY(running.window);
+        MainWindow* w = running.window.get();
         w->Help(); // the help window is made when first asked for
         const QStringList japanese = JapaneseTexts(*w);
         QVERIFY2(japanese.isEmpty(), qPrintable(japanese.join(u'\n')));
@@ -273,11 +265,9 @@ private slots:
 
     void windowUnderCLocaleIsJapanese() {
         QVERIFY(InstallTranslations(QLocale::c()));
-        QTemporaryDir dir;
-        DetectOnlyCard card(0);
-        RecordingPrompter prompter;
-        auto w = StartWindow(card, prompter, dir.path());
-        QVERIFY(w);
+        RunningWindow running;
+        QVERIFY(running.window);
+        MainWindow* w = running.window.get();
         const QStringList shown = ShownTexts(*w);
         QVERIFY(shown.contains(QStringLiteral("File1|QMenu|ファイル(&F)")));
         QVERIFY(shown.contains(QStringLiteral("BtnAdStart|QPushButton|計測開始")));
@@ -289,11 +279,9 @@ private slots:
 
     void gridTitlesStayJapaneseInTheEntries() {
         QVERIFY(InstallTranslations(QLocale(QStringLiteral("en_GB"))));
-        QTemporaryDir dir;
-        DetectOnlyCard card(0);
-        RecordingPrompter prompter;
-        auto w = StartWindow(card, prompter, dir.path());
-        QVERIFY(w);
+        RunningWindow running;
+        QVERIFY(running.window);
+        MainWindow* w = running.window.get();
         auto* grid = Form<QTableWidget>(*w, "StringGridChannel");
         QCOMPARE(grid->horizontalHeaderItem(1)->text(), QStringLiteral("Name"));
         QCOMPARE(grid->horizontalHeaderItem(2)->text(), QStringLiteral("Unit"));
@@ -406,7 +394,7 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("data")));
         DetectOnlyCard card(0);
         RecordingPrompter prompter;
-        auto w = StartWindow(card, prompter, dir.path());
+        auto w = StartWindow(card, prompter, dir.path(), dir.path());
         QVERIFY(w);
         auto* dialog = Own<QFileDialog>(*w, "OpenDialog1");
         dialog->setDirectory(dir.path());

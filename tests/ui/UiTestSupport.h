@@ -2,12 +2,16 @@
 
 #include "TestSupport.h"
 #include "acquisition/AdLib32.h"
+#include "ui/MainWindow.h"
 
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QObject>
 #include <QString>
+#include <QTest>
 #include <QtGlobal>
+
+#include <memory>
 
 namespace tavrel::test {
 
@@ -34,6 +38,21 @@ template <typename T> T* Own(const QMainWindow& window, const char* name) {
     if (!child)
         qFatal("no %s named %s", T::staticMetaObject.className(), name);
     return child;
+}
+
+// Starts a window the way the program does, without the banner, with messages recorded.
+inline std::unique_ptr<MainWindow> StartWindow(AdLib32& card, RecordingPrompter& prompter,
+                                               const QString& exeDir, const QString& configDir) {
+    MainWindowOptions options;
+    options.ShowAboutBox = false;
+    options.ExeDir = exeDir;
+    options.ConfigDir = configDir;
+    auto window = std::make_unique<MainWindow>(card, options);
+    window->RedirectMessages(&prompter);
+    window->show();
+    if (!QTest::qWaitFor([&] { return window->StartUpDone(); }, 5000))
+        return nullptr;
+    return window;
 }
 
 // A card that answers the detection only: found in the given slot, or nowhere.
