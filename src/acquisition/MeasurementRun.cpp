@@ -67,6 +67,7 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     BurstNumber = 0;
     lastTimeText_.clear();
     lastProgress_ = -1;
+    waitBegun_ = false;
     // The state first: a click handled while the charts are set up already meets a running
     // measurement, and its stop is not lost.
     SetState(RunState::Waiting);
@@ -74,43 +75,25 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     view_.Yield(0);
 
     try {
-        if (settings_.WaitTime > 0 && state_ == RunState::Waiting) {
-            const double t0 = clock_.Now();
-            const double waitDays = settings_.WaitTime / 86400;
-            const double due = t0 + waitDays;
-            view_.SetPresentStatus(RunText::WaitingStart);
-            for (;;) {
-                if (state_ != RunState::Waiting) // the stop handler has completed everything
-                    break;
-                const double now = clock_.Now();
-                if (now >= due)
-                    break;
-                ShowProgress(ClampPercent((now - t0) * 100 / waitDays));
-                ShowTimeText(std::string(RunText::TimeToStart) + FormatCountdown(due - now));
-                view_.Yield(WaitUntil(due - now));
-            }
-        }
-        if (state_ != RunState::Waiting)
-            return;
-        BurstNumber = 0;
-        data_.Header.StartTime = clock_.Now();
-        NextBurstTime = data_.Header.StartTime;
-        WriteHeader();
         RunLoop();
     } catch (const std::exception& e) {
-        // A failing write ends the measurement; the file is left consistent where possible.
-        StopConversion();
-        if (Active()) {
-            SetState(RunState::Finishing);
-            try {
-                FinishDataFile(false);
-            } catch (const std::exception&) {
-            }
-            EnterIdle();
-            view_.SetPresentStatus(RunText::Aborted);
-        }
-        ReportError(e);
+        EndByWriteError(e);
     }
+}
+
+void MeasurementRun::EndByWriteError(const std::exception& e) {
+    // A failing write ends the measurement; the file is left consistent where possible.
+    StopConversion();
+    if (Active()) {
+        SetState(RunState::Finishing);
+        try {
+            FinishDataFile(false);
+        } catch (const std::exception&) {
+        }
+        EnterIdle();
+        view_.SetPresentStatus(RunText::Aborted);
+    }
+    ReportError(e);
 }
 
 std::int64_t MeasurementRun::WaitUntil(double days) {
@@ -123,20 +106,67 @@ std::int64_t MeasurementRun::WaitUntil(double days) {
 }
 
 void MeasurementRun::RunLoop() {
-    SetState(RunState::BetweenBursts); // the first burst is due now
     while (Running()) {
-        if (Card.Converting == 0) {
-            if (clock_.Now() >= NextBurstTime)
-                StartBurst();
-            else
-                ShowBurstWait();
-        } else {
-            FetchSamples();
-        }
+        const std::int64_t wait = StepOnce();
+        if (Running())
+            view_.Yield(wait);
     }
 }
 
-void MeasurementRun::StartBurst() {
+std::int64_t MeasurementRun::Step() {
+    // Refused inside a step: a message the step shows runs a nested loop whose timer calls here.
+    if (stepping_ || !Running())
+        return MaxYieldWaitMicroseconds;
+    try {
+        return StepOnce();
+    } catch (const std::exception& e) {
+        EndByWriteError(e);
+        return 0;
+    }
+}
+
+std::int64_t MeasurementRun::StepOnce() {
+    stepping_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{stepping_};
+    if (state_ == RunState::Waiting) {
+        if (!waitBegun_) {
+            waitBegun_ = true;
+            waitDays_ = settings_.WaitTime > 0 ? settings_.WaitTime / 86400 : 0;
+            if (waitDays_ > 0) {
+                waitFrom_ = clock_.Now();
+                view_.SetPresentStatus(RunText::WaitingStart);
+            }
+        }
+        if (waitDays_ > 0) {
+            const double due = waitFrom_ + waitDays_;
+            const double now = clock_.Now();
+            if (now < due) {
+                ShowProgress(ClampPercent((now - waitFrom_) * 100 / waitDays_));
+                ShowTimeText(std::string(RunText::TimeToStart) + FormatCountdown(due - now));
+                return WaitUntil(due - now);
+            }
+        }
+        BeginRecording();
+    }
+    if (Card.Converting != 0)
+        return FetchSamples();
+    if (clock_.Now() >= NextBurstTime)
+        return StartBurst();
+    return ShowBurstWait();
+}
+
+void MeasurementRun::BeginRecording() {
+    BurstNumber = 0;
+    data_.Header.StartTime = clock_.Now();
+    NextBurstTime = data_.Header.StartTime;
+    WriteHeader();
+    SetState(RunState::BetweenBursts); // the first burst is due now
+}
+
+std::int64_t MeasurementRun::StartBurst() {
     ScansDone = 0;
     SamplesFetched = 0;
     KeepRunHeader();
@@ -147,17 +177,17 @@ void MeasurementRun::StartBurst() {
         prompter_.ShowMessage(MessageKind::Error, text, MessageButtons::Ok);
         if (Active())
             EndByFault(text);
-        return;
+        return 0;
     }
     ++BurstNumber;
     SetState(RunState::Converting);
     view_.SetPresentStatus(std::to_string(BurstNumber) + std::string(RunText::BurstRunning));
     ShowTimeText("");
     view_.SetUpCharts(data_.Header, settings_);
-    view_.Yield(0);
+    return 0;
 }
 
-void MeasurementRun::ShowBurstWait() {
+std::int64_t MeasurementRun::ShowBurstWait() {
     const double now = clock_.Now();
     const double left = NextBurstTime - now;
     ShowTimeText(std::string(RunText::TimeLeft) + FormatCountdown(left));
@@ -167,20 +197,18 @@ void MeasurementRun::ShowBurstWait() {
                                           static_cast<double>(TimeUnitFactor(h.SamplingUnit)) *
                                           (h.SampleCount - 1) / 86400;
     ShowProgress(gap > 0 ? ClampPercent((1 - left / gap) * 100) : 100);
-    view_.Yield(WaitUntil(left));
+    return WaitUntil(left);
 }
 
-void MeasurementRun::FetchSamples() {
-    if (Card.RingBufferAllocated == 0 || Card.Converting == 0) {
-        view_.Yield(MaxYieldWaitMicroseconds);
-        return;
-    }
+std::int64_t MeasurementRun::FetchSamples() {
+    if (Card.RingBufferAllocated == 0 || Card.Converting == 0)
+        return MaxYieldWaitMicroseconds;
     const std::int32_t ch = channels_;
     const std::int32_t total = ch * samples_;
     if (!BuffersHoldTheBurst()) { // taken from under the run: nothing more can be stored
         HaltCard(RunText::CardAbnormal);
         EndByFault(RunText::CardAbnormal);
-        return;
+        return 0;
     }
     const std::int32_t partial = SamplesFetched - ScansDone * ch;
     std::int32_t wanted = std::min(ScansPerFetch, samples_ - ScansDone) * ch - partial;
@@ -190,17 +218,16 @@ void MeasurementRun::FetchSamples() {
     if (got == -1) {
         HaltCard(RunText::CardOverflowFetch);
         EndByFault(RunText::CardOverflowFetch);
-        return;
+        return 0;
     }
     if (got < 0) { // not a count the driver may give: the conversion is not to be trusted
         HaltCard(RunText::CardAbnormal);
         EndByFault(RunText::CardAbnormal);
-        return;
+        return 0;
     }
     if (got == 0) {
         // Nothing yet: sleep about one scan, so a slow card costs no processor time.
-        view_.Yield(std::clamp<std::int64_t>(scanMicroseconds_, 1000, MaxYieldWaitMicroseconds));
-        return;
+        return std::clamp<std::int64_t>(scanMicroseconds_, 1000, MaxYieldWaitMicroseconds);
     }
     got = std::min(got, wanted);
     SamplesFetched += got;
@@ -217,9 +244,9 @@ void MeasurementRun::FetchSamples() {
         // The block goes to the file before any yield, so a stop handled there finds it
         // written and never writes it a second time.
         EndOfBurst();
-        return;
+        return 0;
     }
-    view_.Yield(0);
+    return 0;
 }
 
 bool MeasurementRun::BuffersHoldTheBurst() const {
@@ -274,7 +301,6 @@ void MeasurementRun::EndOfBurst() {
     SetState(RunState::BetweenBursts);
     NextBurstTime = BurstNumber * settings_.BurstIntervalDays + data_.Header.StartTime;
     view_.SetPresentStatus(std::to_string(BurstNumber + 1) + std::string(RunText::BurstWaiting));
-    view_.Yield(0);
 }
 
 void MeasurementRun::BtnAdStopClick() {

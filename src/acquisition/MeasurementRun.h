@@ -48,9 +48,11 @@ inline constexpr int ScansPerFetch = 32;
 // -32767..32767 so a value out of range is never wrapped nor taken for ErrorData.
 std::int16_t MillivoltCode(double millivolts);
 
-// One measurement at a time, run on the caller's thread inside BtnAdStartClick as a loop that
-// yields to the view. The stop, the driver's notifications and the window's closing arrive
-// nested inside those yields and are seen by the loop at its next test.
+// One measurement at a time, run on the caller's thread inside BtnAdStartClick as a loop of
+// steps that yields to the view between them. The stop, the driver's notifications and the
+// window's closing arrive nested inside those yields and are seen by the loop at its next test.
+// A handler that opens a dialog inside a yield holds the loop below the dialog's own event
+// loop; the view then calls Step from there, so the acquisition goes on.
 class MeasurementRun {
 public:
     MeasurementRun(AdLib32& card, Clock& clock, SDFdata& data, MeasurementSettings& settings,
@@ -68,8 +70,15 @@ public:
     // The window is closing: a running measurement is stopped and its file completed first.
     void CloseRequested();
 
-    // One step of the loop while converting.
-    void FetchSamples();
+    // One pass of the loop from outside it, for a nested event loop that holds the loop below
+    // it: the wait before the start, a due burst started, the pause shown or one fetch. Never
+    // yields; returns how long the caller may wait before the next step (microseconds).
+    // Refused (nothing done) while a step is on the stack or nothing runs. A failing write
+    // ends the measurement here as it would in the loop.
+    std::int64_t Step();
+
+    // One step of the loop while converting; returns the wait before the next.
+    std::int64_t FetchSamples();
 
     RunState State() const { return state_; }
     // True from the start of a measurement until it is Idle again.
@@ -91,8 +100,12 @@ public:
 private:
     static std::int64_t WaitUntil(double days);
     void RunLoop();
-    void StartBurst();
-    void ShowBurstWait();
+    std::int64_t StepOnce();
+    void BeginRecording();
+    std::int64_t StartBurst();
+    std::int64_t ShowBurstWait();
+    // Ends the measurement after a failing write and shows the error.
+    void EndByWriteError(const std::exception& e);
     void EndOfBurst();
     bool BuffersHoldTheBurst() const;
     void ConvertScans(std::int32_t first, std::int32_t count);
@@ -127,6 +140,12 @@ private:
     std::int16_t channels_ = 1;
     std::int32_t samples_ = 0;
     std::int64_t scanMicroseconds_ = 0;
+    // A step is on the stack: a nested Step is refused.
+    bool stepping_ = false;
+    // The wait before the first burst, taken at the first step.
+    bool waitBegun_ = false;
+    double waitFrom_ = 0;
+    double waitDays_ = 0;
 
     std::string lastTimeText_;
     int lastProgress_ = -1;

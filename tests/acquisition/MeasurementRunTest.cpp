@@ -645,6 +645,147 @@ TEST_F(RunTest, FailingBlockWriteEndsTheMeasurementWithItsMessage) {
     EXPECT_EQ(prompter.Messages.back().Kind, MessageKind::Error);
 }
 
+// A dialog opened by a handler inside a yield: its event loop runs until closeUs of the clock,
+// calling Step whenever the wait Step asked for is over, as the window's timer does. Returns
+// the yields made meanwhile (none may be made: the run's loop is held below the dialog).
+long NestedLoop(RecordingView& view, TestClock& clock, MeasurementRun& run, std::int64_t closeUs,
+                const std::function<void()>& afterStep = {}) {
+    const long yieldsBefore = view.Yields;
+    while (clock.Us < closeUs) {
+        const std::int64_t wait = run.Step();
+        if (afterStep)
+            afterStep();
+        clock.Advance(std::max<std::int64_t>(wait, view.StepUs));
+    }
+    return view.Yields - yieldsBefore;
+}
+
+TEST_F(RunTest, ADialogInsideAYieldKeepsTheBurstsGoing) {
+    // Bursts of 200 scans at 1 ms every second; a dialog open from 50 ms to 2.6 s.
+    Configure(2, 200, 3, 1, 0);
+    card.ScanIntervalUs = 1000;
+    bool opened = false;
+    long yieldsInDialog = -1;
+    std::size_t textsBefore = 0;
+    std::size_t textsInDialog = 0;
+    std::vector<std::int64_t> blockDoneUs;
+    view.OnYield = [&] {
+        if (opened || run.ScansDone < 50)
+            return;
+        opened = true;
+        const std::int64_t startUs = card.StartUs;
+        textsBefore = view.TimeTexts.size();
+        yieldsInDialog = NestedLoop(view, clock, run, startUs + 2'600'000, [&] {
+            if (static_cast<std::size_t>(run.BlocksWritten) > blockDoneUs.size())
+                blockDoneUs.push_back(clock.Us - startUs);
+        });
+        textsInDialog = view.TimeTexts.size() - textsBefore;
+        EXPECT_FALSE(run.Active()); // ended inside the dialog
+    };
+    run.BtnAdStartClick(entries);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(yieldsInDialog, 0);
+    ExpectIdle("変換終了");
+    ExpectSdfBlocks(3);
+    // Every burst on its schedule, each block written as its last scan came.
+    ASSERT_EQ(card.StartTimes.size(), 3u);
+    for (std::size_t k = 0; k < 3; ++k)
+        EXPECT_NEAR((card.StartTimes[k] - data.Header.StartTime) * 86400, 1.0 * k, 0.0011);
+    ASSERT_EQ(blockDoneUs.size(), 3u);
+    for (std::size_t k = 0; k < 3; ++k)
+        EXPECT_NEAR(blockDoneUs[k], 1'000'000 * static_cast<std::int64_t>(k) + 200'000, 1100);
+    // The countdowns went on under the dialog: 150 + 200 + 200 scans, the pauses between.
+    EXPECT_GT(textsInDialog, 550u);
+}
+
+TEST_F(RunTest, ADialogDuringTheStartWaitStartsOnTime) {
+    Configure(1, 20, 2, 1, 0, 1, "2");
+    bool opened = false;
+    view.OnYield = [&] {
+        if (opened || clock.Us < 500'000)
+            return;
+        opened = true;
+        EXPECT_EQ(NestedLoop(view, clock, run, 4'000'000), 0);
+    };
+    run.BtnAdStartClick(entries);
+    ASSERT_TRUE(opened);
+    ExpectIdle("変換終了");
+    ASSERT_EQ(card.StartTimes.size(), 2u);
+    EXPECT_NEAR((card.StartTimes[0] - clock.Base) * 86400, 2.0, 0.0011);
+    EXPECT_NEAR((card.StartTimes[1] - card.StartTimes[0]) * 86400, 1.0, 0.0011);
+    ExpectSdfBlocks(2);
+}
+
+// A message the run shows from a step runs a nested loop too: a step asked for there is
+// refused, so the message is neither shown again nor the card started under it.
+class SteppingPrompter final : public Prompter {
+public:
+    MessageAnswer ShowMessage(MessageKind, std::string_view text, MessageButtons buttons,
+                              int) override {
+        Texts.emplace_back(text);
+        if (Run != nullptr)
+            for (int i = 0; i < 5; ++i)
+                Waits.push_back(Run->Step());
+        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
+    }
+    MeasurementRun* Run = nullptr;
+    std::vector<std::string> Texts;
+    std::vector<std::int64_t> Waits;
+};
+
+TEST_F(RunTest, AStepAskedForUnderTheRunsOwnMessageIsRefused) {
+    Configure(1, 10, 4, 1, 0);
+    SteppingPrompter messages;
+    MeasurementRun stepped{card, clock, data, settings, messages, view};
+    view.Run = &stepped;
+    bool opened = false;
+    view.OnYield = [&] {
+        if (stepped.BlocksWritten == 1 && !opened) {
+            opened = true;
+            card.FailAt = 4; // the second burst's set-up fails while a dialog is open
+            messages.Run = &stepped;
+            NestedLoop(view, clock, stepped, clock.Us + 2'000'000);
+        }
+    };
+    stepped.BtnAdStartClick(entries);
+    ASSERT_TRUE(opened);
+    ASSERT_EQ(messages.Texts.size(), 1u);
+    EXPECT_EQ(messages.Texts[0], "リングバッファ初期化エラー");
+    ASSERT_EQ(messages.Waits.size(), 5u);
+    for (std::int64_t w : messages.Waits)
+        EXPECT_EQ(w, MaxYieldWaitMicroseconds);
+    EXPECT_EQ(card.Bursts, 1);
+    EXPECT_FALSE(stepped.Active());
+    EXPECT_EQ(view.PresentStatus, "変換中止");
+    ExpectSdfBlocks(1);
+    // Nothing runs: a step does nothing.
+    const long fetches = card.Fetches;
+    EXPECT_EQ(stepped.Step(), MaxYieldWaitMicroseconds);
+    EXPECT_EQ(card.Fetches, fetches);
+}
+
+TEST_F(RunTest, AFailingWriteInsideADialogEndsTheRunThere) {
+    Configure(1, 10, 3, 1, 1);
+    bool opened = false;
+    view.OnYield = [&] {
+        if (opened || run.BurstNumber != 1)
+            return;
+        opened = true;
+        fs::remove(file);
+        fs::create_directory(file); // no block can be written under the name now
+        NestedLoop(view, clock, run, clock.Us + 3'000'000);
+        EXPECT_FALSE(run.Active());
+    };
+    run.BtnAdStartClick(entries);
+    ASSERT_TRUE(opened);
+    EXPECT_FALSE(run.Active());
+    EXPECT_EQ(run.Card.Converting, 0);
+    EXPECT_EQ(view.PresentStatus, "変換中止");
+    ASSERT_EQ(prompter.Messages.size(), 1u);
+    EXPECT_EQ(prompter.Messages[0].Kind, MessageKind::Error);
+    EXPECT_EQ(card.Bursts, 1);
+}
+
 // The program's own simulated card on a virtual clock, as the window and the command line run.
 class SimulatedRunTest : public RunTest {
 protected:
