@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include <QCoreApplication>
+#include <QThread>
 
 namespace tavrel {
 
@@ -27,6 +28,9 @@ MeasurementControl::MeasurementControl(MainWindow& form, Clock& clock)
     // The wake-up of a waiting yield.
     wakeUp_.setSingleShot(true);
     wakeUp_.setTimerType(Qt::PreciseTimer);
+    drive_.setSingleShot(true);
+    drive_.setTimerType(Qt::PreciseTimer);
+    connect(&drive_, &QTimer::timeout, this, [this] { DriveNestedStep(); });
     timeText_.setSingleShot(true);
     connect(&timeText_, &QTimer::timeout, this, [this] { ShowPendingTime(); });
     sinceTimeText_.start();
@@ -114,15 +118,53 @@ void MeasurementControl::Yield(std::int64_t waitMicroseconds) {
         // would cost more than the data. Events are still handled every BusyYieldNs.
         if (sinceYield_.isValid() && sinceYield_.nsecsElapsed() < BusyYieldNs)
             return;
+        const NestedDrive drive(*this, 0);
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         sinceYield_.start();
         return;
     }
     // Handles what is pending, or sleeps until the next event or the wake-up.
     // Timers count whole milliseconds; a shorter wait is a millisecond.
-    wakeUp_.start(static_cast<int>(std::max<std::int64_t>(1, (waitMicroseconds + 999) / 1000)));
+    const int waitMs = static_cast<int>(std::max<std::int64_t>(1, (waitMicroseconds + 999) / 1000));
+    const NestedDrive drive(*this, waitMs);
+    wakeUp_.start(waitMs);
     waitLoop_.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     sinceYield_.start();
+}
+
+MeasurementControl::NestedDrive::NestedDrive(MeasurementControl& control, int waitMs)
+    : control_(control), outerLevel_(control.yieldLevel_), outerWaitMs_(control.yieldWaitMs_) {
+    // The level of the event loop that yields: a dialog opened by a handler inside the yield
+    // runs one level above it.
+    control_.yieldLevel_ = QThread::currentThread()->loopLevel();
+    control_.yieldWaitMs_ = waitMs;
+    control_.yieldClock_.start();
+    control_.drive_.start(std::max(waitMs, 1));
+}
+
+MeasurementControl::NestedDrive::~NestedDrive() {
+    control_.drive_.stop();
+    control_.yieldLevel_ = outerLevel_;
+    control_.yieldWaitMs_ = outerWaitMs_;
+}
+
+void MeasurementControl::DriveNestedStep() {
+    if (yieldLevel_ < 0)
+        return;
+    // Held: a dialog runs its own loop above the yield's, or a handler that handles events
+    // itself keeps the yield far beyond its wait.
+    const bool held = QThread::currentThread()->loopLevel() > yieldLevel_ ||
+                      yieldClock_.elapsed() > yieldWaitMs_ + HeldYieldMs;
+    if (!held) {
+        // The yield returns soon and the run's loop goes on; a dialog opened later in this
+        // yield is looked for again.
+        drive_.start(1);
+        return;
+    }
+    const std::int64_t wait = run_->Step();
+    if (run_->Running())
+        drive_.start(static_cast<int>(
+            std::clamp<std::int64_t>((wait + 999) / 1000, 0, MaxYieldWaitMicroseconds / 1000)));
 }
 
 } // namespace tavrel

@@ -63,6 +63,27 @@ private:
     std::unique_ptr<DriverMessageHook> hook_;
     void ShowPendingTime();
 
+    // While a yield's handler runs a nested event loop (a dialog, a message box), the run's
+    // loop is held below it; drive_ steps the run from that loop meanwhile.
+    class NestedDrive {
+    public:
+        NestedDrive(MeasurementControl& control, int waitMs);
+        ~NestedDrive();
+        NestedDrive(const NestedDrive&) = delete;
+        NestedDrive& operator=(const NestedDrive&) = delete;
+
+    private:
+        MeasurementControl& control_;
+        int outerLevel_;
+        int outerWaitMs_;
+    };
+    void DriveNestedStep();
+    QTimer drive_;
+    int yieldLevel_ = -1; // the event loop level of the current yield; -1 outside one
+    int yieldWaitMs_ = 0;
+    QElapsedTimer yieldClock_;
+    static constexpr int HeldYieldMs = 100;
+
     QEventLoop waitLoop_;
     QTimer wakeUp_;
     static constexpr qint64 BusyYieldNs = 200'000;

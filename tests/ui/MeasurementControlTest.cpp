@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -17,6 +18,7 @@
 #include <QTimer>
 #include <qcustomplot.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -192,6 +194,66 @@ private slots:
         };
         QVERIFY(code(0) != ErrorData);
         QCOMPARE(code(1999), ErrorData);
+    }
+
+    // A modal box opened inside a burst and kept open over three bursts: every burst starts
+    // on its schedule and is recorded whole while the box is open.
+    void aModalBoxKeepsTheBurstsGoing() {
+        Parameters(3);
+        MainEntries e = window->TakeEntries();
+        e.EditDataNum = "300"; // 0.3 s a burst, a second apart
+        window->ApplyEntries(e);
+        QElapsedTimer elapsed;
+        std::vector<std::pair<QString, qint64>> statuses;
+        connect(Form<QLineEdit>(*window, "EditPresentStatus"), &QLineEdit::textChanged, this,
+                [&](const QString& text) { statuses.emplace_back(text, elapsed.elapsed()); });
+        int countdownsInBox = 0;
+        bool inBox = false;
+        connect(Form<QLineEdit>(*window, "EditTime"), &QLineEdit::textChanged, this,
+                [&] { countdownsInBox += inBox ? 1 : 0; });
+        qint64 boxOpened = -1, boxClosed = -1;
+        bool activeAtClose = true;
+        After(100, [&] {
+            QMessageBox box(QMessageBox::Information, QStringLiteral("TavrelREX"),
+                            QStringLiteral("modal"), QMessageBox::Ok, window.get());
+            QTimer::singleShot(2700, &box, [&] {
+                activeAtClose = control->Run().Active();
+                box.accept();
+            });
+            inBox = true;
+            boxOpened = elapsed.elapsed();
+            box.exec();
+            boxClosed = elapsed.elapsed();
+            inBox = false;
+        });
+        elapsed.start();
+        QTest::mouseClick(Form<QPushButton>(*window, "BtnAdStart"), Qt::LeftButton);
+        QVERIFY(boxOpened >= 0 && boxClosed - boxOpened >= 2600);
+        QVERIFY(!activeAtClose); // the whole measurement ended under the box
+        const auto at = [&](const QString& text) {
+            for (const auto& [shown, ms] : statuses)
+                if (shown == text)
+                    return ms;
+            return qint64{-1};
+        };
+        const qint64 first = at(QStringLiteral("1回目の計測"));
+        QVERIFY(first >= 0 && first < boxOpened);
+        const qint64 second = at(QStringLiteral("2回目の計測"));
+        const qint64 third = at(QStringLiteral("3回目の計測"));
+        const qint64 done = at(QStringLiteral("変換終了"));
+        QVERIFY2(std::abs(second - (first + 1000)) < 250, qPrintable(QString::number(second)));
+        QVERIFY2(std::abs(third - (first + 2000)) < 250, qPrintable(QString::number(third)));
+        QVERIFY2(done > third && done < boxClosed, qPrintable(QString::number(done)));
+        QVERIFY(countdownsInBox > 10);
+        // Every sample of the three bursts.
+        const QByteArray sdf = ReadAll(DataFile());
+        QCOMPARE(BurstCountOf(sdf), qint16(3));
+        QCOMPARE(sdf.size(), 512 + 3 * 2 * 2 * 300);
+        for (int pos = 512; pos < sdf.size(); pos += 2)
+            QVERIFY(static_cast<qint16>(static_cast<quint8>(sdf.at(pos)) |
+                                        (static_cast<quint8>(sdf.at(pos + 1)) << 8)) != ErrorData);
+        QCOMPARE(Form<QLineEdit>(*window, "EditPresentStatus")->text(), QStringLiteral("変換終了"));
+        QVERIFY(prompts.Texts.empty());
     }
 
     void driverNotificationsReachTheHook() {
