@@ -3,6 +3,7 @@
 #include "acquisition/MeasurementRun.h"
 #include "datafiles/DateTime.h"
 #include "datafiles/ParameterFile.h"
+#include "datafiles/TimeUnits.h"
 #include "ui/AboutBox.h"
 #include "ui/AnalysisProgram.h"
 #include "ui/FormFonts.h"
@@ -21,14 +22,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTimer>
 
 #include <exception>
+#include <string>
 #include <utility>
 
 namespace tavrel {
@@ -43,6 +48,20 @@ QString Q(const std::string& utf8) {
 }
 std::string S(const QString& text) {
     return text.toStdString();
+}
+
+// The widest text the line edit shows whole, without scrolling it.
+int TextRoom(QLineEdit* edit) {
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+    option.midLineWidth = 0;
+    option.state |= QStyle::State_Sunken;
+    const QRect contents =
+        edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+    const QMargins margins = edit->textMargins();
+    constexpr int lineEditMargin = 2; // QLineEdit keeps this much on each side of its text
+    return contents.width() - margins.left() - margins.right() - 2 * lineEditMargin;
 }
 
 } // namespace
@@ -183,13 +202,17 @@ void MainWindow::ShowCaptionClock() {
 bool MainWindow::ValidateParameters() {
     const MainEntries entries = TakeEntries();
     const bool ok = tavrel::ValidateParameters(entries, data_, settings_, Messages(), scansDone_);
-    if (ok)
-        charts_->ChartPanelResize();
+    // Laid out whatever the result: a failed check keeps the channel count it had taken, and
+    // the set-up shows that many charts.
+    charts_->ChartPanelResize();
     return ok;
 }
 
 void MainWindow::SetUpCharts() {
-    charts_->SetUpCharts(settings_.ChartTimeUnit);
+    // A check that failed before the time unit was derived leaves none: the samples' own unit.
+    charts_->SetUpCharts(settings_.ChartTimeUnit.empty()
+                             ? std::string(TimeUnitName(data_.Header.SamplingUnit))
+                             : settings_.ChartTimeUnit);
 }
 
 void MainWindow::ComboChNumChange() {
@@ -338,7 +361,17 @@ void MainWindow::ShowPresentStatus(const QString& text) {
 }
 
 void MainWindow::ShowTime(const QString& text) {
-    form_->EditTime->setText(text);
+    // A long count of scans takes a smaller font rather than scroll its label out of the box.
+    QLineEdit* edit = form_->EditTime;
+    QFont font = edit->parentWidget()->font();
+    if (font.pixelSize() <= 0)
+        font.setPixelSize(QFontInfo(font).pixelSize());
+    const int room = TextRoom(edit);
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(text) > room)
+        font.setPixelSize(font.pixelSize() - 1);
+    if (font != edit->font())
+        edit->setFont(font);
+    edit->setText(text);
 }
 
 void MainWindow::ShowProgress(int percent) {

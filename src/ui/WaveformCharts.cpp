@@ -156,6 +156,44 @@ QString FromCp932(std::string_view bytes) {
     return QString::fromStdString(Cp932ToUtf8(bytes));
 }
 
+// The largest readable step (1, 2, 2.5 or 5 times a power of ten) not above limit.
+double ReadableStepAtMost(double limit) {
+    const double power = std::pow(10.0, std::floor(std::log10(limit)));
+    for (const double mantissa : {5.0, 2.5, 2.0})
+        if (mantissa * power <= limit)
+            return mantissa * power;
+    return power;
+}
+
+// The range widened to the multiples of the smallest readable step of at least half its size:
+// a short chart then has a tick at each end and at most two between.
+QCPRange OnReadableSteps(const QCPRange& range) {
+    const double half = range.size() / 2;
+    if (!(half > 0) || !std::isfinite(half))
+        return range;
+    const double power = std::pow(10.0, std::floor(std::log10(half)));
+    double step = 10 * power;
+    for (const double mantissa : {5.0, 2.5, 2.0, 1.0})
+        if (mantissa * power >= half)
+            step = mantissa * power;
+    const double slack = step * 1e-9; // end ticks stay inside despite rounding
+    return {std::floor(range.lower / step) * step - slack,
+            std::ceil(range.upper / step) * step + slack};
+}
+
+// Value ticks at readable steps, never so far apart that fewer than two fall inside the range:
+// a chart a quarter of the panel high would otherwise show one "0" and no amplitude.
+class ValueTicker : public QCPAxisTicker {
+protected:
+    double getTickStep(const QCPRange& range) override {
+        const double step = QCPAxisTicker::getTickStep(range);
+        const double half = range.size() / 2;
+        if (!(half > 0) || !std::isfinite(half))
+            return step;
+        return std::min(step, ReadableStepAtMost(half));
+    }
+};
+
 // Empty ranges are widened so that a single point or a flat line stays visible.
 QCPRange Widened(double lower, double upper) {
     if (upper > lower)
@@ -186,6 +224,7 @@ WaveformCharts::WaveformCharts(QWidget* chartPanel, const MeasurementHeader& hea
             axis->setTickLabelColor(Qt::black);
             axis->setNumberFormat(QStringLiteral("g"));
         }
+        chart->yAxis->setTicker(QSharedPointer<QCPAxisTicker>(new ValueTicker));
         chart->plotLayout()->insertRow(0);
         auto* title = new QCPTextElement(chart, QString(), font);
         title->setTextColor(Qt::black);
@@ -202,6 +241,9 @@ WaveformCharts::WaveformCharts(QWidget* chartPanel, const MeasurementHeader& hea
         series_[static_cast<std::size_t>(k)] = series;
         titles_[static_cast<std::size_t>(k)] = title;
     }
+    normalTopMargin_ = charts_[0]->axisRect()->minimumMargins().top();
+    normalPadding_ = charts_[0]->xAxis->tickLabelPadding();
+    normalTitleMargins_ = titles_[0]->margins();
     // Until the first set-up, the one-channel view.
     for (int k = 1; k < ChartCount; ++k)
         charts_[static_cast<std::size_t>(k)]->hide();
@@ -226,10 +268,20 @@ void WaveformCharts::ChartPanelResize() {
     const int width = chartPanel_->width();
     // Fewer value ticks on short charts, so that their labels do not run into each other.
     const int valueTicks = std::clamp(h / 45, 2, 5);
+    // A short chart hands the spare margins to its value axis, so two ticks fit apart.
+    const bool compact = h < CompactChartHeight;
+    compact_ = compact;
     for (int k = 0; k < ChartCount && k < count; ++k) {
         QCustomPlot* chart = charts_[static_cast<std::size_t>(k)];
         chart->setGeometry(0, k * h, width, h);
         chart->yAxis->ticker()->setTickCount(valueTicks);
+        QMargins margins = chart->axisRect()->minimumMargins();
+        margins.setTop(compact ? CompactTopMargin : normalTopMargin_);
+        chart->axisRect()->setMinimumMargins(margins);
+        chart->xAxis->setTickLabelPadding(compact ? 2 : normalPadding_);
+        chart->xAxis->setLabelPadding(compact ? 1 : normalPadding_);
+        titles_[static_cast<std::size_t>(k)]->setMargins(compact ? QMargins(2, 0, 2, 0)
+                                                                 : normalTitleMargins_);
     }
 }
 
@@ -309,7 +361,8 @@ void WaveformCharts::ApplyRanges(int k) {
         return;
     QCustomPlot* chart = charts_[static_cast<std::size_t>(k)];
     chart->xAxis->setRange(Widened(b.MinX, b.MaxX));
-    chart->yAxis->setRange(Widened(b.MinY, b.MaxY));
+    const QCPRange values = Widened(b.MinY, b.MaxY);
+    chart->yAxis->setRange(compact_ ? OnReadableSteps(values) : values);
 }
 
 void WaveformCharts::ReplotNow() {

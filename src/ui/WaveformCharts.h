@@ -3,6 +3,7 @@
 #include "datafiles/MeasurementHeader.h"
 
 #include <QElapsedTimer>
+#include <QMargins>
 #include <QObject>
 #include <QTimer>
 
@@ -65,6 +66,14 @@ private:
     void ScheduleReplot();
     void ApplyRanges(int k);
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // Charts lower than this get the compact margins.
+    static constexpr int CompactChartHeight = 150;
+    static constexpr int CompactTopMargin = 7; // half a tick label
+    bool compact_ = false;
+    int normalTopMargin_ = 0;
+    int normalPadding_ = 0;
+    QMargins normalTitleMargins_;
 
     QWidget* chartPanel_;
     const MeasurementHeader& header_;

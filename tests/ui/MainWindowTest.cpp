@@ -354,6 +354,81 @@ private slots:
         QVERIFY(prompter.Messages.empty());
     }
 
+    // Four channels and a sample count that cannot be read: the check fails at start-up after
+    // taking the count, and the charts still show four of them, stacked, with a time unit.
+    void startUpCheckFailureStillLaysOutTheCharts() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter{MessageAnswer::No};
+        {
+            auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+            QVERIFY(w);
+            SelectChannels(*w, 4);
+            Form<QLineEdit>(*w, "EditDataNum")->setText("12x");
+            QVERIFY(w->close());
+        }
+        prompter.Messages.clear();
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        QCOMPARE(prompter.Messages.size(), std::size_t{1}); // the check's message
+        QCOMPARE(w->Data().Header.ChannelCount, std::int16_t{4});
+        const int panelHeight = Form<QWidget>(*w, "Panel2")->height();
+        const int panelWidth = Form<QWidget>(*w, "Panel2")->width();
+        const int h = panelHeight / 4;
+        for (int k = 0; k < 4; ++k) {
+            QVERIFY(!w->Charts().Chart(k)->isHidden());
+            QCOMPARE(w->Charts().Chart(k)->geometry(), QRect(0, k * h, panelWidth, h));
+        }
+        const QString time = w->Charts().Chart(3)->xAxis->label();
+        QVERIFY2(time.startsWith("Time (") && !time.contains("()"), qPrintable(time));
+        QCOMPARE(w->Charts().Chart(0)->xAxis->label(), QString());
+    }
+
+    // The remaining scans of a long burst fit the box whole, its label included.
+    void longScanCountsFitTheTimeBox() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter{MessageAnswer::No};
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        auto* edit = Form<QLineEdit>(*w, "EditTime");
+        const QRect geometry = edit->geometry();
+        // Whole: the cursor moves over the full text without the box scrolling.
+        const auto cursor = [&] {
+            return edit->inputMethodQuery(Qt::ImCursorRectangle).toRectF().toRect();
+        };
+        const auto shownWhole = [&](const QString& text) {
+            w->ShowTime(text);
+            edit->end(false);
+            edit->grab(); // the scroll is worked out when painted
+            const int endX = cursor().center().x();
+            edit->home(false);
+            edit->grab();
+            const int homeX = cursor().center().x();
+            const bool whole = endX - homeX == QFontMetrics(edit->font()).horizontalAdvance(text) &&
+                               endX < edit->width();
+            if (!whole)
+                qWarning("%s: cursor from %d to %d, text %d px at %d px, box %d px",
+                         qPrintable(text), homeX, endX,
+                         QFontMetrics(edit->font()).horizontalAdvance(text),
+                         QFontInfo(edit->font()).pixelSize(), edit->width());
+            return whole;
+        };
+        const int formSize = QFontInfo(edit->font()).pixelSize();
+        QVERIFY(shownWhole(QString("残り変換回数：42")));
+        QCOMPARE(QFontInfo(edit->font()).pixelSize(), formSize);
+        for (const char* digits : {"454434", "4544340", "2147483615"}) {
+            const QString text = QString("残り変換回数：") + digits;
+            QVERIFY2(shownWhole(text), digits);
+            QCOMPARE(edit->text(), text);
+        }
+        QVERIFY(QFontInfo(edit->font()).pixelSize() >= 8);
+        // A short text again: the form's size, and the box never moved.
+        QVERIFY(shownWhole(QString("残り時間：00:00:01")));
+        QCOMPARE(QFontInfo(edit->font()).pixelSize(), formSize);
+        QCOMPARE(edit->geometry(), geometry);
+    }
+
     // Quit from the menu writes the same file as closing the window.
     void quitWritesDefaults() {
         QTemporaryDir dir;

@@ -6,6 +6,7 @@
 #include <qcustomplot.h>
 
 #include <algorithm>
+#include <cmath>
 #include <span>
 #include <vector>
 
@@ -75,6 +76,66 @@ private slots:
         }
         QCOMPARE(f.BottomTitle(3), QString("Time (min)"));
         QCOMPARE(f.BottomTitle(0), QString());
+    }
+
+    // Four charts in the window's panel, each a quarter high: every value axis shows at least
+    // two ticks inside its range, far enough apart for their labels, whatever the amplitude.
+    void quarterHighChartsShowTheirAmplitude_data() {
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::newRow("±0.99") << -0.99 << 0.99;
+        QTest::newRow("±1.02") << -1.02 << 1.02;
+        QTest::newRow("0..0.7") << 0.0 << 0.7;
+        QTest::newRow("-4.9..4.8") << -4.9 << 4.8;
+        QTest::newRow("995..1004") << 995.0 << 1004.0;
+        QTest::newRow("±1e-4") << -1e-4 << 1e-4;
+    }
+    void quarterHighChartsShowTheirAmplitude() {
+        QFETCH(double, low);
+        QFETCH(double, high);
+        Fixture f(416, 384 - 1);
+        f.header.ChannelCount = 4;
+        f.charts.ChartPanelResize();
+        f.charts.SetUpCharts("msec");
+        std::vector<double> x(64), y(64);
+        for (int i = 0; i < 64; ++i) {
+            x[static_cast<std::size_t>(i)] = i;
+            y[static_cast<std::size_t>(i)] = i % 2 ? high : low;
+        }
+        for (int k = 0; k < 4; ++k)
+            f.charts.AppendPoints(k, x, y);
+        f.charts.ReplotNow();
+        for (int k = 0; k < 4; ++k) {
+            QCPAxis* axis = f.charts.Chart(k)->yAxis;
+            std::vector<double> inside;
+            for (double t : axis->tickVector())
+                if (axis->range().contains(t))
+                    inside.push_back(t);
+            QVERIFY2(inside.size() >= 2, qPrintable(QString("chart %1: %2 ticks in %3..%4")
+                                                        .arg(k + 1)
+                                                        .arg(inside.size())
+                                                        .arg(axis->range().lower)
+                                                        .arg(axis->range().upper)));
+            // Labels apart: the digits' height and a pixel between.
+            const int labelHeight =
+                QFontMetrics(axis->tickLabelFont()).tightBoundingRect("-0123456789.").height() + 1;
+            for (std::size_t i = 1; i < inside.size(); ++i) {
+                const double apart =
+                    std::abs(axis->coordToPixel(inside[i]) - axis->coordToPixel(inside[i - 1]));
+                QVERIFY2(apart >= labelHeight,
+                         qPrintable(QString("chart %1: ticks %2 px apart, labels %3 px high, %4 "
+                                            "ticks, axis %5 px")
+                                        .arg(k + 1)
+                                        .arg(apart)
+                                        .arg(labelHeight)
+                                        .arg(inside.size())
+                                        .arg(QString("%1 top %2 bottom %3 of %4")
+                                                 .arg(axis->axisRect()->height())
+                                                 .arg(axis->axisRect()->top())
+                                                 .arg(axis->axisRect()->bottom())
+                                                 .arg(f.charts.Chart(k)->height()))));
+            }
+        }
     }
 
     // A typed count of 6: four charts of a sixth each, no time title, channels 5 and 6 dropped.
