@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 #include "UiTestSupport.h"
+#include "datafiles/ParameterFile.h"
 #include "datafiles/SdfFile.h"
 #include "datafiles/ShiftJis.h"
 #include "datafiles/TsdFile.h"
@@ -358,16 +359,13 @@ private slots:
     // taking the count, and the charts still show four of them, stacked, with a time unit.
     void startUpCheckFailureStillLaysOutTheCharts() {
         QTemporaryDir dir;
+        MainEntries entries = DefaultMainEntries(dir.path().toStdString() + "/");
+        entries.EditDataNum = "12x";
+        MeasurementHeader header = DefaultMeasurementHeader();
+        header.ChannelCount = 4;
+        SaveParameterFile(entries, header, dir.filePath("default.apm").toStdString());
         DetectOnlyCard card(0);
         RecordingPrompter prompter{MessageAnswer::No};
-        {
-            auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
-            QVERIFY(w);
-            SelectChannels(*w, 4);
-            Form<QLineEdit>(*w, "EditDataNum")->setText("12x");
-            QVERIFY(w->close());
-        }
-        prompter.Messages.clear();
         auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
         QVERIFY(w);
         QCOMPARE(prompter.Messages.size(), std::size_t{1}); // the check's message
