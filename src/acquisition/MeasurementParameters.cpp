@@ -1,5 +1,7 @@
 #include "acquisition/MeasurementParameters.h"
 
+#include "datafiles/Messages.h"
+
 #include "acquisition/PhysicalMemory.h"
 #include "datafiles/Rounding.h"
 #include "datafiles/ShiftJis.h"
@@ -254,6 +256,9 @@ bool ValidateParameters(const MainEntries& entries, SDFdata& data, MeasurementSe
     if (samples > maxSamples)
         return refuse("データ数×チャンネル数は" + std::to_string(maxSamples) +
                       "以下で設定して下さい。");
+    // No format chosen: neither writer nor the sdf limit would be the one meant.
+    if (entries.RadioGroupFileType != 0 && entries.RadioGroupFileType != 1)
+        return refuse(std::string(FileTypeChoiceMessage));
     if (entries.RadioGroupFileType == 0) {
         const std::int64_t headerBytes = 256 * (1 + (channels + 7) / 8);
         if (headerBytes + std::int64_t{bursts} * 2 * samples > SdfFileLimit)

@@ -1,10 +1,13 @@
 #include "acquisition/MeasurementRun.h"
 
 #include "datafiles/DateTime.h"
+#include "datafiles/FileError.h"
+#include "datafiles/Messages.h"
 #include "datafiles/Rounding.h"
 #include "datafiles/TimeUnits.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -52,13 +55,24 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
         settings_.SampleBuffer.size() < needed)
         return; // nothing a burst could be recorded into
 
-    // A failing creation ends the start silently with nothing changed.
-    auto writer = MakeDataFileWriter(DataFileTypeOfChoice(entries.RadioGroupFileType),
-                                     settings_.DataFileName);
+    // Nothing is written unless the planned file fits, or the operator says to go on.
+    KeepRunHeader();
+    const DataFileType type = DataFileTypeOfChoice(entries.RadioGroupFileType);
+    PlannedBytes = PlannedFileBytes(type, data_.Header);
+    AvailableBytes = AvailableBytesFor(settings_.DataFileName);
+    if (AvailableBytes >= 0 && PlannedBytes > AvailableBytes &&
+        prompter_.ShowMessage(MessageKind::Warning, FreeSpaceQuestion(PlannedBytes, AvailableBytes),
+                              MessageButtons::YesNo) != MessageAnswer::Yes)
+        return;
+
+    // A failing creation ends the start with nothing changed but the reason shown.
+    auto writer = MakeDataFileWriter(type, settings_.DataFileName);
+    LastErrorCode = 0;
     try {
-        KeepRunHeader();
         writer->Begin(data_.Header);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        writer->Discard();
+        ReportError(e);
         return;
     }
     writer_ = std::move(writer);
@@ -90,8 +104,10 @@ void MeasurementRun::EndByWriteError(const std::exception& e) {
             FinishDataFile(false);
         } catch (const std::exception&) {
         }
+        if (BlocksWritten == 0 && writer_) // nothing recorded: no file left behind
+            writer_->Discard();
         EnterIdle();
-        view_.SetPresentStatus(RunText::Aborted);
+        view_.SetPresentStatus(IsDiskFull(e) ? DiskFullStatus : RunText::Aborted);
     }
     ReportError(e);
 }
@@ -317,6 +333,8 @@ void MeasurementRun::BtnAdStopClick() {
     } catch (const std::exception& e) {
         StopConversion();
         EnterIdle();
+        if (IsDiskFull(e))
+            view_.SetPresentStatus(DiskFullStatus);
         ReportError(e);
         return;
     }
@@ -351,6 +369,8 @@ void MeasurementRun::SetState(RunState state) {
 }
 
 void MeasurementRun::EnterIdle() {
+    if (writer_) // the lock ends with the measurement
+        writer_->Release();
     SetState(RunState::Idle);
     ShowProgress(0);
 }
@@ -359,6 +379,7 @@ void MeasurementRun::FinishDataFile(bool burstCut) {
     if (!writer_)
         return; // no measurement has begun a file
     KeepRunHeader();
+    std::exception_ptr failure;
     if (burstCut) {
         // The interrupted burst: every scan not converted is marked missing.
         for (int c = 0; c < channels_; ++c) {
@@ -368,13 +389,20 @@ void MeasurementRun::FinishDataFile(bool burstCut) {
             std::fill(block.begin() + std::clamp(ScansDone, 0, samples_), block.begin() + samples_,
                       ErrorData);
         }
-        WriteBlock(BurstNumber - 1);
+        try {
+            WriteBlock(BurstNumber - 1);
+        } catch (const std::exception&) {
+            // A full disk or a vanished file: the blocks before it are still completed.
+            failure = std::current_exception();
+        }
     }
     if (data_.Header.BurstCount != BlocksWritten) {
         data_.Header.BurstCount =
             static_cast<std::int16_t>(std::min<std::int32_t>(BlocksWritten, INT16_MAX));
         writer_->Complete(data_.Header, BlocksWritten);
     }
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void MeasurementRun::DriverNotification(std::uint32_t wParam, std::int32_t lParam) {
@@ -424,6 +452,8 @@ void MeasurementRun::KeepRunHeader() {
 }
 
 void MeasurementRun::ReportError(const std::exception& e) {
+    const auto* file = dynamic_cast<const FileError*>(&e);
+    LastErrorCode = file != nullptr ? file->Code() : 0;
     prompter_.ShowMessage(MessageKind::Error, e.what(), MessageButtons::Ok);
 }
 
@@ -439,6 +469,12 @@ void MeasurementRun::ShowProgress(int percent) {
         return;
     lastProgress_ = percent;
     view_.SetProgress(percent);
+}
+
+bool MeasurementRun::IsDiskFull(const std::exception& e) {
+    const auto* file = dynamic_cast<const FileError*>(&e);
+    return file != nullptr &&
+           (file->Code() == ENOSPC || file->Code() == EFBIG || file->Code() == EDQUOT);
 }
 
 } // namespace tavrel

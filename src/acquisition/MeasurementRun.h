@@ -96,6 +96,11 @@ public:
     double NextBurstTime = 0;
     // Whole blocks in the data file of the current (or last) measurement.
     std::int32_t BlocksWritten = 0;
+    // The last start's planned file size and the free space found for it (-1: unknown).
+    std::int64_t PlannedBytes = 0;
+    std::int64_t AvailableBytes = -1;
+    // The system's errno behind the last error shown (0: none or not a file's).
+    int LastErrorCode = 0;
 
 private:
     static std::int64_t WaitUntil(double days);
@@ -123,6 +128,7 @@ private:
     void WriteBlock(int k);
     void KeepRunHeader();
     void ReportError(const std::exception& e);
+    static bool IsDiskFull(const std::exception& e);
     void ShowTimeText(const std::string& text);
     void ShowProgress(int percent);
 

@@ -2,7 +2,13 @@
 
 #include "datafiles/FileError.h"
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavrel {
@@ -13,13 +19,76 @@ void RemoveTemporary(const std::string& tempName) {
     ::unlink(tempName.c_str());
 }
 
+std::string DirectoryOf(const std::string& fileName) {
+    const auto slash = fileName.find_last_of('/');
+    return slash == std::string::npos ? std::string{} : fileName.substr(0, slash + 1);
+}
+
+// What a new file gets: 0666 less the umask, as open() would give it.
+mode_t NewFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// The directory entry must reach the disk too, or a power loss may undo the rename.
+void SyncDirectory(const std::string& fileName) {
+    const std::string dir = DirectoryOf(fileName);
+    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 } // namespace
 
-bool ReplaceFileAtomically(const std::string& fileName, const std::string& tempName,
-                           const std::function<bool()>& write, const std::string& renameFailure) {
+std::string FollowLinks(const std::string& fileName) {
+    std::string name = fileName;
+    // A bounded walk: a loop of links ends as the name it reached.
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(name.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            break;
+        std::string target(static_cast<std::size_t>(PATH_MAX), '\0');
+        const ssize_t n = ::readlink(name.c_str(), target.data(), target.size());
+        if (n <= 0)
+            break;
+        target.resize(static_cast<std::size_t>(n));
+        name = target.front() == '/' ? target : DirectoryOf(name) + target;
+    }
+    return name;
+}
+
+bool ReplaceFileAtomically(const std::string& fileName, const std::string& tempPrefix,
+                           const std::function<bool(const std::string& tempName)>& write,
+                           const std::string& renameFailure) {
+    const std::string target = FollowLinks(fileName);
+    struct stat old {};
+    const bool existed = ::stat(target.c_str(), &old) == 0;
+    // mkostemp creates with O_EXCL: a planted link or a second writer never shares the name.
+    std::string tempName = DirectoryOf(target) + tempPrefix + "XXXXXX";
+    const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
+    if (fd < 0)
+        throw FileError(renameFailure, errno);
+    const bool modeKept = ::fchmod(fd, existed ? (old.st_mode & 07777) : NewFileMode()) == 0;
+    ::close(fd);
+    if (!modeKept) {
+        RemoveTemporary(tempName);
+        throw FileError(renameFailure, errno);
+    }
     bool written = false;
     try {
-        written = write();
+        written = write(tempName);
+        if (written) {
+            const int sync = ::open(tempName.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            const bool synced = sync >= 0 && ::fsync(sync) == 0;
+            const int code = errno;
+            if (sync >= 0)
+                ::close(sync);
+            if (!synced)
+                throw FileError(renameFailure, code);
+        }
     } catch (...) {
         RemoveTemporary(tempName);
         throw;
@@ -28,10 +97,12 @@ bool ReplaceFileAtomically(const std::string& fileName, const std::string& tempN
         RemoveTemporary(tempName);
         return false;
     }
-    if (std::rename(tempName.c_str(), fileName.c_str()) != 0) {
+    if (std::rename(tempName.c_str(), target.c_str()) != 0) {
+        const int code = errno;
         RemoveTemporary(tempName);
-        throw FileError(renameFailure);
+        throw FileError(renameFailure, code);
     }
+    SyncDirectory(target);
     return true;
 }
 

@@ -12,12 +12,29 @@
 #include <unistd.h>
 
 namespace tavrel {
+namespace {
+
+void RefuseIfNotRegular(const std::string& fileName) {
+    struct stat st {};
+    if (::stat(fileName.c_str(), &st) != 0)
+        throw FileError(CannotOpenMessage(fileName), errno);
+    if (!S_ISREG(st.st_mode))
+        throw FileError(NotRegularFileMessage(fileName));
+}
+
+} // namespace
 
 BinaryFile::BinaryFile(const std::string& fileName, Mode mode) : name_(fileName) {
     int flags = O_CLOEXEC;
     switch (mode) {
     case Mode::Read:
-        flags |= O_RDONLY;
+        // A FIFO would block the open and a device may never end: refused before opening,
+        // and opened without waiting in case the name changed in between.
+        flags |= O_RDONLY | O_NONBLOCK;
+        RefuseIfNotRegular(fileName);
+        break;
+    case Mode::Temporary:
+        flags |= O_RDWR | O_TRUNC | O_NOFOLLOW;
         break;
     case Mode::Overwrite:
         flags |= O_RDWR | O_CREAT;
@@ -36,14 +53,22 @@ BinaryFile::BinaryFile(const std::string& fileName, Mode mode) : name_(fileName)
         fd_ = ::open(fileName.c_str(), flags, 0666);
     while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0)
-        throw FileError(CannotOpenMessage(fileName));
+        throw FileError(CannotOpenMessage(fileName), errno);
     // Opening a directory for writing fails by itself; for reading it must be refused here.
     struct stat st {};
-    if (mode == Mode::Read && ::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (mode == Mode::Read && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
         ::close(fd_);
         fd_ = -1;
-        throw FileError(CannotOpenMessage(fileName));
+        throw FileError(NotRegularFileMessage(fileName));
     }
+    if (mode == Mode::Read)
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+}
+
+BinaryFile::BinaryFile(const std::string& fileName, int descriptor) : name_(fileName) {
+    fd_ = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+    if (fd_ < 0)
+        throw FileError(CannotOpenMessage(fileName), errno);
 }
 
 BinaryFile::~BinaryFile() {
@@ -60,7 +85,7 @@ std::size_t BinaryFile::ReadAt(std::int64_t offset, void* data, std::size_t size
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            throw FileError(CannotReadMessage(name_));
+            throw FileError(CannotReadMessage(name_), errno);
         }
         if (n == 0)
             break;
@@ -83,7 +108,7 @@ void BinaryFile::WriteAt(std::int64_t offset, const void* data, std::size_t size
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            throw FileError(CannotWriteMessage(name_));
+            throw FileError(CannotWriteMessage(name_), n < 0 ? errno : ENOSPC);
         done += static_cast<std::size_t>(n);
     }
 }
@@ -96,7 +121,7 @@ void BinaryFile::Write(const void* data, std::size_t size) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            throw FileError(CannotWriteMessage(name_));
+            throw FileError(CannotWriteMessage(name_), n < 0 ? errno : ENOSPC);
         done += static_cast<std::size_t>(n);
     }
 }
@@ -114,7 +139,7 @@ void BinaryFile::WritePieces(const std::vector<Piece>& pieces) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            throw FileError(CannotWriteMessage(name_));
+            throw FileError(CannotWriteMessage(name_), n < 0 ? errno : ENOSPC);
         // Skip what was written; a piece written in part goes on from where it stopped.
         auto left = static_cast<std::size_t>(n);
         while (left > 0 && left >= vectors[first].iov_len)
@@ -133,13 +158,27 @@ std::int64_t BinaryFile::Size() const {
     return static_cast<std::int64_t>(st.st_size);
 }
 
+void BinaryFile::Truncate(std::int64_t size) {
+    int r = 0;
+    do
+        r = ::ftruncate(fd_, static_cast<off_t>(size));
+    while (r != 0 && errno == EINTR);
+    if (r != 0)
+        throw FileError(CannotWriteMessage(name_), errno);
+}
+
+void BinaryFile::Sync() {
+    if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS)
+        throw FileError(CannotWriteMessage(name_), errno);
+}
+
 void BinaryFile::Close() {
     if (fd_ < 0)
         return;
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0 && errno != EINTR)
-        throw FileError(CannotWriteMessage(name_));
+        throw FileError(CannotWriteMessage(name_), errno);
 }
 
 } // namespace tavrel

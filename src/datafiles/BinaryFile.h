@@ -17,9 +17,14 @@ public:
         Existing,  // read and write an existing file, never truncated
         Create,    // created or emptied
         Append,    // created when missing; writes go to the end
+        Temporary, // a temporary file this process made: emptied, never created, no link followed
     };
 
+    // Read refuses anything but a regular file (a FIFO, a device, a directory) before opening
+    // it, so an endless or blocking input never holds the caller.
     BinaryFile(const std::string& fileName, Mode mode);
+    // Works on a duplicate of an open descriptor (the caller keeps its own).
+    BinaryFile(const std::string& fileName, int descriptor);
     ~BinaryFile();
     BinaryFile(const BinaryFile&) = delete;
     BinaryFile& operator=(const BinaryFile&) = delete;
@@ -38,6 +43,10 @@ public:
     // Writes the pieces one after the other at the current position, in as few calls as can be.
     void WritePieces(const std::vector<Piece>& pieces);
     std::int64_t Size() const;
+    // Cuts or extends the file to size bytes.
+    void Truncate(std::int64_t size);
+    // Flushes the written data (and the size) to the disk.
+    void Sync();
     // Closes now, reporting a failure of the close itself (data not stored).
     void Close();
 

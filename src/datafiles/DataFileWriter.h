@@ -1,19 +1,26 @@
 #pragma once
 
+#include "datafiles/BinaryFile.h"
 #include "datafiles/MeasurementHeader.h"
 #include "datafiles/SDFdata.h"
 
+#include <memory>
 #include <string>
 
 namespace tavrel {
 
-// One data-file format: the writer lays out the file, the measurement decides when. Every
-// call opens, works and closes the file; failures throw FileError.
+// One data-file format: the writer lays out the file, the measurement decides when. Failures
+// throw FileError.
 // Order: Begin, possibly Begin again before the first block, AppendBlock for blocks 0, 1, ...
-// in order, and Complete after a stop that left fewer blocks than the header planned.
+// in order, Complete after a stop that left fewer blocks than the header planned, and Release
+// when the measurement has ended.
+// The file is held from the first Begin to Release: locked against a second recorder, and
+// known by its device and inode, so a file removed or replaced under the measurement is an
+// error and never created again. Written data reach the disk within a second (a thread of
+// the writer flushes them), so a crash loses at most the last second of blocks.
 class DataFileWriter {
 public:
-    virtual ~DataFileWriter() = default;
+    virtual ~DataFileWriter();
 
     const std::string& FileName() const { return fileName_; }
 
@@ -24,12 +31,33 @@ public:
     // Makes the file a whole one of blocksWritten blocks whose header h says so
     // (h.BurstCount): a rewritten header, no part of a block behind the last whole one.
     virtual void Complete(const MeasurementHeader& h, int blocksWritten) = 0;
+    // Flushes what is written and lets the file go (the lock ends).
+    void Release();
+    // After a failure before any block: removes the file when this writer created it.
+    void Discard();
+
+    // The per-second flush; on by default (the benchmark measures it off).
+    void SetDurable(bool durable) { durable_ = durable; }
 
 protected:
-    explicit DataFileWriter(std::string fileName) : fileName_(std::move(fileName)) {}
+    explicit DataFileWriter(std::string fileName);
+
+    // Opens (creating when missing) and locks the file, or checks it is still the one held.
+    void Hold();
+    // The held file, open for writing, after checking its name still leads to it.
+    BinaryFile Held();
+    // Data were written: they reach the disk within a second.
+    void Written();
 
 private:
+    class Flusher;
+    void Open(bool create);
     std::string fileName_;
+    int fd_ = -1;
+    bool created_ = false;
+    bool durable_ = true;
+    unsigned long long device_ = 0, inode_ = 0;
+    std::unique_ptr<Flusher> flusher_;
 };
 
 } // namespace tavrel

@@ -42,6 +42,11 @@ void SplitTime(long long ms, CalendarTime& t) {
 
 } // namespace
 
+bool IsShowableDateTime(double dateTime) {
+    // Before the epoch the fraction counts forward: -693593.5 is 0001/01/01 12:00.
+    return dateTime > MinShowableDateTime - 1 && dateTime < MaxShowableDateTime;
+}
+
 double NowDateTime() {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
@@ -77,7 +82,7 @@ std::optional<double> EncodeDateTime(const CalendarTime& t) {
 
 CalendarTime DecodeDateTime(double dateTime) {
     CalendarTime t;
-    if (!std::isfinite(dateTime))
+    if (!IsShowableDateTime(dateTime)) // NaN fails the comparisons too
         return t;
     long long dayCount = static_cast<long long>(std::trunc(dateTime));
     long long ms = std::llround(std::fabs(dateTime - static_cast<double>(dayCount)) * MsPerDay);

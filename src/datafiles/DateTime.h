@@ -18,8 +18,15 @@ struct CalendarTime {
 // The system's local time now.
 double NowDateTime();
 
+// The date-times a date text can show: 0001/01/01 00:00 up to 9999/12/31 23:59:59.999.
+// Anything else (NaN and infinities included) is no start time a file can carry.
+inline constexpr double MinShowableDateTime = -693593.0;
+inline constexpr double MaxShowableDateTime = 2958466.0; // exclusive: 10000/01/01
+bool IsShowableDateTime(double dateTime);
+
 // nullopt for a date that does not exist (month 13, 31 April, 29 February of a common year...).
 std::optional<double> EncodeDateTime(const CalendarTime& t);
+// A date-time that is not showable decodes as the epoch (1899/12/30 00:00).
 CalendarTime DecodeDateTime(double dateTime);
 
 // "yyyy/mm/dd hh:nn:ss", the fraction of a second dropped.

@@ -1,5 +1,7 @@
 #include "datafiles/Messages.h"
 
+#include <cstring>
+
 namespace tavrel {
 
 std::string CannotOpenMessage(const std::string& fileName) {
@@ -16,6 +18,38 @@ std::string CannotWriteMessage(const std::string& fileName) {
 
 std::string EndsEarlyMessage(const std::string& fileName) {
     return "ファイル「" + fileName + "」が途中で終わっています。";
+}
+
+std::string NotRegularFileMessage(const std::string& fileName) {
+    return "ファイル「" + fileName + "」は通常のファイルではありません。";
+}
+
+std::string SameFileMessage(const std::string& fileName) {
+    return "ファイル「" + fileName + "」は入力ファイルと同じです。";
+}
+
+std::string SystemReason(int code) {
+    return code == 0 ? std::string{} : std::string(std::strerror(code));
+}
+
+std::string DataFileInUseMessage(const std::string& fileName) {
+    return "ファイル「" + fileName + "」は他の計測が使用中です。";
+}
+
+std::string DataFileGoneMessage(const std::string& fileName) {
+    return "ファイル「" + fileName + "」が計測中に削除または置き換えられました。";
+}
+
+std::string FreeSpaceQuestion(std::int64_t planned, std::int64_t available) {
+    return "ディスクの空き容量（" + std::to_string(available) +
+           " バイト）がデータファイルの予定の大きさ（" + std::to_string(planned) +
+           " バイト）より少なくなっています。\n計測を開始してよろしいですか。";
+}
+
+std::string FreeSpaceMessage(std::int64_t planned, std::int64_t available) {
+    return "ディスクの空き容量（" + std::to_string(available) +
+           " バイト）がデータファイルの予定の大きさ（" + std::to_string(planned) +
+           " バイト）より少なくなっています。計測を開始するには --force を付けて下さい。";
 }
 
 std::string SdfUnstorableHeaderMessage(const std::string& fileName) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,12 @@ std::string CannotOpenMessage(const std::string& fileName);
 std::string CannotReadMessage(const std::string& fileName);
 std::string CannotWriteMessage(const std::string& fileName);
 std::string EndsEarlyMessage(const std::string& fileName);
+// A FIFO, a device or a directory where a file was to be read or written.
+std::string NotRegularFileMessage(const std::string& fileName);
+// The same file as both input and output.
+std::string SameFileMessage(const std::string& fileName);
+// The system's reason for an errno, as the command line adds it to a message.
+std::string SystemReason(int code);
 
 // A file that is not of the expected format, with its help topic.
 inline constexpr std::string_view FormatMessage = "フォーマットが違います。";
@@ -27,6 +34,16 @@ std::string SdfBlockPastLimitMessage(const std::string& fileName);
 std::string UpgradeNameTakenMessage(const std::string& fileName);
 std::string UpgradePastLimitMessage(const std::string& fileName);
 
+// Data files during a measurement.
+std::string DataFileInUseMessage(const std::string& fileName);
+std::string DataFileGoneMessage(const std::string& fileName);
+inline constexpr std::string_view DiskFullStatus = "ディスクがいっぱいになったため変換中止";
+std::string FreeSpaceQuestion(std::int64_t planned, std::int64_t available);
+std::string FreeSpaceMessage(std::int64_t planned, std::int64_t available);
+// Offered when the header of a data file does not agree with the blocks behind it.
+inline constexpr std::string_view InconsistentFileQuestion =
+    "データファイルの内容がヘッダーと一致しません。修復してよろしいですか。";
+
 // tsd files.
 inline constexpr std::string_view ConversionCaption = "ただ今、tsd形式に変換中．．．．";
 std::string TsdUnwritableCountsMessage(const std::string& fileName);
@@ -36,6 +53,8 @@ std::string TsdTooFewBlocksMessage(const std::string& fileName);
 std::string CannotReplaceMessage(const std::string& fileName);
 
 // Parameter files.
+inline constexpr std::string_view FileTypeChoiceMessage =
+    "データファイルの形式は sdf、tsd から選択して下さい。";
 std::string NotCp932Message(const std::string& fileName);
 std::string ChannelCountNotShownMessage(int channelCount);
 

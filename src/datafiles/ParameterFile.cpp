@@ -97,12 +97,12 @@ void SaveParameterFile(const MainEntries& entries, MeasurementHeader& header,
     line(entries.ApplicationPath);
 
     // Written beside the file and renamed over it: a failure leaves the old file whole.
-    const std::string tempName = fileName + ".$$$";
+    const std::string tempPrefix = fileName.substr(fileName.find_last_of('/') + 1) + ".$$$";
     ReplaceFileAtomically(
-        fileName, tempName,
-        [&] {
+        fileName, tempPrefix,
+        [&](const std::string& tempName) {
             try {
-                BinaryFile file(tempName, BinaryFile::Mode::Create);
+                BinaryFile file(tempName, BinaryFile::Mode::Temporary);
                 file.Write(text.data(), text.size());
                 file.Close();
             } catch (const FileError&) {
@@ -121,6 +121,9 @@ bool LoadParameterFile(MainEntries& entries, const std::string& fileName) {
 
 bool LoadParameterFile(MainEntries& entries, ByteSource& source) {
     TextLineReader reader(source);
+    reader.LimitLineLength(MaxHeaderLineBytes);
+    if (reader.AtEnd())
+        return false; // not even the first line
     auto next = [&]() -> std::optional<std::string> {
         if (reader.AtEnd())
             return std::nullopt;
@@ -141,6 +144,10 @@ bool LoadParameterFile(MainEntries& entries, ByteSource& source) {
         return false;
     if (chIndex && ItemOrNone(*chIndex, static_cast<int>(ChNumItems.size())) < 0)
         return false; // no channel count to lay the rows out by
+    // An index outside its box would silently keep the unit chosen before.
+    if ((bitUnit && ItemOrNone(*bitUnit, static_cast<int>(BitUnitItems.size())) < 0) ||
+        (sampUnit && ItemOrNone(*sampUnit, static_cast<int>(SampUnitItems.size())) < 0))
+        return false;
     const int rows = chIndex ? static_cast<int>(*chIndex) + 1 : 0;
     std::vector<std::optional<std::string>> rowLines;
     for (int r = 0; r < rows; ++r)
@@ -149,8 +156,10 @@ bool LoadParameterFile(MainEntries& entries, ByteSource& source) {
     const auto fileTypeLine = next();
     const auto dataFileLine = next();
     const auto applicationLine = next();
+    if (reader.LineTooLong())
+        return false;
 
-    std::optional<std::string> comment;
+    std::string comment;
     if (commentLine) {
         const std::string& c = *commentLine;
         if (c.size() < 2 || c.front() != '\'' || c.back() != '\'')
@@ -158,21 +167,19 @@ bool LoadParameterFile(MainEntries& entries, ByteSource& source) {
         comment = StripQuotes(c);
     }
     const auto fileType = index(fileTypeLine);
-    if (fileTypeLine && (!fileType || *fileType < -1 || *fileType > 1))
+    if (fileTypeLine && (!fileType || *fileType < 0 || *fileType > 1))
         return false;
 
-    // Apply.
+    // Apply. A line missing at the end reads as empty: an empty text, no item selected.
     std::string* texts[] = {&entries.EditWaitTime,      &entries.EditIteration,
                             &entries.EditBurstInterval, nullptr,
                             &entries.EditSInterval,     nullptr,
                             &entries.EditDataNum};
     for (int i = 0; i < 7; ++i)
-        if (texts[i] != nullptr && fixed[static_cast<std::size_t>(i)])
-            *texts[i] = *fixed[static_cast<std::size_t>(i)];
-    if (bitUnit)
-        entries.ComboBoxBITUnit = ItemOrNone(*bitUnit, static_cast<int>(BitUnitItems.size()));
-    if (sampUnit)
-        entries.ComboSampUnit = ItemOrNone(*sampUnit, static_cast<int>(SampUnitItems.size()));
+        if (texts[i] != nullptr)
+            *texts[i] = fixed[static_cast<std::size_t>(i)].value_or(std::string{});
+    entries.ComboBoxBITUnit = bitUnit ? static_cast<int>(*bitUnit) : -1;
+    entries.ComboSampUnit = sampUnit ? static_cast<int>(*sampUnit) : -1;
     if (chIndex) {
         entries.SelectChannelItem(static_cast<int>(*chIndex));
         entries.GridRowCount = rows + 1;
@@ -180,24 +187,18 @@ bool LoadParameterFile(MainEntries& entries, ByteSource& source) {
     }
     for (int r = 1; r <= rows; ++r) {
         const auto& rowLine = rowLines[static_cast<std::size_t>(r - 1)];
-        if (!rowLine)
-            continue;
         auto& cells = entries.GridCells[static_cast<std::size_t>(r)];
+        cells = MainEntries::GridRow{};
         cells[0] = std::to_string(r);
-        const auto fields = SplitFields(*rowLine);
+        const auto fields = SplitFields(rowLine.value_or(std::string{}));
         for (std::size_t c = 0; c < fields.size() && c + 1 < cells.size(); ++c)
             cells[c + 1] = fields[c];
     }
-    if (comment)
-        entries.Memo1 = *comment;
-    if (fileType)
-        entries.RadioGroupFileType = static_cast<int>(*fileType);
-    if (dataFileLine)
-        entries.EditFileName = *dataFileLine;
-    if (applicationLine)
-        entries.ApplicationPath = *applicationLine;
-    return applicationLine.has_value() && std::all_of(rowLines.begin(), rowLines.end(),
-                                                      [](const auto& l) { return l.has_value(); });
+    entries.Memo1 = comment;
+    entries.RadioGroupFileType = fileType ? static_cast<int>(*fileType) : -1;
+    entries.EditFileName = dataFileLine.value_or(std::string{});
+    entries.ApplicationPath = applicationLine.value_or(std::string{});
+    return true;
 }
 
 bool LoadParametersFromDataFile(MainEntries& entries, SDFdata& data, std::uint16_t& driverRateUnit,

@@ -23,9 +23,10 @@ void SaveParameterFile(const MainEntries& entries, MeasurementHeader& header,
                        const std::string& fileName);
 
 // Reads a parameter file into the entries. Every line present is checked first: a line that
-// does not convert applies nothing and gives false. Lines missing at the end leave their
-// entries as they were (the lines present are applied) and give false. True when all 12 + N
-// lines were read and applied. Throws FileError when the file cannot be read.
+// does not convert applies nothing and gives false, and so does an empty file. Every line
+// after the first that is missing at the end reads as empty: an empty text, no unit or file
+// type selected (-1), a channel row of empty cells; a missing channel-count line keeps the
+// channel count. True when the file was applied. Throws FileError when the file cannot be read.
 bool LoadParameterFile(MainEntries& entries, const std::string& fileName);
 bool LoadParameterFile(MainEntries& entries, ByteSource& source);
 

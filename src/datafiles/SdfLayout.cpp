@@ -1,5 +1,6 @@
 #include "datafiles/SdfLayout.h"
 
+#include "datafiles/DateTime.h"
 #include "datafiles/LittleEndian.h"
 #include "datafiles/TimeUnits.h"
 
@@ -145,7 +146,8 @@ SdfHeaderCheck DecodeSdfHeader(std::string_view fileStart, DecodedSdfHeader& out
         h.BurstUnit = GetU8(p + 229);
         h.StartTime = GetF64(p + 230);
     }
-    if (!IsStorableHeader(h))
+    // A start time no date text can show is a malformed header, not a date to guess at.
+    if (!IsStorableHeader(h) || !IsShowableDateTime(h.StartTime))
         return SdfHeaderCheck::Invalid;
     const int entries = h.EntryCount();
     if (fileStart.size() < static_cast<std::size_t>(SdfFixedHeaderBytes + SdfEntryBytes * entries))

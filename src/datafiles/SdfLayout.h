@@ -50,7 +50,7 @@ std::string EncodeSdfHeader(const MeasurementHeader& h);
 enum class SdfHeaderCheck {
     Ok,
     NotSdf,   // no signature at the start, or no version digit 1..4
-    Invalid,  // counts or unit codes the layout cannot hold
+    Invalid,  // counts, unit codes or a start time the layout cannot hold
     TooShort, // the file ends inside the fixed header or the channel table
 };
 

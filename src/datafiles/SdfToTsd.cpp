@@ -10,6 +10,7 @@
 #include "datafiles/TsdFile.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 
 namespace tavrel {
@@ -38,11 +39,11 @@ SdfToTsdResult ConvertSdfToTsd(const std::string& in, const std::string& out,
     result.PartialBlockLeftOut = reader.HasPartialBlock() && reader.BlocksPresent() < h.BurstCount;
     h.BurstCount = static_cast<std::int16_t>(blocks); // the header agrees with the blocks
 
-    const std::string tempName = ConversionTempName(out);
-    auto write = [&] {
+    const std::string tempPrefix = std::filesystem::path(ConversionTempName(out)).filename();
+    auto write = [&](const std::string& tempName) {
         std::unique_ptr<BinaryFile> opened;
         try {
-            opened = std::make_unique<BinaryFile>(tempName, BinaryFile::Mode::Create);
+            opened = std::make_unique<BinaryFile>(tempName, BinaryFile::Mode::Temporary);
         } catch (const FileError&) {
             throw FileError(CannotWriteMessage(out));
         }
@@ -72,7 +73,7 @@ SdfToTsdResult ConvertSdfToTsd(const std::string& in, const std::string& out,
     progress.StartProgress(ConversionCaption);
     bool written = false;
     try {
-        written = ReplaceFileAtomically(out, tempName, write, CannotWriteMessage(out));
+        written = ReplaceFileAtomically(out, tempPrefix, write, CannotWriteMessage(out));
     } catch (...) {
         progress.HideProgress();
         throw;

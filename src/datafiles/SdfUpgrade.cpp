@@ -43,9 +43,6 @@ bool UpgradeSdfFile(SDFdata& data, int version, const std::string& fileName,
         MillisecondsToUnit(h.SamplingInterval, h.SamplingUnit);
         MillisecondsToUnit(h.BurstInterval, h.BurstUnit);
     }
-    const std::string tempName = UpgradeTempFileName(fileName);
-    if (fileName.substr(DirectoryPart(fileName).size()) == UpgradeTempName)
-        throw FileError(UpgradeNameTakenMessage(fileName));
 
     SdfBlockReader source(fileName);
     if (source.Check() != SdfHeaderCheck::Ok || source.Decoded().Version != version)
@@ -54,9 +51,8 @@ bool UpgradeSdfFile(SDFdata& data, int version, const std::string& fileName,
         throw FileError(UpgradePastLimitMessage(fileName));
 
     bool started = false;
-    auto write = [&] {
-        // A fresh file: a longer file of that name left from before must not leave its tail.
-        BinaryFile temp(tempName, BinaryFile::Mode::Create);
+    auto write = [&](const std::string& tempName) {
+        BinaryFile temp(tempName, BinaryFile::Mode::Temporary);
         const std::string header = EncodeSdfHeader(h);
         temp.Write(header.data(), header.size());
         data.AllocateBlockBuffers();
@@ -99,7 +95,8 @@ bool UpgradeSdfFile(SDFdata& data, int version, const std::string& fileName,
     };
     try {
         // One rename replaces the source: there is no moment without the data.
-        return ReplaceFileAtomically(fileName, tempName, write, CannotWriteMessage(fileName));
+        return ReplaceFileAtomically(fileName, std::string(UpgradeTempName), write,
+                                     CannotWriteMessage(fileName));
     } catch (...) {
         if (started)
             progress.HideProgress();

@@ -1,29 +1,68 @@
 #include "datafiles/SdfWriter.h"
 
+#include "datafiles/FileError.h"
+#include "datafiles/Messages.h"
 #include "datafiles/SdfFile.h"
 
-#include <filesystem>
-#include <system_error>
+#include <algorithm>
 
 namespace tavrel {
 
 void SdfWriter::Begin(const MeasurementHeader& h) {
+    if (!IsStorableHeader(h))
+        throw FileError(SdfUnstorableHeaderMessage(FileName()));
+    Hold();
+    // No block is behind the header yet: it says so until each block is written, so a file
+    // left by a crash never promises blocks it does not hold.
+    MeasurementHeader none = h;
+    none.BurstCount = 0;
+    const std::string bytes = EncodeSdfHeader(none);
+    BinaryFile file = Held();
     // Blocks of an earlier measurement must not remain behind the new ones.
-    WriteSdfHeader(h, FileName(), SdfHeaderWrite::NewFile);
+    file.Truncate(0);
+    file.WriteAt(0, bytes.data(), bytes.size());
+    file.Close();
+    headerBursts_ = 0;
+    Written();
 }
 
 void SdfWriter::AppendBlock(int k, const SDFdata& data) {
-    WriteSdfBlock(data, FileName(), k);
+    const MeasurementHeader& h = data.Header;
+    const std::int64_t blockBytes = BlockBytes(h);
+    if (!IsStorableHeader(h))
+        throw FileError(SdfUnstorableHeaderMessage(FileName()));
+    if (k < 0 || HeaderBytes(h) + (std::int64_t{k} + 1) * blockBytes > SdfMaxFileBytes)
+        throw FileError(SdfBlockPastLimitMessage(FileName()));
+    EncodeBlockValues(data, buffer_);
+    BinaryFile file = Held();
+    file.WriteAt(HeaderBytes(h) + std::int64_t{k} * blockBytes, buffer_.data(), buffer_.size());
+    // The block first, then the header that counts it: a kill in between leaves the header at
+    // most one block behind the blocks, never ahead of them.
+    const int count = std::min(k + 1, static_cast<int>(h.BurstCount));
+    if (count > headerBursts_) {
+        MeasurementHeader counted = h;
+        counted.BurstCount = static_cast<std::int16_t>(count);
+        const std::string bytes = EncodeSdfHeader(counted);
+        file.WriteAt(0, bytes.data(), bytes.size());
+        headerBursts_ = count;
+    }
+    file.Close();
+    Written();
 }
 
 void SdfWriter::Complete(const MeasurementHeader& h, int blocksWritten) {
-    WriteSdfHeader(h, FileName());
+    if (!IsStorableHeader(h))
+        throw FileError(SdfUnstorableHeaderMessage(FileName()));
+    const std::string bytes = EncodeSdfHeader(h);
+    BinaryFile file = Held();
+    file.WriteAt(0, bytes.data(), bytes.size());
     // Nothing but whole blocks behind the header (a failed write may have left part of one).
-    std::error_code ec;
-    const auto whole =
-        static_cast<std::uintmax_t>(HeaderBytes(h) + std::int64_t{blocksWritten} * BlockBytes(h));
-    if (std::filesystem::file_size(FileName(), ec) > whole && !ec)
-        std::filesystem::resize_file(FileName(), whole, ec);
+    const std::int64_t whole = HeaderBytes(h) + std::int64_t{blocksWritten} * BlockBytes(h);
+    if (file.Size() > whole)
+        file.Truncate(whole);
+    file.Close();
+    headerBursts_ = h.BurstCount;
+    Written();
 }
 
 } // namespace tavrel

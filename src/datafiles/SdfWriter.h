@@ -2,9 +2,12 @@
 
 #include "datafiles/DataFileWriter.h"
 
+#include <vector>
+
 namespace tavrel {
 
-// The sdf format, version 4: the header, then the blocks at fixed places.
+// The sdf format, version 4: the header, then the blocks at fixed places. While blocks are
+// written the header's burst count follows them, one block at a time.
 class SdfWriter final : public DataFileWriter {
 public:
     explicit SdfWriter(std::string fileName) : DataFileWriter(std::move(fileName)) {}
@@ -12,6 +15,10 @@ public:
     void Begin(const MeasurementHeader& h) override;
     void AppendBlock(int k, const SDFdata& data) override;
     void Complete(const MeasurementHeader& h, int blocksWritten) override;
+
+private:
+    int headerBursts_ = 0;
+    std::vector<unsigned char> buffer_;
 };
 
 } // namespace tavrel

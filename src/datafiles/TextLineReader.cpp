@@ -38,6 +38,8 @@ struct TextLineReader::Impl {
     std::int64_t offset = 0;
     bool fileEnd = false;
     bool textEnd = false;
+    std::size_t limit = std::string::npos;
+    bool tooLong = false;
 };
 
 TextLineReader::TextLineReader(ByteSource& source) : impl_(new Impl(source)) {}
@@ -60,9 +62,22 @@ std::string TextLineReader::ReadLine() {
                 ++r.pos;
             break;
         }
+        if (line.size() >= r.limit) {
+            r.tooLong = true;
+            r.textEnd = true;
+            break;
+        }
         line += c;
     }
     return line;
+}
+
+void TextLineReader::LimitLineLength(std::size_t maxBytes) {
+    impl_->limit = maxBytes;
+}
+
+bool TextLineReader::LineTooLong() const {
+    return impl_->tooLong;
 }
 
 } // namespace tavrel

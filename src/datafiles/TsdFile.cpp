@@ -76,7 +76,7 @@ bool ParseInterval(std::string_view line, std::int32_t& value, std::uint8_t& uni
 bool ParseTsdHeader(TextLineReader& reader, int version, MeasurementHeader& h) {
     h.Comment.Assign(StripQuotes(reader.ReadLine()));
     const auto start = ParseFileDateTime(reader.ReadLine());
-    if (!start)
+    if (!start || !IsShowableDateTime(*start))
         return false;
     h.StartTime = *start;
     if (version == 1) {
@@ -321,6 +321,35 @@ void TsdBlockText::Flush(const Sink& write) {
     used_ = 0;
 }
 
+std::int64_t TsdFileBytesAtMost(const MeasurementHeader& h) {
+    const int channels = std::clamp<int>(h.ChannelCount, 0, MaxSampledChannels);
+    const int extra = std::clamp<int>(h.ExtraChannelCount, 0, ChannelEntryCount - channels);
+    // The longest text of each entry over every code it can hold: exact, so the estimate is
+    // tight whatever the coefficients.
+    auto widest = [&](int i) {
+        std::size_t most = 0;
+        std::string text;
+        for (int x = -32768; x <= 32767; ++x) {
+            text.clear();
+            AppendValue(text, static_cast<std::int16_t>(x), h.CoefA[static_cast<std::size_t>(i)],
+                        h.CoefB[static_cast<std::size_t>(i)]);
+            most = std::max(most, text.size());
+        }
+        return static_cast<std::int64_t>(most);
+    };
+    std::int64_t scanLine = 2 + std::max(channels - 1, 0);
+    for (int i = 0; i < channels; ++i)
+        scanLine += widest(i);
+    std::int64_t extraLine = extra > 0 ? 2 + extra - 1 : 0;
+    for (int i = 0; i < extra; ++i)
+        extraLine += widest(channels + i);
+    const std::int64_t bursts = std::max<std::int16_t>(h.BurstCount, 0);
+    const std::int64_t numberLine =
+        3 + static_cast<std::int64_t>(std::to_string(bursts).size()) + 2;
+    return static_cast<std::int64_t>(FormatTsdHeader(h).size()) +
+           bursts * (numberLine + std::max<std::int32_t>(h.SampleCount, 0) * scanLine + extraLine);
+}
+
 void AppendTsdBlockText(std::string& out, const SDFdata& data, int k) {
     std::vector<unsigned char> values;
     EncodeBlockValues(data, values);
@@ -330,11 +359,12 @@ void AppendTsdBlockText(std::string& out, const SDFdata& data, int k) {
     text.Flush(append);
 }
 
-void WriteTsdHeader(const MeasurementHeader& h, const std::string& fileName) {
+void WriteTsdHeader(const MeasurementHeader& h, const std::string& fileName,
+                    BinaryFile::Mode mode) {
     if (!IsStorableHeader(h))
         throw FileError(TsdUnwritableCountsMessage(fileName));
     const std::string text = FormatTsdHeader(h);
-    BinaryFile file(fileName, BinaryFile::Mode::Create);
+    BinaryFile file(fileName, mode);
     file.Write(text.data(), text.size());
     file.Close();
 }
@@ -346,12 +376,13 @@ bool ReadTsdHeader(const std::string& fileName, MeasurementHeader& h, int& versi
 
 bool ReadTsdHeader(ByteSource& source, MeasurementHeader& out, int& version) {
     TextLineReader reader(source);
+    reader.LimitLineLength(MaxHeaderLineBytes);
     const std::string first = reader.ReadLine();
     const std::size_t versionAt = TsdSignature.size(); // the 34th character
     const char digit = first.size() > versionAt ? first[versionAt] : '\0';
     MeasurementHeader h = out;
     if (first.find(TsdSignature) == std::string::npos || (digit != '1' && digit != '2') ||
-        !ParseTsdHeader(reader, digit - '0', h))
+        !ParseTsdHeader(reader, digit - '0', h) || reader.LineTooLong())
         return false;
     out = h;
     version = digit - '0';

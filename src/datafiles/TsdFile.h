@@ -20,7 +20,8 @@ inline constexpr std::size_t MaxTsdFields = 33;
 inline constexpr int NoTimeUnit = 10;
 
 // Creates (empties) the file and writes header lines 1 to 12 of h.
-void WriteTsdHeader(const MeasurementHeader& h, const std::string& fileName);
+void WriteTsdHeader(const MeasurementHeader& h, const std::string& fileName,
+                    BinaryFile::Mode mode = BinaryFile::Mode::Create);
 // Fills h from the file's header lines (Ver.1 or Ver.2, given in version). False, with h as
 // it was, when the lines are not a tsd header the record can hold.
 bool ReadTsdHeader(ByteSource& source, MeasurementHeader& h, int& version);
@@ -62,6 +63,8 @@ int FindTimeUnit(std::string_view line);
 std::string QuoteText(std::string_view cp932);
 // Header lines 1 to 12, each ended by CR LF.
 std::string FormatTsdHeader(const MeasurementHeader& h);
+// The most bytes a whole tsd file of h's bursts can take.
+std::int64_t TsdFileBytesAtMost(const MeasurementHeader& h);
 // Appends the lines of block k (CR LF) of the block buffers to out.
 void AppendTsdBlockText(std::string& out, const SDFdata& data, int k);
 

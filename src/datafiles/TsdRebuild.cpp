@@ -59,12 +59,12 @@ void CopyBlocks(const MeasurementHeader& h, const std::string& fileName,
 } // namespace
 
 void RebuildTsdFile(const MeasurementHeader& h, const std::string& fileName) {
-    const std::string tempName = TsdTemporaryName(fileName);
+    const std::string tempPrefix = std::filesystem::path(TsdTemporaryName(fileName)).filename();
     // Renaming over the old file replaces it in one step: either file survives a crash.
     ReplaceFileAtomically(
-        fileName, tempName,
-        [&] {
-            WriteTsdHeader(h, tempName);
+        fileName, tempPrefix,
+        [&](const std::string& tempName) {
+            WriteTsdHeader(h, tempName, BinaryFile::Mode::Temporary);
             CopyBlocks(h, fileName, tempName);
             return true;
         },

@@ -4,6 +4,7 @@
 #include "datafiles/FileError.h"
 #include "datafiles/Messages.h"
 #include "datafiles/SdfFile.h"
+#include "datafiles/SdfLayout.h"
 #include "datafiles/TsdRebuild.h"
 
 namespace tavrel {
@@ -24,7 +25,16 @@ TsdWriter::TsdWriter(std::string fileName) : DataFileWriter(std::move(fileName))
 TsdWriter::~TsdWriter() = default;
 
 void TsdWriter::Begin(const MeasurementHeader& h) {
-    WriteTsdHeader(h, FileName());
+    if (!IsStorableHeader(h))
+        throw FileError(TsdUnwritableCountsMessage(FileName()));
+    Hold();
+    const std::string text = FormatTsdHeader(h);
+    BinaryFile file = Held();
+    file.Truncate(0);
+    file.WriteAt(0, text.data(), text.size());
+    file.Close();
+    wholeBytes_ = static_cast<std::int64_t>(text.size());
+    Written();
 }
 
 void TsdWriter::AppendBlock(int k, const SDFdata& data) {
@@ -36,14 +46,29 @@ void TsdWriter::AppendBlock(int k, const SDFdata& data) {
         textHeader_ = h;
     }
     EncodeBlockValues(data, values_);
-    BinaryFile file(FileName(), BinaryFile::Mode::Append);
-    const auto write = [&](const char* text, std::size_t size) { file.Write(text, size); };
+    BinaryFile file = Held();
+    if (wholeBytes_ < 0) // a file begun elsewhere: its blocks go on at its end
+        wholeBytes_ = file.Size();
+    std::int64_t at = wholeBytes_;
+    const auto write = [&](const char* text, std::size_t size) {
+        file.WriteAt(at, text, size);
+        at += static_cast<std::int64_t>(size);
+    };
     text_->Write(k, values_.data(), write);
     text_->Flush(write);
     file.Close();
+    wholeBytes_ = at;
+    Written();
 }
 
 void TsdWriter::Complete(const MeasurementHeader& h, int) {
+    {
+        // A block cut by a failed write goes first: it frees the space the rebuild needs.
+        BinaryFile file = Held();
+        if (wholeBytes_ >= 0 && file.Size() > wholeBytes_)
+            file.Truncate(wholeBytes_);
+        file.Close();
+    }
     RebuildTsdFile(h, FileName());
 }
 

@@ -16,7 +16,7 @@ public:
 
     void Begin(const MeasurementHeader& h) override;
     void AppendBlock(int k, const SDFdata& data) override;
-    // The header cannot grow or shrink in place: the file is rebuilt through ".$$$".
+    // The header cannot grow or shrink in place: the file is rebuilt through a ".$$$" file.
     void Complete(const MeasurementHeader& h, int blocksWritten) override;
 
 private:
@@ -24,6 +24,8 @@ private:
     std::unique_ptr<TsdBlockText> text_;
     MeasurementHeader textHeader_;
     std::vector<unsigned char> values_;
+    // The end of the last whole block: blocks are written there, and a cut one removed.
+    std::int64_t wholeBytes_ = -1;
 };
 
 } // namespace tavrel

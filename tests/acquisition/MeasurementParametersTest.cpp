@@ -337,6 +337,20 @@ TEST_F(ValidateParametersTest, UnitsThatNoItemNames) {
     ExpectOneError("サンプリング時間間隔の単位は sec、msec、usec から選択して下さい。");
 }
 
+TEST_F(ValidateParametersTest, AFileTypeOutsideTheChoiceIsRefused) {
+    for (const int type : {-1, 2, 7}) {
+        prompter.Messages.clear();
+        entries.RadioGroupFileType = type;
+        const MeasurementHeader before = data.Header;
+        EXPECT_FALSE(Validate()) << type;
+        ExpectOneError("データファイルの形式は sdf、tsd から選択して下さい。");
+        EXPECT_EQ(data.Header, before);
+    }
+    prompter.Messages.clear();
+    entries.RadioGroupFileType = 1;
+    EXPECT_TRUE(Validate());
+}
+
 TEST_F(ValidateParametersTest, TheSampleBufferComesBackZeroedAfterABurst) {
     ASSERT_TRUE(Validate());
     settings.SampleBuffer[7] = 99;

@@ -217,6 +217,32 @@ TEST(Cli, FailuresLeaveNoOutput) {
     EXPECT_EQ(names, (std::vector<std::string>{"cut.sdf", "m.sdf", "m.tsd", "text.txt"}));
 }
 
+TEST(Cli, StartTimesNoDateCanShowAreAMalformedHeader) {
+    TempDir dir;
+    for (const double start : {1e300, -1e19, 9.2e18, -693594.5, 2958466.0}) {
+        MeasurementHeader h = DefaultMeasurementHeader();
+        h.SampleCount = 4;
+        h.BurstCount = 1;
+        h.StartTime = start;
+        for (const int version : {1, 4}) {
+            WriteBytes(dir.File("far.sdf"),
+                       BuildSdf(version, h, {std::vector<std::int16_t>(4, 7)}));
+            for (const auto& args : std::vector<std::vector<std::string>>{
+                     {"info", dir.File("far.sdf")},
+                     {"info", "--json", dir.File("far.sdf")},
+                     {"convert", dir.File("far.sdf"), dir.File("o.tsd")},
+                     {"upgrade", dir.File("far.sdf")}}) {
+                const Result r = Cli(dir, args);
+                EXPECT_NE(r.Status, 0) << start << " " << args[0];
+                EXPECT_NE(r.Err.find("フォーマットが違います。"), std::string::npos) << r.Err;
+                EXPECT_EQ(Lines(r.Err), 1) << r.Err;
+                EXPECT_EQ(r.Out, "");
+            }
+            EXPECT_EQ(dir.Names(), std::vector<std::string>{"far.sdf"}) << start;
+        }
+    }
+}
+
 TEST(Cli, UpgradeInPlace) {
     TempDir dir;
     MeasurementHeader h = DefaultMeasurementHeader();

@@ -51,10 +51,14 @@ TEST(DataFileWriter, SdfBeginsAfreshAndCompletesToWholeBlocks) {
     SDFdata d = TwoChannels(4, 5);
     const auto writer = MakeDataFileWriter(DataFileType::Sdf, name);
     writer->Begin(d.Header);
-    EXPECT_EQ(ReadBytes(name), EncodeSdfHeader(d.Header));
+    // No block yet: the header counts none, and then each block as it is written.
+    MeasurementHeader none = d.Header;
+    none.BurstCount = 0;
+    EXPECT_EQ(ReadBytes(name), EncodeSdfHeader(none));
     for (int k = 0; k < 3; ++k) {
         FillBlock(d, k);
         writer->AppendBlock(k, d);
+        EXPECT_EQ(I16(ReadBytes(name), 223), k + 1);
     }
     std::string bytes = ReadBytes(name);
     ASSERT_EQ(bytes.size(), 512u + 3 * 16);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 using namespace tavrel;
 
@@ -72,4 +73,40 @@ TEST(DateTime, NowIsToday) {
     const double now = NowDateTime();
     EXPECT_GT(now, EncodeDateTime({2020, 1, 1}).value());
     EXPECT_LT(now, EncodeDateTime({2200, 1, 1}).value());
+}
+
+TEST(DateTime, AnyDoubleDecodesAndFormatsSafely) {
+    const double extremes[] = {1e300,
+                               -1e300,
+                               -1e19,
+                               9.2e18,
+                               -9.2e18,
+                               2958466.0,
+                               -693594.0,
+                               std::numeric_limits<double>::max(),
+                               std::numeric_limits<double>::lowest(),
+                               std::numeric_limits<double>::denorm_min(),
+                               std::numeric_limits<double>::infinity(),
+                               -std::numeric_limits<double>::infinity(),
+                               std::numeric_limits<double>::quiet_NaN()};
+    for (const double d : extremes) {
+        EXPECT_FALSE(IsShowableDateTime(d) && std::fabs(d) > 1e7) << d;
+        const std::string text = FormatFileDateTime(d);
+        EXPECT_EQ(text.size(), 19u) << d << " " << text;
+    }
+    EXPECT_EQ(FormatFileDateTime(1e300), "1899/12/30 00:00:00");
+    EXPECT_EQ(FormatFileDateTime(std::numeric_limits<double>::quiet_NaN()), "1899/12/30 00:00:00");
+}
+
+TEST(DateTime, ShowableRangeIsYearOneToYear9999) {
+    EXPECT_TRUE(IsShowableDateTime(0));
+    EXPECT_TRUE(IsShowableDateTime(EncodeDateTime({1, 1, 1}).value()));
+    EXPECT_TRUE(IsShowableDateTime(EncodeDateTime({1, 1, 1, 23, 59, 59, 999}).value()));
+    EXPECT_TRUE(IsShowableDateTime(EncodeDateTime({9999, 12, 31, 23, 59, 59, 999}).value()));
+    EXPECT_FALSE(IsShowableDateTime(EncodeDateTime({10000, 1, 1}).value()));
+    EXPECT_FALSE(IsShowableDateTime(-693594.0));
+    EXPECT_FALSE(IsShowableDateTime(std::numeric_limits<double>::quiet_NaN()));
+    EXPECT_EQ(FormatFileDateTime(EncodeDateTime({9999, 12, 31, 23, 59, 59}).value()),
+              "9999/12/31 23:59:59");
+    EXPECT_EQ(FormatFileDateTime(EncodeDateTime({1, 1, 1, 12}).value()), "0001/01/01 12:00:00");
 }

@@ -130,11 +130,11 @@ TEST(ParameterFile, SaveRefusesTextsWithoutShiftJisAndKeepsTheOldFile) {
                  FileError);
 }
 
-TEST(ParameterFile, ShortFileAppliesTheLinesItHas) {
+TEST(ParameterFile, LinesMissingAtTheEndReadAsEmpty) {
     TempDir dir;
     WriteBytes(dir.File("s.apm"), Join({"5", "2", "3", "0", "50", "0", "1024"}));
     MainEntries e = ThreeChannels();
-    EXPECT_FALSE(LoadParameterFile(e, dir.File("s.apm")));
+    EXPECT_TRUE(LoadParameterFile(e, dir.File("s.apm")));
     EXPECT_EQ(e.EditWaitTime, "5");
     EXPECT_EQ(e.EditIteration, "2");
     EXPECT_EQ(e.EditBurstInterval, "3");
@@ -142,19 +142,52 @@ TEST(ParameterFile, ShortFileAppliesTheLinesItHas) {
     EXPECT_EQ(e.EditSInterval, "50");
     EXPECT_EQ(e.ComboSampUnit, 0);
     EXPECT_EQ(e.EditDataNum, "1024");
+    // The channel count line is missing: the rows stay as they are laid out.
     const MainEntries untouched = ThreeChannels();
     EXPECT_EQ(e.ComboChNumIndex, untouched.ComboChNumIndex);
     EXPECT_EQ(e.GridCells, untouched.GridCells);
-    EXPECT_EQ(e.Memo1, untouched.Memo1);
-    EXPECT_EQ(e.EditFileName, untouched.EditFileName);
+    EXPECT_EQ(e.Memo1, "");
+    EXPECT_EQ(e.RadioGroupFileType, -1);
+    EXPECT_EQ(e.EditFileName, "");
+    EXPECT_EQ(e.ApplicationPath, "");
 
-    // Ending inside the channel rows: the rows present are taken.
+    // Ending inside the channel rows: the rows present are taken, the rest are empty.
     WriteBytes(dir.File("r.apm"), Join({"0", "1", "1", "2", "100", "1", "512", "1", "a,b,2,3"}));
     MainEntries r = DefaultMainEntries("/x/");
-    EXPECT_FALSE(LoadParameterFile(r, dir.File("r.apm")));
+    EXPECT_TRUE(LoadParameterFile(r, dir.File("r.apm")));
     EXPECT_EQ(r.GridRowCount, 3);
     EXPECT_EQ(r.GridCells[1], (MainEntries::GridRow{"1", "a", "b", "2", "3"}));
-    EXPECT_EQ(r.GridCells[2], (MainEntries::GridRow{"1", "Ch.2", "mV", "1", "0"}));
+    EXPECT_EQ(r.GridCells[2], (MainEntries::GridRow{"2", "", "", "", ""}));
+}
+
+TEST(ParameterFile, EveryLineAfterTheFirstMayBeMissing) {
+    const std::vector<std::string> full = {"7",   "1",   "1",      "2",       "100",
+                                           "1",   "512", "1",      "a,b,1,0", "c,d,1,0",
+                                           "'x'", "1",   "/d.tsd", "/app"};
+    for (std::size_t kept = 1; kept <= full.size(); ++kept) {
+        TempDir dir;
+        WriteBytes(dir.File("k.apm"),
+                   Join(std::vector<std::string>(full.begin(), full.begin() + kept)));
+        MainEntries e = ThreeChannels();
+        e.EditFileName = "/old/path.sdf";
+        e.ApplicationPath = "/old/app";
+        ASSERT_TRUE(LoadParameterFile(e, dir.File("k.apm"))) << kept;
+        EXPECT_EQ(e.EditWaitTime, "7");
+        EXPECT_EQ(e.EditIteration, kept > 1 ? "1" : "") << kept;
+        EXPECT_EQ(e.EditDataNum, kept > 6 ? "512" : "") << kept;
+        EXPECT_EQ(e.ComboBoxBITUnit, kept > 3 ? 2 : -1) << kept;
+        EXPECT_EQ(e.ComboSampUnit, kept > 5 ? 1 : -1) << kept;
+        EXPECT_EQ(e.Memo1, kept > 10 ? "x" : "") << kept;
+        EXPECT_EQ(e.RadioGroupFileType, kept > 11 ? 1 : -1) << kept;
+        // A file ending after the file-type line empties the data path, never keeps the old one.
+        EXPECT_EQ(e.EditFileName, kept > 12 ? "/d.tsd" : "") << kept;
+        EXPECT_EQ(e.ApplicationPath, kept > 13 ? "/app" : "") << kept;
+    }
+    TempDir dir;
+    WriteBytes(dir.File("empty.apm"), "");
+    MainEntries e = ThreeChannels();
+    EXPECT_FALSE(LoadParameterFile(e, dir.File("empty.apm")));
+    EXPECT_EQ(e.EditWaitTime, ThreeChannels().EditWaitTime);
 }
 
 TEST(ParameterFile, MalformedFileAppliesNothing) {
@@ -167,8 +200,9 @@ TEST(ParameterFile, MalformedFileAppliesNothing) {
         EXPECT_TRUE(LoadParameterFile(e, dir.File("g.apm")));
     }
     const std::vector<std::pair<std::size_t, std::string>> cases = {
-        {3, ""}, {3, "hr"},         {5, "1.0"}, {7, "4"},  {7, "-1"},
-        {7, ""}, {10, "no quotes"}, {10, "'"},  {11, "2"}, {11, "tsd"},
+        {3, ""},  {3, "hr"},         {5, "1.0"}, {7, "4"},  {7, "-1"},
+        {7, ""},  {10, "no quotes"}, {10, "'"},  {11, "2"}, {11, "tsd"},
+        {3, "7"}, {3, "-1"},         {5, "3"},   {5, "-1"}, {11, "-1"},
     };
     for (const auto& [lineIndex, text] : cases) {
         TempDir dir;
@@ -181,14 +215,14 @@ TEST(ParameterFile, MalformedFileAppliesNothing) {
         EXPECT_EQ(e.GridCells, ThreeChannels().GridCells) << lineIndex;
         EXPECT_EQ(e.ComboChNumIndex, 2) << lineIndex;
     }
-    // An index naming no item of a unit box clears its selection.
+    // An index naming no item of a unit box is refused: it would keep the old unit unseen.
     TempDir dir;
     auto lines = good;
     lines[3] = "9";
     WriteBytes(dir.File("i.apm"), Join(lines));
     MainEntries e = ThreeChannels();
-    EXPECT_TRUE(LoadParameterFile(e, dir.File("i.apm")));
-    EXPECT_EQ(e.ComboBoxBITUnit, -1);
+    EXPECT_FALSE(LoadParameterFile(e, dir.File("i.apm")));
+    EXPECT_EQ(e.ComboBoxBITUnit, 1);
     EXPECT_THROW(LoadParameterFile(e, dir.File("none.apm")), FileError);
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 using namespace tavrel;
 using namespace tavrel::test;
@@ -260,6 +261,17 @@ TEST(SdfFile, HeadersThatCannotBeRightAreRefused) {
          EditedHeader([](unsigned char* p, std::string&) { PutI32(p + 214, 0x7FFFFFFF); })},
         {"sampling unit 9", EditedHeader([](unsigned char* p, std::string&) { p[222] = 9; })},
         {"burst unit 200", EditedHeader([](unsigned char* p, std::string&) { p[229] = 200; })},
+        {"start 1e300",
+         EditedHeader([](unsigned char* p, std::string&) { PutF64(p + 230, 1e300); })},
+        {"start -1e19",
+         EditedHeader([](unsigned char* p, std::string&) { PutF64(p + 230, -1e19); })},
+        {"start 9.2e18",
+         EditedHeader([](unsigned char* p, std::string&) { PutF64(p + 230, 9.2e18); })},
+        {"start year 10000",
+         EditedHeader([](unsigned char* p, std::string&) { PutF64(p + 230, 2958466.0); })},
+        {"start NaN", EditedHeader([](unsigned char* p, std::string&) {
+             PutF64(p + 230, std::numeric_limits<double>::quiet_NaN());
+         })},
         {"table cut", EditedHeader([](unsigned char*, std::string& s) { s.resize(280); })},
         {"fixed header cut", EditedHeader([](unsigned char*, std::string& s) { s.resize(230); })},
         {"empty", ""},
