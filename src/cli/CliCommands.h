@@ -25,5 +25,6 @@ Command AddInfoCommand(CLI::App& app);
 Command AddConvertCommand(CLI::App& app);
 Command AddUpgradeCommand(CLI::App& app);
 Command AddRecordCommand(CLI::App& app);
+Command AddRepairCommand(CLI::App& app);
 
 } // namespace tavrel::cli

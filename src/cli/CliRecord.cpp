@@ -7,6 +7,7 @@
 #include "acquisition/NullMeasurementView.h"
 #include "acquisition/SimulatedCard.h"
 #include "datafiles/MainEntries.h"
+#include "datafiles/Messages.h"
 #include "datafiles/ParameterFile.h"
 
 #include <csignal>
@@ -36,26 +37,41 @@ void InstallStopHandlers() {
     action.sa_flags = 0; // no restart: a sleeping yield wakes at once
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
 }
 
-// Messages go to stderr; the only question that can come (the overwrite question) is answered
-// yes, as the file was checked before.
+// Messages go to stderr as one line each. The overwrite question is answered yes, as the
+// file was checked before; any other question (the free space) only with --force.
 class TerminalPrompter final : public Prompter {
 public:
+    explicit TerminalPrompter(bool force) : force_(force) {}
+
     MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons buttons,
                               int) override {
-        if (kind == MessageKind::Error)
-            ++Errors;
         if (buttons == MessageButtons::YesNo)
-            return MessageAnswer::Yes;
+            return text == RunText::OverwriteQuestion || force_ ? MessageAnswer::Yes
+                                                                : MessageAnswer::No;
         std::string line(text);
+        if (kind == MessageKind::Error) {
+            ++Errors;
+            // A file's failure names the system's reason too.
+            if (run_ != nullptr && run_->LastErrorCode != 0)
+                line += "（" + SystemReason(run_->LastErrorCode) + "）";
+            Fail(line);
+            return MessageAnswer::Ok;
+        }
         for (auto& c : line)
             if (c == '\n')
                 c = ' ';
-        std::fprintf(stderr, "\n%s: %s\n", std::string(CaptionOf(kind)).c_str(), line.c_str());
+        std::fprintf(stderr, "%s: %s\n", std::string(CaptionOf(kind)).c_str(), line.c_str());
         return MessageAnswer::Ok;
     }
+    void Attach(const MeasurementRun& run) { run_ = &run; }
     int Errors = 0;
+
+private:
+    bool force_;
+    const MeasurementRun* run_ = nullptr;
 };
 
 // Status changes as lines, the progress as one line rewritten in place.
@@ -67,13 +83,15 @@ public:
         EndProgressLine();
         std::fprintf(stderr, "%s\n", std::string(text).c_str());
     }
+    // Shown at the next yield, when the pass has set both the time and the percentage: a
+    // new phase never shows the last one's percentage beside its own time.
     void SetTimeText(std::string_view text) override {
         time_ = text;
-        ShowProgressLine(false);
+        progressDue_ = true;
     }
     void SetProgress(int percent) override {
         percent_ = percent;
-        ShowProgressLine(false);
+        progressDue_ = true;
     }
     void SetCardStatus(std::string_view text) override {
         EndProgressLine();
@@ -82,12 +100,11 @@ public:
     void ShowRunState(RunState state) override { started_ = started_ || state != RunState::Idle; }
 
     void Yield(std::int64_t waitMicroseconds) override {
-        while (!notifications_.empty()) {
-            const auto [code, count] = notifications_.front();
-            notifications_.pop_front();
-            if (run_ != nullptr)
-                run_->DriverNotification(code, count);
+        if (progressDue_) {
+            progressDue_ = false;
+            ShowProgressLine(false);
         }
+        Deliver();
         if (stopSignal != 0 && !stopHandled_ && run_ != nullptr && run_->Active()) {
             stopHandled_ = true;
             StoppedBySignal = true;
@@ -97,6 +114,16 @@ public:
             const timespec pause{0, static_cast<long>(waitMicroseconds) *
                                         1000}; // a signal ends it early
             nanosleep(&pause, nullptr);
+        }
+    }
+
+    // The card's notifications still queued: the last burst's end comes after the last yield.
+    void Deliver() {
+        while (!notifications_.empty()) {
+            const auto [code, count] = notifications_.front();
+            notifications_.pop_front();
+            if (run_ != nullptr)
+                run_->DriverNotification(code, count);
         }
     }
 
@@ -133,6 +160,7 @@ private:
     bool progressShown_ = false;
     bool started_ = false;
     bool stopHandled_ = false;
+    bool progressDue_ = false;
     std::int64_t lastShownUs_ = 0;
 };
 
@@ -168,10 +196,11 @@ int Record(const std::string& paramFile, bool force) {
     SimulatedCard card(clock);
     SDFdata data;
     MeasurementSettings settings;
-    TerminalPrompter prompter;
+    TerminalPrompter prompter(force);
     TerminalView view(clock);
     MeasurementRun run(card, clock, data, settings, prompter, view);
     view.Attach(run);
+    prompter.Attach(run);
     card.SetNotifyCallback(
         [&view](std::uint32_t code, std::int32_t count) { view.Queue(code, count); });
 
@@ -181,9 +210,15 @@ int Record(const std::string& paramFile, bool force) {
         view.EndProgressLine();
         return Fail(e.what());
     }
+    view.Deliver();
     view.EndProgressLine();
-    if (!view.Started())
+    if (!view.Started()) {
+        if (prompter.Errors > 0) // the reason is shown already
+            return 1;
+        if (run.AvailableBytes >= 0 && run.PlannedBytes > run.AvailableBytes)
+            return Fail(FreeSpaceMessage(run.PlannedBytes, run.AvailableBytes));
         return Fail("計測を開始できませんでした。");
+    }
     if (prompter.Errors > 0)
         return 1;
     std::printf("%s: %d バースト\n", entries.EditFileName.c_str(), run.BlocksWritten);
@@ -197,7 +232,8 @@ Command AddRecordCommand(CLI::App& app) {
     auto paramFile = std::make_shared<std::string>();
     auto force = std::make_shared<bool>(false);
     sub->add_option("PARAMS", *paramFile, "parameter file (.apm)")->required();
-    sub->add_flag("--force", *force, "overwrite an existing data file");
+    sub->add_flag("--force", *force,
+                  "overwrite an existing data file; start even when the disk looks too full");
     return {sub, [paramFile, force] { return Record(*paramFile, *force); }};
 }
 

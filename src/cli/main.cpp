@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     app.set_version_flag("--version", "tavrelrex-cli " TAVREL_VERSION);
     const std::vector<Command> commands = {AddInfoCommand(app), AddConvertCommand(app),
-                                           AddUpgradeCommand(app), AddRecordCommand(app)};
+                                           AddUpgradeCommand(app), AddRecordCommand(app),
+                                           AddRepairCommand(app)};
     if (const auto status = ParseCommandLine(app, argc, argv))
         return *status;
     try {

@@ -1,5 +1,6 @@
 #include "datafiles/OpenDataFile.h"
 
+#include "datafiles/DataFileRepair.h"
 #include "datafiles/Messages.h"
 #include "datafiles/SdfFile.h"
 #include "datafiles/SdfUpgrade.h"
@@ -14,6 +15,14 @@ void ShowFormatError(Prompter& prompter) {
 
 } // namespace
 
+std::optional<std::int64_t> OfferDataFileRepair(const std::string& fileName, Prompter& prompter) {
+    if (CheckDataFile(fileName).Result != DataFileCheck::Outcome::Repairable ||
+        prompter.ShowMessage(MessageKind::Confirmation, InconsistentFileQuestion,
+                             MessageButtons::YesNo) != MessageAnswer::Yes)
+        return std::nullopt;
+    return RepairDataFile(fileName).WholeBlocks;
+}
+
 bool OpenSdfHeader(SDFdata& data, const std::string& fileName, Prompter& prompter,
                    ProgressReporter& progress) {
     DecodedSdfHeader decoded{data.Header, 0};
@@ -21,6 +30,7 @@ bool OpenSdfHeader(SDFdata& data, const std::string& fileName, Prompter& prompte
         ShowFormatError(prompter);
         return false;
     }
+
     if (decoded.Version != SdfCurrentVersion &&
         prompter.ShowMessage(MessageKind::Confirmation, OldLayoutQuestion, MessageButtons::YesNo) !=
             MessageAnswer::Yes)

@@ -4,6 +4,8 @@
 #include "datafiles/Prompter.h"
 #include "datafiles/SDFdata.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tavrel {
@@ -17,6 +19,12 @@ namespace tavrel {
 // the operator says no (data.Header stays) or cancels the upgrade.
 bool OpenSdfHeader(SDFdata& data, const std::string& fileName, Prompter& prompter,
                    ProgressReporter& progress);
+// A data file whose header does not agree with its blocks (a killed recorder, a full disk) is
+// repaired (RepairDataFile) when the operator says yes to InconsistentFileQuestion. Gives the
+// burst count of the repaired file; nullopt when consistent, not a data file, or declined.
+// Throws FileError.
+std::optional<std::int64_t> OfferDataFileRepair(const std::string& fileName, Prompter& prompter);
+
 // Fills data.Header from a tsd file and sizes the block buffers; false when refused.
 bool OpenTsdHeader(SDFdata& data, const std::string& fileName, Prompter& prompter);
 

@@ -223,6 +223,8 @@ bool LoadParametersFromDataFile(MainEntries& entries, SDFdata& data, std::uint16
                              MessageButtons::Ok);
         return false;
     }
+    if (const auto bursts = OfferDataFileRepair(fileName, prompter))
+        data.Header.BurstCount = static_cast<std::int16_t>(*bursts);
     entries.EditIteration = std::to_string(h.BurstCount);
     entries.EditBurstInterval = std::to_string(h.BurstInterval);
     entries.EditSInterval = std::to_string(h.SamplingInterval);

@@ -39,9 +39,12 @@ void CopyBlocks(const MeasurementHeader& h, const std::string& fileName,
     const int blocks = h.BurstCount;
     if (blocks > 0 && !found)
         throw FileError(TsdNoBlockMessage(fileName));
+    // The line of extra values ends a block that has them.
+    const std::int64_t linesAfterNumber =
+        std::int64_t{h.SampleCount} + (h.ExtraChannelCount > 0 ? 1 : 0);
     for (int b = 0; b < blocks; ++b) {
         out << line << "\r\n";
-        for (std::int32_t j = 0; j < h.SampleCount; ++j) {
+        for (std::int64_t j = 0; j < linesAfterNumber; ++j) {
             if (old.AtEnd())
                 throw FileError(TsdBlockEndsEarlyMessage(fileName));
             out << old.ReadLine() << "\r\n";

@@ -248,7 +248,8 @@ TEST(ParameterFile, FromDataFiles) {
         e.EditWaitTime = "9";
         SDFdata target;
         std::uint16_t rate = 1;
-        RecordingPrompter prompter;
+        // Headers without their blocks: the repair is offered, and declined here.
+        RecordingPrompter prompter(MessageAnswer::No);
         RecordingProgress progress;
         ASSERT_TRUE(LoadParametersFromDataFile(e, target, rate, dir.File(name), prompter, progress))
             << name;
@@ -265,7 +266,24 @@ TEST(ParameterFile, FromDataFiles) {
         EXPECT_EQ(e.EditWaitTime, "9");
         EXPECT_EQ(e.EditFileName, "/x/ADdata.sdf");
         EXPECT_EQ(e.Memo1.substr(0, 4), "note");
-        EXPECT_TRUE(prompter.Messages.empty());
+        ASSERT_EQ(prompter.Messages.size(), 1u);
+        EXPECT_EQ(prompter.Messages[0].Text,
+                  "データファイルの内容がヘッダーと一致しません。修復してよろしいですか。");
+    }
+    // Accepted: the file is mended and the parameters say what it holds.
+    {
+        MainEntries e = DefaultMainEntries("/x/");
+        SDFdata target;
+        std::uint16_t rate = 1;
+        RecordingPrompter yes(MessageAnswer::Yes);
+        RecordingProgress progress;
+        ASSERT_TRUE(LoadParametersFromDataFile(e, target, rate, dir.File("m.sdf"), yes, progress));
+        EXPECT_EQ(e.EditIteration, "0");
+        EXPECT_EQ(yes.Messages.size(), 1u);
+        RecordingPrompter again;
+        ASSERT_TRUE(
+            LoadParametersFromDataFile(e, target, rate, dir.File("m.sdf"), again, progress));
+        EXPECT_TRUE(again.Messages.empty());
     }
 
     // A sampling unit the box does not offer keeps the driver's unit.
@@ -274,7 +292,7 @@ TEST(ParameterFile, FromDataFiles) {
     MainEntries e = DefaultMainEntries("/x/");
     SDFdata target;
     std::uint16_t rate = 0;
-    RecordingPrompter prompter;
+    RecordingPrompter prompter(MessageAnswer::No);
     RecordingProgress progress;
     ASSERT_TRUE(
         LoadParametersFromDataFile(e, target, rate, dir.File("min.sdf"), prompter, progress));

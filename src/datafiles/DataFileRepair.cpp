@@ -1,0 +1,166 @@
+#include "datafiles/DataFileRepair.h"
+
+#include "datafiles/AtomicReplace.h"
+#include "datafiles/ByteSource.h"
+#include "datafiles/FileError.h"
+#include "datafiles/LittleEndian.h"
+#include "datafiles/Messages.h"
+#include "datafiles/SdfBlockReader.h"
+#include "datafiles/TsdFile.h"
+#include "datafiles/TsdRebuild.h"
+
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+namespace tavrel {
+namespace {
+
+// Lines 1 to 12 of a Ver.2 file come before the blocks.
+constexpr int TsdHeaderLines = 12;
+
+std::string BaseName(const std::string& fileName) {
+    return fileName.substr(fileName.find_last_of('/') + 1);
+}
+
+DataFileCheck Judge(std::int64_t headerBursts, std::int64_t whole, std::int64_t extra) {
+    DataFileCheck c;
+    c.HeaderBursts = headerBursts;
+    c.WholeBlocks = std::min<std::int64_t>(whole, INT16_MAX);
+    c.ExtraBytes = extra;
+    c.Result = headerBursts == c.WholeBlocks && extra == 0 ? DataFileCheck::Outcome::Consistent
+                                                           : DataFileCheck::Outcome::Repairable;
+    return c;
+}
+
+struct SdfShape {
+    DataFileCheck Check;
+    std::int64_t HeaderBytes = 0, WholeEnd = 0;
+    int Version = 0;
+};
+
+bool ShapeOfSdf(const std::string& fileName, SdfShape& shape) {
+    SdfBlockReader reader(fileName);
+    if (reader.Check() != SdfHeaderCheck::Ok)
+        return false;
+    const MeasurementHeader& h = reader.Decoded().Header;
+    shape.Version = reader.Decoded().Version;
+    shape.HeaderBytes = HeaderBytes(h);
+    const std::int64_t stride = BlockStride(h, shape.Version);
+    const std::int64_t size = reader.FileSize();
+    // Blocks without values take no room: the header alone tells their count.
+    const std::int64_t whole =
+        stride > 0 ? std::max<std::int64_t>(size - shape.HeaderBytes, 0) / stride : h.BurstCount;
+    const std::int64_t kept = std::min<std::int64_t>(whole, INT16_MAX);
+    shape.WholeEnd = shape.HeaderBytes + kept * stride;
+    shape.Check = Judge(h.BurstCount, kept, std::max<std::int64_t>(size - shape.WholeEnd, 0));
+    return true;
+}
+
+struct TsdShape {
+    DataFileCheck Check;
+    MeasurementHeader Header;
+};
+
+// Walks the lines after the header: a block is whole when its last line has ended (CR).
+bool ShapeOfTsd(const std::string& fileName, TsdShape& shape) {
+    FileSource source(fileName);
+    int version = 0;
+    if (!ReadTsdHeader(source, shape.Header, version) || version != 2)
+        return false;
+    const MeasurementHeader& h = shape.Header;
+    const std::int64_t linesPerBlock =
+        1 + std::max<std::int32_t>(h.SampleCount, 0) + (h.ExtraChannelCount > 0 ? 1 : 0);
+    std::vector<char> buffer(1 << 20);
+    std::int64_t offset = 0, lines = 0, wholeEnd = -1, whole = 0;
+    const std::int64_t size = source.Size();
+    bool afterCr = false;
+    while (offset < size) {
+        const std::size_t n = source.ReadAt(offset, buffer.data(), buffer.size());
+        if (n == 0)
+            break;
+        for (std::size_t i = 0; i < n; ++i) {
+            const char c = buffer[i];
+            if (afterCr) {
+                afterCr = false;
+                if (c == '\n') {
+                    if (wholeEnd == offset + static_cast<std::int64_t>(i))
+                        ++wholeEnd; // the LF belongs to the block's last line
+                    continue;
+                }
+            }
+            if (c != '\r')
+                continue;
+            afterCr = true;
+            ++lines;
+            const std::int64_t blockLines = lines - TsdHeaderLines;
+            if (lines == TsdHeaderLines) {
+                wholeEnd = offset + static_cast<std::int64_t>(i) + 1;
+            } else if (blockLines > 0 && blockLines % linesPerBlock == 0) {
+                whole = blockLines / linesPerBlock;
+                wholeEnd = offset + static_cast<std::int64_t>(i) + 1;
+            }
+        }
+        offset += static_cast<std::int64_t>(n);
+    }
+    if (wholeEnd < 0)
+        return false; // the header lines themselves are cut
+    shape.Check = Judge(h.BurstCount, whole, size - wholeEnd);
+    return true;
+}
+
+void CopySdf(const std::string& fileName, const SdfShape& shape) {
+    ReplaceFileAtomically(
+        fileName, BaseName(fileName) + ".part~",
+        [&](const std::string& tempName) {
+            FileSource source(fileName);
+            BinaryFile temp(tempName, BinaryFile::Mode::Temporary);
+            std::vector<unsigned char> buffer(1 << 20);
+            std::int64_t at = 0;
+            while (at < shape.WholeEnd) {
+                const auto n = static_cast<std::size_t>(
+                    std::min<std::int64_t>(shape.WholeEnd - at, std::int64_t(buffer.size())));
+                source.ReadExactAt(at, buffer.data(), n);
+                if (at == 0) // the burst count field of the version read
+                    PutI16(buffer.data() + (shape.Version == 1 ? 222 : 223),
+                           static_cast<std::int16_t>(shape.Check.WholeBlocks));
+                temp.Write(buffer.data(), n);
+                at += static_cast<std::int64_t>(n);
+            }
+            temp.Close();
+            return true;
+        },
+        CannotReplaceMessage(fileName));
+}
+
+} // namespace
+
+DataFileCheck CheckDataFile(const std::string& fileName) {
+    SdfShape sdf;
+    if (ShapeOfSdf(fileName, sdf))
+        return sdf.Check;
+    TsdShape tsd;
+    if (ShapeOfTsd(fileName, tsd))
+        return tsd.Check;
+    return {};
+}
+
+DataFileCheck RepairDataFile(const std::string& fileName) {
+    SdfShape sdf;
+    if (ShapeOfSdf(fileName, sdf)) {
+        if (sdf.Check.Result == DataFileCheck::Outcome::Repairable)
+            CopySdf(fileName, sdf);
+        return sdf.Check;
+    }
+    TsdShape tsd;
+    if (!ShapeOfTsd(fileName, tsd))
+        return {};
+    if (tsd.Check.Result == DataFileCheck::Outcome::Repairable) {
+        MeasurementHeader h = tsd.Header;
+        h.BurstCount = static_cast<std::int16_t>(tsd.Check.WholeBlocks);
+        RebuildTsdFile(h, fileName);
+    }
+    return tsd.Check;
+}
+
+} // namespace tavrel
