@@ -54,15 +54,19 @@ extern "C" void OnInterrupt(int) {
 
 } // namespace
 
+constexpr int CancelSignals[3] = {SIGINT, SIGTERM, SIGHUP};
+
 TerminalProgress::TerminalProgress() : tty_(::isatty(STDERR_FILENO) != 0) {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous_);
+    for (int i = 0; i < 3; ++i)
+        sigaction(CancelSignals[i], &action, &previous_[i]);
 }
 
 TerminalProgress::~TerminalProgress() {
-    sigaction(SIGINT, &previous_, nullptr);
+    for (int i = 0; i < 3; ++i)
+        sigaction(CancelSignals[i], &previous_[i], nullptr);
 }
 
 void TerminalProgress::StartProgress(std::string_view) {

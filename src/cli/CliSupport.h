@@ -11,7 +11,8 @@ namespace tavrel::cli {
 // Prints "tavrelrex-cli: message" as one line on stderr and gives the failure status.
 int Fail(const std::string& message);
 
-// A progress bar on stderr when it is a terminal; Ctrl-C cancels.
+// A progress bar on stderr when it is a terminal; Ctrl-C, SIGTERM and SIGHUP cancel, so the
+// work removes its temporary file before the program exits.
 class TerminalProgress : public ProgressReporter {
 public:
     TerminalProgress();
@@ -27,7 +28,7 @@ public:
 private:
     bool tty_;
     int shown_ = -1;
-    struct sigaction previous_ {};
+    struct sigaction previous_[3]{};
 };
 
 } // namespace tavrel::cli

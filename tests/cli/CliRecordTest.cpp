@@ -1,19 +1,24 @@
 #include "TestSupport.h"
+#include "datafiles/DataFileRepair.h"
 #include "datafiles/MainEntries.h"
 #include "datafiles/MeasurementHeader.h"
 #include "datafiles/ParameterFile.h"
+#include "datafiles/TsdFile.h"
+#include <random>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <spawn.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -32,7 +37,8 @@ protected:
 
     // A parameter file whose data file is given relative to it.
     fs::path WriteParams(int samples, int bursts, int burstInterval, int burstUnit,
-                         const std::string& dataName) {
+                         const std::string& dataName, int fileType = -1,
+                         const std::string& paramName = "rec.apm") {
         MainEntries e = DefaultMainEntries(dir.string() + "/");
         e.EditDataNum = std::to_string(samples);
         e.EditIteration = std::to_string(bursts);
@@ -41,23 +47,41 @@ protected:
         e.EditSInterval = "1";
         e.ComboSampUnit = 1;
         e.EditFileName = dataName;
-        e.RadioGroupFileType = dataName.ends_with(".tsd") ? 1 : 0;
+        e.RadioGroupFileType = fileType >= 0 ? fileType : dataName.ends_with(".tsd") ? 1 : 0;
         MeasurementHeader header = DefaultMeasurementHeader();
-        const fs::path p = dir / "rec.apm";
+        const fs::path p = dir / paramName;
         SaveParameterFile(e, header, p.string());
         return p;
     }
 
-    pid_t Start(const std::vector<std::string>& args) {
+    pid_t Start(const std::vector<std::string>& args, const std::string& errName = "stderr.txt",
+                long fileSizeLimit = -1) {
         std::vector<std::string> all{TAVREL_CLI, "record"};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
         for (auto& a : all)
             argv.push_back(a.data());
         argv.push_back(nullptr);
+        const std::string err = (dir / errName).string();
+        if (fileSizeLimit >= 0) {
+            // A full disk: the child may write no file beyond the limit.
+            const pid_t pid = fork();
+            if (pid == 0) {
+                const rlimit limit{static_cast<rlim_t>(fileSizeLimit),
+                                   static_cast<rlim_t>(fileSizeLimit)};
+                setrlimit(RLIMIT_FSIZE, &limit);
+                signal(SIGXFSZ, SIG_IGN);
+                const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+                dup2(fd, 2);
+                const int null = open("/dev/null", O_WRONLY);
+                dup2(null, 1);
+                execv(TAVREL_CLI, argv.data());
+                _exit(127);
+            }
+            return pid;
+        }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        const std::string err = (dir / "stderr.txt").string();
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
@@ -130,6 +154,206 @@ TEST_F(CliRecordTest, ErrorsGiveOneLineAndAFailureStatus) {
     { std::ofstream(dir / "bad.apm") << "not a parameter file\r\n"; }
     EXPECT_NE(Run({(dir / "bad.apm").string()}), 0);
     EXPECT_NE(Run({}), 0);
+}
+
+// Whole blocks behind an sdf header of one channel of 50 scans.
+std::int64_t SdfBlocks(const std::string& bytes) {
+    return bytes.size() < 512 ? 0 : static_cast<std::int64_t>((bytes.size() - 512) / 100);
+}
+
+int BurstsEnded(const std::string& err) {
+    // "N回目の計測待ち" follows the block of burst N - 1 written.
+    int n = 0;
+    for (std::size_t at = err.find("回目の計測待ち"); at != std::string::npos;
+         at = err.find("回目の計測待ち", at + 1))
+        ++n;
+    return std::max(n - 1, 0);
+}
+
+TEST_F(CliRecordTest, KilledRecordersLeaveEveryBurstOfTheSecondBeforeTheKill) {
+    constexpr int Trials = 20;
+    std::mt19937 random(20240229);
+    std::uniform_int_distribution<int> killMs(1100, 2000);
+    struct Trial {
+        pid_t Pid = -1;
+        std::string Data, Err;
+        int KillAt = 0, EndedSecondBefore = -1;
+        bool Killed = false;
+    };
+    std::vector<Trial> trials(Trials);
+    for (int i = 0; i < Trials; ++i) {
+        Trial& t = trials[static_cast<std::size_t>(i)];
+        const std::string data = "k" + std::to_string(i) + (i % 2 == 0 ? ".sdf" : ".tsd");
+        // Bursts of 50 ms back to back: many blocks in the two seconds.
+        const fs::path params =
+            WriteParams(50, 200, 0, 0, data, -1, "k" + std::to_string(i) + ".apm");
+        t.Data = (dir / data).string();
+        t.Err = "err" + std::to_string(i) + ".txt";
+        t.KillAt = -1;
+        t.Pid = Start({params.string()}, t.Err);
+    }
+    // Each kill comes at a random moment 1.1 to 2 s after the trial's first burst has ended,
+    // however slowly the programs start on a loaded machine.
+    const auto start = std::chrono::steady_clock::now();
+    for (int left = Trials; left > 0;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - start)
+                            .count();
+        for (Trial& t : trials) {
+            if (t.Killed)
+                continue;
+            if (t.KillAt < 0 && (BurstsEnded(ReadBytes(dir / t.Err)) > 0 || ms > 30000))
+                t.KillAt = static_cast<int>(ms) + killMs(random);
+            if (t.KillAt >= 0 && t.EndedSecondBefore < 0 && ms >= t.KillAt - 1000)
+                t.EndedSecondBefore = BurstsEnded(ReadBytes(dir / t.Err));
+            if (t.KillAt >= 0 && ms >= t.KillAt) {
+                kill(t.Pid, SIGKILL);
+                t.Killed = true;
+                --left;
+            }
+        }
+    }
+    int checked = 0, withBursts = 0;
+    for (Trial& t : trials) {
+        EXPECT_EQ(Wait(t.Pid), 128 + SIGKILL);
+        if (!fs::exists(t.Data)) { // killed before its start: nothing was due
+            EXPECT_EQ(t.EndedSecondBefore, 0) << t.Data;
+            continue;
+        }
+        const std::string bytes = ReadBytes(t.Data);
+        const DataFileCheck c = CheckDataFile(t.Data);
+        ASSERT_NE(c.Result, DataFileCheck::Outcome::NotDataFile) << t.Data;
+        if (t.Data.ends_with(".sdf")) {
+            // The header never promises a block that is not there, at most one is uncounted.
+            EXPECT_LE(I16(bytes, 223), SdfBlocks(bytes)) << t.Data;
+            EXPECT_GE(I16(bytes, 223) + 1, SdfBlocks(bytes)) << t.Data;
+            EXPECT_GE(I16(bytes, 223), t.EndedSecondBefore) << t.Data;
+        }
+        EXPECT_GE(c.WholeBlocks, t.EndedSecondBefore) << t.Data;
+        withBursts += t.EndedSecondBefore > 0 ? 1 : 0;
+        // repair makes it consistent and keeps those bursts.
+        const DataFileCheck repaired = RepairDataFile(t.Data);
+        EXPECT_EQ(CheckDataFile(t.Data).Result, DataFileCheck::Outcome::Consistent) << t.Data;
+        EXPECT_EQ(CheckDataFile(t.Data).WholeBlocks, repaired.WholeBlocks);
+        ++checked;
+    }
+    // Most trials had bursts to lose: the check above was not empty.
+    EXPECT_GE(withBursts, Trials - 2);
+    EXPECT_EQ(checked, Trials);
+}
+
+TEST_F(CliRecordTest, AFullDiskEndsTheRunLikeAStop) {
+    for (const std::string name : {"full.sdf", "full.tsd"}) {
+        const fs::path params = WriteParams(50, 10, 0, 0, name);
+        const fs::path data = dir / name;
+        // Room for the header and about three blocks.
+        const long limit = name.ends_with(".sdf") ? 512 + 3 * 100 + 40 : 3000;
+        EXPECT_EQ(Wait(Start({params.string()}, "stderr.txt", limit)), 1) << name;
+        const std::string err = ReadBytes(dir / "stderr.txt");
+        EXPECT_NE(err.find("ディスクがいっぱいになったため変換中止"), std::string::npos) << err;
+        const DataFileCheck c = CheckDataFile(data.string());
+        EXPECT_EQ(c.Result, DataFileCheck::Outcome::Consistent) << name;
+        EXPECT_GT(c.WholeBlocks, 0) << name;
+        EXPECT_LT(c.WholeBlocks, 10) << name;
+        fs::remove(data);
+    }
+}
+
+TEST_F(CliRecordTest, AVanishedDataFileEndsTheRunAndIsNotMadeAgain) {
+    for (const std::string name : {"gone.sdf", "gone.tsd"}) {
+        // Bursts a second apart: the file goes while the second is awaited.
+        const fs::path params = WriteParams(20, 4, 1, 0, name);
+        const fs::path data = dir / name;
+        const pid_t pid = Start({params.string()});
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (BurstsEnded(ReadBytes(dir / "stderr.txt")) < 1 &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        fs::remove(data);
+        EXPECT_NE(Wait(pid), 0) << name;
+        EXPECT_FALSE(fs::exists(data)) << name;
+        const std::string err = ReadBytes(dir / "stderr.txt");
+        EXPECT_NE(err.find("削除または置き換えられました"), std::string::npos) << err;
+        for (const auto& e : fs::directory_iterator(dir))
+            EXPECT_FALSE(e.path().filename().string().starts_with("gone")) << e.path();
+    }
+}
+
+TEST_F(CliRecordTest, TwoRecordersOnOneFile) {
+    const fs::path params = WriteParams(20, 3, 1, 0, "both.sdf");
+    const pid_t first = Start({params.string(), "--force"}, "err1.txt");
+    const pid_t second = Start({params.string(), "--force"}, "err2.txt");
+    const int a = Wait(first), b = Wait(second);
+    EXPECT_TRUE((a == 0) != (b == 0)) << a << " " << b;
+    const std::string err = ReadBytes(dir / (a == 0 ? "err2.txt" : "err1.txt"));
+    EXPECT_NE(err.find("使用中"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_EQ(ReadBytes(dir / "both.sdf").size(), 512u + 3 * 40);
+    EXPECT_EQ(CheckDataFile((dir / "both.sdf").string()).Result,
+              DataFileCheck::Outcome::Consistent);
+}
+
+TEST_F(CliRecordTest, APlannedFileBeyondTheFreeSpaceIsRefused) {
+    const fs::path params = WriteParams(1000000, 32000, 0, 0, "huge.tsd");
+    EXPECT_EQ(Run({params.string()}), 1);
+    const std::string err = ReadBytes(dir / "stderr.txt");
+    EXPECT_NE(err.find("ディスクの空き容量"), std::string::npos) << err;
+    EXPECT_NE(err.find("--force"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_FALSE(fs::exists(dir / "huge.tsd"));
+}
+
+TEST_F(CliRecordTest, ATsdNamedLikeItsTemporaryFileSurvivesItsCompletion) {
+    const fs::path params = WriteParams(20, 5, 1, 2, "odd.$$$", 1);
+    const pid_t pid = Start({params.string()});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (ReadBytes(dir / "odd.$$$").find("No.1") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    kill(pid, SIGTERM);
+    EXPECT_EQ(Wait(pid), 0) << ReadBytes(dir / "stderr.txt");
+    const std::string text = ReadBytes(dir / "odd.$$$");
+    EXPECT_NE(text.find("No.1"), std::string::npos);
+    EXPECT_EQ(CheckDataFile((dir / "odd.$$$").string()).Result, DataFileCheck::Outcome::Consistent);
+}
+
+TEST_F(CliRecordTest, ErrorsNameTheirCauseOnOneLineAndLeaveNoFile) {
+    // Parameters whose check fails: the check's own message, one line.
+    const fs::path params = WriteParams(0, 2, 1, 0, "none.sdf");
+    EXPECT_EQ(Run({params.string()}), 1);
+    std::string err = ReadBytes(dir / "stderr.txt");
+    EXPECT_NE(err.find("データ数は1以上"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_FALSE(fs::exists(dir / "none.sdf"));
+
+    // A data file that cannot be made: the system's reason.
+    const fs::path noDir = WriteParams(20, 2, 1, 0, "missing/dir/x.sdf");
+    EXPECT_EQ(Run({noDir.string()}), 1);
+    err = ReadBytes(dir / "stderr.txt");
+    EXPECT_NE(err.find(std::strerror(ENOENT)), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+
+    // A full disk at the start leaves no empty file to refuse the next run.
+    const fs::path full = WriteParams(50, 3, 0, 0, "empty.sdf");
+    EXPECT_EQ(Wait(Start({full.string()}, "stderr.txt", 0)), 1);
+    EXPECT_FALSE(fs::exists(dir / "empty.sdf"));
+
+    // An endless parameter line is refused at once.
+    WriteBytes(dir / "long.apm", std::string(1 << 20, '1'));
+    EXPECT_EQ(Run({(dir / "long.apm").string()}), 1);
+}
+
+TEST_F(CliRecordTest, TheLastBurstsEndIsPrinted) {
+    const fs::path params = WriteParams(20, 2, 0, 0, "end.sdf");
+    ASSERT_EQ(Run({params.string()}), 0);
+    const std::string err = ReadBytes(dir / "stderr.txt");
+    // One end notification per burst, the last one's included.
+    int ends = 0;
+    for (std::size_t at = err.find("[カード] 変換終了["); at != std::string::npos;
+         at = err.find("[カード] 変換終了[", at + 1))
+        ++ends;
+    EXPECT_EQ(ends, 2) << err;
 }
 
 } // namespace
