@@ -269,6 +269,175 @@ TEST(Cli, UpgradeInPlace) {
     EXPECT_EQ(ReadBytes(dir.File("u.sdf")), BuildSdf(4, h, blocks));
 }
 
+// The default header with samples scans per burst and the given bursts.
+MeasurementHeader Shape(std::int32_t samples, std::int16_t bursts) {
+    MeasurementHeader h = DefaultMeasurementHeader();
+    h.SampleCount = samples;
+    h.BurstCount = bursts;
+    return h;
+}
+
+TEST(Cli, ConvertRefusesItsOwnInputAndOutputsThatAreNoFiles) {
+    TempDir dir;
+    WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 2);
+    const std::string sdf = ReadBytes(dir.File("m.sdf"));
+    std::filesystem::create_symlink(dir.File("m.sdf"), dir.File("link.tsd"));
+    ASSERT_EQ(::mkfifo(dir.File("fifo.tsd").c_str(), 0600), 0);
+    for (const std::string& out : {dir.File("m.sdf"), dir.File("link.tsd"), dir.File("fifo.tsd"),
+                                   std::string("/dev/null")}) {
+        const Result r = Cli(dir, {"convert", dir.File("m.sdf"), out});
+        EXPECT_EQ(r.Status, 1) << out;
+        EXPECT_EQ(Lines(r.Err), 1) << r.Err;
+    }
+    EXPECT_EQ(ReadBytes(dir.File("m.sdf")), sdf);
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File("fifo.tsd")));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_EQ(dir.Names().size(), 4u);
+}
+
+TEST(Cli, InputsThatAreNoFilesAreRefusedAtOnce) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo.sdf").c_str(), 0600), 0);
+    // A writer that never stops: the FIFO is held open, read-write, for the whole test.
+    const int writer = ::open(dir.File("fifo.sdf").c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    WriteBytes(dir.File("p.apm"), "");
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"info", dir.File("fifo.sdf")},
+                                               {"info", "/dev/zero"},
+                                               {"info", dir.Path().string()},
+                                               {"convert", "/dev/zero", dir.File("o.tsd")},
+                                               {"upgrade", dir.File("fifo.sdf")},
+                                               {"repair", "/dev/zero"},
+                                               {"record", dir.File("fifo.sdf")}}) {
+        const Result r = Cli(dir, args);
+        EXPECT_EQ(r.Status, 1) << args[1];
+        EXPECT_EQ(Lines(r.Err), 1) << r.Err;
+    }
+    ::close(writer);
+}
+
+TEST(Cli, PlantedLinksAtTheTemporaryNamesAreNeverFollowed) {
+    TempDir dir;
+    WriteBytes(dir.File("victim"), "keep");
+    const MeasurementHeader h = Shape(10, 2);
+    WriteBytes(
+        dir.File("u.sdf"),
+        BuildSdf(2, h, {std::vector<std::int16_t>(10, 1), std::vector<std::int16_t>(10, 2)}));
+    WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 3);
+    for (const char* planted : {"Qr~temp1234!", "o.tsd.part~", "u.sdf.part~"})
+        std::filesystem::create_symlink(dir.File("victim"), dir.File(planted));
+    EXPECT_EQ(Cli(dir, {"upgrade", dir.File("u.sdf")}).Status, 0);
+    EXPECT_EQ(Cli(dir, {"convert", dir.File("m.sdf"), dir.File("o.tsd")}).Status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("victim")), "keep");
+    EXPECT_EQ(ReadBytes(dir.File("o.tsd")), ReadBytes(dir.File("m.tsd")));
+    EXPECT_EQ(dir.Names().size(), 8u);
+}
+
+TEST(Cli, UpgradeKeepsPermissionsAndUpgradesWhatALinkNames) {
+    TempDir dir;
+    const MeasurementHeader h = Shape(10, 1);
+    const std::string old = BuildSdf(3, h, {std::vector<std::int16_t>(10, 3)});
+    WriteBytes(dir.File("t.sdf"), old);
+    ASSERT_EQ(::chmod(dir.File("t.sdf").c_str(), 0600), 0);
+    std::filesystem::create_symlink("t.sdf", dir.File("l.sdf"));
+    ASSERT_EQ(Cli(dir, {"upgrade", dir.File("l.sdf")}).Status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("l.sdf")));
+    EXPECT_EQ(ReadBytes(dir.File("t.sdf")), BuildSdf(4, h, {std::vector<std::int16_t>(10, 3)}));
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.File("t.sdf").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
+TEST(Cli, UpgradesAndConversionsAtOnceInOneDirectory) {
+    TempDir dir;
+    const MeasurementHeader h = Shape(20000, 20);
+    std::vector<std::string> names;
+    std::string command;
+    for (int i = 0; i < 4; ++i) {
+        const std::string name = dir.File("c" + std::to_string(i) + ".sdf");
+        WriteBytes(name, BuildSdf(3, h,
+                                  std::vector<std::vector<std::int16_t>>(
+                                      20, std::vector<std::int16_t>(20000, i + 1))));
+        command += Quote(TAVRELREX_CLI) + " upgrade " + Quote(name) + " >/dev/null 2>&1 & ";
+        names.push_back(name);
+    }
+    WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 3);
+    for (int i = 0; i < 2; ++i)
+        command += Quote(TAVRELREX_CLI) + " convert " + Quote(dir.File("m.sdf")) + " " +
+                   Quote(dir.File("same.tsd")) + " >/dev/null 2>&1 & ";
+    command += "wait";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(ReadBytes(names[static_cast<std::size_t>(i)]),
+                  BuildSdf(4, h,
+                           std::vector<std::vector<std::int16_t>>(
+                               20, std::vector<std::int16_t>(20000, i + 1))))
+            << i;
+    EXPECT_EQ(ReadBytes(dir.File("same.tsd")), ReadBytes(dir.File("m.tsd")));
+    EXPECT_EQ(dir.Names().size(), 7u);
+}
+
+TEST(Cli, SignalsDuringUpgradeAndConvertLeaveNoTemporaryFile) {
+    TempDir dir;
+    const MeasurementHeader h = Shape(50000, 100);
+    const std::vector<std::vector<std::int16_t>> blocks(100, std::vector<std::int16_t>(50000, 7));
+    const std::string old = BuildSdf(3, h, blocks);
+    const std::string upgraded = BuildSdf(4, h, blocks);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        for (const bool convert : {false, true}) {
+            WriteBytes(dir.File("big.sdf"), old);
+            std::string command = "exec " + Quote(TAVRELREX_CLI) +
+                                  (convert ? " convert " + Quote(dir.File("big.sdf")) + " " +
+                                                 Quote(dir.File("big.tsd"))
+                                           : " upgrade " + Quote(dir.File("big.sdf"))) +
+                                  " >/dev/null 2>/dev/null";
+            const pid_t pid = fork();
+            if (pid == 0) {
+                execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+                _exit(127);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+            kill(pid, sig);
+            int status = 0;
+            waitpid(pid, &status, 0);
+            const bool finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+            // Either it had finished before the signal, or it ended non-zero with nothing left.
+            if (!finished) {
+                EXPECT_TRUE(!WIFEXITED(status) || WEXITSTATUS(status) != 0);
+                EXPECT_EQ(ReadBytes(dir.File("big.sdf")), old) << sig;
+                EXPECT_FALSE(std::filesystem::exists(dir.File("big.tsd")));
+            } else if (!convert) {
+                EXPECT_EQ(ReadBytes(dir.File("big.sdf")), upgraded);
+            }
+            std::filesystem::remove(dir.File("big.tsd"));
+            EXPECT_EQ(dir.Names(), std::vector<std::string>{"big.sdf"}) << sig << convert;
+        }
+    }
+}
+
+TEST(Cli, RepairReportsWhatItDid) {
+    TempDir dir;
+    WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 3);
+    const std::string whole = ReadBytes(dir.File("m.sdf"));
+    Result r = Cli(dir, {"repair", dir.File("m.sdf")});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_NE(r.Out.find("一致しています"), std::string::npos) << r.Out;
+    EXPECT_EQ(ReadBytes(dir.File("m.sdf")), whole);
+    WriteBytes(dir.File("m.sdf"), whole.substr(0, whole.size() - 3));
+    r = Cli(dir, {"repair", dir.File("m.sdf")});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_NE(r.Out.find("3 → 2"), std::string::npos) << r.Out;
+    EXPECT_EQ(I16(ReadBytes(dir.File("m.sdf")), 223), 2);
+    const std::string tsd = ReadBytes(dir.File("m.tsd"));
+    WriteBytes(dir.File("m.tsd"), tsd.substr(0, tsd.size() - 4));
+    r = Cli(dir, {"repair", dir.File("m.tsd")});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_NE(r.Out.find("3 → 2"), std::string::npos) << r.Out;
+    EXPECT_EQ(Cli(dir, {"repair", dir.File("none.sdf")}).Status, 1);
+    EXPECT_EQ(dir.Names().size(), 2u);
+}
+
 TEST(Cli, InfoGivesTheStartTimeWithItsOffset) {
     TempDir dir;
     WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 1);
@@ -398,173 +567,4 @@ TEST(Cli, ManPageDocumentsEveryJsonKeyAndSubcommand) {
     for (const std::string& sub : subcommands)
         EXPECT_NE(page.find(".BI " + sub + " "), std::string::npos)
             << sub << " is not in the man page";
-
-    TEST(Cli, ConvertRefusesItsOwnInputAndOutputsThatAreNoFiles) {
-        TempDir dir;
-        WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 2);
-        const std::string sdf = ReadBytes(dir.File("m.sdf"));
-        std::filesystem::create_symlink(dir.File("m.sdf"), dir.File("link.tsd"));
-        ASSERT_EQ(::mkfifo(dir.File("fifo.tsd").c_str(), 0600), 0);
-        for (const std::string& out : {dir.File("m.sdf"), dir.File("link.tsd"),
-                                       dir.File("fifo.tsd"), std::string("/dev/null")}) {
-            const Result r = Cli(dir, {"convert", dir.File("m.sdf"), out});
-            EXPECT_EQ(r.Status, 1) << out;
-            EXPECT_EQ(Lines(r.Err), 1) << r.Err;
-        }
-        EXPECT_EQ(ReadBytes(dir.File("m.sdf")), sdf);
-        EXPECT_TRUE(std::filesystem::is_fifo(dir.File("fifo.tsd")));
-        EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
-        EXPECT_EQ(dir.Names().size(), 4u);
-    }
-
-    TEST(Cli, InputsThatAreNoFilesAreRefusedAtOnce) {
-        TempDir dir;
-        ASSERT_EQ(::mkfifo(dir.File("fifo.sdf").c_str(), 0600), 0);
-        // A writer that never stops: the FIFO is held open, read-write, for the whole test.
-        const int writer = ::open(dir.File("fifo.sdf").c_str(), O_RDWR | O_NONBLOCK);
-        ASSERT_GE(writer, 0);
-        WriteBytes(dir.File("p.apm"), "");
-        for (const auto& args :
-             std::vector<std::vector<std::string>>{{"info", dir.File("fifo.sdf")},
-                                                   {"info", "/dev/zero"},
-                                                   {"info", dir.Path().string()},
-                                                   {"convert", "/dev/zero", dir.File("o.tsd")},
-                                                   {"upgrade", dir.File("fifo.sdf")},
-                                                   {"repair", "/dev/zero"},
-                                                   {"record", dir.File("fifo.sdf")}}) {
-            const Result r = Cli(dir, args);
-            EXPECT_EQ(r.Status, 1) << args[1];
-            EXPECT_EQ(Lines(r.Err), 1) << r.Err;
-        }
-        ::close(writer);
-    }
-
-    TEST(Cli, PlantedLinksAtTheTemporaryNamesAreNeverFollowed) {
-        TempDir dir;
-        WriteBytes(dir.File("victim"), "keep");
-        MeasurementHeader h = DefaultMeasurementHeader();
-        h.SampleCount = 10;
-        h.BurstCount = 2;
-        WriteBytes(
-            dir.File("u.sdf"),
-            BuildSdf(2, h, {std::vector<std::int16_t>(10, 1), std::vector<std::int16_t>(10, 2)}));
-        WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 3);
-        for (const char* planted : {"Qr~temp1234!", "o.tsd.part~", "u.sdf.part~"})
-            std::filesystem::create_symlink(dir.File("victim"), dir.File(planted));
-        EXPECT_EQ(Cli(dir, {"upgrade", dir.File("u.sdf")}).Status, 0);
-        EXPECT_EQ(Cli(dir, {"convert", dir.File("m.sdf"), dir.File("o.tsd")}).Status, 0);
-        EXPECT_EQ(ReadBytes(dir.File("victim")), "keep");
-        EXPECT_EQ(ReadBytes(dir.File("o.tsd")), ReadBytes(dir.File("m.tsd")));
-        EXPECT_EQ(dir.Names().size(), 8u);
-    }
-
-    TEST(Cli, UpgradeKeepsPermissionsAndUpgradesWhatALinkNames) {
-        TempDir dir;
-        MeasurementHeader h = DefaultMeasurementHeader();
-        h.SampleCount = 10;
-        h.BurstCount = 1;
-        const std::string old = BuildSdf(3, h, {std::vector<std::int16_t>(10, 3)});
-        WriteBytes(dir.File("t.sdf"), old);
-        ASSERT_EQ(::chmod(dir.File("t.sdf").c_str(), 0600), 0);
-        std::filesystem::create_symlink("t.sdf", dir.File("l.sdf"));
-        ASSERT_EQ(Cli(dir, {"upgrade", dir.File("l.sdf")}).Status, 0);
-        EXPECT_TRUE(std::filesystem::is_symlink(dir.File("l.sdf")));
-        EXPECT_EQ(ReadBytes(dir.File("t.sdf")), BuildSdf(4, h, {std::vector<std::int16_t>(10, 3)}));
-        struct stat st {};
-        ASSERT_EQ(::stat(dir.File("t.sdf").c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, 0600u);
-    }
-
-    TEST(Cli, UpgradesAndConversionsAtOnceInOneDirectory) {
-        TempDir dir;
-        MeasurementHeader h = DefaultMeasurementHeader();
-        h.SampleCount = 20000;
-        h.BurstCount = 20;
-        std::vector<std::string> names;
-        std::string command;
-        for (int i = 0; i < 4; ++i) {
-            const std::string name = dir.File("c" + std::to_string(i) + ".sdf");
-            WriteBytes(name, BuildSdf(3, h,
-                                      std::vector<std::vector<std::int16_t>>(
-                                          20, std::vector<std::int16_t>(20000, i + 1))));
-            command += Quote(TAVRELREX_CLI) + " upgrade " + Quote(name) + " >/dev/null 2>&1 & ";
-            names.push_back(name);
-        }
-        WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 3);
-        for (int i = 0; i < 2; ++i)
-            command += Quote(TAVRELREX_CLI) + " convert " + Quote(dir.File("m.sdf")) + " " +
-                       Quote(dir.File("same.tsd")) + " >/dev/null 2>&1 & ";
-        command += "wait";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-        for (int i = 0; i < 4; ++i)
-            EXPECT_EQ(ReadBytes(names[static_cast<std::size_t>(i)]),
-                      BuildSdf(4, h,
-                               std::vector<std::vector<std::int16_t>>(
-                                   20, std::vector<std::int16_t>(20000, i + 1))))
-                << i;
-        EXPECT_EQ(ReadBytes(dir.File("same.tsd")), ReadBytes(dir.File("m.tsd")));
-        EXPECT_EQ(dir.Names().size(), 7u);
-    }
-
-    TEST(Cli, SignalsDuringUpgradeAndConvertLeaveNoTemporaryFile) {
-        TempDir dir;
-        MeasurementHeader h = DefaultMeasurementHeader();
-        h.SampleCount = 50000;
-        h.BurstCount = 100;
-        const std::vector<std::vector<std::int16_t>> blocks(100,
-                                                            std::vector<std::int16_t>(50000, 7));
-        const std::string old = BuildSdf(3, h, blocks);
-        const std::string upgraded = BuildSdf(4, h, blocks);
-        for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
-            for (const bool convert : {false, true}) {
-                WriteBytes(dir.File("big.sdf"), old);
-                std::string command = "exec " + Quote(TAVRELREX_CLI) +
-                                      (convert ? " convert " + Quote(dir.File("big.sdf")) + " " +
-                                                     Quote(dir.File("big.tsd"))
-                                               : " upgrade " + Quote(dir.File("big.sdf"))) +
-                                      " >/dev/null 2>/dev/null";
-                const pid_t pid = fork();
-                if (pid == 0) {
-                    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-                    _exit(127);
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(60));
-                kill(pid, sig);
-                int status = 0;
-                waitpid(pid, &status, 0);
-                const bool finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-                // Either it had finished before the signal, or it ended non-zero with nothing left.
-                if (!finished) {
-                    EXPECT_TRUE(!WIFEXITED(status) || WEXITSTATUS(status) != 0);
-                    EXPECT_EQ(ReadBytes(dir.File("big.sdf")), old) << sig;
-                    EXPECT_FALSE(std::filesystem::exists(dir.File("big.tsd")));
-                } else if (!convert) {
-                    EXPECT_EQ(ReadBytes(dir.File("big.sdf")), upgraded);
-                }
-                std::filesystem::remove(dir.File("big.tsd"));
-                EXPECT_EQ(dir.Names(), std::vector<std::string>{"big.sdf"}) << sig << convert;
-            }
-        }
-    }
-
-    TEST(Cli, RepairReportsWhatItDid) {
-        TempDir dir;
-        WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 3);
-        const std::string whole = ReadBytes(dir.File("m.sdf"));
-        Result r = Cli(dir, {"repair", dir.File("m.sdf")});
-        EXPECT_EQ(r.Status, 0);
-        EXPECT_NE(r.Out.find("一致しています"), std::string::npos) << r.Out;
-        EXPECT_EQ(ReadBytes(dir.File("m.sdf")), whole);
-        WriteBytes(dir.File("m.sdf"), whole.substr(0, whole.size() - 3));
-        r = Cli(dir, {"repair", dir.File("m.sdf")});
-        EXPECT_EQ(r.Status, 0);
-        EXPECT_NE(r.Out.find("3 → 2"), std::string::npos) << r.Out;
-        EXPECT_EQ(I16(ReadBytes(dir.File("m.sdf")), 223), 2);
-        const std::string tsd = ReadBytes(dir.File("m.tsd"));
-        WriteBytes(dir.File("m.tsd"), tsd.substr(0, tsd.size() - 4));
-        r = Cli(dir, {"repair", dir.File("m.tsd")});
-        EXPECT_EQ(r.Status, 0);
-        EXPECT_NE(r.Out.find("3 → 2"), std::string::npos) << r.Out;
-        EXPECT_EQ(Cli(dir, {"repair", dir.File("none.sdf")}).Status, 1);
-        EXPECT_EQ(dir.Names().size(), 2u);
-    }
+}
