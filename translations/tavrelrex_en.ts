@@ -241,6 +241,40 @@ Do you want to overwrite it?</translation>
         <source>チャンネル数が %1 のデータファイルからは計測パラメータを読み込めません。チャンネル数は1～4です。</source>
         <translation>Cannot load measurement parameters from a data file with %1 channels. The number of channels is 1 to 4.</translation>
     </message>
+    <message>
+        <source>ファイル「%1」は通常のファイルではありません。</source>
+        <translation>The file “%1” is not a regular file.</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」は入力ファイルと同じです。</source>
+        <translation>The file “%1” is the input file itself.</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」は他の計測が使用中です。</source>
+        <translation>The file “%1” is in use by another measurement.</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」が計測中に削除または置き換えられました。</source>
+        <translation>The file “%1” was deleted or replaced during the measurement.</translation>
+    </message>
+    <message>
+        <source>ディスクの空き容量（%1 バイト）がデータファイルの予定の大きさ（%2 バイト）より少なくなっています。
+計測を開始してよろしいですか。</source>
+        <translation>The free disk space (%1 bytes) is less than the planned size of the data file (%2 bytes).
+Start the measurement?</translation>
+    </message>
+    <message>
+        <source>ディスクがいっぱいになったため変換中止</source>
+        <translation>Stopped: the disk is full</translation>
+    </message>
+    <message>
+        <source>データファイルの内容がヘッダーと一致しません。修復してよろしいですか。</source>
+        <translation>The data file’s contents do not match its header. Repair it?</translation>
+    </message>
+    <message>
+        <source>データファイルの形式は sdf、tsd から選択して下さい。</source>
+        <translation>Choose sdf or tsd as the data file format.</translation>
+    </message>
 </context>
 <context>
     <name>main</name>

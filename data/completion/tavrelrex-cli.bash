@@ -26,7 +26,7 @@ _tavrelrex_cli() {
         if [[ $cur == -* ]]; then
             COMPREPLY=($(compgen -W '--help --version' -- "$cur"))
         else
-            COMPREPLY=($(compgen -W 'info convert upgrade record' -- "$cur"))
+            COMPREPLY=($(compgen -W 'info convert upgrade record repair' -- "$cur"))
         fi
         ;;
     info) _tavrelrex_cli_options_or_files '--json --help' '@(sdf|SDF|tsd|TSD)' ;;
@@ -40,5 +40,6 @@ _tavrelrex_cli() {
         ;;
     upgrade) _tavrelrex_cli_options_or_files '--help' '@(sdf|SDF)' ;;
     record) _tavrelrex_cli_options_or_files '--force --help' '@(apm|APM)' ;;
+    repair) _tavrelrex_cli_options_or_files '--help' '@(sdf|SDF|tsd|TSD)' ;;
     esac
 } && complete -F _tavrelrex_cli tavrelrex-cli

@@ -90,6 +90,17 @@ constexpr const char* CoreTexts[] = {
                       "Shift-JIS で表せない文字があるため、ファイル「%1」に書き込めません。"),
     QT_TRANSLATE_NOOP("core", "チャンネル数が %1 のデータファイルからは計測パラメータを読み込めま"
                               "せん。チャンネル数は1～4です。"),
+    // Safe recording.
+    QT_TRANSLATE_NOOP("core", "ファイル「%1」は通常のファイルではありません。"),
+    QT_TRANSLATE_NOOP("core", "ファイル「%1」は入力ファイルと同じです。"),
+    QT_TRANSLATE_NOOP("core", "ファイル「%1」は他の計測が使用中です。"),
+    QT_TRANSLATE_NOOP("core", "ファイル「%1」が計測中に削除または置き換えられました。"),
+    QT_TRANSLATE_NOOP("core", "ディスクの空き容量（%1 バイト）がデータファイルの予定の大きさ（%2 "
+                              "バイト）より少なくなっています。\n計測を開始してよろしいですか。"),
+    QT_TRANSLATE_NOOP("core", "ディスクがいっぱいになったため変換中止"),
+    QT_TRANSLATE_NOOP("core",
+                      "データファイルの内容がヘッダーと一致しません。修復してよろしいですか。"),
+    QT_TRANSLATE_NOOP("core", "データファイルの形式は sdf、tsd から選択して下さい。"),
 };
 
 struct FilledForm {

@@ -18,7 +18,8 @@ check() { # expected, then the words of the command line (the last one being com
     [ "$got" = "$expected" ] || { echo "'$*': expected '$expected', got '$got'" >&2; fail=1; }
 }
 [ "$(complete -p tavrelrex-cli)" = "complete -F _tavrelrex_cli tavrelrex-cli" ] || fail=1
-check "info convert upgrade record" tavrelrex-cli ""
+check "info convert upgrade record repair" tavrelrex-cli ""
+check "files:@(sdf|SDF|tsd|TSD)" tavrelrex-cli repair ""
 check "upgrade" tavrelrex-cli up
 check "--help --version" tavrelrex-cli --
 check "--json" tavrelrex-cli info --j
