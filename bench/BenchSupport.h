@@ -1,5 +1,7 @@
 #pragma once
 
+#include "datafiles/MainEntries.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -32,6 +34,28 @@ inline std::string ScratchDirectory() {
     if (::mkdtemp(pattern.data()) == nullptr)
         std::perror("mkdtemp");
     return pattern + "/";
+}
+
+// The window's entries for a recording of bursts of `scans` scans of `channels` channels every
+// samplingInterval in the unit of samplingUnitIndex (0 sec, 1 msec, 2 usec), burstIntervalSec
+// apart, into file (fileType 0 sdf, 1 tsd).
+inline MainEntries RecordingEntries(MainEntries e, const std::string& file, int channels, int scans,
+                                    int samplingInterval, int samplingUnitIndex, int bursts,
+                                    int burstIntervalSec, int fileType = 0,
+                                    const std::string& wait = "0") {
+    e.ComboChNumText = std::to_string(channels);
+    e.ComboChNumIndex = channels - 1;
+    e.GridRowCount = channels + 1;
+    e.EditDataNum = std::to_string(scans);
+    e.EditSInterval = std::to_string(samplingInterval);
+    e.ComboSampUnit = samplingUnitIndex;
+    e.EditIteration = std::to_string(bursts);
+    e.EditBurstInterval = std::to_string(burstIntervalSec);
+    e.ComboBoxBITUnit = 0;
+    e.EditWaitTime = wait;
+    e.RadioGroupFileType = fileType;
+    e.EditFileName = file;
+    return e;
 }
 
 } // namespace tavrel::bench

@@ -23,6 +23,7 @@ struct MeasurementSettings {
     std::string ChartTimeUnit;
     double ChartTimeScale = 0;
     std::vector<std::uint16_t> SampleBuffer; // ChannelCount x SampleCount raw words
+    bool DurableDataFile = true; // the data file's per-second flush (a benchmark turns it off)
 };
 
 // Takes the entries into the header and the settings, computes the derived values and sizes

@@ -67,6 +67,7 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
 
     // A failing creation ends the start with nothing changed but the reason shown.
     auto writer = MakeDataFileWriter(type, settings_.DataFileName);
+    writer->SetDurable(settings_.DurableDataFile);
     LastErrorCode = 0;
     try {
         writer->Begin(data_.Header);

@@ -3,6 +3,7 @@
 #include "datafiles/FileError.h"
 #include "datafiles/Messages.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -15,10 +16,13 @@
 
 namespace tavrel {
 
-// Flushes the file at most once a second and at least a second after data were written, on
-// its own thread, so the measurement never waits for the disk.
+// Flushes the file on its own thread, so the measurement never waits for the disk: a second
+// after data were written at the latest, and as soon as FlushBytes are outstanding, so that the
+// flush at the end (which the measurement does wait for) never has much left to write.
 class DataFileWriter::Flusher {
 public:
+    static constexpr std::int64_t FlushBytes = 8 << 20;
+
     explicit Flusher(int fd) : fd_(fd), thread_([this] { Run(); }) {}
     ~Flusher() {
         {
@@ -27,33 +31,35 @@ public:
         }
         wake_.notify_one();
         thread_.join();
-        if (dirty_)
+        if (outstanding_ > 0)
             ::fdatasync(fd_);
     }
-    void Dirty() {
+    void Written(std::int64_t bytes) {
+        bool wake = false;
         {
             std::lock_guard lock(mutex_);
-            dirty_ = true;
+            // Only the first write of a second and a full FlushBytes need the thread.
+            wake = outstanding_ == 0 ||
+                   (outstanding_ < FlushBytes && outstanding_ + bytes >= FlushBytes);
+            outstanding_ += std::max<std::int64_t>(bytes, 1);
         }
-        wake_.notify_one();
+        if (wake)
+            wake_.notify_one();
     }
 
 private:
     void Run() {
         using Clock = std::chrono::steady_clock;
         std::unique_lock lock(mutex_);
-        auto last = Clock::now() - std::chrono::seconds(1);
         while (!stop_) {
-            wake_.wait(lock, [&] { return stop_ || dirty_; });
-            if (stop_)
+            wake_.wait(lock, [&] { return stop_ || outstanding_ > 0; });
+            const auto due = Clock::now() + std::chrono::seconds(1);
+            if (wake_.wait_until(lock, due, [&] { return stop_ || outstanding_ >= FlushBytes; }) &&
+                stop_)
                 break;
-            // One flush a second at most: wait out the rest of the second since the last.
-            if (wake_.wait_until(lock, last + std::chrono::seconds(1), [&] { return stop_; }))
-                break;
-            dirty_ = false;
+            outstanding_ = 0;
             lock.unlock();
             ::fdatasync(fd_);
-            last = Clock::now();
             lock.lock();
         }
     }
@@ -61,7 +67,7 @@ private:
     int fd_;
     std::mutex mutex_;
     std::condition_variable wake_;
-    bool dirty_ = false;
+    std::int64_t outstanding_ = 0; // bytes written since the last flush began
     bool stop_ = false;
     std::thread thread_;
 };
@@ -117,12 +123,12 @@ BinaryFile DataFileWriter::Held() {
     return BinaryFile(fileName_, fd_);
 }
 
-void DataFileWriter::Written() {
+void DataFileWriter::Written(std::int64_t bytes) {
     if (!durable_ || fd_ < 0)
         return;
     if (!flusher_)
         flusher_ = std::make_unique<Flusher>(fd_);
-    flusher_->Dirty();
+    flusher_->Written(bytes);
 }
 
 void DataFileWriter::Release() {

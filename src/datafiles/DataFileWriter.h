@@ -4,6 +4,7 @@
 #include "datafiles/MeasurementHeader.h"
 #include "datafiles/SDFdata.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -46,8 +47,8 @@ protected:
     void Hold();
     // The held file, open for writing, after checking its name still leads to it.
     BinaryFile Held();
-    // Data were written: they reach the disk within a second.
-    void Written();
+    // bytes were written: they reach the disk within a second.
+    void Written(std::int64_t bytes);
 
 private:
     class Flusher;

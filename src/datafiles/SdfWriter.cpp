@@ -23,7 +23,7 @@ void SdfWriter::Begin(const MeasurementHeader& h) {
     file.WriteAt(0, bytes.data(), bytes.size());
     file.Close();
     headerBursts_ = 0;
-    Written();
+    Written(static_cast<std::int64_t>(bytes.size()));
 }
 
 void SdfWriter::AppendBlock(int k, const SDFdata& data) {
@@ -47,7 +47,7 @@ void SdfWriter::AppendBlock(int k, const SDFdata& data) {
         headerBursts_ = count;
     }
     file.Close();
-    Written();
+    Written(blockBytes);
 }
 
 void SdfWriter::Complete(const MeasurementHeader& h, int blocksWritten) {
@@ -62,7 +62,7 @@ void SdfWriter::Complete(const MeasurementHeader& h, int blocksWritten) {
         file.Truncate(whole);
     file.Close();
     headerBursts_ = h.BurstCount;
-    Written();
+    Written(static_cast<std::int64_t>(bytes.size()));
 }
 
 } // namespace tavrel

@@ -34,7 +34,7 @@ void TsdWriter::Begin(const MeasurementHeader& h) {
     file.WriteAt(0, text.data(), text.size());
     file.Close();
     wholeBytes_ = static_cast<std::int64_t>(text.size());
-    Written();
+    Written(wholeBytes_);
 }
 
 void TsdWriter::AppendBlock(int k, const SDFdata& data) {
@@ -57,8 +57,8 @@ void TsdWriter::AppendBlock(int k, const SDFdata& data) {
     text_->Write(k, values_.data(), write);
     text_->Flush(write);
     file.Close();
+    Written(at - wholeBytes_);
     wholeBytes_ = at;
-    Written();
 }
 
 void TsdWriter::Complete(const MeasurementHeader& h, int) {
