@@ -4,8 +4,6 @@
 #include "datafiles/MeasurementHeader.h"
 #include "datafiles/ParameterFile.h"
 #include "datafiles/TsdFile.h"
-#include <random>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +14,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <pty.h>
+#include <random>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
@@ -98,6 +98,35 @@ protected:
     }
 
     int Run(const std::vector<std::string>& args) { return Wait(Start(args)); }
+
+    // Runs record with its output on a terminal, where the progress line is drawn; gives what
+    // the terminal received.
+    std::string RunOnTerminal(const std::vector<std::string>& args, int& status) {
+        std::vector<std::string> all{TAVREL_CLI, "record"};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& a : all)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        int terminal = -1;
+        const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+        if (pid == 0) {
+            execv(TAVREL_CLI, argv.data());
+            _exit(127);
+        }
+        std::string out;
+        char buffer[4096];
+        for (;;) { // ends with EIO once the program has closed the terminal
+            const ssize_t n = read(terminal, buffer, sizeof buffer);
+            if (n > 0)
+                out.append(buffer, static_cast<std::size_t>(n));
+            else if (n == 0 || errno != EINTR)
+                break;
+        }
+        close(terminal);
+        status = Wait(pid);
+        return out;
+    }
 
     TempDir temp;
     fs::path dir = temp.Path();
@@ -354,6 +383,35 @@ TEST_F(CliRecordTest, TheLastBurstsEndIsPrinted) {
          at = err.find("[カード] 変換終了[", at + 1))
         ++ends;
     EXPECT_EQ(ends, 2) << err;
+}
+
+TEST_F(CliRecordTest, TheProgressLineNeverShowsTheLastPhasesPercentage) {
+    // Two short bursts 3 s apart: the wait between them is drawn on the terminal.
+    const fs::path params = WriteParams(20, 2, 3, 0, "tty.sdf");
+    int status = -1;
+    const std::string out = RunOnTerminal({params.string()}, status);
+    ASSERT_EQ(status, 0) << out;
+    // The pieces the terminal shows one after another: lines, and progress redrawn in place.
+    std::vector<std::string> shown;
+    std::string piece;
+    for (const char c : out) {
+        if (c == '\r' || c == '\n') {
+            if (!piece.empty())
+                shown.push_back(piece);
+            piece.clear();
+        } else {
+            piece += c;
+        }
+    }
+    const auto waiting = std::find(shown.begin(), shown.end(), "2回目の計測待ち");
+    ASSERT_NE(waiting, shown.end()) << out;
+    const auto progress = std::find_if(waiting, shown.end(), [](const std::string& p) {
+        return p.find("残り時間：") != std::string::npos;
+    });
+    ASSERT_NE(progress, shown.end()) << out;
+    // The first drawing of the wait shows the wait's own percentage, not the finished burst's.
+    EXPECT_EQ(progress->find("[100%]"), std::string::npos) << *progress;
+    EXPECT_NE(progress->find("00:00:0"), std::string::npos) << *progress;
 }
 
 } // namespace
