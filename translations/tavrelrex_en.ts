@@ -2,6 +2,141 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="ja_JP">
 <context>
+    <name>cli</name>
+    <message>
+        <source>中止しました。ファイル「%1」は書き込んでいません。</source>
+        <translation>Cancelled. The file “%1” was not written.</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」の末尾にある不完全なブロック %2 は変換しません。</source>
+        <translation>The incomplete block %2 at the end of the file “%1” is not converted.</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」には %2 回のバーストのうち %3 回分のブロックがあります。tsd のバースト回数は %3 です。</source>
+        <translation>The file “%1” holds the blocks of %3 of its %2 bursts. The tsd file's burst count is %3.</translation>
+    </message>
+    <message>
+        <source>ファイル名：%1</source>
+        <translation>File name: %1</translation>
+    </message>
+    <message>
+        <source>保存形式：%1 バージョン %2</source>
+        <translation>Format: %1 version %2</translation>
+    </message>
+    <message>
+        <source>（旧形式。バージョン 1 の間隔は msec）</source>
+        <translation> (old layout; version 1 intervals are in msec)</translation>
+    </message>
+    <message>
+        <source>コメント：%1</source>
+        <translation>Comment: %1</translation>
+    </message>
+    <message>
+        <source>開始時刻：%1</source>
+        <translation>Start time: %1</translation>
+    </message>
+    <message>
+        <source>サンプリング間隔：%1</source>
+        <translation>Sampling interval: %1</translation>
+    </message>
+    <message>
+        <source>サンプリング個数：%1</source>
+        <translation>Samples per channel: %1</translation>
+    </message>
+    <message>
+        <source>バースト記録回数：%1</source>
+        <translation>Bursts: %1</translation>
+    </message>
+    <message>
+        <source>バースト時間間隔：%1</source>
+        <translation>Burst interval: %1</translation>
+    </message>
+    <message>
+        <source>チャンネル数：%1（付加チャンネル %2）</source>
+        <translation>Channels: %1 (extra channels: %2)</translation>
+    </message>
+    <message>
+        <source>ブロック数：%1</source>
+        <translation>Blocks: %1</translation>
+    </message>
+    <message>
+        <source>（末尾に不完全なブロックあり）</source>
+        <translation> (an incomplete block follows at the end)</translation>
+    </message>
+    <message>
+        <source>（付加）</source>
+        <translation>(extra)</translation>
+    </message>
+    <message>
+        <source>標準出力に書き込めません。</source>
+        <translation>Cannot write to the standard output.</translation>
+    </message>
+    <message>
+        <source>（%1）</source>
+        <translation> (%1)</translation>
+    </message>
+    <message>
+        <source>[カード] %1</source>
+        <translation>[card] %1</translation>
+    </message>
+    <message>
+        <source>パラメータファイル %1 が見つかりません。</source>
+        <translation>The parameter file %1 was not found.</translation>
+    </message>
+    <message>
+        <source>パラメータファイル %1 を読み込めません。</source>
+        <translation>Cannot read the parameter file %1.</translation>
+    </message>
+    <message>
+        <source>パラメータファイルにデータファイル名がありません。</source>
+        <translation>The parameter file names no data file.</translation>
+    </message>
+    <message>
+        <source>データファイル %1 は既に存在します。上書きするには --force を付けて下さい。</source>
+        <translation>The data file %1 already exists. Add --force to overwrite it.</translation>
+    </message>
+    <message>
+        <source>計測を開始できませんでした。</source>
+        <translation>The measurement could not be started.</translation>
+    </message>
+    <message>
+        <source>%1: %2 バースト</source>
+        <translation>%1: %2 bursts</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」はヘッダーとデータが一致しています。変更しませんでした。</source>
+        <translation>The header and the data of the file “%1” agree. Nothing was changed.</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」を修復しました。バースト回数：%2 → %3</source>
+        <translation>Repaired the file “%1”. Bursts: %2 → %3</translation>
+    </message>
+    <message>
+        <source>、末尾の不完全なブロック %1 バイトを削除</source>
+        <translation>, removed the incomplete block of %1 bytes at the end</translation>
+    </message>
+    <message>
+        <source>サブコマンド「%1」はありません（%2）。</source>
+        <translation>There is no subcommand “%1” (%2).</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」は既にバージョン %2 です。</source>
+        <translation>The file “%1” is at version %2 already.</translation>
+    </message>
+    <message>
+        <source>中止しました。ファイル「%1」は元のままです。</source>
+        <translation>Cancelled. The file “%1” is unchanged.</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」をバージョン %2 からバージョン %3 に更新しました。</source>
+        <translation>Updated the file “%1” from version %2 to version %3.</translation>
+    </message>
+    <message>
+        <source>コマンドがありません。</source>
+        <translation>No command was given.</translation>
+    </message>
+</context>
+<context>
     <name>core</name>
     <message>
         <source>警告</source>
@@ -274,6 +409,10 @@ Start the measurement?</translation>
     <message>
         <source>データファイルの形式は sdf、tsd から選択して下さい。</source>
         <translation>Choose sdf or tsd as the data file format.</translation>
+    </message>
+    <message>
+        <source>ディスクの空き容量（%1 バイト）がデータファイルの予定の大きさ（%2 バイト）より少なくなっています。計測を開始するには --force を付けて下さい。</source>
+        <translation>The free disk space (%1 bytes) is less than the planned size of the data file (%2 bytes). Add --force to start the measurement.</translation>
     </message>
 </context>
 <context>

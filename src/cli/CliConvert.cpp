@@ -1,4 +1,5 @@
 #include "cli/CliCommands.h"
+#include "cli/CliLanguage.h"
 #include "cli/CliSupport.h"
 
 #include "datafiles/Messages.h"
@@ -15,27 +16,21 @@ int Convert(const std::string& in, const std::string& out) {
     const SdfToTsdResult r = ConvertSdfToTsd(in, out, progress);
     switch (r.Outcome) {
     case SdfToTsdResult::Outcome::NotSdf:
-        return Fail(CannotReadMessage(in) + std::string(FormatMessage));
+        return Fail(Sentences(CannotReadMessage(in), FormatMessage));
     case SdfToTsdResult::Outcome::Cancelled:
-        std::fprintf(stderr, "tavrelrex-cli: 中止しました。ファイル「%s」は書き込んでいません。\n",
-                     out.c_str());
+        Note(Fill(Tr("cli", "中止しました。ファイル「%1」は書き込んでいません。"), out));
         return 130;
     case SdfToTsdResult::Outcome::Written:
         break;
     }
     // What the tsd file leaves out of the sdf file, as notes after a success.
     if (r.PartialBlockLeftOut)
-        std::fprintf(
-            stderr,
-            "tavrelrex-cli: ファイル「%s」の末尾にある不完全なブロック %lld は変換しません。\n",
-            in.c_str(), static_cast<long long>(r.BlocksWritten + 1));
+        Note(Fill(Tr("cli", "ファイル「%1」の末尾にある不完全なブロック %2 は変換しません。"), in,
+                  std::to_string(r.BlocksWritten + 1)));
     if (r.BlocksWritten < r.BurstsPlanned)
-        std::fprintf(
-            stderr,
-            "tavrelrex-cli: ファイル「%s」には %lld 回のバーストのうち %lld 回分のブロックが"
-            "あります。tsd のバースト回数は %lld です。\n",
-            in.c_str(), static_cast<long long>(r.BurstsPlanned),
-            static_cast<long long>(r.BlocksWritten), static_cast<long long>(r.BlocksWritten));
+        Note(Fill(Tr("cli", "ファイル「%1」には %2 回のバーストのうち %3 回分のブロックがあります。"
+                            "tsd のバースト回数は %3 です。"),
+                  in, std::to_string(r.BurstsPlanned), std::to_string(r.BlocksWritten)));
     return 0;
 }
 

@@ -1,4 +1,5 @@
 #include "cli/CliCommands.h"
+#include "cli/CliLanguage.h"
 #include "cli/CliSupport.h"
 
 #include "datafiles/BinaryFile.h"
@@ -40,7 +41,7 @@ std::optional<FileHeader> ReadHeader(const std::string& fileName, std::string& e
     if (start == SdfSignature) {
         SdfBlockReader reader(fileName);
         if (reader.Check() != SdfHeaderCheck::Ok) {
-            error = CannotReadMessage(fileName) + std::string(FormatMessage);
+            error = Sentences(CannotReadMessage(fileName), FormatMessage);
             return std::nullopt;
         }
         result.Format = "sdf";
@@ -52,7 +53,7 @@ std::optional<FileHeader> ReadHeader(const std::string& fileName, std::string& e
     }
     result.Header = DefaultMeasurementHeader();
     if (!ReadTsdHeader(fileName, result.Header, result.Version)) {
-        error = CannotReadMessage(fileName) + std::string(FormatMessage);
+        error = Sentences(CannotReadMessage(fileName), FormatMessage);
         return std::nullopt;
     }
     result.Format = "tsd";
@@ -136,25 +137,28 @@ nlohmann::json ToJson(const FileHeader& f) {
 void PrintForAPerson(const std::string& fileName, const FileHeader& f) {
     const MeasurementHeader& h = f.Header;
     // The labels of the window's entries, so the output reads like the parameter pages.
-    std::printf("ファイル名：%s\n", fileName.c_str());
-    std::printf("保存形式：%s バージョン %d%s\n", f.Format.c_str(), f.Version,
-                f.Format == "sdf" && f.Version < 4 ? "（旧形式。バージョン 1 の間隔は msec）" : "");
-    std::printf("コメント：%s\n", Utf8(WithoutCommentPadding(h.Comment.Bytes())).c_str());
-    std::printf("開始時刻：%s\n", FormatFileDateTime(h.StartTime).c_str());
-    std::printf("サンプリング間隔：%s\n", Interval(h.SamplingInterval, h.SamplingUnit).c_str());
-    std::printf("サンプリング個数：%d\n", h.SampleCount);
-    std::printf("バースト記録回数：%d\n", h.BurstCount);
-    std::printf("バースト時間間隔：%s\n", Interval(h.BurstInterval, h.BurstUnit).c_str());
-    std::printf("チャンネル数：%d（付加チャンネル %d）\n", h.ChannelCount, h.ExtraChannelCount);
+    const auto line = [](const std::string& text) { std::printf("%s\n", text.c_str()); };
+    line(Fill(Tr("cli", "ファイル名：%1"), fileName));
+    line(Fill(Tr("cli", "保存形式：%1 バージョン %2"), f.Format, std::to_string(f.Version)) +
+         (f.Format == "sdf" && f.Version < 4 ? Tr("cli", "（旧形式。バージョン 1 の間隔は msec）")
+                                             : ""));
+    line(Fill(Tr("cli", "コメント：%1"), Utf8(WithoutCommentPadding(h.Comment.Bytes()))));
+    line(Fill(Tr("cli", "開始時刻：%1"), FormatFileDateTime(h.StartTime)));
+    line(Fill(Tr("cli", "サンプリング間隔：%1"), Interval(h.SamplingInterval, h.SamplingUnit)));
+    line(Fill(Tr("cli", "サンプリング個数：%1"), std::to_string(h.SampleCount)));
+    line(Fill(Tr("cli", "バースト記録回数：%1"), std::to_string(h.BurstCount)));
+    line(Fill(Tr("cli", "バースト時間間隔：%1"), Interval(h.BurstInterval, h.BurstUnit)));
+    line(Fill(Tr("cli", "チャンネル数：%1（付加チャンネル %2）"), std::to_string(h.ChannelCount),
+              std::to_string(h.ExtraChannelCount)));
     if (f.BlocksPresent)
-        std::printf("ブロック数：%lld%s\n", static_cast<long long>(*f.BlocksPresent),
-                    f.PartialBlock ? "（末尾に不完全なブロックあり）" : "");
+        line(Fill(Tr("cli", "ブロック数：%1"), std::to_string(*f.BlocksPresent)) +
+             (f.PartialBlock ? Tr("cli", "（末尾に不完全なブロックあり）") : ""));
     for (int i = 0; i < h.EntryCount(); ++i) {
         const auto e = static_cast<std::size_t>(i);
         std::printf("  %2d %-16s [%s]  Y = %s X + %s%s\n", i + 1,
                     Utf8(h.ChannelName[e].Bytes()).c_str(), Utf8(h.ChannelUnit[e].Bytes()).c_str(),
                     FormatGeneralReal(h.CoefA[e]).c_str(), FormatGeneralReal(h.CoefB[e]).c_str(),
-                    i >= h.ChannelCount ? "  （付加）" : "");
+                    i >= h.ChannelCount ? ("  " + Tr("cli", "（付加）")).c_str() : "");
     }
 }
 
@@ -178,7 +182,7 @@ Command AddInfoCommand(CLI::App& app) {
                     std::printf("%s\n", ToJson(*header).dump(2).c_str());
                 else
                     PrintForAPerson(options->File, *header);
-                return std::fflush(stdout) == 0 ? 0 : Fail("標準出力に書き込めません。");
+                return std::fflush(stdout) == 0 ? 0 : Fail(Tr("cli", "標準出力に書き込めません。"));
             }};
 }
 

@@ -1,4 +1,5 @@
 #include "cli/CliCommands.h"
+#include "cli/CliLanguage.h"
 #include "cli/CliSupport.h"
 
 #include "acquisition/Clock.h"
@@ -51,19 +52,19 @@ public:
         if (buttons == MessageButtons::YesNo)
             return text == RunText::OverwriteQuestion || force_ ? MessageAnswer::Yes
                                                                 : MessageAnswer::No;
-        std::string line(text);
+        std::string line = Shown(text);
         if (kind == MessageKind::Error) {
             ++Errors;
             // A file's failure names the system's reason too.
             if (run_ != nullptr && run_->LastErrorCode != 0)
-                line += "（" + SystemReason(run_->LastErrorCode) + "）";
+                line += Fill(Tr("cli", "（%1）"), SystemReason(run_->LastErrorCode));
             Fail(line);
             return MessageAnswer::Ok;
         }
         for (auto& c : line)
             if (c == '\n')
                 c = ' ';
-        std::fprintf(stderr, "%s: %s\n", std::string(CaptionOf(kind)).c_str(), line.c_str());
+        std::fprintf(stderr, "%s: %s\n", Shown(CaptionOf(kind)).c_str(), line.c_str());
         return MessageAnswer::Ok;
     }
     void Attach(const MeasurementRun& run) { run_ = &run; }
@@ -81,7 +82,7 @@ public:
 
     void SetPresentStatus(std::string_view text) override {
         EndProgressLine();
-        std::fprintf(stderr, "%s\n", std::string(text).c_str());
+        std::fprintf(stderr, "%s\n", Shown(text).c_str());
     }
     // Shown at the next yield, when the pass has set both the time and the percentage: a
     // new phase never shows the last one's percentage beside its own time.
@@ -95,7 +96,7 @@ public:
     }
     void SetCardStatus(std::string_view text) override {
         EndProgressLine();
-        std::fprintf(stderr, "[カード] %s\n", std::string(text).c_str());
+        std::fprintf(stderr, "%s\n", Fill(Tr("cli", "[カード] %1"), Shown(text)).c_str());
     }
     void ShowRunState(RunState state) override { started_ = started_ || state != RunState::Idle; }
 
@@ -147,7 +148,7 @@ private:
             return;
         lastShownUs_ = now;
         progressShown_ = true;
-        std::fprintf(stderr, "\r\033[K[%3d%%] %s", percent_, time_.c_str());
+        std::fprintf(stderr, "\r\033[K[%3d%%] %s", percent_, Shown(time_).c_str());
         std::fflush(stderr);
     }
 
@@ -171,25 +172,26 @@ int Record(const std::string& paramFile, bool force) {
     std::error_code ec;
     const fs::path paramPath = fs::absolute(fs::path(paramFile), ec);
     if (ec || !fs::is_regular_file(paramPath, ec))
-        return Fail("パラメータファイル " + paramFile + " が見つかりません。");
+        return Fail(Fill(Tr("cli", "パラメータファイル %1 が見つかりません。"), paramFile));
     const std::string paramDir = paramPath.parent_path().string() + "/";
 
     MainEntries entries = DefaultMainEntries(paramDir);
     try {
         if (!LoadParameterFile(entries, paramPath.string()))
-            return Fail("パラメータファイル " + paramFile + " を読み込めません。");
+            return Fail(Fill(Tr("cli", "パラメータファイル %1 を読み込めません。"), paramFile));
     } catch (const std::exception& e) {
         return Fail(e.what());
     }
     if (entries.EditFileName.empty())
-        return Fail("パラメータファイルにデータファイル名がありません。");
+        return Fail(Tr("cli", "パラメータファイルにデータファイル名がありません。"));
     fs::path dataPath(entries.EditFileName);
     if (dataPath.is_relative())
         dataPath = paramPath.parent_path() / dataPath;
     entries.EditFileName = dataPath.lexically_normal().string();
     if (fs::exists(dataPath, ec) && !force)
-        return Fail("データファイル " + entries.EditFileName +
-                    " は既に存在します。上書きするには --force を付けて下さい。");
+        return Fail(Fill(Tr("cli", "データファイル %1 は既に存在します。上書きするには --force を"
+                                   "付けて下さい。"),
+                         entries.EditFileName));
 
     InstallStopHandlers();
     SystemClock clock;
@@ -217,11 +219,13 @@ int Record(const std::string& paramFile, bool force) {
             return 1;
         if (run.AvailableBytes >= 0 && run.PlannedBytes > run.AvailableBytes)
             return Fail(FreeSpaceMessage(run.PlannedBytes, run.AvailableBytes));
-        return Fail("計測を開始できませんでした。");
+        return Fail(Tr("cli", "計測を開始できませんでした。"));
     }
     if (prompter.Errors > 0)
         return 1;
-    std::printf("%s: %d バースト\n", entries.EditFileName.c_str(), run.BlocksWritten);
+    std::printf("%s\n", Fill(Tr("cli", "%1: %2 バースト"), entries.EditFileName,
+                             std::to_string(run.BlocksWritten))
+                            .c_str());
     return 0;
 }
 

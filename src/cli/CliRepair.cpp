@@ -1,4 +1,5 @@
 #include "cli/CliCommands.h"
+#include "cli/CliLanguage.h"
 #include "cli/CliSupport.h"
 
 #include "datafiles/DataFileRepair.h"
@@ -14,20 +15,25 @@ int Repair(const std::string& fileName) {
     const DataFileCheck c = RepairDataFile(fileName);
     switch (c.Result) {
     case DataFileCheck::Outcome::NotDataFile:
-        return Fail(CannotReadMessage(fileName) + std::string(FormatMessage));
+        return Fail(Sentences(CannotReadMessage(fileName), FormatMessage));
     case DataFileCheck::Outcome::Consistent:
-        std::printf("ファイル「%s」はヘッダーとデータが一致しています。変更しませんでした。\n",
-                    fileName.c_str());
+        std::printf(
+            "%s\n",
+            Fill(
+                Tr("cli", "ファイル「%1」はヘッダーとデータが一致しています。変更しませんでした。"),
+                fileName)
+                .c_str());
         return 0;
     case DataFileCheck::Outcome::Repairable:
         break;
     }
-    std::printf("ファイル「%s」を修復しました。バースト回数：%lld → %lld", fileName.c_str(),
-                static_cast<long long>(c.HeaderBursts), static_cast<long long>(c.WholeBlocks));
+    std::string report =
+        Fill(Tr("cli", "ファイル「%1」を修復しました。バースト回数：%2 → %3"), fileName,
+             std::to_string(c.HeaderBursts), std::to_string(c.WholeBlocks));
     if (c.ExtraBytes > 0)
-        std::printf("、末尾の不完全なブロック %lld バイトを削除",
-                    static_cast<long long>(c.ExtraBytes));
-    std::printf("\n");
+        report += Fill(Tr("cli", "、末尾の不完全なブロック %1 バイトを削除"),
+                       std::to_string(c.ExtraBytes));
+    std::printf("%s\n", report.c_str());
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "cli/CliSupport.h"
 #include "cli/CliCommands.h"
+#include "cli/CliLanguage.h"
 
 #include <cstdio>
 #include <unistd.h>
@@ -20,8 +21,7 @@ std::optional<int> ParseCommandLine(CLI::App& app, int argc, const char* const* 
             names += (names.empty() ? "" : ", ") + sub->get_name();
         }
         if (!known) {
-            std::fprintf(stderr, "tavrelrex-cli: サブコマンド「%s」はありません（%s）。\n", argv[i],
-                         names.c_str());
+            Note(Fill(Tr("cli", "サブコマンド「%1」はありません（%2）。"), argv[i], names));
             return UsageStatus;
         }
         break;
@@ -35,13 +35,22 @@ std::optional<int> ParseCommandLine(CLI::App& app, int argc, const char* const* 
     return std::nullopt;
 }
 
-int Fail(const std::string& message) {
-    std::string line = message;
+void Note(const std::string& message) {
+    std::string line = Shown(message);
     for (char& c : line)
         if (c == '\n' || c == '\r')
             c = ' ';
     std::fprintf(stderr, "tavrelrex-cli: %s\n", line.c_str());
+}
+
+int Fail(const std::string& message) {
+    Note(message);
     return 1;
+}
+
+std::string Sentences(std::string_view first, std::string_view second) {
+    // Japanese sentences follow each other without a space; English ones with one.
+    return Shown(first) + (SpeaksEnglish() ? " " : "") + Shown(second);
 }
 
 namespace {

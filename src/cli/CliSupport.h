@@ -8,8 +8,13 @@
 
 namespace tavrel::cli {
 
-// Prints "tavrelrex-cli: message" as one line on stderr and gives the failure status.
+// Prints "tavrelrex-cli: message" as one line on stderr, in the user's language, and gives the
+// failure status.
 int Fail(const std::string& message);
+// The same line for a note or a cancellation, with no status.
+void Note(const std::string& message);
+// Two messages of the core as one, each in the user's language.
+std::string Sentences(std::string_view first, std::string_view second);
 
 // A progress bar on stderr when it is a terminal; Ctrl-C, SIGTERM and SIGHUP cancel, so the
 // work removes its temporary file before the program exits.

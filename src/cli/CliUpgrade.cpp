@@ -1,4 +1,5 @@
 #include "cli/CliCommands.h"
+#include "cli/CliLanguage.h"
 #include "cli/CliSupport.h"
 
 #include "datafiles/Messages.h"
@@ -18,23 +19,25 @@ int Upgrade(const std::string& fileName) {
     {
         SdfBlockReader reader(fileName);
         if (reader.Check() != SdfHeaderCheck::Ok)
-            return Fail(CannotReadMessage(fileName) + std::string(FormatMessage));
+            return Fail(Sentences(CannotReadMessage(fileName), FormatMessage));
         version = reader.Decoded().Version;
         data.Header = reader.Decoded().Header;
     }
     if (version == SdfCurrentVersion) {
-        std::printf("ファイル「%s」は既にバージョン %d です。\n", fileName.c_str(),
-                    SdfCurrentVersion);
+        std::printf("%s\n", Fill(Tr("cli", "ファイル「%1」は既にバージョン %2 です。"), fileName,
+                                 std::to_string(SdfCurrentVersion))
+                                .c_str());
         return 0;
     }
     TerminalProgress progress;
     if (!UpgradeSdfFile(data, version, fileName, progress)) {
-        std::fprintf(stderr, "tavrelrex-cli: 中止しました。ファイル「%s」は元のままです。\n",
-                     fileName.c_str());
+        Note(Fill(Tr("cli", "中止しました。ファイル「%1」は元のままです。"), fileName));
         return 130;
     }
-    std::printf("ファイル「%s」をバージョン %d からバージョン %d に更新しました。\n",
-                fileName.c_str(), version, SdfCurrentVersion);
+    std::printf("%s\n",
+                Fill(Tr("cli", "ファイル「%1」をバージョン %2 からバージョン %3 に更新しました。"),
+                     fileName, std::to_string(version), std::to_string(SdfCurrentVersion))
+                    .c_str());
     return 0;
 }
 

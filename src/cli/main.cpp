@@ -1,4 +1,5 @@
 #include "cli/CliCommands.h"
+#include "cli/CliLanguage.h"
 #include "cli/CliSupport.h"
 
 #include "datafiles/FileError.h"
@@ -26,5 +27,5 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         return Fail(e.what());
     }
-    return Fail("コマンドがありません。");
+    return Fail(Tr("cli", "コマンドがありません。"));
 }

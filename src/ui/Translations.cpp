@@ -1,12 +1,13 @@
 #include "ui/Translations.h"
 
+#include "datafiles/TextForms.h"
+
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QTranslator>
 
-#include <vector>
+#include <string>
 
 namespace tavrel {
 
@@ -97,47 +98,14 @@ constexpr const char* CoreTexts[] = {
     QT_TRANSLATE_NOOP("core", "ファイル「%1」が計測中に削除または置き換えられました。"),
     QT_TRANSLATE_NOOP("core", "ディスクの空き容量（%1 バイト）がデータファイルの予定の大きさ（%2 "
                               "バイト）より少なくなっています。\n計測を開始してよろしいですか。"),
+    QT_TRANSLATE_NOOP("core", "ディスクの空き容量（%1 バイト）がデータファイルの予定の大きさ（%2 "
+                              "バイト）より少なくなっています。計測を開始するには --force を付けて"
+                              "下さい。"),
     QT_TRANSLATE_NOOP("core", "ディスクがいっぱいになったため変換中止"),
     QT_TRANSLATE_NOOP("core",
                       "データファイルの内容がヘッダーと一致しません。修復してよろしいですか。"),
     QT_TRANSLATE_NOOP("core", "データファイルの形式は sdf、tsd から選択して下さい。"),
 };
-
-struct FilledForm {
-    QString Source;
-    QRegularExpression Pattern;
-    int Places;
-};
-
-// The forms with places, as patterns that take the filled-in parts back out.
-const std::vector<FilledForm>& FilledForms() {
-    static const std::vector<FilledForm> forms = [] {
-        static const QRegularExpression place(QStringLiteral("%([1-9])"));
-        std::vector<FilledForm> list;
-        for (const char* text : CoreTexts) {
-            const QString source = QString::fromUtf8(text);
-            QString pattern = QStringLiteral("^");
-            int places = 0;
-            qsizetype from = 0;
-            for (auto it = place.globalMatch(source); it.hasNext();) {
-                const auto m = it.next();
-                pattern += QRegularExpression::escape(source.mid(from, m.capturedStart() - from));
-                pattern += QStringLiteral("(.*)");
-                from = m.capturedEnd();
-                ++places;
-            }
-            if (places == 0)
-                continue;
-            pattern += QRegularExpression::escape(source.mid(from)) + u'$';
-            list.push_back(
-                {source,
-                 QRegularExpression(pattern, QRegularExpression::DotMatchesEverythingOption),
-                 places});
-        }
-        return list;
-    }();
-    return forms;
-}
 
 bool englishInstalled = false;
 QPointer<QTranslator> installed;
@@ -182,17 +150,17 @@ QString CoreText(std::string_view text) {
     const QString whole = QCoreApplication::translate(CoreContext, utf8.constData());
     if (whole != original)
         return whole;
-    for (const FilledForm& form : FilledForms()) {
-        const QRegularExpressionMatch m = form.Pattern.match(original);
-        if (!m.hasMatch())
+    const std::string_view utf8Text(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    for (const char* form : CoreTexts) {
+        if (FormPlaces(form) == 0)
             continue;
-        const QByteArray source = form.Source.toUtf8();
-        const QString result = QCoreApplication::translate(CoreContext, source.constData());
-        if (result == form.Source)
+        const auto parts = MatchForm(form, utf8Text);
+        if (!parts)
+            continue;
+        const QString result = QCoreApplication::translate(CoreContext, form);
+        if (result == QString::fromUtf8(form))
             return original;
-        // All places at once, so that a file name holding "%2" stays as it is.
-        return form.Places == 1 ? result.arg(m.captured(1))
-                                : result.arg(m.captured(1), m.captured(2));
+        return QString::fromStdString(FillForm(result.toStdString(), *parts));
     }
     return original;
 }

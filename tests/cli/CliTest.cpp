@@ -539,6 +539,36 @@ TEST(Cli, UsageErrorsExitTwoAndFailuresOne) {
         EXPECT_EQ(Cli(dir, args).Status, 1) << args[0];
 }
 
+TEST(Cli, EnglishOnlyWhereTheLocaleIsEnglish) {
+    TempDir dir;
+    WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 1);
+    WriteBytes(dir.File("bad.sdf"), "Standard Burst-Interval Data Format Ver.9");
+    const std::string english = "LANG=en_US.UTF-8";
+    // The window's translation, in the command line's own texts and in the core's messages,
+    // with the file names filled in.
+    const Result info = Cli(dir, {"info", dir.File("m.sdf")}, english);
+    ASSERT_EQ(info.Status, 0) << info.Err;
+    EXPECT_NE(info.Out.find("Samples per channel: "), std::string::npos) << info.Out;
+    EXPECT_EQ(info.Out.find("サンプリング個数"), std::string::npos) << info.Out;
+    const Result bad = Cli(dir, {"info", dir.File("bad.sdf")}, english);
+    EXPECT_EQ(bad.Status, 1);
+    EXPECT_EQ(bad.Err, "tavrelrex-cli: Cannot read the file “" + dir.File("bad.sdf") +
+                           "”. The file format is wrong.\n");
+    EXPECT_NE(Cli(dir, {"bogus"}, english).Err.find("There is no subcommand “bogus”"),
+              std::string::npos);
+    // Every other locale gets the Japanese texts, C and POSIX included; LC_ALL comes first.
+    for (const std::string env : {"LANG=ja_JP.UTF-8", "LANG=C", "LANG=POSIX", "LANG=de_DE.UTF-8",
+                                  "LANG=en_US.UTF-8 LC_ALL=C", "LANG=C LC_MESSAGES=en_GB.UTF-8"}) {
+        const Result r = Cli(dir, {"info", dir.File("bad.sdf")}, env);
+        const bool englishMessages = env.ends_with("en_GB.UTF-8");
+        EXPECT_EQ(r.Err.find("ファイル「") == std::string::npos, englishMessages) << env << r.Err;
+    }
+    // Data files are written the same whatever the language.
+    ASSERT_EQ(Cli(dir, {"convert", dir.File("m.sdf"), dir.File("en.tsd")}, english).Status, 0);
+    ASSERT_EQ(Cli(dir, {"convert", dir.File("m.sdf"), dir.File("ja.tsd")}).Status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("en.tsd")), ReadBytes(dir.File("ja.tsd")));
+}
+
 TEST(Cli, ManPageDocumentsEveryJsonKeyAndSubcommand) {
     TempDir dir;
     WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 1);

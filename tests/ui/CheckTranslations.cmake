@@ -1,18 +1,19 @@
-# Runs lupdate over the window's sources into a copy of the English translation and fails
+# Runs lupdate over the window's and the command line's sources into a copy of the English translation and fails
 # when a text is new (unfinished) or gone (vanished) there.
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
 file(COPY ${SOURCE_DIR}/translations/tavrelrex_en.ts DESTINATION ${WORK_DIR})
 set(copy ${WORK_DIR}/tavrelrex_en.ts)
 execute_process(
-    COMMAND ${LUPDATE} -silent -I ${SOURCE_DIR}/src ${SOURCE_DIR}/src/ui -ts ${copy}
+    COMMAND ${LUPDATE} -silent -I ${SOURCE_DIR}/src ${SOURCE_DIR}/src/ui ${SOURCE_DIR}/src/cli
+        -tr-function-alias QT_TRANSLATE_NOOP+=Tr -ts ${copy}
         -source-language ja_JP -target-language en_US -locations none
     RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "lupdate failed: ${result}")
 endif()
-file(STRINGS ${copy} stale REGEX "type=\"(unfinished|vanished|obsolete)\"")
-file(STRINGS ${copy} sources REGEX "<source>")
+file(STRINGS ${copy} stale ENCODING UTF-8 REGEX "type=\"(unfinished|vanished|obsolete)\"")
+file(STRINGS ${copy} sources ENCODING UTF-8 REGEX "<source>")
 list(LENGTH sources count)
 if(count LESS 100)
     message(FATAL_ERROR "lupdate found only ${count} texts")
