@@ -1,0 +1,52 @@
+#pragma once
+
+#include "datafiles/DataFileFormats.h"
+#include "datafiles/MeasurementHeader.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tavrel {
+
+// Read-only random access to the bursts of a recorded data file: sdf of versions 1 to 4 (read
+// in their own layout, never rewritten) and tsd. Opening reads the header only (and, for
+// tsd, where each block's lines start); a burst is read when asked for, so a file of any size
+// opens at once and memory stays that of the bursts read.
+class DataFileReader {
+public:
+    // Opens fileName; the type comes from the content (the sdf signature, else tsd). Throws
+    // FileError with the file messages when it cannot be read, is not a regular file or is
+    // not a data file ("フォーマットが違います。").
+    explicit DataFileReader(const std::string& fileName);
+    ~DataFileReader();
+    DataFileReader(const DataFileReader&) = delete;
+    DataFileReader& operator=(const DataFileReader&) = delete;
+
+    DataFileType Type() const;
+    int Version() const; // sdf 1..4; tsd 2
+    // Intervals and units as version 4 has them.
+    const MeasurementHeader& Header() const;
+    // Whole blocks present (what a repaired header would say).
+    std::int64_t Bursts() const;
+    // The start of burst k (0-based) in days like StartTime: StartTime + k x burst interval.
+    double BurstStartTime(std::int64_t k) const;
+    // The sampling interval in seconds.
+    double SamplingSeconds() const;
+
+    // Reads burst k: blockData[c] gets the SampleCount codes of sampled channel c
+    // (ChannelCount of them), extraData the ExtraChannelCount extra values; ErrorData marks
+    // error data (the old marker turned into it). Throws FileError.
+    void ReadBurst(std::int64_t k, std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData,
+                   std::vector<std::int16_t>& extraData) const;
+    // Reads the codes of one sampled channel of burst k into codes. Throws FileError.
+    void ReadChannel(std::int64_t k, int channel, std::vector<std::int16_t>& codes) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace tavrel
