@@ -36,16 +36,23 @@ public:
     // Range of codes[first, last), clamped to what is summarised.
     CodeRange Range(std::span<const std::int16_t> codes, std::int64_t first,
                     std::int64_t last) const;
-    // Splits [first, last) into columns.size() equal stretches (by sample index, the last
-    // ones possibly empty when there are fewer samples than columns) and gives each one's range.
+    // Splits [first, last) into columns.size() equal stretches (by sample index: column i
+    // starts at first + i * (last - first) / columns.size(), so with fewer samples than
+    // columns some are empty) and gives each one's range.
     void Columns(std::span<const std::int16_t> codes, std::int64_t first, std::int64_t last,
                  std::span<CodeRange> columns) const;
 
     std::size_t MemoryBytes() const;
 
+    // The levels built so far (level 0 first; the top one holds a single range once there
+    // are codes), for checks and for drawing straight from one level.
+    int Levels() const { return levelCount_; }
+    std::span<const CodeRange> Level(int level) const;
+
 private:
     std::int64_t size_ = 0;
     std::vector<std::vector<CodeRange>> levels_;
+    int levelCount_ = 0;
 };
 
 // The codes of one burst, channel by channel, each with its summary: the one store the live
