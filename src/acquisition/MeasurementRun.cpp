@@ -24,11 +24,7 @@ MeasurementRun::MeasurementRun(AdLib32& card, Clock& clock, SDFdata& data,
                                MeasurementSettings& settings, Prompter& prompter,
                                MeasurementView& view)
     : card_(card), clock_(clock), data_(data), settings_(settings), prompter_(prompter),
-      view_(view) {
-    chartX_.resize(ScansPerFetch);
-    for (auto& y : chartY_)
-        y.resize(ScansPerFetch);
-}
+      view_(view) {}
 
 void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     if (Active()) // a nested start while one runs
@@ -279,31 +275,23 @@ bool MeasurementRun::BuffersHoldTheBurst() const {
 
 void MeasurementRun::ConvertScans(std::int32_t first, std::int32_t count) {
     const int ch = channels_;
-    const int plotted = std::min(ch, MaxChannels);
-    if (chartX_.size() < static_cast<std::size_t>(count)) {
-        chartX_.resize(static_cast<std::size_t>(count));
-        for (auto& y : chartY_)
-            y.resize(static_cast<std::size_t>(count));
-    }
-    const auto& h = data_.Header;
-    const double scale = settings_.ChartTimeScale;
     for (std::int32_t n = 0; n < count; ++n) {
         const std::int32_t i = first + n;
         const auto row = static_cast<std::size_t>(i) * static_cast<std::size_t>(ch);
-        chartX_[static_cast<std::size_t>(n)] = i * scale;
         for (int c = 0; c < ch; ++c) {
             const auto cu = static_cast<std::size_t>(c);
             const double mv = card_.HexToVal(settings_.SampleBuffer[row + cu]) * 1000;
             data_.BlockData[cu][static_cast<std::size_t>(i)] = MillivoltCode(mv);
-            if (c < plotted)
-                chartY_[cu][static_cast<std::size_t>(n)] =
-                    static_cast<double>(h.CoefA[cu]) * mv + static_cast<double>(h.CoefB[cu]);
         }
     }
-    const auto n = static_cast<std::size_t>(count);
-    for (int c = 0; c < plotted; ++c)
-        view_.AppendPoints(c, std::span<const double>(chartX_.data(), n),
-                           std::span<const double>(chartY_[static_cast<std::size_t>(c)].data(), n));
+    // The charts draw from the block buffers themselves: nothing is copied for them.
+    const auto& h = data_.Header;
+    for (int c = 0; c < std::min(ch, MaxChannels); ++c) {
+        const auto cu = static_cast<std::size_t>(c);
+        view_.AppendCodes(c, data_.BlockData[cu], first, first + count,
+                          {static_cast<double>(h.CoefA[cu]), static_cast<double>(h.CoefB[cu]),
+                           settings_.ChartTimeScale});
+    }
 }
 
 void MeasurementRun::EndOfBurst() {

@@ -11,7 +11,6 @@
 #include "datafiles/Prompter.h"
 #include "datafiles/SDFdata.h"
 
-#include <array>
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -155,8 +154,6 @@ private:
 
     std::string lastTimeText_;
     int lastProgress_ = -1;
-    std::vector<double> chartX_;
-    std::array<std::vector<double>, MaxChannels> chartY_;
 };
 
 } // namespace tavrel

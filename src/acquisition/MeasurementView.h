@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace tavrel {
 
@@ -13,6 +14,13 @@ struct MeasurementSettings;
 
 // The longest a yield sleeps when nothing happens: the displays still move 20 times a second.
 inline constexpr std::int64_t MaxYieldWaitMicroseconds = 50'000;
+
+// How a channel's codes are charted: value A * code + B (the code in mV), time scan * TimeScale.
+struct ChartScale {
+    double A = 1;
+    double B = 0;
+    double TimeScale = 1;
+};
 
 // The displays a measurement drives: the window implements it with widgets, the command line
 // with the terminal, the tests with a recording fake. Texts are UTF-8. Every call comes from
@@ -35,9 +43,12 @@ public:
     // right after it.
     virtual void SetUpCharts(const MeasurementHeader& header,
                              const MeasurementSettings& settings) = 0;
-    // Appends the points of one fetch to the series of channel 0..3 (x ascending).
-    virtual void AppendPoints(int channel, std::span<const double> x,
-                              std::span<const double> y) = 0;
+    // The codes of channel 0..3 grew: block is the channel's block buffer, whose codes
+    // [0, end) are the burst's so far, [first, end) of them new; error data is a gap. The
+    // buffer lives as long as the run's data and its first end codes stay as they are until
+    // the next SetUpCharts, so a view draws from it rather than keep a copy.
+    virtual void AppendCodes(int channel, const std::vector<std::int16_t>& block,
+                             std::int64_t first, std::int64_t end, const ChartScale& scale) = 0;
 
     // Handles every pending event (clicks, the driver's notifications, repaints). With a wait
     // above 0, a yield that finds nothing pending sleeps until the next event comes or the wait

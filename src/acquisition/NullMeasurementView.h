@@ -14,7 +14,8 @@ public:
     void ShowRunState(RunState) override {}
     void LayOutCharts(const MeasurementHeader&) override {}
     void SetUpCharts(const MeasurementHeader&, const MeasurementSettings&) override {}
-    void AppendPoints(int, std::span<const double>, std::span<const double>) override {}
+    void AppendCodes(int, const std::vector<std::int16_t>&, std::int64_t, std::int64_t,
+                     const ChartScale&) override {}
     void Yield(std::int64_t) override {}
 };
 

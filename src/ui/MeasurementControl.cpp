@@ -107,9 +107,10 @@ void MeasurementControl::SetUpCharts(const MeasurementHeader&,
     form_.Charts().SetUpCharts(settings.ChartTimeUnit);
 }
 
-void MeasurementControl::AppendPoints(int channel, std::span<const double> x,
-                                      std::span<const double> y) {
-    form_.Charts().AppendPoints(channel, x, y);
+void MeasurementControl::AppendCodes(int channel, const std::vector<std::int16_t>& block,
+                                     std::int64_t first, std::int64_t end,
+                                     const ChartScale& scale) {
+    form_.Charts().AppendCodes(channel, block, first, end, scale);
 }
 
 void MeasurementControl::Yield(std::int64_t waitMicroseconds) {

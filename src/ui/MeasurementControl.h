@@ -39,7 +39,8 @@ public:
     void ShowRunState(RunState state) override;
     void LayOutCharts(const MeasurementHeader& header) override;
     void SetUpCharts(const MeasurementHeader& header, const MeasurementSettings& settings) override;
-    void AppendPoints(int channel, std::span<const double> x, std::span<const double> y) override;
+    void AppendCodes(int channel, const std::vector<std::int16_t>& block, std::int64_t first,
+                     std::int64_t end, const ChartScale& scale) override;
     void Yield(std::int64_t waitMicroseconds) override;
 
 protected:

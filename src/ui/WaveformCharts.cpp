@@ -1,7 +1,8 @@
 #include "ui/WaveformCharts.h"
 
+#include "datafiles/SDFdata.h"
+#include "datafiles/SampleStore.h"
 #include "datafiles/ShiftJis.h"
-#include "ui/BurstGraphData.h"
 #include "ui/FormFonts.h"
 
 #include <QEvent>
@@ -10,145 +11,147 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <span>
 #include <utility>
 #include <vector>
 
 namespace tavrel {
 
-// The red line of one chart. It keeps every point in the graph's container and thins only what
-// it draws: per pixel column the first, lowest, highest and last point, as the adaptive
-// sampling of QCustomPlot does, but with the lowest and highest found through a min/max index
-// of blocks of points kept up to date while appending, so a replot costs by pixels, not by
-// points.
+// The red line of one chart, drawn from the codes of the channel's block buffer through a
+// min/max summary of them: per pixel column the envelope of every code in it, so a replot
+// costs by pixels, not by codes, and no point is kept per code. The graph's own container
+// stays empty; the point accessors answer from the codes.
 class WaveformSeries : public QCPGraph {
 public:
     using QCPGraph::QCPGraph;
 
-    // Appends points whose keys do not decrease (checked) and indexes their values.
-    void Append(const QVector<QCPGraphData>& points) {
-        if (points.isEmpty())
-            return;
-        if (!mDataContainer->isEmpty() &&
-            points.first().key < (mDataContainer->constEnd() - 1)->key)
-            indexed_ = false; // the container sorts them in: the index no longer matches
-        const int first = mDataContainer->size();
-        if (BurstGraphData* burst = Burst())
-            burst->Append(points);
-        else
-            mDataContainer->add(points, true);
-        if (!indexed_)
-            return;
-        for (int i = 0; i < points.size(); ++i) {
-            const double y = points[i].value;
-            const auto block = static_cast<std::size_t>((first + i) / BlockSize);
-            if (block == blocks_.size())
-                blocks_.push_back({y, y});
-            else {
-                blocks_[block].first = std::min(blocks_[block].first, y);
-                blocks_[block].second = std::max(blocks_[block].second, y);
-            }
-        }
+    void Clear() {
+        block_ = nullptr;
+        end_ = 0;
+        summary_.Clear();
     }
 
-    // Empties the series and makes room for a burst of the given points at once, so appending
-    // never moves what is drawn and a burst's memory is its points. The room of the last
-    // burst is used again when it fits.
-    void Clear(qsizetype room = 0) {
-        BurstGraphData* burst = Burst();
-        if (burst != nullptr && burst->Capacity() >= room &&
-            burst->Capacity() <= room + room / 4 + 1024)
-            burst->Restart();
-        else {
-            burst_ = new BurstGraphData(room);
-            setData(QSharedPointer<QCPGraphDataContainer>(burst_));
-        }
-        blocks_.clear();
-        blocks_.reserve(static_cast<std::size_t>(room / BlockSize + 1));
-        indexed_ = true;
+    // The codes [0, end) of block are the burst's so far; returns the range of [first, end).
+    CodeRange Append(const std::vector<std::int16_t>& block, std::int64_t first, std::int64_t end,
+                     const ChartScale& scale) {
+        if (&block != block_ || end < summary_.Size())
+            summary_.Clear(); // another buffer, or a new burst without a set-up
+        block_ = &block;
+        end_ = std::clamp<std::int64_t>(end, 0, static_cast<std::int64_t>(block.size()));
+        scale_ = scale;
+        const auto codes = Codes();
+        summary_.Extend(codes);
+        return summary_.Range(codes, first, end_);
+    }
+
+    std::size_t MemoryBytes() const { return summary_.MemoryBytes(); }
+
+    int dataCount() const override { return static_cast<int>(Codes().size()); }
+    double dataMainKey(int index) const override { return index * scale_.TimeScale; }
+    double dataSortKey(int index) const override { return dataMainKey(index); }
+    double dataMainValue(int index) const override {
+        const auto codes = Codes();
+        if (index < 0 || static_cast<std::size_t>(index) >= codes.size() ||
+            codes[static_cast<std::size_t>(index)] == ErrorData)
+            return std::numeric_limits<double>::quiet_NaN();
+        return Value(codes[static_cast<std::size_t>(index)]);
+    }
+    QCPRange dataValueRange(int index) const override {
+        const double v = dataMainValue(index);
+        return {v, v};
+    }
+    QPointF dataPixelPosition(int index) const override {
+        return coordsToPixels(dataMainKey(index), dataMainValue(index));
     }
 
 protected:
-    void getOptimizedLineData(QVector<QCPGraphData>* lineData,
-                              const QCPGraphDataContainer::const_iterator& begin,
-                              const QCPGraphDataContainer::const_iterator& end) const override {
+    void draw(QCPPainter* painter) override {
         QCPAxis* keyAxis = mKeyAxis.data();
-        const int count = static_cast<int>(end - begin);
-        const double axisPixels = keyAxis ? std::abs(keyAxis->coordToPixel(keyAxis->range().upper) -
-                                                     keyAxis->coordToPixel(keyAxis->range().lower))
-                                          : 0;
-        if (!lineData || !mAdaptiveSampling || !indexed_ || axisPixels < 1 ||
-            count < 4 * axisPixels + 64 ||
-            blocks_.size() * BlockSize < static_cast<std::size_t>(mDataContainer->size())) {
-            QCPGraph::getOptimizedLineData(lineData, begin, end);
+        QCPAxis* valueAxis = mValueAxis.data();
+        const auto codes = Codes();
+        // A buffer shorter than what was summarised (taken from under the charts) is not read.
+        if (!keyAxis || !valueAxis || keyAxis->range().size() <= 0 || mLineStyle == lsNone ||
+            codes.empty() || static_cast<std::int64_t>(codes.size()) < summary_.Size() ||
+            !(scale_.TimeScale > 0))
             return;
-        }
-        const QCPRange range = keyAxis->range();
-        const double keyPerPixel = range.size() / axisPixels;
-        const auto dataBegin = mDataContainer->constBegin();
-        lineData->clear();
-        lineData->reserve(static_cast<qsizetype>(axisPixels) * 4 + 8);
-        auto it = begin;
-        while (it != end) {
-            const double column = std::floor((it->key - range.lower) / keyPerPixel);
-            const double columnEnd = range.lower + (column + 1) * keyPerPixel;
-            auto next = std::lower_bound(
-                it, end, columnEnd, [](const QCPGraphData& d, double key) { return d.key < key; });
-            if (next == it)
-                ++next; // a key on the boundary by rounding still moves on
-            const auto last = next - 1;
-            if (next - it <= 4) {
-                for (auto p = it; p != next; ++p)
-                    lineData->append(*p);
-            } else {
-                const auto [low, high] =
-                    MinMax(static_cast<int>(it - dataBegin), static_cast<int>(next - dataBegin));
-                const double middle = (it->key + last->key) / 2;
-                lineData->append(*it);
-                lineData->append(QCPGraphData(middle, low));
-                lineData->append(QCPGraphData(middle, high));
-                lineData->append(*last);
-            }
-            it = next;
-        }
+        Envelope(*keyAxis, *valueAxis, codes);
+        painter->setPen(mPen);
+        painter->setBrush(Qt::NoBrush);
+        drawLinePlot(painter, lines_);
     }
 
 private:
-    static constexpr int BlockSize = 64;
-
-    // The container Clear made, while it is the one the series draws.
-    BurstGraphData* Burst() const {
-        return burst_ != nullptr && mDataContainer.data() == burst_ ? burst_ : nullptr;
+    std::span<const std::int16_t> Codes() const {
+        if (block_ == nullptr)
+            return {};
+        return {block_->data(), std::min(block_->size(), static_cast<std::size_t>(
+                                                             std::max<std::int64_t>(end_, 0)))};
     }
 
-    // Lowest and highest value of the points [from, to).
-    std::pair<double, double> MinMax(int from, int to) const {
-        double low = std::numeric_limits<double>::infinity();
-        double high = -low;
-        const auto data = mDataContainer->constBegin();
-        auto scan = [&](int a, int b) {
-            for (int i = a; i < b; ++i) {
-                low = std::min(low, (data + i)->value);
-                high = std::max(high, (data + i)->value);
+    double Value(std::int16_t code) const { return scale_.A * code + scale_.B; }
+
+    // The line in pixels: every code where there are few per pixel column, else each column's
+    // lowest and highest; a column of only error data breaks the line (NaN).
+    void Envelope(const QCPAxis& keyAxis, const QCPAxis& valueAxis,
+                  std::span<const std::int16_t> codes) {
+        const auto n = static_cast<std::int64_t>(codes.size());
+        const double ts = scale_.TimeScale;
+        const QCPRange range = keyAxis.range();
+        // The codes in view and one beyond each side, so the line runs out of the chart.
+        const auto first = static_cast<std::int64_t>(
+            std::clamp(std::floor(range.lower / ts) - 1, 0.0, static_cast<double>(n - 1)));
+        const auto last = static_cast<std::int64_t>(
+            std::clamp(std::ceil(range.upper / ts) + 2, 1.0, static_cast<double>(n)));
+        const double pixels =
+            std::abs(keyAxis.coordToPixel(range.upper) - keyAxis.coordToPixel(range.lower));
+        const auto gap = std::numeric_limits<double>::quiet_NaN();
+        lines_.clear();
+        auto pixelOf = [&](std::int16_t code) { return valueAxis.coordToPixel(Value(code)); };
+        if (static_cast<double>(last - first) <= 2 * pixels + 4) {
+            lines_.reserve(last - first);
+            for (std::int64_t i = first; i < last; ++i) {
+                const std::int16_t code = codes[static_cast<std::size_t>(i)];
+                lines_.append(QPointF(keyAxis.coordToPixel(static_cast<double>(i) * ts),
+                                      code == ErrorData ? gap : pixelOf(code)));
             }
-        };
-        const int firstFull = (from + BlockSize - 1) / BlockSize;
-        const int lastFull = to / BlockSize; // blocks [firstFull, lastFull) lie wholly inside
-        if (firstFull >= lastFull) {
-            scan(from, to);
-        } else {
-            scan(from, firstFull * BlockSize);
-            for (int b = firstFull; b < lastFull; ++b) {
-                low = std::min(low, blocks_[static_cast<std::size_t>(b)].first);
-                high = std::max(high, blocks_[static_cast<std::size_t>(b)].second);
-            }
-            scan(lastFull * BlockSize, to);
+            return;
         }
-        return {low, high};
+        const auto columns = static_cast<std::int64_t>(std::ceil(pixels));
+        const double keyPerColumn = range.size() / static_cast<double>(columns);
+        lines_.reserve(2 * columns + 2);
+        std::int64_t from = first;
+        for (std::int64_t c = 0; c < columns; ++c) {
+            const std::int64_t to =
+                c + 1 == columns ? last
+                                 : std::clamp(static_cast<std::int64_t>(std::ceil(
+                                                  (range.lower + (c + 1) * keyPerColumn) / ts)),
+                                              from, last);
+            if (to == from)
+                continue;
+            const CodeRange r = summary_.Range(codes, from, to);
+            const double x = keyAxis.coordToPixel(static_cast<double>(from + to - 1) / 2 * ts);
+            from = to;
+            if (r.Empty()) {
+                if (!lines_.isEmpty() && !std::isnan(lines_.last().y()))
+                    lines_.append(QPointF(x, gap));
+                continue;
+            }
+            double low = pixelOf(r.Min);
+            double high = pixelOf(r.Max);
+            // From the end nearer the line so far, so the column joins it without a spike.
+            if (!lines_.isEmpty() && !std::isnan(lines_.last().y()) &&
+                std::abs(lines_.last().y() - high) < std::abs(lines_.last().y() - low))
+                std::swap(low, high);
+            lines_.append(QPointF(x, low));
+            lines_.append(QPointF(x, high));
+        }
     }
 
-    std::vector<std::pair<double, double>> blocks_; // min and max of each block of points
-    bool indexed_ = true;
-    BurstGraphData* burst_ = nullptr; // owned by mDataContainer
+    const std::vector<std::int16_t>* block_ = nullptr;
+    std::int64_t end_ = 0;
+    ChartScale scale_;
+    CodeSummary summary_;
+    QVector<QPointF> lines_; // kept from replot to replot
 };
 
 namespace {
@@ -292,8 +295,7 @@ void WaveformCharts::SetUpCharts(const std::string& chartTimeUnit) {
     charts_[0]->setVisible(true);
 
     for (int k = 0; k < ChartCount; ++k) {
-        const qsizetype room = k < count ? std::max<qsizetype>(header_.SampleCount, 0) : 0;
-        static_cast<WaveformSeries*>(series_[static_cast<std::size_t>(k)])->Clear(room);
+        static_cast<WaveformSeries*>(series_[static_cast<std::size_t>(k)])->Clear();
         bounds_[static_cast<std::size_t>(k)] = {};
     }
     for (QCustomPlot* chart : charts_)
@@ -319,30 +321,37 @@ QString WaveformCharts::ChartTitle(int k) const {
     return titles_[static_cast<std::size_t>(k)]->text();
 }
 
-void WaveformCharts::AppendPoints(int channel, std::span<const double> x,
-                                  std::span<const double> y) {
-    if (channel < 0 || channel >= ChartCount)
+void WaveformCharts::AppendCodes(int channel, const std::vector<std::int16_t>& block,
+                                 std::int64_t first, std::int64_t end, const ChartScale& scale) {
+    if (channel < 0 || channel >= ChartCount || end <= first)
         return;
     const auto i = static_cast<std::size_t>(channel);
-    const std::size_t n = std::min(x.size(), y.size());
-    if (n == 0)
-        return;
-    QVector<QCPGraphData> points(static_cast<qsizetype>(n));
-    Bounds& b = bounds_[i];
-    for (std::size_t p = 0; p < n; ++p) {
-        points[static_cast<qsizetype>(p)] = QCPGraphData(x[p], y[p]);
-        if (b.Empty) {
-            b = {false, x[p], x[p], y[p], y[p]};
-        } else {
-            b.MinX = std::min(b.MinX, x[p]);
-            b.MaxX = std::max(b.MaxX, x[p]);
-            b.MinY = std::min(b.MinY, y[p]);
-            b.MaxY = std::max(b.MaxY, y[p]);
-        }
-    }
-    static_cast<WaveformSeries*>(series_[i])->Append(points);
+    const CodeRange codes =
+        static_cast<WaveformSeries*>(series_[i])->Append(block, first, end, scale);
     dirty_[i] = true;
     ScheduleReplot();
+    if (codes.Empty())
+        return; // only error data: nothing to frame
+    const double x0 = static_cast<double>(first) * scale.TimeScale;
+    const double x1 = static_cast<double>(end - 1) * scale.TimeScale;
+    const double y0 = scale.A * codes.Min + scale.B;
+    const double y1 = scale.A * codes.Max + scale.B;
+    Bounds& b = bounds_[i];
+    if (b.Empty)
+        b = {false, std::min(x0, x1), std::max(x0, x1), std::min(y0, y1), std::max(y0, y1)};
+    else {
+        b.MinX = std::min({b.MinX, x0, x1});
+        b.MaxX = std::max({b.MaxX, x0, x1});
+        b.MinY = std::min({b.MinY, y0, y1});
+        b.MaxY = std::max({b.MaxY, y0, y1});
+    }
+}
+
+std::size_t WaveformCharts::MemoryBytes() const {
+    std::size_t bytes = 0;
+    for (QCPGraph* series : series_)
+        bytes += static_cast<const WaveformSeries*>(series)->MemoryBytes();
+    return bytes;
 }
 
 void WaveformCharts::ScheduleReplot() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/MeasurementView.h"
 #include "datafiles/MeasurementHeader.h"
 
 #include <QElapsedTimer>
@@ -8,9 +9,11 @@
 #include <QTimer>
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
-#include <span>
 #include <string>
+#include <vector>
 
 class QCustomPlot;
 class QCPGraph;
@@ -21,7 +24,8 @@ namespace tavrel {
 
 // The four stacked waveform charts in the chart panel: Chart1..Chart4 from top to bottom,
 // each with one red line series (Series1..Series4). A live view only: nothing is read from or
-// written to files here.
+// written to files here. The series draw from the block buffers through a min/max summary of
+// their codes, so the charts hold no point per sample.
 class WaveformCharts : public QObject {
     Q_OBJECT
 public:
@@ -44,10 +48,12 @@ public:
     // the header (hidden charts too), "Time (unit)" under the lowest visible chart.
     void SetUpCharts(const std::string& chartTimeUnit);
 
-    // Appends one fetch of points of channel (0-based; channels beyond the fourth are not
-    // plotted). x must not decrease. Every point is kept; a replot is requested, at most one
-    // every ReplotIntervalMs.
-    void AppendPoints(int channel, std::span<const double> x, std::span<const double> y);
+    // The codes of channel (0-based; channels beyond the fourth are not plotted) grew to
+    // block[0, end), [first, end) being new, as MeasurementView::AppendCodes says: block must
+    // stay alive and its first end codes unchanged until the next SetUpCharts. Every code is
+    // drawn; a replot is requested, at most one every ReplotIntervalMs.
+    void AppendCodes(int channel, const std::vector<std::int16_t>& block, std::int64_t first,
+                     std::int64_t end, const ChartScale& scale);
 
     // Draws every chart that changed since its last replot, now.
     void ReplotNow();
@@ -56,6 +62,8 @@ public:
     QCPGraph* Series(int k) const { return series_[static_cast<std::size_t>(k)]; }
     QString ChartTitle(int k) const;
     int ReplotCount() const { return replotCount_; }
+    // What the charts hold besides the codes: their summaries.
+    std::size_t MemoryBytes() const;
 
 private:
     struct Bounds {

@@ -191,13 +191,16 @@ TEST_F(RunTest, TypicalSdfMeasurementEndsWithEveryBurstOnFile) {
                                         "status:2回目の計測", "status:3回目の計測待ち",
                                         "status:3回目の計測", "status:変換終了"};
     EXPECT_EQ(view.Events, want);
-    // The charts hold the last burst: x = i x ChartTimeScale, y = A x mV + B unrounded.
+    // The charts hold the last burst: x = i x ChartTimeScale, y = A x code + B.
     ASSERT_EQ(view.Series[0].size(), 100u);
     ASSERT_EQ(view.Series[1].size(), 100u);
     EXPECT_TRUE(view.Series[2].empty());
     EXPECT_DOUBLE_EQ(view.Series[0][7].first, 7 * settings.ChartTimeScale);
     EXPECT_DOUBLE_EQ(view.Series[0][7].second, 2.0 * ExpectedCode(3, 14) + 0.5);
     EXPECT_DOUBLE_EQ(view.Series[1][7].second, ExpectedCode(3, 15));
+    // Drawn from the block buffers themselves, not from a copy.
+    EXPECT_EQ(view.Blocks[0], &data.BlockData[0]);
+    EXPECT_EQ(view.Blocks[1], &data.BlockData[1]);
     // Countdown between bursts, then the schedule from StartTime.
     EXPECT_TRUE(std::any_of(view.TimeTexts.begin(), view.TimeTexts.end(),
                             [](const auto& t) { return t.rfind("残り時間：00:00:0", 0) == 0; }));
@@ -544,8 +547,22 @@ TEST_F(RunTest, MillivoltsBeyondSixteenBitsAreLimited) {
     EXPECT_EQ(v.Code(0, 1, 0), -32767);
     EXPECT_EQ(v.Code(0, 2, 0), -32767);
     EXPECT_EQ(v.Code(0, 3, 0), 1002);
-    // The charts show the unrounded, unlimited values.
-    EXPECT_DOUBLE_EQ(view.Series[0][0].second, 40000.0);
+    // The charts draw the codes the file holds.
+    EXPECT_DOUBLE_EQ(view.Series[0][0].second, 32767.0);
+    EXPECT_DOUBLE_EQ(view.Series[0][3].second, 1002.0);
+}
+
+TEST_F(RunTest, ValuesNoCardCanConvertAreGapsInTheCharts) {
+    Configure(1, 3, 1, 1, 0);
+    card.Raw = [](int, int k) { return static_cast<std::uint16_t>(k); };
+    const double volts[] = {0.25, std::nan(""), -0.5};
+    card.ToVolts = [&](std::uint32_t raw) { return volts[raw]; };
+    run.BtnAdStartClick(entries);
+    EXPECT_EQ(ReadSdf(file).Code(0, 1, 0), ErrorData);
+    ASSERT_EQ(view.Series[0].size(), 3u);
+    EXPECT_DOUBLE_EQ(view.Series[0][0].second, 250.0);
+    EXPECT_TRUE(std::isnan(view.Series[0][1].second));
+    EXPECT_DOUBLE_EQ(view.Series[0][2].second, -500.0);
 }
 
 TEST_F(RunTest, ChannelCountChangedDuringARunDoesNotReachTheFile) {
@@ -812,14 +829,14 @@ TEST_F(SimulatedRunTest, TypicalMeasurementWithTheSimulatedCard) {
     EXPECT_EQ(v.BurstCount(), 3);
     EXPECT_EQ(v.WholeBlocks(), 3u);
     EXPECT_EQ(v.bytes.size(), v.headerBytes + 3 * v.BlockBytes());
-    // The file holds the rounded values the charts showed unrounded (A = 1, B = 0).
+    // The charts show the codes the file holds (A = 1, B = 0).
     ASSERT_EQ(simView.Series[0].size(), 200u);
     int distinct = 0;
     for (int i = 0; i < 200; ++i) {
         for (int c = 0; c < 2; ++c) {
             const double y =
                 simView.Series[static_cast<std::size_t>(c)][static_cast<std::size_t>(i)].second;
-            EXPECT_EQ(v.Code(2, i, c), MillivoltCode(y));
+            EXPECT_EQ(v.Code(2, i, c), y);
             EXPECT_LE(std::abs(y), 5000.0);
         }
         distinct += i > 0 && v.Code(2, i, 0) != v.Code(2, i - 1, 0);

@@ -10,7 +10,11 @@
 #include "acquisition/MeasurementView.h"
 #include "datafiles/Prompter.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -148,9 +152,17 @@ public:
         for (auto& s : Series)
             s.clear();
     }
-    void AppendPoints(int channel, std::span<const double> x, std::span<const double> y) override {
-        for (std::size_t i = 0; i < x.size(); ++i)
-            Series[static_cast<std::size_t>(channel)].emplace_back(x[i], y[i]);
+    // The points the charts draw: time and value of every new code, NaN for error data.
+    void AppendCodes(int channel, const std::vector<std::int16_t>& block, std::int64_t first,
+                     std::int64_t end, const ChartScale& scale) override {
+        Blocks[static_cast<std::size_t>(channel)] = &block;
+        auto& series = Series[static_cast<std::size_t>(channel)];
+        EXPECT_EQ(static_cast<std::int64_t>(series.size()), first) << "codes given twice or lost";
+        for (std::int64_t i = first; i < end; ++i) {
+            const std::int16_t code = block.at(static_cast<std::size_t>(i));
+            series.emplace_back(static_cast<double>(i) * scale.TimeScale,
+                                code == ErrorData ? std::nan("") : scale.A * code + scale.B);
+        }
     }
     // Time goes on by the wait asked for (at most WaitUs), or by StepUs.
     void Yield(std::int64_t waitMicroseconds) override {
@@ -194,6 +206,7 @@ public:
     std::vector<std::string> TimeTexts;
     std::vector<int> Progresses;
     std::array<std::vector<std::pair<double, double>>, MaxChannels> Series;
+    std::array<const std::vector<std::int16_t>*, MaxChannels> Blocks{};
 };
 
 } // namespace tavrel::test

@@ -143,7 +143,7 @@ private slots:
         // The charts hold the last burst, every point, the time axis from 0.
         QCOMPARE(window->Charts().Series(0)->dataCount(), 100);
         QCOMPARE(window->Charts().Series(1)->dataCount(), 100);
-        QCOMPARE(window->Charts().Series(0)->data()->at(0)->key, 0.0);
+        QCOMPARE(window->Charts().Series(0)->dataMainKey(0), 0.0);
         // Laid out for the two channels the measurement took.
         QVERIFY(window->Charts().Chart(1)->isVisible());
         QVERIFY(!window->Charts().Chart(2)->isVisible());

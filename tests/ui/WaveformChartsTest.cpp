@@ -1,4 +1,5 @@
 #include "ui/WaveformCharts.h"
+#include "datafiles/SDFdata.h"
 #include "ui/FormFonts.h"
 
 #include <QTest>
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -97,13 +99,12 @@ private slots:
         f.header.ChannelCount = 4;
         f.charts.ChartPanelResize();
         f.charts.SetUpCharts("msec");
-        std::vector<double> x(64), y(64);
-        for (int i = 0; i < 64; ++i) {
-            x[static_cast<std::size_t>(i)] = i;
-            y[static_cast<std::size_t>(i)] = i % 2 ? high : low;
-        }
+        // Codes 0 and 1 scaled onto low and high.
+        std::vector<std::int16_t> codes(64);
+        for (int i = 0; i < 64; ++i)
+            codes[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(i % 2);
         for (int k = 0; k < 4; ++k)
-            f.charts.AppendPoints(k, x, y);
+            f.charts.AppendCodes(k, codes, 0, 64, {high - low, low, 1.0});
         f.charts.ReplotNow();
         for (int k = 0; k < 4; ++k) {
             QCPAxis* axis = f.charts.Chart(k)->yAxis;
@@ -149,9 +150,9 @@ private slots:
             QVERIFY(f.Visible(k));
             QCOMPARE(f.BottomTitle(k), QString());
         }
-        const std::vector<double> x{0, 1}, y{1, 2};
-        f.charts.AppendPoints(4, x, y);
-        f.charts.AppendPoints(5, x, y);
+        const std::vector<std::int16_t> codes{1, 2};
+        f.charts.AppendCodes(4, codes, 0, 2, {});
+        f.charts.AppendCodes(5, codes, 0, 2, {});
         for (int k = 0; k < 4; ++k)
             QCOMPARE(f.charts.Series(k)->dataCount(), 0);
     }
@@ -219,22 +220,25 @@ private slots:
         QCOMPARE(f.charts.Chart(0)->yAxis->label(), QString("℃"));
     }
 
-    // Every point is kept, ranges follow the points, and the set-up empties all series.
-    void appendKeepsEveryPointAndEmpties() {
+    // Every code is drawn, ranges follow the codes in physical units, and the set-up empties
+    // all series.
+    void appendKeepsEveryCodeAndEmpties() {
         Fixture f(400, 300);
         f.header.ChannelCount = 2;
         f.charts.SetUpCharts("sec");
-        std::vector<double> x(32), y(32);
-        for (int burst = 0; burst < 100; ++burst) {
-            for (int i = 0; i < 32; ++i) {
-                x[i] = (burst * 32 + i) * 0.1;
-                y[i] = (i % 2 ? -3.0 : 5.0) + burst;
-            }
-            f.charts.AppendPoints(0, x, y);
-            f.charts.AppendPoints(1, x, y);
+        std::vector<std::int16_t> codes(3200);
+        for (int fetch = 0; fetch < 100; ++fetch) {
+            for (int i = 0; i < 32; ++i)
+                codes[static_cast<std::size_t>(fetch * 32 + i)] =
+                    static_cast<std::int16_t>((i % 2 ? -3 : 5) + fetch);
+            f.charts.AppendCodes(0, codes, fetch * 32, fetch * 32 + 32, {1.0, 0.0, 0.1});
+            f.charts.AppendCodes(1, codes, fetch * 32, fetch * 32 + 32, {-2.0, 10.0, 0.1});
         }
         QCOMPARE(f.charts.Series(0)->dataCount(), 3200);
         QCOMPARE(f.charts.Series(1)->dataCount(), 3200);
+        QCOMPARE(f.charts.Series(0)->dataMainKey(3199), 3199 * 0.1);
+        QCOMPARE(f.charts.Series(0)->dataMainValue(3199), 99.0 - 3);
+        QCOMPARE(f.charts.Series(1)->dataMainValue(3199), -2.0 * (99 - 3) + 10);
         f.charts.ReplotNow();
         const QCPRange xr = f.charts.Chart(0)->xAxis->range();
         const QCPRange yr = f.charts.Chart(0)->yAxis->range();
@@ -242,38 +246,39 @@ private slots:
         QCOMPARE(xr.upper, 3199 * 0.1);
         QCOMPARE(yr.lower, -3.0);
         QCOMPARE(yr.upper, 104.0);
-        QVERIFY(f.charts.Series(0)->adaptiveSampling());
+        // A negative A turns the codes' range over.
+        QCOMPARE(f.charts.Chart(1)->yAxis->range().lower, -2.0 * 104 + 10);
+        QCOMPARE(f.charts.Chart(1)->yAxis->range().upper, -2.0 * -3 + 10);
+        // Nothing is kept per code: the summaries are a small part of the codes' own size.
+        QVERIFY(f.charts.MemoryBytes() < 3200 * 2 * 2 / 8);
 
         f.charts.SetUpCharts("sec");
         for (int k = 0; k < 4; ++k)
             QCOMPARE(f.charts.Series(k)->dataCount(), 0);
-        const double x0[] = {0.0};
-        const double y0[] = {7.0};
-        f.charts.AppendPoints(0, x0, y0);
+        const std::vector<std::int16_t> one{7};
+        f.charts.AppendCodes(0, one, 0, 1, {});
         f.charts.ReplotNow();
         QCOMPARE(f.charts.Series(0)->dataMainKey(0), 0.0);
         QVERIFY(f.charts.Chart(0)->yAxis->range().contains(7.0));
     }
 
     // Drawing thins a long burst to a few points per pixel column, but a single-sample peak
-    // still reaches the screen.
-    void thinnedDrawingKeepsPeaks() {
+    // still reaches the screen, and error data leaves a gap.
+    void thinnedDrawingKeepsPeaksAndGaps() {
         Fixture f(400, 300);
         f.charts.SetUpCharts("sec");
         const int n = 200000;
-        std::vector<double> x(n), y(n, 0.0);
-        for (int i = 0; i < n; ++i)
-            x[i] = i * 0.01;
-        y[123457] = 1000.0;
-        y[50001] = -500.0;
-        for (int start = 0; start < n; start += 32000) {
-            const auto len = std::min<std::size_t>(32000, n - start);
-            f.charts.AppendPoints(0, std::span(x).subspan(start, len),
-                                  std::span(y).subspan(start, len));
-        }
+        std::vector<std::int16_t> codes(n, 0);
+        codes[123457] = 1000;
+        codes[50001] = -500;
+        // A stretch of error data some pixel columns wide.
+        std::fill(codes.begin() + 160000, codes.begin() + 170000, ErrorData);
+        for (int start = 0; start < n; start += 32000)
+            f.charts.AppendCodes(0, codes, start, std::min(n, start + 32000), {1.0, 0.0, 0.01});
         f.charts.ReplotNow();
         QCustomPlot* chart = f.charts.Chart(0);
         QCOMPARE(f.charts.Series(0)->dataCount(), n);
+        QVERIFY(std::isnan(f.charts.Series(0)->dataMainValue(165000)));
         const QImage image = chart->toPixmap(chart->width(), chart->height()).toImage();
         auto redNear = [&](double key, double value) {
             const int px = static_cast<int>(chart->xAxis->coordToPixel(key));
@@ -291,7 +296,35 @@ private slots:
         QVERIFY(redNear(50001 * 0.01, -500.0));
         QVERIFY(redNear(0.0, 0.0));
         QVERIFY(redNear((n - 1) * 0.01, 0.0));
+        QVERIFY(redNear(155000 * 0.01, 0.0));
         QVERIFY(!redNear(100000 * 0.01, 1000.0)); // no peak drawn where there is none
+        QVERIFY(!redNear(165000 * 0.01, 0.0));    // the gap
+    }
+
+    // Zoomed in to fewer codes than pixels, every code is a point of the line.
+    void fewCodesAreDrawnOneByOne() {
+        Fixture f(400, 300);
+        f.charts.SetUpCharts("sec");
+        std::vector<std::int16_t> codes(40, 10);
+        codes[5] = -20;
+        codes[20] = 100;
+        codes[30] = ErrorData;
+        f.charts.AppendCodes(0, codes, 0, 40, {0.5, 1.0, 2.0});
+        f.charts.ReplotNow();
+        QCustomPlot* chart = f.charts.Chart(0);
+        QCOMPARE(chart->yAxis->range().lower, -9.0);
+        QCOMPARE(chart->yAxis->range().upper, 51.0);
+        const QImage image = chart->toPixmap(chart->width(), chart->height()).toImage();
+        auto red = [&](double key, double value) {
+            const QColor c = image.pixelColor(static_cast<int>(chart->xAxis->coordToPixel(key)),
+                                              static_cast<int>(chart->yAxis->coordToPixel(value)));
+            return c.red() > 200 && c.red() - c.green() > 50;
+        };
+        QVERIFY(red(20 * 2.0, 51.0));
+        QVERIFY(red(10 * 2.0, 6.0));
+        QVERIFY(red(19.5 * 2.0, 28.5)); // the line between two codes
+        QVERIFY(!red(30 * 2.0, 6.0));   // error data: no line through it
+        QVERIFY(red(35 * 2.0, 6.0));
     }
 
     // Many fetches in a row give one replot, later, not one per fetch.
@@ -299,12 +332,9 @@ private slots:
         Fixture f(400, 300);
         f.charts.SetUpCharts("sec");
         const int before = f.charts.ReplotCount();
-        std::vector<double> x(32), y(32, 1.0);
-        for (int fetch = 0; fetch < 200; ++fetch) {
-            for (int i = 0; i < 32; ++i)
-                x[i] = fetch * 32 + i;
-            f.charts.AppendPoints(0, x, y);
-        }
+        const std::vector<std::int16_t> codes(200 * 32, 1);
+        for (int fetch = 0; fetch < 200; ++fetch)
+            f.charts.AppendCodes(0, codes, fetch * 32, fetch * 32 + 32, {});
         QCOMPARE(f.charts.ReplotCount(), before);
         QTRY_COMPARE_WITH_TIMEOUT(f.charts.ReplotCount(), before + 1, 1000);
         QTest::qWait(WaveformCharts::ReplotIntervalMs * 3);
