@@ -64,26 +64,38 @@ void InterleaveBlock(const std::int16_t* const* columns, int channels, std::size
 } // namespace
 
 void EncodeBlockValues(const SDFdata& data, std::vector<unsigned char>& bytes) {
+    EncodeBlockScans(data, 0,
+                     static_cast<std::size_t>(std::max<std::int32_t>(data.Header.SampleCount, 0)),
+                     bytes);
+}
+
+void EncodeBlockScans(const SDFdata& data, std::size_t firstScan, std::size_t scans,
+                      std::vector<unsigned char>& bytes) {
     const MeasurementHeader& h = data.Header;
     const int channels = std::clamp<int>(h.ChannelCount, 0, MaxSampledChannels);
     const auto samples = static_cast<std::size_t>(std::max<std::int32_t>(h.SampleCount, 0));
-    const int extra = std::clamp<int>(h.ExtraChannelCount, 0, ChannelEntryCount - channels);
-    bytes.resize((samples * static_cast<std::size_t>(channels) + static_cast<std::size_t>(extra)) *
+    firstScan = std::min(firstScan, samples);
+    scans = std::min(scans, samples - firstScan);
+    // The extra values follow the last scan.
+    const int extra = firstScan + scans == samples
+                          ? std::clamp<int>(h.ExtraChannelCount, 0, ChannelEntryCount - channels)
+                          : 0;
+    bytes.resize((scans * static_cast<std::size_t>(channels) + static_cast<std::size_t>(extra)) *
                  2);
     unsigned char* p = bytes.data();
     bool complete = true;
     const std::int16_t* columns[MaxSampledChannels] = {};
     for (int i = 0; i < channels; ++i) {
         const auto& column = data.BlockData[static_cast<std::size_t>(i)];
-        complete = complete && column.size() >= samples;
-        columns[i] = column.data();
+        complete = complete && column.size() >= firstScan + scans;
+        columns[i] = column.data() + (complete ? firstScan : 0);
     }
     if (complete) {
-        InterleaveBlock(columns, channels, samples, p);
-        p += samples * static_cast<std::size_t>(channels) * 2;
+        InterleaveBlock(columns, channels, scans, p);
+        p += scans * static_cast<std::size_t>(channels) * 2;
     } else {
         // Buffers not sized for this header: the missing values are error data.
-        for (std::size_t j = 0; channels > 0 && j < samples; ++j)
+        for (std::size_t j = firstScan; channels > 0 && j < firstScan + scans; ++j)
             for (int i = 0; i < channels; ++i, p += 2) {
                 const auto& column = data.BlockData[static_cast<std::size_t>(i)];
                 PutI16(p, j < column.size() ? column[j] : ErrorData);

@@ -24,6 +24,10 @@ void WriteSdfBlock(const SDFdata& data, const std::string& fileName, int k);
 // scan by scan, channels in order, then the extra values; values missing from buffers not
 // sized for the header are ErrorData.
 void EncodeBlockValues(const SDFdata& data, std::vector<unsigned char>& bytes);
+// The part of those bytes for scans [firstScan, firstScan + scans), with the extra values when
+// it ends at the last scan: a writer encodes a block piece by piece, in little memory.
+void EncodeBlockScans(const SDFdata& data, std::size_t firstScan, std::size_t scans,
+                      std::vector<unsigned char>& bytes);
 // Decodes the header of a file of versions 1 to 4 (see DecodeSdfHeader). An old version is
 // reported, not upgraded: whether to upgrade is the caller's question.
 SdfHeaderCheck ReadSdfHeader(ByteSource& source, DecodedSdfHeader& out);

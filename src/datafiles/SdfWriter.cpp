@@ -33,9 +33,19 @@ void SdfWriter::AppendBlock(int k, const SDFdata& data) {
         throw FileError(SdfUnstorableHeaderMessage(FileName()));
     if (k < 0 || HeaderBytes(h) + (std::int64_t{k} + 1) * blockBytes > SdfMaxFileBytes)
         throw FileError(SdfBlockPastLimitMessage(FileName()));
-    EncodeBlockValues(data, buffer_);
     BinaryFile file = Held();
-    file.WriteAt(HeaderBytes(h) + std::int64_t{k} * blockBytes, buffer_.data(), buffer_.size());
+    // Piece by piece, so the writer holds no second copy of a block that may be gigabytes.
+    const auto samples = static_cast<std::size_t>(std::max<std::int32_t>(h.SampleCount, 0));
+    const std::size_t piece = std::max<std::size_t>(
+        1, PieceBytes / 2 / static_cast<std::size_t>(std::max<int>(h.ChannelCount, 1)));
+    std::int64_t at = HeaderBytes(h) + std::int64_t{k} * blockBytes;
+    for (std::size_t first = 0;; first += piece) {
+        EncodeBlockScans(data, first, piece, buffer_);
+        file.WriteAt(at, buffer_.data(), buffer_.size());
+        at += static_cast<std::int64_t>(buffer_.size());
+        if (first + piece >= samples)
+            break;
+    }
     // The block first, then the header that counts it: a kill in between leaves the header at
     // most one block behind the blocks, never ahead of them.
     const int count = std::min(k + 1, static_cast<int>(h.BurstCount));

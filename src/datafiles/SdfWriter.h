@@ -2,6 +2,7 @@
 
 #include "datafiles/DataFileWriter.h"
 
+#include <cstddef>
 #include <vector>
 
 namespace tavrel {
@@ -17,8 +18,9 @@ public:
     void Complete(const MeasurementHeader& h, int blocksWritten) override;
 
 private:
+    static constexpr std::size_t PieceBytes = 256 * 1024;
     int headerBursts_ = 0;
-    std::vector<unsigned char> buffer_;
+    std::vector<unsigned char> buffer_; // one piece of a block
 };
 
 } // namespace tavrel

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "datafiles/FileError.h"
 #include "datafiles/SdfBlockReader.h"
+#include "datafiles/SdfFile.h"
 #include "datafiles/SdfWriter.h"
 #include "datafiles/TsdFile.h"
 #include "datafiles/TsdWriter.h"
@@ -76,6 +77,47 @@ TEST(DataFileWriter, SdfBeginsAfreshAndCompletesToWholeBlocks) {
         EXPECT_EQ(values[0], k * 100);
         EXPECT_EQ(values[7], k * 100 + 7);
     }
+}
+
+// A block larger than the writer's piece, with three channels (pieces end inside no scan) and
+// extra values: every value lands where a reader of the format expects it.
+TEST(DataFileWriter, SdfWritesALargeBlockPieceByPiece) {
+    TempDir dir;
+    const std::string name = dir.File("large.sdf");
+    SDFdata d;
+    d.Header.ChannelCount = 3;
+    d.Header.ExtraChannelCount = 2;
+    d.Header.SampleCount = 150001; // about 900 kB a block
+    d.Header.BurstCount = 2;
+    d.AllocateBlockBuffers();
+    d.ExtraData = {-7, 9};
+    const auto writer = MakeDataFileWriter(DataFileType::Sdf, name);
+    writer->Begin(d.Header);
+    for (int k = 0; k < 2; ++k) {
+        for (std::size_t c = 0; c < 3; ++c)
+            for (std::size_t j = 0; j < d.BlockData[c].size(); ++j)
+                d.BlockData[c][j] = static_cast<std::int16_t>((j * 3 + c + k * 11) % 65521 - 32000);
+        writer->AppendBlock(k, d);
+    }
+    const std::string bytes = ReadBytes(name);
+    const std::size_t header = bytes.size() - 2 * (150001 * 3 + 2) * 2;
+    ASSERT_EQ(header % 256, 0u);
+    for (int k = 0; k < 2; ++k) {
+        const std::size_t block = header + static_cast<std::size_t>(k) * (150001 * 3 + 2) * 2;
+        for (std::size_t j : {std::size_t{0}, std::size_t{43690}, std::size_t{43691},
+                              std::size_t{87381}, std::size_t{150000}})
+            for (std::size_t c = 0; c < 3; ++c)
+                EXPECT_EQ(I16(bytes, block + (j * 3 + c) * 2),
+                          static_cast<std::int16_t>(
+                              (j * 3 + c + static_cast<std::size_t>(k) * 11) % 65521 - 32000))
+                    << "block " << k << " scan " << j << " channel " << c;
+        EXPECT_EQ(I16(bytes, block + 150001 * 3 * 2), -7);
+        EXPECT_EQ(I16(bytes, block + 150001 * 3 * 2 + 2), 9);
+    }
+    // Byte for byte what the whole block encodes to.
+    std::vector<unsigned char> whole;
+    EncodeBlockValues(d, whole);
+    EXPECT_EQ(bytes.substr(bytes.size() - whole.size()), std::string(whole.begin(), whole.end()));
 }
 
 TEST(DataFileWriter, TsdAppendsTheBlockTextAndCompletesThroughTheTemporaryFile) {
