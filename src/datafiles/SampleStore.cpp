@@ -47,33 +47,48 @@ void CodeSummary::Extend(std::span<const std::int16_t> codes) {
         Clear();
     if (newSize == size_)
         return;
-    // Level 0 from the bucket the old end lay in (it may have been partial).
+    // Codes only come at the end, so a range that existed only widens: it takes in what is new
+    // and is never computed again. Level 0 from the bucket the old end lay in.
     std::int64_t changed = size_ / BucketSamples;
     std::int64_t count = CeilDiv(newSize, BucketSamples);
     if (levels_.empty())
         levels_.emplace_back();
     levelCount_ = 1;
-    levels_[0].resize(static_cast<std::size_t>(count));
-    for (std::int64_t b = changed; b < count; ++b)
-        levels_[0][static_cast<std::size_t>(b)] =
-            Scan(codes, b * BucketSamples, std::min(newSize, (b + 1) * BucketSamples));
+    auto& buckets = levels_[0];
+    const auto held = static_cast<std::int64_t>(buckets.size());
+    buckets.resize(static_cast<std::size_t>(count));
+    for (std::int64_t b = changed; b < count; ++b) {
+        const CodeRange added = Scan(codes, std::max(b * BucketSamples, size_),
+                                     std::min(newSize, (b + 1) * BucketSamples));
+        auto& bucket = buckets[static_cast<std::size_t>(b)];
+        if (b < held)
+            bucket.Add(added);
+        else
+            bucket = added;
+    }
     // Each level above until one range covers everything.
     for (std::size_t level = 1; count > 1; ++level) {
         if (levels_.size() <= level)
             levels_.emplace_back();
         const auto& below = levels_[level - 1];
         auto& here = levels_[level];
+        const std::int64_t changedBelow = changed;
         changed /= FanOut;
         count = CeilDiv(count, FanOut);
+        const auto existing = static_cast<std::int64_t>(here.size());
         here.resize(static_cast<std::size_t>(count));
         levelCount_ = static_cast<int>(level) + 1;
         for (std::int64_t p = changed; p < count; ++p) {
-            CodeRange range;
+            auto& range = here[static_cast<std::size_t>(p)];
+            std::int64_t i = p * FanOut;
+            if (p < existing)
+                i = std::max(i, changedBelow); // the ranges before it are in already
+            else
+                range = {};
             const auto end =
                 std::min<std::int64_t>(static_cast<std::int64_t>(below.size()), (p + 1) * FanOut);
-            for (std::int64_t i = p * FanOut; i < end; ++i)
+            for (; i < end; ++i)
                 range.Add(below[static_cast<std::size_t>(i)]);
-            here[static_cast<std::size_t>(p)] = range;
         }
     }
     size_ = newSize;
