@@ -1,5 +1,7 @@
 // The measurement's figures: throughput through FetchSamples with and without the charts,
 // processor time while waiting, stop latency with a slow card, and memory per sample.
+// bench/live-charts-before-after.sh runs the memory and throughput figures of an earlier
+// commit and of this tree one after the other.
 // Run from a Release build, on the offscreen platform:
 //   QT_QPA_PLATFORM=offscreen ./bench/measurement_bench [throughput|waiting|latency|memory]
 
@@ -9,6 +11,7 @@
 #include "acquisition/VirtualClock.h"
 #include "ui/MainWindow.h"
 #include "ui/MeasurementControl.h"
+#include "ui/WaveformCharts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -245,6 +248,15 @@ void Memory(const QString& dir, const QString& data) {
     for (std::size_t k = 0; k < afterBurst.size(); ++k)
         std::printf("  after burst %zu: RSS %.1f MB, peak %.1f MB\n", k + 1,
                     double(afterBurst[k]) / 1e6, double(peaks[k]) / 1e6);
+    // Where the bytes of a sample go: the raw words, the block buffers, the charts' summaries.
+    const double recorded = double(Channels) * Scans;
+    std::size_t blocks = 0;
+    for (const auto& block : w.form->Data().BlockData)
+        blocks += block.capacity() * sizeof(std::int16_t);
+    std::printf("  per sample: raw buffer %.2f, block buffers %.2f, charts %.3f bytes\n",
+                double(w.form->Settings().SampleBuffer.capacity() * sizeof(std::uint16_t)) /
+                    recorded,
+                double(blocks) / recorded, double(w.form->Charts().MemoryBytes()) / recorded);
 }
 
 } // namespace
