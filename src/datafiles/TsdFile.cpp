@@ -280,6 +280,11 @@ TsdBlockText::TsdBlockText(const MeasurementHeader& h) : h_(h) {
 TsdBlockText::~TsdBlockText() = default;
 
 void TsdBlockText::Write(std::int64_t k, const unsigned char* v, const Sink& write) {
+    WriteScans(k, 0, h_.SampleCount, v, write);
+}
+
+void TsdBlockText::WriteScans(std::int64_t k, std::int64_t firstScan, std::int64_t scans,
+                              const unsigned char* v, const Sink& write) {
     const int channels = h_.ChannelCount;
     const int extra = h_.ExtraChannelCount;
     char* const start = buffer_.data();
@@ -290,8 +295,9 @@ void TsdBlockText::Write(std::int64_t k, const unsigned char* v, const Sink& wri
             p = start;
         }
     };
-    p += std::snprintf(p, 32, "No.%lld\r\n", static_cast<long long>(k + 1));
-    for (std::int32_t j = 0; j < h_.SampleCount; ++j) {
+    if (firstScan == 0)
+        p += std::snprintf(p, 32, "No.%lld\r\n", static_cast<long long>(k + 1));
+    for (std::int64_t j = 0; j < scans; ++j) {
         for (int i = 0; i < channels; ++i, v += 2) {
             if (i > 0)
                 *p++ = ',';
@@ -301,7 +307,7 @@ void TsdBlockText::Write(std::int64_t k, const unsigned char* v, const Sink& wri
         *p++ = '\n';
         room();
     }
-    if (extra > 0) {
+    if (extra > 0 && firstScan + scans >= h_.SampleCount) {
         for (int i = 0; i < extra; ++i, v += 2) {
             if (i > 0)
                 *p++ = ',';

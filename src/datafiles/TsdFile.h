@@ -41,6 +41,10 @@ public:
     // piece kept back until a later block fills it or Flush.
     using Sink = std::function<void(const char* text, std::size_t size)>;
     void Write(std::int64_t k, const unsigned char* values, const Sink& write);
+    // The same text in parts: the lines of scans [firstScan, firstScan + scans) of block k
+    // from their values (EncodeBlockScans), the block's first line with its first scan.
+    void WriteScans(std::int64_t k, std::int64_t firstScan, std::int64_t scans,
+                    const unsigned char* values, const Sink& write);
     void Flush(const Sink& write);
 
 private:

@@ -7,6 +7,8 @@
 #include "datafiles/SdfLayout.h"
 #include "datafiles/TsdRebuild.h"
 
+#include <algorithm>
+
 namespace tavrel {
 namespace {
 
@@ -45,7 +47,6 @@ void TsdWriter::AppendBlock(int k, const SDFdata& data) {
         text_ = std::make_unique<TsdBlockText>(h);
         textHeader_ = h;
     }
-    EncodeBlockValues(data, values_);
     BinaryFile file = Held();
     if (wholeBytes_ < 0) // a file begun elsewhere: its blocks go on at its end
         wholeBytes_ = file.Size();
@@ -54,7 +55,18 @@ void TsdWriter::AppendBlock(int k, const SDFdata& data) {
         file.WriteAt(at, text, size);
         at += static_cast<std::int64_t>(size);
     };
-    text_->Write(k, values_.data(), write);
+    // Piece by piece, so the writer holds no copy of the block's values.
+    const std::int64_t samples = std::max<std::int32_t>(h.SampleCount, 0);
+    const std::int64_t piece =
+        std::max<std::int64_t>(1, PieceValues / std::max<int>(h.ChannelCount, 1));
+    for (std::int64_t first = 0;; first += piece) {
+        const std::int64_t scans = std::min(piece, samples - first);
+        EncodeBlockScans(data, static_cast<std::size_t>(first), static_cast<std::size_t>(scans),
+                         values_);
+        text_->WriteScans(k, first, scans, values_.data(), write);
+        if (first + piece >= samples)
+            break;
+    }
     text_->Flush(write);
     file.Close();
     Written(at - wholeBytes_);

@@ -3,6 +3,7 @@
 #include "datafiles/DataFileWriter.h"
 #include "datafiles/TsdFile.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -23,7 +24,8 @@ private:
     // Kept from block to block while the layout stays: each code is formatted once a run.
     std::unique_ptr<TsdBlockText> text_;
     MeasurementHeader textHeader_;
-    std::vector<unsigned char> values_;
+    static constexpr std::int64_t PieceValues = 128 * 1024; // of all channels together
+    std::vector<unsigned char> values_;                     // one piece of a block
     // The end of the last whole block: blocks are written there, and a cut one removed.
     std::int64_t wholeBytes_ = -1;
 };

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace tavrel;
 using namespace tavrel::test;
 
@@ -144,6 +146,40 @@ TEST(DataFileWriter, TsdAppendsTheBlockTextAndCompletesThroughTheTemporaryFile) 
     EXPECT_EQ(text.find("No.3"), std::string::npos);
     EXPECT_NE(text.find("No.2\r\n100,50.5\r\n"), std::string::npos);
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"m.tsd"});
+}
+
+// A block of several pieces: the text is that of the whole block, one line a scan, the
+// extra values last.
+TEST(DataFileWriter, TsdWritesALargeBlockPieceByPiece) {
+    TempDir dir;
+    const std::string name = dir.File("large.tsd");
+    SDFdata d;
+    d.Header.ChannelCount = 3;
+    d.Header.ExtraChannelCount = 1;
+    d.Header.SampleCount = 100001;
+    d.Header.BurstCount = 2;
+    d.AllocateBlockBuffers();
+    d.ExtraData = {77};
+    const auto writer = MakeDataFileWriter(DataFileType::Tsd, name);
+    writer->Begin(d.Header);
+    std::string expected = FormatTsdHeader(d.Header);
+    for (int k = 0; k < 2; ++k) {
+        for (std::size_t c = 0; c < 3; ++c)
+            for (std::size_t j = 0; j < d.BlockData[c].size(); ++j)
+                d.BlockData[c][j] = static_cast<std::int16_t>(j % 1000 + c * 1000 + k);
+        writer->AppendBlock(k, d);
+        AppendTsdBlockText(expected, d, k);
+    }
+    const std::string text = ReadBytes(name);
+    EXPECT_EQ(text, expected);
+    const std::size_t second = text.find("No.2\r\n");
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_EQ(std::count(text.begin() + static_cast<std::ptrdiff_t>(second), text.end(), '\n'),
+              1 + 100001 + 1);
+    // Scan 43691 (in the second piece) of block 2, channels 0..2 (A = 1, B = 0), and the
+    // extra value closing the block.
+    EXPECT_NE(text.find("\r\n692,1692,2692\r\n", second), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 4), "77\r\n");
 }
 
 TEST(DataFileWriter, FailuresAreFileErrors) {
