@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
 
 namespace tavrel {
 
@@ -42,6 +43,14 @@ public:
                              std::int32_t wanted) = 0;
     // Volts of one raw sample.
     virtual double HexToVal(std::uint32_t raw) = 0;
+
+    // Why count channels at this interval cannot be recorded (empty: they can). Asked before a
+    // measurement creates its file, so a device that cannot record leaves nothing written.
+    // The card takes whatever the parameters' validation let through.
+    virtual std::string SetUpRefusal(std::int16_t /*count*/, std::uint16_t /*interval*/,
+                                     std::uint16_t /*rateUnit*/) const {
+        return {};
+    }
 };
 
 } // namespace tavrel
