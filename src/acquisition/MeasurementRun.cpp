@@ -50,6 +50,14 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     if (channels_ < 1 || channels_ > MaxSampledChannels || samples_ < 1 ||
         settings_.SampleBuffer.size() < needed)
         return; // nothing a burst could be recorded into
+    // A device that cannot record these channels at this rate is refused before any file.
+    if (const std::string refusal =
+            card_.SetUpRefusal(channels_, static_cast<std::uint16_t>(data_.Header.SamplingInterval),
+                               settings_.DriverRateUnit);
+        !refusal.empty()) {
+        prompter_.ShowMessage(MessageKind::Error, refusal, MessageButtons::Ok);
+        return;
+    }
 
     // Nothing is written unless the planned file fits, or the operator says to go on.
     KeepRunHeader();
