@@ -180,9 +180,10 @@ int SigrokCard::AdStartIrqRingMode(int mode) {
                       g_variant_new_uint64(static_cast<std::uint64_t>(scansWanted_))) != SR_OK)
         return -1;
 
+    // The driver's ring size (a whole burst), but no more than RingSeconds of the device.
     const double seconds = options_.RingSeconds * static_cast<double>(rate_) * channels_;
     const std::size_t capacity = std::clamp<std::size_t>(
-        static_cast<std::size_t>(std::max(seconds, static_cast<double>(ringSize_))), 2,
+        static_cast<std::size_t>(std::min(seconds, static_cast<double>(ringSize_))), 2,
         MaxRingSamples);
     if (!ring_ || ring_->Capacity() < capacity || ring_->Capacity() >= 4 * capacity)
         ring_ = std::make_unique<SpscRing<std::uint16_t>>(capacity);

@@ -20,8 +20,8 @@ struct sr_datafeed_packet;
 namespace tavrel {
 
 struct SigrokCardOptions {
-    // The ring holds this much of the device's output (and never less than the driver's ring
-    // size): the measurement loop may be held that long by the window before samples are lost.
+    // The ring holds the driver's ring size (a burst), but at most this much of the device's
+    // output: the measurement loop may be held that long before samples are lost.
     double RingSeconds = 1.0;
     // Tests: the session ends by itself after this many scans of a burst, as it does when the
     // device goes away (< 0: never).

@@ -1,0 +1,260 @@
+// Whole measurements from libsigrok's demo device in real time, read back through the readers.
+
+#include "RunFakes.h"
+#include "TestSupport.h"
+
+#include "acquisition/Clock.h"
+#include "acquisition/MeasurementRun.h"
+#include "acquisition/SigrokCard.h"
+#include "acquisition/SigrokLibrary.h"
+#include "datafiles/ByteSource.h"
+#include "datafiles/MainEntries.h"
+#include "datafiles/OpenDataFile.h"
+#include "datafiles/SdfBlockReader.h"
+#include "datafiles/TextLineReader.h"
+#include "datafiles/TsdFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <thread>
+
+namespace tavrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const SigrokDevice& Demo() {
+    const SigrokDevice* demo = SigrokLibrary::Instance().Find("demo", false);
+    if (demo == nullptr)
+        throw std::runtime_error("libsigrok's demo device was not found");
+    return *demo;
+}
+
+// The blocks of an sdf file as [block][channel][scan] codes, through the block reader.
+std::vector<std::vector<std::vector<std::int16_t>>> SdfBlocks(const fs::path& file,
+                                                              MeasurementHeader& h) {
+    SdfBlockReader reader(file.string());
+    EXPECT_EQ(reader.Check(), SdfHeaderCheck::Ok);
+    h = reader.Decoded().Header;
+    std::vector<std::vector<std::vector<std::int16_t>>> blocks;
+    std::array<std::vector<std::int16_t>, MaxSampledChannels> data;
+    for (auto& d : data)
+        d.resize(static_cast<std::size_t>(h.SampleCount));
+    std::vector<std::int16_t> extra;
+    while (const unsigned char* bytes = reader.NextBlockBytes()) {
+        DecodeBlockValues(bytes, h, data, extra);
+        blocks.emplace_back(data.begin(), data.begin() + h.ChannelCount);
+    }
+    EXPECT_FALSE(reader.HasPartialBlock());
+    return blocks;
+}
+
+// The demo's A0 is a square of +-10 V, five samples each; A1 a sine of 10 V over 20 samples.
+void ExpectDemoWaveforms(const std::vector<std::vector<std::int16_t>>& block, int scans) {
+    for (int i = 0; i + 10 < scans; ++i) {
+        const auto u = static_cast<std::size_t>(i);
+        ASSERT_EQ(std::abs(block[0][u]), 10000) << i;
+        ASSERT_EQ(block[0][u], -block[0][u + 5]) << i;
+        if (block.size() > 1) {
+            ASSERT_NEAR(std::hypot(block[1][u], block[1][u + 5]), 10000, 3) << i;
+            ASSERT_EQ(block[1][u], -block[1][u + 10]) << i;
+        }
+    }
+}
+
+class SigrokRunTest : public ::testing::Test {
+protected:
+    explicit SigrokRunTest(SigrokCardOptions options = {}) : card(Demo(), options) {}
+
+    void SetUp() override {
+        entries = DefaultMainEntries(dir.string() + "/");
+        view.Run = &run;
+        view.WaitUs = 2000; // the real clock: short sleeps, so stops and fetches come in time
+        card.SetNotifyCallback(
+            [this](std::uint32_t w, std::int32_t l) { view.Notifications.emplace_back(w, l); });
+    }
+
+    // Sampling in usec; bursts a second apart.
+    void Configure(int channels, int samples, int bursts, int fileType, int samplingUs = 100) {
+        entries.ComboChNumText = std::to_string(channels);
+        entries.ComboChNumIndex = channels - 1;
+        entries.GridRowCount = channels + 1;
+        entries.EditDataNum = std::to_string(samples);
+        entries.EditIteration = std::to_string(bursts);
+        entries.EditBurstInterval = "1";
+        entries.ComboBoxBITUnit = 0;
+        entries.EditSInterval = std::to_string(samplingUs);
+        entries.ComboSampUnit = 2;
+        entries.EditWaitTime = "0";
+        entries.RadioGroupFileType = fileType;
+        file = dir / (fileType == 0 ? "ADdata.sdf" : "ADdata.tsd");
+        entries.EditFileName = file.string();
+    }
+
+    void Record() {
+        run.BtnAdStartClick(entries);
+        view.Yield(0); // notifications still queued reach an idle window
+        EXPECT_FALSE(run.Active());
+        EXPECT_EQ(run.Card.Converting, 0);
+    }
+
+    TempDir temp;
+    fs::path dir = temp.Path(), file;
+    SystemClock clock;
+    SigrokCard card;
+    SDFdata data;
+    MeasurementSettings settings;
+    RecordingPrompter prompter;
+    RecordingView view{
+        [](std::int64_t us) { std::this_thread::sleep_for(std::chrono::microseconds(us)); }};
+    MeasurementRun run{card, clock, data, settings, prompter, view};
+    MainEntries entries;
+};
+
+TEST_F(SigrokRunTest, OneChannelSdfBurstsHoldTheDemoSquareWave) {
+    Configure(1, 1000, 3, 0);
+    Record();
+    EXPECT_TRUE(prompter.Messages.empty());
+    EXPECT_EQ(view.PresentStatus, "変換終了");
+    EXPECT_EQ(view.CardStatus, "変換終了[1000]");
+    MeasurementHeader h;
+    const auto blocks = SdfBlocks(file, h);
+    EXPECT_EQ(h.BurstCount, 3);
+    EXPECT_EQ(h.ChannelCount, 1);
+    ASSERT_EQ(blocks.size(), 3u);
+    for (const auto& block : blocks)
+        ExpectDemoWaveforms(block, 1000);
+    // The charts showed Y = AX + B of the same values (A = 1, B = 0).
+    ASSERT_EQ(view.Series[0].size(), 1000u);
+    EXPECT_EQ(view.Series[0][7].second, blocks[2][0][7]);
+}
+
+TEST_F(SigrokRunTest, FourChannelTsdBurstsReadBackWithTheirWaveforms) {
+    Configure(4, 800, 2, 1);
+    entries.GridCells[2][3] = "2"; // A of the second channel: the chart shows twice the value
+    Record();
+    EXPECT_TRUE(prompter.Messages.empty());
+    EXPECT_EQ(view.PresentStatus, "変換終了");
+    SDFdata back;
+    ASSERT_TRUE(OpenTsdHeader(back, file.string(), prompter));
+    EXPECT_EQ(back.Header.BurstCount, 2);
+    EXPECT_EQ(back.Header.ChannelCount, 4);
+    EXPECT_EQ(back.Header.SampleCount, 800);
+    FileSource source(file.string());
+    TextLineReader lines(source);
+    std::vector<std::vector<std::int16_t>> block(4);
+    // The file holds Y = AX + B: the second channel's values twice the codes.
+    int blocksSeen = 0;
+    bool inBlock = false;
+    while (!lines.AtEnd()) {
+        const std::string line = lines.ReadLine();
+        if (line.rfind("No.", 0) == 0) {
+            if (inBlock)
+                ExpectDemoWaveforms(block, 800);
+            ++blocksSeen;
+            inBlock = true;
+            for (auto& b : block)
+                b.clear();
+            continue;
+        }
+        const auto fields = SplitFields(line);
+        if (!inBlock || fields.size() != 4 || block[0].size() == 800)
+            continue;
+        for (std::size_t c = 0; c < 4; ++c)
+            block[c].push_back(
+                static_cast<std::int16_t>(std::lround(std::stod(fields[c]) / (c == 1 ? 2 : 1))));
+    }
+    ExpectDemoWaveforms(block, 800);
+    EXPECT_EQ(blocksSeen, 2);
+    ASSERT_EQ(view.Series[1].size(), 800u);
+    EXPECT_NEAR(std::abs(view.Series[0][3].second), 10000, 0.5);
+    EXPECT_LE(std::abs(view.Series[1][3].second), 20000.5);
+}
+
+TEST_F(SigrokRunTest, AnOperatorStopMidBurstCompletesTheFile) {
+    Configure(2, 30000, 2, 0); // three seconds a burst
+    view.OnYield = [this] {
+        if (run.State() == RunState::Converting && run.ScansDone >= 1000)
+            run.BtnAdStopClick();
+    };
+    Record();
+    EXPECT_EQ(view.PresentStatus, "変換中止");
+    MeasurementHeader h;
+    const auto blocks = SdfBlocks(file, h);
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(h.BurstCount, 1);
+    const auto& a0 = blocks[0][0];
+    const auto done =
+        static_cast<std::size_t>(std::find(a0.begin(), a0.end(), ErrorData) - a0.begin());
+    EXPECT_GE(done, 1000u);
+    EXPECT_LT(done, 30000u);
+    ExpectDemoWaveforms(blocks[0], static_cast<int>(done));
+    EXPECT_TRUE(std::all_of(a0.begin() + static_cast<std::ptrdiff_t>(done), a0.end(),
+                            [](std::int16_t v) { return v == ErrorData; }));
+}
+
+TEST_F(SigrokRunTest, ARateTheDeviceCannotGiveIsRefusedBeforeAnythingIsWritten) {
+    Configure(2, 100, 1, 0, 3); // 3 usec: 333.3 kHz
+    Record();
+    ASSERT_EQ(prompter.Messages.size(), 1u);
+    EXPECT_EQ(prompter.Messages[0].Kind, MessageKind::Error);
+    EXPECT_NE(prompter.Messages[0].Text.find("2 usec（500 kHz）"), std::string::npos)
+        << prompter.Messages[0].Text;
+    EXPECT_NE(prompter.Messages[0].Text.find("4 usec（250 kHz）"), std::string::npos);
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_TRUE(temp.Names().empty());
+    Configure(5, 100, 1, 1); // more channels than the demo device has (the run allows 4)
+    EXPECT_FALSE(fs::exists(file));
+}
+
+class SigrokSmallRingRunTest : public SigrokRunTest {
+protected:
+    SigrokSmallRingRunTest() : SigrokRunTest(SigrokCardOptions{0.25, -1}) {}
+    bool held_ = false;
+};
+
+TEST_F(SigrokSmallRingRunTest, AConsumerThatDoesNotFetchOverflowsAndTheFileIsComplete) {
+    Configure(2, 20000, 2, 1, 50); // 20 kHz; the ring holds about 400 ms
+    view.OnYield = [this] {
+        // The loop is held once, well past the ring's room.
+        if (run.State() == RunState::Converting && run.ScansDone > 0 && !held_) {
+            held_ = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        }
+    };
+    Record();
+    EXPECT_EQ(view.PresentStatus, "変換中止");
+    EXPECT_EQ(view.CardStatus.rfind("リングバッファオーバーフロー", 0), 0u) << view.CardStatus;
+    SDFdata back;
+    ASSERT_TRUE(OpenTsdHeader(back, file.string(), prompter));
+    EXPECT_EQ(back.Header.BurstCount, 1); // the cut burst, its rest marked missing
+    const std::string text = ReadBytes(file);
+    EXPECT_NE(text.find("No.1"), std::string::npos);
+}
+
+class SigrokLostDeviceRunTest : public SigrokRunTest {
+protected:
+    SigrokLostDeviceRunTest() : SigrokRunTest(SigrokCardOptions{1.0, 700}) {}
+};
+
+TEST_F(SigrokLostDeviceRunTest, ADeviceLostMidBurstEndsLikeAnAbnormalEnd) {
+    Configure(1, 1000, 3, 0);
+    Record();
+    EXPECT_EQ(view.PresentStatus, "変換中止");
+    EXPECT_EQ(view.CardStatus, "変換異常で終了");
+    MeasurementHeader h;
+    const auto blocks = SdfBlocks(file, h);
+    ASSERT_EQ(blocks.size(), 1u);
+    // Everything the device gave is kept; the rest is marked missing.
+    ExpectDemoWaveforms(blocks[0], 700);
+    EXPECT_NE(blocks[0][0][699], ErrorData);
+    EXPECT_EQ(blocks[0][0][700], ErrorData);
+    EXPECT_EQ(blocks[0][0][999], ErrorData);
+}
+
+} // namespace
+} // namespace tavrel::test
