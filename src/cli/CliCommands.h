@@ -26,5 +26,6 @@ Command AddConvertCommand(CLI::App& app);
 Command AddUpgradeCommand(CLI::App& app);
 Command AddRecordCommand(CLI::App& app);
 Command AddRepairCommand(CLI::App& app);
+Command AddDevicesCommand(CLI::App& app);
 
 } // namespace tavrel::cli

@@ -3,10 +3,10 @@
 #include "cli/CliSupport.h"
 
 #include "acquisition/Clock.h"
+#include "acquisition/DeviceRegistry.h"
 #include "acquisition/MeasurementParameters.h"
 #include "acquisition/MeasurementRun.h"
 #include "acquisition/NullMeasurementView.h"
-#include "acquisition/SimulatedCard.h"
 #include "datafiles/MainEntries.h"
 #include "datafiles/Messages.h"
 #include "datafiles/ParameterFile.h"
@@ -167,7 +167,7 @@ private:
 
 } // namespace
 
-int Record(const std::string& paramFile, bool force) {
+int Record(const std::string& paramFile, bool force, const std::string& deviceName) {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::path paramPath = fs::absolute(fs::path(paramFile), ec);
@@ -193,9 +193,16 @@ int Record(const std::string& paramFile, bool force) {
                                    "付けて下さい。"),
                          entries.EditFileName));
 
+    const DeviceEntry device =
+        FindDevice(deviceName.empty() ? std::string(SimulatedDeviceName) : deviceName);
+    if (device.Name.empty())
+        return Fail(DeviceNotFoundMessage(deviceName) +
+                    "「tavrelrex-cli devices」で一覧を表示できます。");
+
     InstallStopHandlers();
     SystemClock clock;
-    SimulatedCard card(clock);
+    const std::unique_ptr<AdLib32> driver = MakeCard(device, clock);
+    AdLib32& card = *driver;
     SDFdata data;
     MeasurementSettings settings;
     TerminalPrompter prompter(force);
@@ -231,14 +238,33 @@ int Record(const std::string& paramFile, bool force) {
 
 Command AddRecordCommand(CLI::App& app) {
     auto* sub = app.add_subcommand(
-        "record", "Record one measurement with the simulated card; Ctrl-C stops and completes "
-                  "the data file");
+        "record", "Record one measurement with the simulated card or a device; Ctrl-C stops "
+                  "and completes the data file");
     auto paramFile = std::make_shared<std::string>();
     auto force = std::make_shared<bool>(false);
+    auto device = std::make_shared<std::string>();
     sub->add_option("PARAMS", *paramFile, "parameter file (.apm)")->required();
     sub->add_flag("--force", *force,
                   "overwrite an existing data file; start even when the disk looks too full");
-    return {sub, [paramFile, force] { return Record(*paramFile, *force); }};
+    sub->add_option("--device", *device,
+                    "record from this device (a name that 'devices' lists; default: simulated)");
+    return {sub, [paramFile, force, device] { return Record(*paramFile, *force, *device); }};
+}
+
+Command AddDevicesCommand(CLI::App& app) {
+    auto* sub = app.add_subcommand(
+        "devices", "List what can be recorded from: name, description, channels, sample rates");
+    return {sub, [] {
+                for (const DeviceEntry& device : ListDevices(true)) {
+                    std::string channels;
+                    for (const std::string& c : device.Channels)
+                        channels += (channels.empty() ? "" : ",") + c;
+                    std::printf("%s\t%s\t%zu ch: %s\t%s\n", device.Name.c_str(),
+                                device.Description.c_str(), device.Channels.size(),
+                                channels.c_str(), device.Rates.c_str());
+                }
+                return 0;
+            }};
 }
 
 } // namespace tavrel::cli

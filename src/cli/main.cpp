@@ -13,9 +13,9 @@ int main(int argc, char** argv) {
                  "headless recording"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "tavrelrex-cli " TAVREL_VERSION);
-    const std::vector<Command> commands = {AddInfoCommand(app), AddConvertCommand(app),
+    const std::vector<Command> commands = {AddInfoCommand(app),    AddConvertCommand(app),
                                            AddUpgradeCommand(app), AddRecordCommand(app),
-                                           AddRepairCommand(app)};
+                                           AddRepairCommand(app),  AddDevicesCommand(app)};
     if (const auto status = ParseCommandLine(app, argc, argv))
         return *status;
     try {

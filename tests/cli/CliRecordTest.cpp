@@ -3,7 +3,9 @@
 #include "datafiles/MainEntries.h"
 #include "datafiles/MeasurementHeader.h"
 #include "datafiles/ParameterFile.h"
+#include "datafiles/SdfBlockReader.h"
 #include "datafiles/TsdFile.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -44,7 +46,7 @@ protected:
         e.EditIteration = std::to_string(bursts);
         e.EditBurstInterval = std::to_string(burstInterval);
         e.ComboBoxBITUnit = burstUnit;
-        e.EditSInterval = "1";
+        e.EditSInterval = Sampling;
         e.ComboSampUnit = 1;
         e.EditFileName = dataName;
         e.RadioGroupFileType = fileType >= 0 ? fileType : dataName.ends_with(".tsd") ? 1 : 0;
@@ -128,8 +130,22 @@ protected:
         return out;
     }
 
+    // What devices prints.
+    static std::string DevicesOutput() {
+        std::string out;
+        FILE* pipe = popen((std::string(TAVREL_CLI) + " devices").c_str(), "r");
+        if (pipe == nullptr)
+            return out;
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+            out += buffer;
+        EXPECT_EQ(pclose(pipe), 0);
+        return out;
+    }
+
     TempDir temp;
     fs::path dir = temp.Path();
+    std::string Sampling = "1"; // msec
 };
 
 TEST_F(CliRecordTest, RecordsIntoTheDataFileBesideTheParameters) {
@@ -412,6 +428,48 @@ TEST_F(CliRecordTest, TheProgressLineNeverShowsTheLastPhasesPercentage) {
     // The first drawing of the wait shows the wait's own percentage, not the finished burst's.
     EXPECT_EQ(progress->find("[100%]"), std::string::npos) << *progress;
     EXPECT_NE(progress->find("00:00:0"), std::string::npos) << *progress;
+TEST_F(CliRecordTest, DevicesListsTheSimulatedCardFirstThenTheDemoDevice) {
+    const std::string out = DevicesOutput();
+    EXPECT_EQ(out.rfind("simulated\t", 0), 0u) << out;
+    EXPECT_NE(out.find("\ndemo\tDemo device\t4 ch: A0,A1,A2,A3\t1 Hz - 1 GHz\n"), std::string::npos)
+        << out;
+}
+
+TEST_F(CliRecordTest, RecordsFromTheDemoDeviceByName) {
+    const fs::path params = WriteParams(300, 2, 1, 0, "demo.sdf");
+    ASSERT_EQ(Run({params.string(), "--device", "demo"}), 0) << ReadBytes(dir / "stderr.txt");
+    SdfBlockReader reader((dir / "demo.sdf").string());
+    ASSERT_EQ(reader.Check(), SdfHeaderCheck::Ok);
+    EXPECT_EQ(reader.Decoded().Header.BurstCount, 2);
+    std::vector<std::int16_t> values;
+    int blocks = 0;
+    while (reader.NextBlock(values)) {
+        ++blocks;
+        ASSERT_EQ(values.size(), 300u);
+        // The demo's A0: a square of +-10 V, five samples each, as millivolt codes.
+        for (std::size_t i = 0; i + 5 < values.size(); ++i) {
+            ASSERT_EQ(std::abs(values[i]), 10000) << i;
+            ASSERT_EQ(values[i], -values[i + 5]) << i;
+        }
+    }
+    EXPECT_EQ(blocks, 2);
+}
+
+TEST_F(CliRecordTest, AnUnknownDeviceOrARateItCannotGiveWritesNothing) {
+    const fs::path params = WriteParams(100, 1, 1, 0, "none.sdf");
+    EXPECT_EQ(Run({params.string(), "--device", "no-such-device"}), 1);
+    EXPECT_NE(ReadBytes(dir / "stderr.txt").find("装置「no-such-device」が見つかりません。"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "none.sdf"));
+    Sampling = "3"; // 333.3 Hz
+    const fs::path odd = WriteParams(100, 1, 1, 0, "odd.sdf");
+    EXPECT_EQ(Run({odd.string(), "--device", "demo"}), 1);
+    const std::string err = ReadBytes(dir / "stderr.txt");
+    EXPECT_NE(err.find("2500 usec（400 Hz）"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(dir / "odd.sdf"));
+    // The simulated card takes the same parameters.
+    EXPECT_EQ(Run({odd.string()}), 0);
+    EXPECT_TRUE(fs::exists(dir / "odd.sdf"));
 }
 
 } // namespace

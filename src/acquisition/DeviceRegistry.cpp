@@ -1,0 +1,59 @@
+#include "acquisition/DeviceRegistry.h"
+
+#include "acquisition/SigrokCard.h"
+#include "acquisition/SigrokLibrary.h"
+#include "acquisition/SimulatedCard.h"
+
+namespace tavrel {
+namespace {
+
+DeviceEntry SimulatedEntry() {
+    DeviceEntry entry;
+    entry.Name = SimulatedDeviceName;
+    entry.Description = "模擬カード REX-5054U";
+    for (int c = 0; c < 8; ++c)
+        entry.Channels.push_back("CH" + std::to_string(c));
+    entry.Rates = "1 usec - 65535 sec";
+    return entry;
+}
+
+DeviceEntry SigrokEntry(const SigrokDevice& device) {
+    DeviceEntry entry;
+    entry.Name = device.Name;
+    entry.Description = device.Description;
+    entry.Channels = device.AnalogChannels;
+    entry.Rates = device.Rates.Text();
+    entry.Sigrok = &device;
+    return entry;
+}
+
+} // namespace
+
+std::vector<DeviceEntry> ListDevices(bool allDrivers) {
+    std::vector<DeviceEntry> devices{SimulatedEntry()};
+    for (const SigrokDevice& device : SigrokLibrary::Instance().Devices(allDrivers))
+        devices.push_back(SigrokEntry(device));
+    return devices;
+}
+
+DeviceEntry FindDevice(const std::string& name) {
+    if (name == SimulatedDeviceName)
+        return SimulatedEntry();
+    auto& library = SigrokLibrary::Instance();
+    const SigrokDevice* device = library.Find(name, false);
+    if (device == nullptr)
+        device = library.Find(name, true);
+    return device != nullptr ? SigrokEntry(*device) : DeviceEntry{};
+}
+
+std::unique_ptr<AdLib32> MakeCard(const DeviceEntry& device, const Clock& clock) {
+    if (device.Sigrok != nullptr)
+        return std::make_unique<SigrokCard>(*device.Sigrok);
+    return std::make_unique<SimulatedCard>(clock);
+}
+
+std::string DeviceNotFoundMessage(const std::string& name) {
+    return "装置「" + name + "」が見つかりません。";
+}
+
+} // namespace tavrel

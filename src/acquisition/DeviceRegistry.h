@@ -1,0 +1,40 @@
+#pragma once
+
+#include "acquisition/AdLib32.h"
+#include "acquisition/Clock.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrel {
+
+struct SigrokDevice;
+
+// The name of the simulated card among the devices.
+inline constexpr std::string_view SimulatedDeviceName = "simulated";
+
+// What can be recorded from: the simulated card first, then the libsigrok devices.
+struct DeviceEntry {
+    std::string Name;
+    std::string Description;
+    std::vector<std::string> Channels;
+    std::string Rates;
+    const SigrokDevice* Sigrok = nullptr; // nullptr: the simulated card
+};
+
+// The devices; allDrivers: probe every libsigrok driver, else only the demo device.
+std::vector<DeviceEntry> ListDevices(bool allDrivers);
+
+// The device of that name (the demo device and the simulated card without probing the other
+// drivers); nullopt-like empty Name when there is none.
+DeviceEntry FindDevice(const std::string& name);
+
+// The driver of a device; the simulated card takes its time from clock.
+std::unique_ptr<AdLib32> MakeCard(const DeviceEntry& device, const Clock& clock);
+
+// "装置「NAME」が見つかりません。"
+std::string DeviceNotFoundMessage(const std::string& name);
+
+} // namespace tavrel
