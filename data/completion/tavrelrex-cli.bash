@@ -26,7 +26,7 @@ _tavrelrex_cli() {
         if [[ $cur == -* ]]; then
             COMPREPLY=($(compgen -W '--help --version' -- "$cur"))
         else
-            COMPREPLY=($(compgen -W 'info convert upgrade record repair' -- "$cur"))
+            COMPREPLY=($(compgen -W 'info convert upgrade record repair devices' -- "$cur"))
         fi
         ;;
     info) _tavrelrex_cli_options_or_files '--json --help' '@(sdf|SDF|tsd|TSD)' ;;
@@ -39,7 +39,15 @@ _tavrelrex_cli() {
         fi
         ;;
     upgrade) _tavrelrex_cli_options_or_files '--help' '@(sdf|SDF)' ;;
-    record) _tavrelrex_cli_options_or_files '--force --help' '@(apm|APM)' ;;
+    record)
+        # A device's name: the first field of each line that "devices" prints.
+        if [[ $prev == --device ]]; then
+            COMPREPLY=($(compgen -W "$(tavrelrex-cli devices 2>/dev/null | cut -f1)" -- "$cur"))
+        else
+            _tavrelrex_cli_options_or_files '--force --device --help' '@(apm|APM)'
+        fi
+        ;;
+    devices) COMPREPLY=($(compgen -W '--help' -- "$cur")) ;;
     repair) _tavrelrex_cli_options_or_files '--help' '@(sdf|SDF|tsd|TSD)' ;;
     esac
 } && complete -F _tavrelrex_cli tavrelrex-cli

@@ -18,7 +18,7 @@ check() { # expected, then the words of the command line (the last one being com
     [ "$got" = "$expected" ] || { echo "'$*': expected '$expected', got '$got'" >&2; fail=1; }
 }
 [ "$(complete -p tavrelrex-cli)" = "complete -F _tavrelrex_cli tavrelrex-cli" ] || fail=1
-check "info convert upgrade record repair" tavrelrex-cli ""
+check "info convert upgrade record repair devices" tavrelrex-cli ""
 check "files:@(sdf|SDF|tsd|TSD)" tavrelrex-cli repair ""
 check "upgrade" tavrelrex-cli up
 check "--help --version" tavrelrex-cli --
@@ -29,4 +29,10 @@ check "files:@(tsd|TSD)" tavrelrex-cli convert a.sdf ""
 check "files:@(sdf|SDF)" tavrelrex-cli upgrade ""
 check "--force" tavrelrex-cli record --f
 check "files:@(apm|APM)" tavrelrex-cli record --force ""
+check "--device" tavrelrex-cli record --d
+# Device names come from "tavrelrex-cli devices", stood in for here.
+tavrelrex-cli() { [ "$1" = devices ] && printf 'simulated\tcard\t8 ch\ndemo\tDemo device\t4 ch\n'; }
+check "demo" tavrelrex-cli record --device d
+check "simulated demo" tavrelrex-cli record a.apm --device ""
+check "--help" tavrelrex-cli devices --
 exit $fail
