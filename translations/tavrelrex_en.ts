@@ -513,6 +513,14 @@ Start the measurement?</translation>
         <source>AD変換データ収集システム TavrelREX        </source>
         <translation>A/D Data Acquisition System TavrelREX        </translation>
     </message>
+    <message>
+        <source>模擬カード</source>
+        <translation>Simulated card</translation>
+    </message>
+    <message>
+        <source>装置「%1」が見つかりません。模擬カードで計測します。</source>
+        <translation>Device &quot;%1&quot; was not found. The simulated card records.</translation>
+    </message>
 </context>
 <context>
     <name>tavrel::MainWindowForm</name>
@@ -659,6 +667,10 @@ Start the measurement?</translation>
     <message>
         <source>計測中止</source>
         <translation>Stop</translation>
+    </message>
+    <message>
+        <source>計測する装置：</source>
+        <translation>Device:</translation>
     </message>
 </context>
 <context>

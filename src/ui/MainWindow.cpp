@@ -1,6 +1,8 @@
 #include "ui/MainWindow.h"
 
+#include "acquisition/DeviceRegistry.h"
 #include "acquisition/MeasurementRun.h"
+#include "acquisition/SigrokLibrary.h"
 #include "datafiles/DateTime.h"
 #include "datafiles/ParameterFile.h"
 #include "datafiles/TimeUnits.h"
@@ -27,6 +29,8 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
+#include <QSignalBlocker>
 #include <QShortcut>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -155,6 +159,7 @@ void MainWindow::FormShow() {
     settings_.DriverRateUnit = 1;
     ApplyEntries(DefaultMainEntries(S(SettingsDir())));
 
+    FillDeviceChoice();
     ShowCardInformation();
     form_->BtnAdStop->setEnabled(false);
     ComboChNumChange();
@@ -178,9 +183,70 @@ void MainWindow::FormShow() {
     emit StartUpFinished();
 }
 
+QString MainWindow::DeviceSettingsFile() const {
+    return SettingsDir() + QStringLiteral("tavrelrex.ini");
+}
+
+void MainWindow::FillDeviceChoice() {
+    QComboBox* box = form_->ComboDevice;
+    const QSignalBlocker blocker(box);
+    box->clear();
+    devices_.clear();
+    if (options_.Devices == nullptr) { // a card of its own: nothing to choose
+        box->addItem(tr("模擬カード"));
+        box->setEnabled(false);
+        return;
+    }
+    devices_ = ListDevices(true);
+    const QSettings remembered(DeviceSettingsFile(), QSettings::IniFormat);
+    const QString wanted = remembered.value(QStringLiteral("Device/Name")).toString();
+    int chosen = 0;
+    for (std::size_t i = 0; i < devices_.size(); ++i) {
+        const DeviceEntry& device = devices_[i];
+        QString channels;
+        for (const std::string& c : device.Channels)
+            channels += (channels.isEmpty() ? QString() : QStringLiteral(", ")) + Q(c);
+        box->addItem(device.Sigrok == nullptr ? tr("模擬カード") : Q(device.Name));
+        box->setItemData(static_cast<int>(i),
+                         Q(device.Description) + QStringLiteral("\n") + channels +
+                             QStringLiteral("\n") + Q(device.Rates),
+                         Qt::ToolTipRole);
+        if (Q(device.Name) == wanted)
+            chosen = static_cast<int>(i);
+    }
+    box->setCurrentIndex(chosen);
+    options_.Devices->Select(devices_[static_cast<std::size_t>(chosen)]);
+    connect(box, &QComboBox::currentIndexChanged, this, &MainWindow::ComboDeviceChange,
+            Qt::UniqueConnection);
+    if (!wanted.isEmpty() && Q(devices_[static_cast<std::size_t>(chosen)].Name) != wanted)
+        Messages().ShowMessage(
+            MessageKind::Information,
+            S(tr("装置「%1」が見つかりません。模擬カードで計測します。").arg(wanted)),
+            MessageButtons::Ok);
+}
+
+void MainWindow::ComboDeviceChange(int index) {
+    if (options_.Devices == nullptr || index < 0 ||
+        static_cast<std::size_t>(index) >= devices_.size())
+        return;
+    const DeviceEntry& device = devices_[static_cast<std::size_t>(index)];
+    options_.Devices->Select(device);
+    // Beside "default.apm", never in a parameter file.
+    QSettings remembered(DeviceSettingsFile(), QSettings::IniFormat);
+    remembered.setValue(QStringLiteral("Device/Name"), Q(device.Name));
+    ShowCardInformation();
+}
+
 void MainWindow::ShowCardInformation() {
     cardInfo_ = DetectCard(card_);
-    if (cardInfo_.Found) {
+    if (cardInfo_.Found && options_.Devices != nullptr && !options_.Devices->SimulatedSelected()) {
+        // A libsigrok device has neither a bus address nor an interrupt.
+        form_->TextCardType->setText(Q(options_.Devices->Selected().Description));
+        form_->TextCardType->setCursorPosition(0);
+        form_->TextAdrs->setText(QStringLiteral("-"));
+        form_->TextIrqNo->setText(QStringLiteral("-"));
+        form_->BtnAdStart->setEnabled(true);
+    } else if (cardInfo_.Found) {
         form_->TextCardType->setText(Q(std::string(CardTypeName(cardInfo_.CardType))));
         form_->TextAdrs->setText(QString::number(cardInfo_.IoAddress));
         form_->TextIrqNo->setText(QString::number(cardInfo_.Irq));
@@ -387,6 +453,7 @@ void MainWindow::ShowRunState(RunState state) {
     form_->BtnAdStart->setEnabled(controls.Start && cardInfo_.Found);
     form_->BtnAdStop->setEnabled(controls.Stop);
     form_->ComboChNum->setEnabled(controls.ChannelBox);
+    form_->ComboDevice->setEnabled(controls.FileMenus && options_.Devices != nullptr);
     for (QMenu* menu : {form_->fileMenu, form_->analysisMenu}) {
         menu->setEnabled(controls.FileMenus);
         menu->menuAction()->setEnabled(controls.FileMenus);

@@ -2,6 +2,7 @@
 
 #include "acquisition/AdLib32.h"
 #include "acquisition/CardSetup.h"
+#include "acquisition/DeviceSwitch.h"
 #include "acquisition/MeasurementParameters.h"
 #include "acquisition/RunState.h"
 #include "datafiles/MainEntries.h"
@@ -14,6 +15,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class QTimer;
 
@@ -33,6 +35,8 @@ struct MainWindowOptions {
     // Where settings go when ExeDir cannot be written; empty: the user's configuration
     // directory of the program.
     QString ConfigDir;
+    // The card when it is a switch between devices: the card page lets the operator choose.
+    DeviceSwitch* Devices = nullptr;
 };
 
 // The main window: the card, parameter, channel and save pages, the start and stop buttons
@@ -60,6 +64,9 @@ public:
     // The file operations behind the File menu, once a file was chosen.
     void LoadParametersFrom(const QString& fileName);
     void SaveParametersTo(const QString& fileName);
+
+    // The file beside "default.apm" that remembers the chosen device.
+    QString DeviceSettingsFile() const;
 
     // Writes "default.apm"; false when the operator chose to keep the program running after
     // a failure.
@@ -120,6 +127,9 @@ protected:
 private:
     void ConnectHandlers();
     void ShowCardInformation();
+    // The device list of the card page, the remembered choice selected.
+    void FillDeviceChoice();
+    void ComboDeviceChange(int index);
     void ShowCaptionClock();
     void EndProgram();
 
@@ -156,6 +166,7 @@ private:
     bool startUpDone_ = false;
     bool endRequested_ = false;
     Prompter* redirect_ = nullptr;
+    std::vector<DeviceEntry> devices_;
 };
 
 // The window caption's fixed part; the clock follows it.

@@ -211,6 +211,10 @@ void MainWindowForm::BuildCardPage(QTabWidget* pages) {
         if (edit != TextStatus)
             edit->setReadOnly(true);
     }
+    FitLabel(AddLabel(cardPage, QStringLiteral("LabelDevice"), tr("計測する装置："), 8, 156), 112);
+    ComboDevice = new QComboBox(cardPage);
+    ComboDevice->setObjectName(QStringLiteral("ComboDevice"));
+    ComboDevice->setGeometry(112, 152, 137, 22);
 }
 
 void MainWindowForm::BuildParameterPage(QTabWidget* pages) {

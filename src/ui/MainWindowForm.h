@@ -42,6 +42,8 @@ public:
     QLineEdit* TextAdrs = nullptr;
     QLineEdit* TextIrqNo = nullptr;
     QLineEdit* TextStatus = nullptr;
+    // The device recorded from: the simulated card or a libsigrok device.
+    QComboBox* ComboDevice = nullptr;
 
     // The parameter page.
     QLineEdit* EditWaitTime = nullptr;

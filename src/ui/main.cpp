@@ -1,4 +1,4 @@
-#include "acquisition/SimulatedCard.h"
+#include "acquisition/DeviceSwitch.h"
 #include "ui/FormFonts.h"
 #include "ui/MainWindow.h"
 #include "ui/MeasurementControl.h"
@@ -98,8 +98,10 @@ int main(int argc, char** argv) {
     tavrel::InstallFontSubstitutions();
 
     tavrel::SystemClock clock;
-    tavrel::SimulatedCard card(clock);
-    tavrel::MainWindow window(card);
+    tavrel::DeviceSwitch card(clock);
+    tavrel::MainWindowOptions options;
+    options.Devices = &card;
+    tavrel::MainWindow window(card, options);
     tavrel::MeasurementControl measurement(window, clock);
     QObject::connect(&window, &tavrel::MainWindow::ProgramEnded, &app, &QApplication::quit,
                      Qt::QueuedConnection);

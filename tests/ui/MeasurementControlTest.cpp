@@ -1,5 +1,6 @@
 #include "ui/MeasurementControl.h"
 #include "UiTestSupport.h"
+#include "acquisition/DeviceSwitch.h"
 #include "acquisition/SimulatedCard.h"
 #include "ui/DriverMessageHook.h"
 #include "ui/MainWindow.h"
@@ -278,6 +279,72 @@ private slots:
         QCOMPARE(BurstCountOf(sdf), qint16(1));
         QCOMPARE(sdf.size(), 512 + 2 * 2 * 2000);
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("default.apm"))));
+    }
+
+    void theDemoDeviceChosenOnTheCardPageRecordsAndIsRemembered() {
+        control.reset();
+        window.reset();
+        DeviceSwitch devices(clock);
+        MainWindowOptions options;
+        options.ShowAboutBox = false;
+        options.ExeDir = dir.path() + "/";
+        options.ConfigDir = dir.path() + "/";
+        options.Devices = &devices;
+        window = std::make_unique<MainWindow>(devices, options);
+        window->RedirectMessages(&prompts);
+        window->show();
+        QVERIFY(QTest::qWaitFor([&] { return window->StartUpDone(); }, 5000));
+        control = std::make_unique<MeasurementControl>(*window, clock);
+        auto* choice = Form<QComboBox>(*window, "ComboDevice");
+        QVERIFY(choice->isEnabled());
+        QCOMPARE(choice->itemText(0), QStringLiteral("模擬カード"));
+        QCOMPARE(Form<QLineEdit>(*window, "TextCardType")->text(), QStringLiteral("REX-5054U"));
+        const int demo = choice->findText(QStringLiteral("demo"));
+        QVERIFY(demo > 0);
+        choice->setCurrentIndex(demo);
+        QCOMPARE(devices.Selected().Name, std::string("demo"));
+        QCOMPARE(Form<QLineEdit>(*window, "TextCardType")->text(), QStringLiteral("Demo device"));
+        QCOMPARE(Form<QLineEdit>(*window, "TextAdrs")->text(), QStringLiteral("-"));
+
+        Parameters(2); // 1 kHz, which the demo device gives
+        bool choiceDuring = true;
+        After(150, [&] { choiceDuring = choice->isEnabled(); });
+        QTest::mouseClick(Form<QPushButton>(*window, "BtnAdStart"), Qt::LeftButton);
+        QVERIFY(!choiceDuring); // no switching while it records
+        QVERIFY(choice->isEnabled());
+        QCOMPARE(Form<QLineEdit>(*window, "EditPresentStatus")->text(), QStringLiteral("変換終了"));
+        // The demo's A0 and A1: a square and a sine of 10 V, as millivolt codes.
+        const QByteArray sdf = ReadAll(DataFile());
+        QCOMPARE(BurstCountOf(sdf), qint16(2));
+        QCOMPARE(sdf.size(), 512 + 2 * 2 * 2 * 100);
+        int peak = 0;
+        for (int pos = 512; pos < sdf.size(); pos += 4) {
+            const auto code = [&](int at) {
+                return static_cast<qint16>(static_cast<quint8>(sdf.at(at)) |
+                                           (static_cast<quint8>(sdf.at(at + 1)) << 8));
+            };
+            QCOMPARE(std::abs(code(pos)), 10000);
+            QVERIFY(std::abs(code(pos + 2)) <= 10000);
+            peak = std::max(peak, std::abs(static_cast<int>(code(pos + 2))));
+        }
+        QVERIFY(peak > 9500);
+        QVERIFY(prompts.Texts.empty());
+
+        // Remembered beside "default.apm", never in it.
+        QVERIFY(ReadAll(dir.filePath(QStringLiteral("tavrelrex.ini"))).contains("demo"));
+        QVERIFY(window->SaveDefaultParameters());
+        QVERIFY(!ReadAll(dir.filePath(QStringLiteral("default.apm"))).contains("demo"));
+        control.reset();
+        window.reset();
+        DeviceSwitch again(clock);
+        options.Devices = &again;
+        window = std::make_unique<MainWindow>(again, options);
+        window->RedirectMessages(&prompts);
+        window->show();
+        QVERIFY(QTest::qWaitFor([&] { return window->StartUpDone(); }, 5000));
+        QCOMPARE(Form<QComboBox>(*window, "ComboDevice")->currentText(), QStringLiteral("demo"));
+        QCOMPARE(again.Selected().Name, std::string("demo"));
+        window.reset();
     }
 };
 
