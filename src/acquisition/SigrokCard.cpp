@@ -204,6 +204,7 @@ int SigrokCard::AdStartIrqRingMode(int mode) {
     sessionOver_ = false;
     scansPushed_ = 0;
     firstScanUs_ = 0;
+    startedUs_ = 0;
     overflowed_ = false;
     startAnswered_ = false;
     thread_ = std::thread(&SigrokCard::SessionThread, this);
@@ -227,6 +228,7 @@ void SigrokCard::SessionThread() {
     GMainContext* context = g_main_context_new();
     g_main_context_push_thread_default(context);
     const int r = sr_session_start(session_);
+    startedUs_.store(SteadyMicroseconds(), std::memory_order_release);
     {
         const std::lock_guard lock(startMutex_);
         startResult_ = r;

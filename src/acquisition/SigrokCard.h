@@ -81,6 +81,10 @@ public:
     std::int64_t FirstScanMicroseconds() const {
         return firstScanUs_.load(std::memory_order_acquire);
     }
+    // The same clock when the current burst's acquisition had started (0 before).
+    std::int64_t AcquisitionStartMicroseconds() const {
+        return startedUs_.load(std::memory_order_acquire);
+    }
 
 private:
     static void OnPacket(const struct sr_dev_inst* sdi, const sr_datafeed_packet* packet,
@@ -126,6 +130,7 @@ private:
     std::atomic<bool> sessionOver_{false};
     std::atomic<std::int64_t> scansPushed_{0};
     std::atomic<std::int64_t> firstScanUs_{0};
+    std::atomic<std::int64_t> startedUs_{0};
 
     // The session thread's own: values of each chosen channel not yet in whole scans.
     std::vector<sr_channel*> chosen_;
