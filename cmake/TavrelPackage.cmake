@@ -15,6 +15,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # dpkg-shlibdeps (dpkg-dev) finds the libraries; what is loaded at run time is listed here:
 # Qt's window-system plugins and the fonts the forms are drawn with.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic, fonts-ipafont-mincho")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic, fonts-ipafont-mincho, libsigrok4")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 include(CPack)
