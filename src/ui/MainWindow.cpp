@@ -30,8 +30,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
-#include <QSignalBlocker>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTimer>
