@@ -179,6 +179,16 @@ int SigrokCard::AdStartIrqRingMode(int mode) {
         sr_config_set(device_.Device, nullptr, SR_CONF_LIMIT_SAMPLES,
                       g_variant_new_uint64(static_cast<std::uint64_t>(scansWanted_))) != SR_OK)
         return -1;
+    // A driver that rounded the rate quietly would record at a rate the header does not say.
+    GVariant* actual = nullptr;
+    if (sr_config_get(sr_dev_inst_driver_get(device_.Device), device_.Device, nullptr,
+                      SR_CONF_SAMPLERATE, &actual) == SR_OK &&
+        actual != nullptr) {
+        const bool same = g_variant_get_uint64(actual) == rate_;
+        g_variant_unref(actual);
+        if (!same)
+            return -1;
+    }
 
     // The driver's ring size (a whole burst), but no more than RingSeconds of the device.
     const double seconds = options_.RingSeconds * static_cast<double>(rate_) * channels_;
