@@ -55,6 +55,18 @@ GSList* DemoScanOptions() {
     return g_slist_append(g_slist_append(nullptr, logic), analog);
 }
 
+// Serial drivers find nothing without a port to try; some of them lose memory when asked.
+bool NeedsSerialPort(const sr_dev_driver* driver) {
+    GArray* options = sr_driver_scan_options_list(driver);
+    if (options == nullptr)
+        return false;
+    bool serial = false;
+    for (guint i = 0; i < options->len; ++i)
+        serial = serial || g_array_index(options, std::uint32_t, i) == SR_CONF_SERIALCOMM;
+    g_array_free(options, TRUE);
+    return serial;
+}
+
 void FreeScanOption(gpointer data) {
     auto* option = static_cast<sr_config*>(data);
     g_variant_unref(option->data);
@@ -164,7 +176,8 @@ void SigrokLibrary::Scan(bool demoOnly) {
     for (std::size_t d = 0; drivers != nullptr && drivers[d] != nullptr; ++d) {
         sr_dev_driver* driver = drivers[d];
         const bool demo = std::strcmp(driver->name, "demo") == 0;
-        if (demo != demoOnly || sr_driver_init(context_, driver) != SR_OK)
+        if (demo != demoOnly || NeedsSerialPort(driver) ||
+            sr_driver_init(context_, driver) != SR_OK)
             continue;
         GSList* options = demo ? DemoScanOptions() : nullptr;
         GSList* found = sr_driver_scan(driver, options);

@@ -40,6 +40,7 @@ struct SigrokDevice {
 // libsigrok for the whole program: initialised on first use, ended when the program ends.
 // The demo device is always scanned (four analog channels, no logic channels); the other
 // drivers only when asked, since probing every driver takes time and touches USB devices.
+// Drivers that need a serial port named are not scanned.
 class SigrokLibrary {
 public:
     static SigrokLibrary& Instance();
