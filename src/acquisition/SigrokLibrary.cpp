@@ -149,7 +149,7 @@ SigrokLibrary::~SigrokLibrary() {
         sr_exit(context_);
 }
 
-const std::vector<SigrokDevice>& SigrokLibrary::Devices(bool allDrivers) {
+const std::deque<SigrokDevice>& SigrokLibrary::Devices(bool allDrivers) {
     const std::lock_guard lock(mutex_);
     if (!demoScanned_) {
         demoScanned_ = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -50,8 +51,9 @@ public:
 
     sr_context* Context() const { return context_; }
     // The devices with analog channels; scans on the first call (allDrivers: every driver,
-    // else the demo driver only; a later call with allDrivers adds the rest once).
-    const std::vector<SigrokDevice>& Devices(bool allDrivers);
+    // else the demo driver only; a later call with allDrivers adds the rest once). A device
+    // stays where it is for the program's life: cards hold on to it.
+    const std::deque<SigrokDevice>& Devices(bool allDrivers);
     // The device of that name, or nullptr.
     const SigrokDevice* Find(const std::string& name, bool allDrivers);
     // Empty when libsigrok started, else why not.
@@ -64,7 +66,7 @@ private:
 
     sr_context* context_ = nullptr;
     std::string initError_;
-    std::vector<SigrokDevice> devices_;
+    std::deque<SigrokDevice> devices_;
     bool demoScanned_ = false;
     bool allScanned_ = false;
     std::mutex mutex_;

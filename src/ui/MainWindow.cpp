@@ -2,7 +2,6 @@
 
 #include "acquisition/DeviceRegistry.h"
 #include "acquisition/MeasurementRun.h"
-#include "acquisition/SigrokLibrary.h"
 #include "datafiles/DateTime.h"
 #include "datafiles/ParameterFile.h"
 #include "datafiles/TimeUnits.h"

@@ -89,6 +89,10 @@ TEST(SigrokLibraryTest, TheDemoDeviceOffersFourAnalogChannelsAndEveryWholeRate) 
     EXPECT_FALSE(demo.Rates.Offers(0));
     EXPECT_EQ(demo.Rates.Text(), "1 Hz - 1 GHz");
     EXPECT_EQ(SigrokLibrary::Instance().Find("no-such-device", false), nullptr);
+    // Probing the other drivers later leaves the device where a card holds it.
+    const auto& all = SigrokLibrary::Instance().Devices(true);
+    EXPECT_EQ(&all.front(), &demo);
+    EXPECT_EQ(SigrokLibrary::Instance().Find("demo", true), &demo);
 }
 
 TEST(SigrokLibraryTest, RatesOfAListAndTheNearestWholeMicrosecondPeriods) {
