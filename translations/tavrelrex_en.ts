@@ -13,7 +13,7 @@
     </message>
     <message>
         <source>ファイル「%1」には %2 回のバーストのうち %3 回分のブロックがあります。tsd のバースト回数は %3 です。</source>
-        <translation>The file “%1” holds the blocks of %3 of its %2 bursts. The tsd file's burst count is %3.</translation>
+        <translation>The file “%1” holds the blocks of %3 of its %2 bursts. The tsd file&apos;s burst count is %3.</translation>
     </message>
     <message>
         <source>ファイル名：%1</source>
@@ -134,6 +134,10 @@
     <message>
         <source>コマンドがありません。</source>
         <translation>No command was given.</translation>
+    </message>
+    <message>
+        <source>「tavrelrex-cli devices」で一覧を表示できます。</source>
+        <translation>“tavrelrex-cli devices” lists them.</translation>
     </message>
 </context>
 <context>
@@ -413,6 +417,26 @@ Start the measurement?</translation>
     <message>
         <source>ディスクの空き容量（%1 バイト）がデータファイルの予定の大きさ（%2 バイト）より少なくなっています。計測を開始するには --force を付けて下さい。</source>
         <translation>The free disk space (%1 bytes) is less than the planned size of the data file (%2 bytes). Add --force to start the measurement.</translation>
+    </message>
+    <message>
+        <source>装置「%1」が見つかりません。</source>
+        <translation>The device “%1” was not found.</translation>
+    </message>
+    <message>
+        <source>装置「%1」のアナログチャンネルは %2 本です。チャンネル数 %3 では計測できません。</source>
+        <translation>The device “%1” has %2 analog channels. It cannot measure %3 channels.</translation>
+    </message>
+    <message>
+        <source>サンプリング間隔 %1（%2）は装置「%3」では設定できません。
+近い設定：%4</source>
+        <translation>The device “%3” cannot sample every %1 (%2).
+Nearest settings: %4</translation>
+    </message>
+    <message>
+        <source>サンプリング間隔 %1（%2）は装置「%3」では設定できません。
+設定できるサンプリング周波数：%4</source>
+        <translation>The device “%3” cannot sample every %1 (%2).
+Sampling rates it offers: %4</translation>
     </message>
 </context>
 <context>

@@ -196,8 +196,8 @@ int Record(const std::string& paramFile, bool force, const std::string& deviceNa
     const DeviceEntry device =
         FindDevice(deviceName.empty() ? std::string(SimulatedDeviceName) : deviceName);
     if (device.Name.empty())
-        return Fail(DeviceNotFoundMessage(deviceName) +
-                    "「tavrelrex-cli devices」で一覧を表示できます。");
+        return Fail(Sentences(DeviceNotFoundMessage(deviceName),
+                              Tr("cli", "「tavrelrex-cli devices」で一覧を表示できます。")));
 
     InstallStopHandlers();
     SystemClock clock;

@@ -105,6 +105,14 @@ constexpr const char* CoreTexts[] = {
     QT_TRANSLATE_NOOP("core",
                       "データファイルの内容がヘッダーと一致しません。修復してよろしいですか。"),
     QT_TRANSLATE_NOOP("core", "データファイルの形式は sdf、tsd から選択して下さい。"),
+    // Devices.
+    QT_TRANSLATE_NOOP("core", "装置「%1」が見つかりません。"),
+    QT_TRANSLATE_NOOP("core", "装置「%1」のアナログチャンネルは %2 本です。チャンネル数 %3 では計測でき"
+                              "ません。"),
+    QT_TRANSLATE_NOOP("core", "サンプリング間隔 %1（%2）は装置「%3」では設定できません。\n近い設定"
+                              "：%4"),
+    QT_TRANSLATE_NOOP("core", "サンプリング間隔 %1（%2）は装置「%3」では設定できません。\n設定できる"
+                              "サンプリング周波数：%4"),
 };
 
 bool englishInstalled = false;
