@@ -428,6 +428,8 @@ TEST_F(CliRecordTest, TheProgressLineNeverShowsTheLastPhasesPercentage) {
     // The first drawing of the wait shows the wait's own percentage, not the finished burst's.
     EXPECT_EQ(progress->find("[100%]"), std::string::npos) << *progress;
     EXPECT_NE(progress->find("00:00:0"), std::string::npos) << *progress;
+}
+
 TEST_F(CliRecordTest, DevicesListsTheSimulatedCardFirstThenTheDemoDevice) {
     const std::string out = DevicesOutput();
     EXPECT_EQ(out.rfind("simulated\t", 0), 0u) << out;
