@@ -39,7 +39,8 @@ public:
     // Reads burst k: blockData[c] gets the SampleCount codes of sampled channel c
     // (ChannelCount of them), extraData the ExtraChannelCount extra values; ErrorData marks
     // error data (the old marker turned into it). Throws FileError.
-    void ReadBurst(std::int64_t k, std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData,
+    void ReadBurst(std::int64_t k,
+                   std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData,
                    std::vector<std::int16_t>& extraData) const;
     // Reads the codes of one sampled channel of burst k into codes. Throws FileError.
     void ReadChannel(std::int64_t k, int channel, std::vector<std::int16_t>& codes) const;

@@ -16,9 +16,6 @@
 namespace tavrel {
 namespace {
 
-// Lines 1 to 12 of a Ver.2 file come before the blocks.
-constexpr int TsdHeaderLines = 12;
-
 std::string BaseName(const std::string& fileName) {
     return fileName.substr(fileName.find_last_of('/') + 1);
 }
@@ -62,50 +59,18 @@ struct TsdShape {
     MeasurementHeader Header;
 };
 
-// Walks the lines after the header: a block is whole when its last line has ended (CR).
 bool ShapeOfTsd(const std::string& fileName, TsdShape& shape) {
     FileSource source(fileName);
     int version = 0;
     if (!ReadTsdHeader(source, shape.Header, version) || version != 2)
         return false;
-    const MeasurementHeader& h = shape.Header;
-    const std::int64_t linesPerBlock =
-        1 + std::max<std::int32_t>(h.SampleCount, 0) + (h.ExtraChannelCount > 0 ? 1 : 0);
-    std::vector<char> buffer(1 << 20);
-    std::int64_t offset = 0, lines = 0, wholeEnd = -1, whole = 0;
-    const std::int64_t size = source.Size();
-    bool afterCr = false;
-    while (offset < size) {
-        const std::size_t n = source.ReadAt(offset, buffer.data(), buffer.size());
-        if (n == 0)
-            break;
-        for (std::size_t i = 0; i < n; ++i) {
-            const char c = buffer[i];
-            if (afterCr) {
-                afterCr = false;
-                if (c == '\n') {
-                    if (wholeEnd == offset + static_cast<std::int64_t>(i))
-                        ++wholeEnd; // the LF belongs to the block's last line
-                    continue;
-                }
-            }
-            if (c != '\r')
-                continue;
-            afterCr = true;
-            ++lines;
-            const std::int64_t blockLines = lines - TsdHeaderLines;
-            if (lines == TsdHeaderLines) {
-                wholeEnd = offset + static_cast<std::int64_t>(i) + 1;
-            } else if (blockLines > 0 && blockLines % linesPerBlock == 0) {
-                whole = blockLines / linesPerBlock;
-                wholeEnd = offset + static_cast<std::int64_t>(i) + 1;
-            }
-        }
-        offset += static_cast<std::int64_t>(n);
-    }
-    if (wholeEnd < 0)
+    const TsdBlockSpans spans = ScanTsdBlocks(source, shape.Header);
+    if (spans.HeaderEnd < 0)
         return false; // the header lines themselves are cut
-    shape.Check = Judge(h.BurstCount, whole, size - wholeEnd);
+    const std::int64_t wholeEnd =
+        spans.BlockEnds.empty() ? spans.HeaderEnd : spans.BlockEnds.back();
+    shape.Check = Judge(shape.Header.BurstCount, static_cast<std::int64_t>(spans.BlockEnds.size()),
+                        source.Size() - wholeEnd);
     return true;
 }
 

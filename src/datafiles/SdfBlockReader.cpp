@@ -2,6 +2,7 @@
 
 #include "datafiles/FileError.h"
 #include "datafiles/LittleEndian.h"
+#include "datafiles/Messages.h"
 #include "datafiles/SDFdata.h"
 
 #include <algorithm>
@@ -106,6 +107,18 @@ bool SdfBlockReader::NextBlock(std::vector<std::int16_t>& values) {
         p += 2;
     }
     return true;
+}
+
+void SdfBlockReader::ReadBlock(std::int64_t k, std::vector<unsigned char>& bytes) const {
+    bytes.resize(static_cast<std::size_t>(valueBytes_));
+    if (check_ != SdfHeaderCheck::Ok || k < 0 || k >= blocksPresent_)
+        throw FileError(EndsEarlyMessage(source_.Name()));
+    if (valueBytes_ == 0)
+        return;
+    source_.ReadExactAt(BlockOffset(decoded_.Header, decoded_.Version, k), bytes.data(),
+                        bytes.size());
+    if (decoded_.Version < SdfCurrentVersion)
+        ReplaceOldErrorData(bytes.data(), bytes.size());
 }
 
 void DecodeBlockValues(const unsigned char* bytes, const MeasurementHeader& h,

@@ -44,6 +44,10 @@ public:
     }
     // The same block as values; false after the last whole block.
     bool NextBlock(std::vector<std::int16_t>& values);
+    // Reads whole block k (0-based, below BlocksPresent) on its own, by one positioned read,
+    // into bytes (BlockBytes() of them, as NextBlockBytes gives them). Leaves the order of
+    // NextBlock alone and may be called from several threads at once.
+    void ReadBlock(std::int64_t k, std::vector<unsigned char>& bytes) const;
 
 private:
     void Open();

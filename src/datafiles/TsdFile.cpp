@@ -41,6 +41,22 @@ void AppendValue(std::string& out, std::int16_t x, float a, float b) {
                           static_cast<double>(x) * static_cast<double>(a) + static_cast<double>(b));
 }
 
+// The inverse of AppendValue.
+std::optional<std::int16_t> ValueCode(std::string_view text, float a, float b) {
+    if (text == "=")
+        return ErrorData;
+    const auto y = ParseDecimal(text);
+    if (!y)
+        return std::nullopt;
+    if (a == 0)
+        return std::int16_t{0};
+    const double x = std::round((*y - static_cast<double>(b)) / static_cast<double>(a));
+    return static_cast<std::int16_t>(std::clamp(x, -32768.0, 32767.0));
+}
+
+// Lines 1 to 12 of a Ver.2 file come before the blocks.
+constexpr std::int64_t TsdHeaderLines = 12;
+
 // Text is gathered up to this size before it goes to the sink.
 constexpr std::size_t FlushBytes = 4 << 20;
 
@@ -392,6 +408,93 @@ bool ReadTsdHeader(ByteSource& source, MeasurementHeader& out, int& version) {
         return false;
     out = h;
     version = digit - '0';
+    return true;
+}
+
+std::optional<std::int16_t> TsdValueCode(std::string_view text, float a, float b) {
+    return ValueCode(text, a, b);
+}
+
+TsdBlockSpans ScanTsdBlocks(ByteSource& source, const MeasurementHeader& h) {
+    TsdBlockSpans spans;
+    const std::int64_t linesPerBlock =
+        1 + std::max<std::int32_t>(h.SampleCount, 0) + (h.ExtraChannelCount > 0 ? 1 : 0);
+    std::vector<char> buffer(1 << 20);
+    std::int64_t offset = 0, lines = 0;
+    const std::int64_t size = source.Size();
+    bool afterCr = false;
+    while (offset < size) {
+        const std::size_t n = source.ReadAt(offset, buffer.data(), buffer.size());
+        if (n == 0)
+            break;
+        for (std::size_t i = 0; i < n; ++i) {
+            const char c = buffer[i];
+            const std::int64_t at = offset + static_cast<std::int64_t>(i);
+            if (afterCr) {
+                afterCr = false;
+                if (c == '\n') {
+                    // The LF belongs to the block's last line.
+                    std::int64_t& end =
+                        spans.BlockEnds.empty() ? spans.HeaderEnd : spans.BlockEnds.back();
+                    if (end == at)
+                        ++end;
+                    continue;
+                }
+            }
+            if (c != '\r')
+                continue;
+            afterCr = true;
+            ++lines;
+            const std::int64_t blockLines = lines - TsdHeaderLines;
+            if (lines == TsdHeaderLines) {
+                spans.HeaderEnd = at + 1;
+            } else if (blockLines > 0 && blockLines % linesPerBlock == 0) {
+                spans.BlockEnds.push_back(at + 1);
+            }
+        }
+        offset += static_cast<std::int64_t>(n);
+    }
+    return spans;
+}
+
+bool ParseTsdBlock(std::string_view text, const MeasurementHeader& h,
+                   std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData,
+                   std::vector<std::int16_t>& extraData) {
+    const int channels = std::clamp<int>(h.ChannelCount, 0, MaxSampledChannels);
+    const int extra = std::clamp<int>(h.ExtraChannelCount, 0, ChannelEntryCount - channels);
+    const auto samples = static_cast<std::size_t>(std::max<std::int32_t>(h.SampleCount, 0));
+    MemorySource source(text);
+    TextLineReader reader(source);
+    reader.ReadLine(); // "No.k"
+    // Fills out[first + i] from the values of one line; false when one is missing or wrong.
+    auto line = [&](int first, int count, auto&& put) {
+        if (reader.AtEnd())
+            return false;
+        const auto fields = SplitFields(reader.ReadLine());
+        if (fields.size() < static_cast<std::size_t>(count))
+            return false;
+        for (int i = 0; i < count; ++i) {
+            const auto e = static_cast<std::size_t>(first + i);
+            const auto code =
+                ValueCode(fields[static_cast<std::size_t>(i)], h.CoefA[e], h.CoefB[e]);
+            if (!code)
+                return false;
+            put(i, *code);
+        }
+        return true;
+    };
+    for (int i = 0; i < channels; ++i)
+        blockData[static_cast<std::size_t>(i)].resize(samples);
+    for (std::size_t j = 0; j < samples; ++j)
+        if (!line(0, channels,
+                  [&](int i, std::int16_t x) { blockData[static_cast<std::size_t>(i)][j] = x; }))
+            return false;
+    if (extra > 0) {
+        extraData.resize(static_cast<std::size_t>(extra));
+        if (!line(channels, extra,
+                  [&](int i, std::int16_t x) { extraData[static_cast<std::size_t>(i)] = x; }))
+            return false;
+    }
     return true;
 }
 

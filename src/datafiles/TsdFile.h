@@ -3,8 +3,10 @@
 #include "datafiles/ByteSource.h"
 #include "datafiles/SDFdata.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,5 +73,25 @@ std::string FormatTsdHeader(const MeasurementHeader& h);
 std::int64_t TsdFileBytesAtMost(const MeasurementHeader& h);
 // Appends the lines of block k (CR LF) of the block buffers to out.
 void AppendTsdBlockText(std::string& out, const SDFdata& data, int k);
+
+// The code a value of a tsd block stands for: "=" is error data, a number the nearest code
+// of (value - B) / A (0 when A is 0). nullopt when the text is neither.
+std::optional<std::int16_t> TsdValueCode(std::string_view text, float a, float b);
+
+// Where the blocks of a Ver.2 tsd file lie, found by walking its lines after the 12 header
+// lines: a block is whole when its last line has ended (CR), and its end takes the LF right
+// after. HeaderEnd is -1 when the header lines themselves are cut; block k spans
+// [k == 0 ? HeaderEnd : BlockEnds[k - 1], BlockEnds[k]).
+struct TsdBlockSpans {
+    std::int64_t HeaderEnd = -1;
+    std::vector<std::int64_t> BlockEnds;
+};
+TsdBlockSpans ScanTsdBlocks(ByteSource& source, const MeasurementHeader& h);
+
+// Decodes the text of one whole block ("No." line first) into block buffers as
+// DecodeBlockValues sizes them. False when a line lacks values or a value is no number.
+bool ParseTsdBlock(std::string_view text, const MeasurementHeader& h,
+                   std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData,
+                   std::vector<std::int16_t>& extraData);
 
 } // namespace tavrel
