@@ -74,33 +74,12 @@ double Plain(double value) {
     return value == 0 ? 0.0 : value;
 }
 
-// The start time as ISO 8601 with the offset the local zone had then ("2024-02-29T13:14:15+09:00"):
-// the files store local time without a zone. Null when the year has no four-digit form.
+// Null when the year has no four-digit form.
 nlohmann::json IsoStartTime(double dateTime) {
-    const CalendarTime t = DecodeDateTime(dateTime);
-    if (!std::isfinite(dateTime) || t.Year < 1 || t.Year > 9999)
+    const std::string text = FormatIsoDateTime(dateTime);
+    if (text.empty())
         return nullptr;
-    std::tm local{};
-    local.tm_year = t.Year - 1900;
-    local.tm_mon = t.Month - 1;
-    local.tm_mday = t.Day;
-    local.tm_hour = t.Hour;
-    local.tm_min = t.Minute;
-    local.tm_sec = t.Second;
-    local.tm_isdst = -1;
-    char text[40];
-    int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.Year, t.Month,
-                               t.Day, t.Hour, t.Minute, t.Second);
-    if (std::mktime(&local) == static_cast<std::time_t>(-1) && local.tm_gmtoff == 0) {
-        // No offset known: the local time alone is still ISO 8601.
-        return std::string(text, static_cast<std::size_t>(length));
-    }
-    const long offset = local.tm_gmtoff / 60;
-    const long magnitude = offset < 0 ? -offset : offset;
-    length +=
-        std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length),
-                      "%c%02ld:%02ld", offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
-    return std::string(text, static_cast<std::size_t>(length));
+    return text;
 }
 
 nlohmann::json ToJson(const FileHeader& f) {

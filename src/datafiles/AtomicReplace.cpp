@@ -1,6 +1,7 @@
 #include "datafiles/AtomicReplace.h"
 
 #include "datafiles/FileError.h"
+#include "datafiles/Messages.h"
 
 #include <cerrno>
 #include <climits>
@@ -60,49 +61,81 @@ std::string FollowLinks(const std::string& fileName) {
     return name;
 }
 
+void RefuseOutputFile(const std::string& in, const std::string& out) {
+    struct stat outStat {
+    }, inStat{};
+    if (::stat(out.c_str(), &outStat) == 0) {
+        if (!S_ISREG(outStat.st_mode))
+            throw FileError(NotRegularFileMessage(out));
+        if (::stat(in.c_str(), &inStat) == 0 && inStat.st_dev == outStat.st_dev &&
+            inStat.st_ino == outStat.st_ino)
+            throw FileError(SameFileMessage(out));
+    }
+}
+
 bool ReplaceFileAtomically(const std::string& fileName, const std::string& tempPrefix,
                            const std::function<bool(const std::string& tempName)>& write,
                            const std::string& renameFailure) {
-    const std::string target = FollowLinks(fileName);
-    struct stat old {};
-    const bool existed = ::stat(target.c_str(), &old) == 0;
-    // mkostemp creates with O_EXCL: a planted link or a second writer never shares the name.
-    std::string tempName = DirectoryOf(target) + tempPrefix + "XXXXXX";
-    const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
-    if (fd < 0)
-        throw FileError(renameFailure, errno);
-    const bool modeKept = ::fchmod(fd, existed ? (old.st_mode & 07777) : NewFileMode()) == 0;
-    ::close(fd);
-    if (!modeKept) {
-        RemoveTemporary(tempName);
-        throw FileError(renameFailure, errno);
-    }
-    bool written = false;
+    return ReplaceFilesAtomically(
+        {fileName}, {tempPrefix},
+        [&](std::size_t, const std::string& tempName) { return write(tempName); },
+        [&](std::size_t) { return renameFailure; });
+}
+
+bool ReplaceFilesAtomically(
+    const std::vector<std::string>& fileNames, const std::vector<std::string>& tempPrefixes,
+    const std::function<bool(std::size_t i, const std::string& tempName)>& write,
+    const std::function<std::string(std::size_t i)>& renameFailure) {
+    struct Pending {
+        std::string Target, Temp;
+    };
+    std::vector<Pending> pending;
+    auto removeFrom = [&](std::size_t first) {
+        for (std::size_t i = first; i < pending.size(); ++i)
+            RemoveTemporary(pending[i].Temp);
+    };
     try {
-        written = write(tempName);
-        if (written) {
+        for (std::size_t i = 0; i < fileNames.size(); ++i) {
+            const std::string target = FollowLinks(fileNames[i]);
+            struct stat old {};
+            const bool existed = ::stat(target.c_str(), &old) == 0;
+            // mkostemp creates with O_EXCL: a planted link or a second writer never shares the
+            // name.
+            std::string tempName = DirectoryOf(target) + tempPrefixes[i] + "XXXXXX";
+            const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
+            if (fd < 0)
+                throw FileError(renameFailure(i), errno);
+            pending.push_back({target, tempName});
+            const bool modeKept =
+                ::fchmod(fd, existed ? (old.st_mode & 07777) : NewFileMode()) == 0;
+            const int modeCode = errno;
+            ::close(fd);
+            if (!modeKept)
+                throw FileError(renameFailure(i), modeCode);
+            if (!write(i, tempName)) {
+                removeFrom(0);
+                return false;
+            }
             const int sync = ::open(tempName.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
             const bool synced = sync >= 0 && ::fsync(sync) == 0;
             const int code = errno;
             if (sync >= 0)
                 ::close(sync);
             if (!synced)
-                throw FileError(renameFailure, code);
+                throw FileError(renameFailure(i), code);
         }
     } catch (...) {
-        RemoveTemporary(tempName);
+        removeFrom(0);
         throw;
     }
-    if (!written) {
-        RemoveTemporary(tempName);
-        return false;
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        if (std::rename(pending[i].Temp.c_str(), pending[i].Target.c_str()) != 0) {
+            const int code = errno;
+            removeFrom(i);
+            throw FileError(renameFailure(i), code);
+        }
+        SyncDirectory(pending[i].Target);
     }
-    if (std::rename(tempName.c_str(), target.c_str()) != 0) {
-        const int code = errno;
-        RemoveTemporary(tempName);
-        throw FileError(renameFailure, code);
-    }
-    SyncDirectory(target);
     return true;
 }
 

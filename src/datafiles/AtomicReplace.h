@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tavrel {
 
@@ -16,6 +17,19 @@ namespace tavrel {
 bool ReplaceFileAtomically(const std::string& fileName, const std::string& tempPrefix,
                            const std::function<bool(const std::string& tempName)>& write,
                            const std::string& renameFailure);
+
+// The same for several files that belong together (one per burst): every file is written to
+// its temporary (tempPrefixes[i], write(i, tempName)) before any is renamed into place, so a
+// failure or a cancel leaves none of the new files and every old one as it was.
+// renameFailure(i) is the message for file i.
+bool ReplaceFilesAtomically(
+    const std::vector<std::string>& fileNames, const std::vector<std::string>& tempPrefixes,
+    const std::function<bool(std::size_t i, const std::string& tempName)>& write,
+    const std::function<std::string(std::size_t i)>& renameFailure);
+
+// Refuses (FileError) an output name that exists as anything but a regular file, or that is
+// the input file itself (links followed).
+void RefuseOutputFile(const std::string& in, const std::string& out);
 
 // The file a name stands for: a symbolic link followed to its target (as far as it exists),
 // anything else as it is.

@@ -158,4 +158,34 @@ std::optional<double> ParseFileDateTime(std::string_view text) {
     return EncodeDateTime({values[0], values[1], values[2], values[3], values[4], values[5], 0});
 }
 
+std::string FormatIsoDateTime(double dateTime) {
+    const CalendarTime t = DecodeDateTime(dateTime);
+    if (!std::isfinite(dateTime) || t.Year < 1 || t.Year > 9999)
+        return {};
+    std::tm local{};
+    local.tm_year = t.Year - 1900;
+    local.tm_mon = t.Month - 1;
+    local.tm_mday = t.Day;
+    local.tm_hour = t.Hour;
+    local.tm_min = t.Minute;
+    local.tm_sec = t.Second;
+    local.tm_isdst = -1;
+    char text[48];
+    int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.Year, t.Month,
+                               t.Day, t.Hour, t.Minute, t.Second);
+    if (t.Millisecond != 0)
+        length += std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length),
+                                ".%03d", t.Millisecond);
+    if (std::mktime(&local) == static_cast<std::time_t>(-1) && local.tm_gmtoff == 0) {
+        // No offset known: the local time alone is still ISO 8601.
+        return std::string(text, static_cast<std::size_t>(length));
+    }
+    const long offset = local.tm_gmtoff / 60;
+    const long magnitude = offset < 0 ? -offset : offset;
+    length +=
+        std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length),
+                      "%c%02ld:%02ld", offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
+    return std::string(text, static_cast<std::size_t>(length));
+}
+
 } // namespace tavrel

@@ -32,6 +32,11 @@ CalendarTime DecodeDateTime(double dateTime);
 // "yyyy/mm/dd hh:nn:ss", the fraction of a second dropped.
 std::string FormatFileDateTime(double dateTime);
 
+// ISO 8601 with the offset the local zone had then ("2024-02-29T13:14:15+09:00", with
+// ".mmm" when there are milliseconds): the files store local time without a zone. Without
+// the offset when the system cannot say it; empty when the year has no four-digit form.
+std::string FormatIsoDateTime(double dateTime);
+
 // "hh:mm:ss" of a span of days: the hours within the day only, as a clock shows them.
 std::string FormatCountdown(double days);
 

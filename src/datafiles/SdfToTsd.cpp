@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
-#include <sys/stat.h>
 
 namespace tavrel {
 std::string ConversionTempName(const std::string& out) {
@@ -23,15 +22,7 @@ SdfToTsdResult ConvertSdfToTsd(const std::string& in, const std::string& out,
                                ProgressReporter& progress) {
     SdfToTsdResult result;
     // The output replaces a regular file only, and never the input itself (links followed).
-    struct stat outStat {
-    }, inStat{};
-    if (::stat(out.c_str(), &outStat) == 0) {
-        if (!S_ISREG(outStat.st_mode))
-            throw FileError(NotRegularFileMessage(out));
-        if (::stat(in.c_str(), &inStat) == 0 && inStat.st_dev == outStat.st_dev &&
-            inStat.st_ino == outStat.st_ino)
-            throw FileError(SameFileMessage(out));
-    }
+    RefuseOutputFile(in, out);
     SdfBlockReader reader(in);
     if (reader.Check() != SdfHeaderCheck::Ok) {
         result.Outcome = SdfToTsdResult::Outcome::NotSdf;

@@ -11,6 +11,7 @@
 #include "datafiles/TextLineReader.h"
 #include "datafiles/TextNumbers.h"
 #include "datafiles/TimeUnits.h"
+#include "datafiles/ValueText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,16 +33,7 @@ void AppendInterval(std::string& out, std::int32_t value, int unit) {
     out += Crlf;
 }
 
-// The one place that says how a value reads in a tsd block.
-void AppendValue(std::string& out, std::int16_t x, float a, float b) {
-    if (x == ErrorData)
-        out += '=';
-    else
-        AppendGeneralReal(out,
-                          static_cast<double>(x) * static_cast<double>(a) + static_cast<double>(b));
-}
-
-// The inverse of AppendValue.
+// The inverse of AppendValueText.
 std::optional<std::int16_t> ValueCode(std::string_view text, float a, float b) {
     if (text == "=")
         return ErrorData;
@@ -245,36 +237,6 @@ std::string FormatTsdHeader(const MeasurementHeader& h) {
     return out;
 }
 
-class TsdBlockText::ValueTexts {
-public:
-    ValueTexts(float a, float b) : a_(a), b_(b), texts_(65536) {}
-
-    // Puts the text of code x at out, returns the new end.
-    char* Put(char* out, std::int16_t x) {
-        Text& t = texts_[static_cast<std::uint16_t>(x)];
-        if (t.Length == 0) {
-            scratch_.clear();
-            AppendValue(scratch_, x, a_, b_);
-            t.Length = static_cast<std::uint8_t>(scratch_.size());
-            std::memcpy(t.Chars, scratch_.data(), scratch_.size());
-        }
-        std::memcpy(out, t.Chars, t.Length);
-        return out + t.Length;
-    }
-
-    // The longest text Put can give.
-    static constexpr std::size_t MaxLength = 24;
-
-private:
-    struct Text {
-        std::uint8_t Length = 0;
-        char Chars[MaxLength];
-    };
-    float a_, b_;
-    std::vector<Text> texts_;
-    std::string scratch_;
-};
-
 TsdBlockText::TsdBlockText(const MeasurementHeader& h) : h_(h) {
     h_.ChannelCount =
         static_cast<std::int16_t>(std::clamp<int>(h.ChannelCount, 0, MaxSampledChannels));
@@ -288,7 +250,7 @@ TsdBlockText::TsdBlockText(const MeasurementHeader& h) : h_(h) {
                             h.CoefB[static_cast<std::size_t>(i)]);
     const std::size_t lineMax =
         static_cast<std::size_t>(std::max<int>(h_.ChannelCount, h_.ExtraChannelCount)) *
-            (ValueTexts::MaxLength + 1) +
+            (ValueTextTable::MaxLength + 1) +
         32;
     buffer_.resize(FlushBytes + lineMax);
 }
@@ -353,8 +315,9 @@ std::int64_t TsdFileBytesAtMost(const MeasurementHeader& h) {
         std::string text;
         for (int x = -32768; x <= 32767; ++x) {
             text.clear();
-            AppendValue(text, static_cast<std::int16_t>(x), h.CoefA[static_cast<std::size_t>(i)],
-                        h.CoefB[static_cast<std::size_t>(i)]);
+            AppendValueText(text, static_cast<std::int16_t>(x),
+                            h.CoefA[static_cast<std::size_t>(i)],
+                            h.CoefB[static_cast<std::size_t>(i)]);
             most = std::max(most, text.size());
         }
         return static_cast<std::int64_t>(most);

@@ -2,6 +2,7 @@
 
 #include "datafiles/ByteSource.h"
 #include "datafiles/SDFdata.h"
+#include "datafiles/ValueText.h"
 
 #include <array>
 #include <cstdint>
@@ -50,9 +51,8 @@ public:
     void Flush(const Sink& write);
 
 private:
-    class ValueTexts;
     MeasurementHeader h_;
-    std::vector<ValueTexts> texts_;
+    std::vector<ValueTextTable> texts_;
     std::vector<char> buffer_;
     std::size_t used_ = 0;
 };
