@@ -10,6 +10,7 @@ packages=(
     qt6-l10n-tools qt6-translations-l10n
     libcli11-dev nlohmann-json3-dev libgtest-dev
     libsigrok-dev libsigrok4 libglib2.0-dev
+    libhdf5-dev libsndfile1-dev
     fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation2
     xvfb xauth
 )

@@ -68,6 +68,10 @@ DataFileReader::DataFileReader(const std::string& fileName)
 
 DataFileReader::~DataFileReader() = default;
 
+const std::string& DataFileReader::FileName() const {
+    return impl_->source.Name();
+}
+
 DataFileType DataFileReader::Type() const {
     return impl_->type;
 }

@@ -25,6 +25,7 @@ public:
     DataFileReader(const DataFileReader&) = delete;
     DataFileReader& operator=(const DataFileReader&) = delete;
 
+    const std::string& FileName() const;
     DataFileType Type() const;
     int Version() const; // sdf 1..4; tsd 2
     // Intervals and units as version 4 has them.

@@ -101,4 +101,28 @@ std::string ChannelCountNotShownMessage(int channelCount) {
            " のデータファイルからは計測パラメータを読み込めません。チャンネル数は1～4です。";
 }
 
+std::string NoSuchBurstMessage(std::int64_t number, std::int64_t bursts) {
+    if (bursts <= 0)
+        return "ファイルにバーストがありません。";
+    return "バースト " + std::to_string(number) + " はありません（1～" + std::to_string(bursts) +
+           "）。";
+}
+
+std::string NoSuchChannelMessage(std::int64_t number, int channels) {
+    if (channels <= 0)
+        return "ファイルにチャンネルがありません。";
+    return "チャンネル " + std::to_string(number) + " はありません（1～" +
+           std::to_string(channels) + "）。";
+}
+
+std::string ScanRangeMessage(std::int64_t first, std::int64_t end, std::int64_t scans) {
+    return "サンプル範囲 " + std::to_string(first + 1) + "～" + std::to_string(end) +
+           " はバーストの範囲（1～" + std::to_string(scans) + "）を外れています。";
+}
+
+std::string WavRateMessage(const std::string& interval) {
+    return "サンプリング間隔 " + interval +
+           " はサンプリング周波数が整数のヘルツにならないため、WAV に書き出せません。";
+}
+
 } // namespace tavrel

@@ -52,6 +52,15 @@ std::string TsdBlockEndsEarlyMessage(const std::string& fileName);
 std::string TsdTooFewBlocksMessage(const std::string& fileName);
 std::string CannotReplaceMessage(const std::string& fileName);
 
+// Export of a data file to other formats.
+inline constexpr std::string_view ExportCaption = "ただ今、書き出し中．．．．";
+std::string NoSuchBurstMessage(std::int64_t number, std::int64_t bursts);
+std::string NoSuchChannelMessage(std::int64_t number, int channels);
+std::string ScanRangeMessage(std::int64_t first, std::int64_t end, std::int64_t scans);
+inline constexpr std::string_view NothingToExportMessage = "書き出すデータがありません。";
+// The sampling interval (a text such as "3 msec") that is no whole number of hertz.
+std::string WavRateMessage(const std::string& interval);
+
 // Parameter files.
 inline constexpr std::string_view FileTypeChoiceMessage =
     "データファイルの形式は sdf、tsd から選択して下さい。";

@@ -1,0 +1,180 @@
+#include "datafiles/Hdf5Export.h"
+
+#include "datafiles/AtomicReplace.h"
+#include "datafiles/DataFileReader.h"
+#include "datafiles/DateTime.h"
+#include "datafiles/FileError.h"
+#include "datafiles/Messages.h"
+#include "datafiles/SDFdata.h"
+#include "datafiles/SdfToTsd.h"
+
+#include <hdf5.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <utility>
+
+namespace tavrel {
+namespace {
+
+// An HDF5 identifier closed with its own close function when it goes.
+class Handle {
+public:
+    Handle(hid_t id, herr_t (*close)(hid_t), const std::string& out) : id_(id), close_(close) {
+        if (id_ < 0)
+            throw FileError(CannotWriteMessage(out));
+    }
+    ~Handle() { close_(id_); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    operator hid_t() const { return id_; }
+
+private:
+    hid_t id_;
+    herr_t (*close_)(hid_t);
+};
+
+class Writer {
+public:
+    explicit Writer(std::string out) : out_(std::move(out)) {}
+
+    void Check(herr_t status) const {
+        if (status < 0)
+            throw FileError(CannotWriteMessage(out_));
+    }
+
+    void Strings(hid_t at, const char* name, const std::vector<std::string>& values,
+                 bool scalar = false) const {
+        const Handle type(H5Tcopy(H5T_C_S1), H5Tclose, out_);
+        Check(H5Tset_size(type, H5T_VARIABLE));
+        Check(H5Tset_cset(type, H5T_CSET_UTF8));
+        const hsize_t n = values.size();
+        const Handle space(scalar ? H5Screate(H5S_SCALAR) : H5Screate_simple(1, &n, nullptr),
+                           H5Sclose, out_);
+        const Handle attribute(H5Acreate2(at, name, type, space, H5P_DEFAULT, H5P_DEFAULT),
+                               H5Aclose, out_);
+        std::vector<const char*> pointers;
+        for (const std::string& v : values)
+            pointers.push_back(v.c_str());
+        Check(H5Awrite(attribute, type, pointers.data()));
+    }
+    void String(hid_t at, const char* name, const std::string& value) const {
+        Strings(at, name, {value}, true);
+    }
+
+    template <typename T>
+    void Numbers(hid_t at, const char* name, hid_t fileType, hid_t memoryType,
+                 const std::vector<T>& values, bool scalar = false) const {
+        const hsize_t n = values.size();
+        const Handle space(scalar ? H5Screate(H5S_SCALAR) : H5Screate_simple(1, &n, nullptr),
+                           H5Sclose, out_);
+        const Handle attribute(H5Acreate2(at, name, fileType, space, H5P_DEFAULT, H5P_DEFAULT),
+                               H5Aclose, out_);
+        Check(H5Awrite(attribute, memoryType, values.data()));
+    }
+    void Double(hid_t at, const char* name, double v) const {
+        Numbers(at, name, H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, std::vector<double>{v}, true);
+    }
+    void Int64(hid_t at, const char* name, std::int64_t v) const {
+        Numbers(at, name, H5T_STD_I64LE, H5T_NATIVE_INT64, std::vector<std::int64_t>{v}, true);
+    }
+
+    const std::string& Out() const { return out_; }
+
+private:
+    std::string out_;
+};
+
+} // namespace
+
+bool ExportHdf5(const DataFileReader& reader, const ExportSelection& selection,
+                const std::string& out, ProgressReporter& progress) {
+    const MeasurementHeader& h = reader.Header();
+    const ResolvedSelection s = ResolveSelection(selection, reader);
+    RefuseOutputFile(reader.FileName(), out);
+    // Failures are reported by status; the library's own printing would add lines to stderr.
+    H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
+
+    std::vector<std::string> names, units;
+    std::vector<double> a, b;
+    for (const int c : s.Channels) {
+        names.push_back(ChannelNameUtf8(h, c));
+        units.push_back(ChannelUnitUtf8(h, c));
+        a.push_back(h.CoefA[static_cast<std::size_t>(c)]);
+        b.push_back(h.CoefB[static_cast<std::size_t>(c)]);
+    }
+    const std::string comment = CommentUtf8(h);
+    const double seconds = reader.SamplingSeconds();
+    const Writer w(out);
+
+    auto write = [&](const std::string& tempName) {
+        const Handle file(H5Fcreate(tempName.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT),
+                          H5Fclose, out);
+        w.String(file, "comment", comment);
+        w.String(file, "start_time", FormatIsoDateTime(h.StartTime));
+        w.Double(file, "sampling_interval_s", seconds);
+        w.Int64(file, "bursts", static_cast<std::int64_t>(s.Bursts.size()));
+        w.String(file, "source_file", std::filesystem::path(reader.FileName()).filename().string());
+
+        const hsize_t dims[2] = {static_cast<hsize_t>(s.Scans()),
+                                 static_cast<hsize_t>(s.Channels.size())};
+        std::array<std::vector<std::int16_t>, MaxSampledChannels> blockData;
+        std::vector<std::int16_t> extraData;
+        std::vector<std::int16_t> scans(static_cast<std::size_t>(dims[0] * dims[1]));
+        for (std::size_t i = 0; i < s.Bursts.size(); ++i) {
+            progress.SetProgress(static_cast<int>(i * 100 / s.Bursts.size()));
+            if (progress.Cancelled())
+                return false;
+            const std::int64_t k = s.Bursts[i];
+            reader.ReadBurst(k, blockData, extraData);
+            // Scans in rows, as the file holds them: C order for h5py, channel columns.
+            const std::size_t width = s.Channels.size();
+            for (std::size_t c = 0; c < width; ++c) {
+                const auto& codes = blockData[static_cast<std::size_t>(s.Channels[c])];
+                std::int16_t* p = scans.data() + c;
+                for (std::int64_t j = s.FirstSample; j < s.EndSample; ++j, p += width)
+                    *p = codes[static_cast<std::size_t>(j)];
+            }
+            char groupName[32];
+            std::snprintf(groupName, sizeof groupName, "burst_%05lld",
+                          static_cast<long long>(k + 1));
+            const Handle group(H5Gcreate2(file, groupName, H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT),
+                               H5Gclose, out);
+            const Handle space(H5Screate_simple(2, dims, nullptr), H5Sclose, out);
+            const Handle data(H5Dcreate2(group, "codes", H5T_STD_I16LE, space, H5P_DEFAULT,
+                                         H5P_DEFAULT, H5P_DEFAULT),
+                              H5Dclose, out);
+            if (!scans.empty())
+                w.Check(
+                    H5Dwrite(data, H5T_NATIVE_INT16, H5S_ALL, H5S_ALL, H5P_DEFAULT, scans.data()));
+            w.Strings(group, "channel_names", names);
+            w.Strings(group, "channel_units", units);
+            w.Numbers(group, "A", H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, a);
+            w.Numbers(group, "B", H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, b);
+            w.Double(group, "sampling_interval_s", seconds);
+            w.String(group, "start_time", FormatIsoDateTime(reader.BurstStartTime(k)));
+            w.String(group, "comment", comment);
+            w.Int64(group, "burst", k + 1);
+            w.Int64(group, "first_sample", s.FirstSample);
+            w.Double(group, "time_offset_s", static_cast<double>(s.FirstSample) * seconds);
+            w.Numbers(group, "error_code", H5T_STD_I16LE, H5T_NATIVE_INT16,
+                      std::vector<std::int16_t>{ErrorData}, true);
+        }
+        w.Check(H5Fflush(file, H5F_SCOPE_GLOBAL));
+        return true;
+    };
+    progress.StartProgress(ExportCaption);
+    bool written = false;
+    try {
+        written =
+            ReplaceFileAtomically(out, std::filesystem::path(ConversionTempName(out)).filename(),
+                                  write, CannotWriteMessage(out));
+    } catch (...) {
+        progress.HideProgress();
+        throw;
+    }
+    progress.HideProgress();
+    return written;
+}
+
+} // namespace tavrel
