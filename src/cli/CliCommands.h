@@ -27,5 +27,6 @@ Command AddUpgradeCommand(CLI::App& app);
 Command AddRecordCommand(CLI::App& app);
 Command AddRepairCommand(CLI::App& app);
 Command AddDevicesCommand(CLI::App& app);
+Command AddExportCommand(CLI::App& app);
 
 } // namespace tavrel::cli

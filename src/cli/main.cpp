@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", "tavrelrex-cli " TAVREL_VERSION);
     const std::vector<Command> commands = {AddInfoCommand(app),    AddConvertCommand(app),
                                            AddUpgradeCommand(app), AddRecordCommand(app),
-                                           AddRepairCommand(app),  AddDevicesCommand(app)};
+                                           AddRepairCommand(app),  AddDevicesCommand(app),
+                                           AddExportCommand(app)};
     if (const auto status = ParseCommandLine(app, argc, argv))
         return *status;
     try {

@@ -1,0 +1,111 @@
+#include "cli/CliCommands.h"
+#include "cli/CliSupport.h"
+
+#include "datafiles/CsvExport.h"
+#include "datafiles/DataFileReader.h"
+#include "datafiles/FileError.h"
+#include "datafiles/Hdf5Export.h"
+#include "datafiles/Messages.h"
+#include "datafiles/WavExport.h"
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace tavrel::cli {
+namespace {
+
+struct Options {
+    std::string In, Out, Format, Bursts, Channels, Encoding;
+};
+
+int Usage(const std::string& message) {
+    Fail(message);
+    return UsageStatus;
+}
+
+int Export(const Options& o) {
+    std::optional<ExportFormat> format;
+    if (o.Format.empty()) {
+        format = ExportFormatOfName(o.Out);
+        if (!format)
+            return Usage("出力ファイル「" + o.Out +
+                         "」の拡張子から形式が決まりません。--format csv|hdf5|wav を指定して"
+                         "下さい。");
+    } else {
+        format = o.Format == "csv" ? ExportFormat::Csv
+                                   : (o.Format == "hdf5" ? ExportFormat::Hdf5 : ExportFormat::Wav);
+    }
+    if (!o.Encoding.empty() && *format != ExportFormat::Csv)
+        return Usage("--encoding は CSV の書き出しにだけ指定できます。");
+    ExportSelection selection;
+    if (!o.Bursts.empty()) {
+        const auto list = ParseNumberList(o.Bursts);
+        if (!list)
+            return Usage("--bursts の「" + o.Bursts +
+                         "」は番号の並び（例：1,3-5）ではありません。");
+        selection.Bursts = *list;
+    }
+    if (!o.Channels.empty()) {
+        const auto list = ParseNumberList(o.Channels);
+        if (!list)
+            return Usage("--channels の「" + o.Channels +
+                         "」は番号の並び（例：1,3-5）ではありません。");
+        for (const std::int64_t c : *list)
+            selection.Channels.push_back(static_cast<int>(c));
+    }
+
+    std::unique_ptr<DataFileReader> reader;
+    try {
+        reader = std::make_unique<DataFileReader>(o.In);
+    } catch (const FileError& e) {
+        if (e.what() == FormatMessage)
+            return Fail(CannotReadMessage(o.In) + std::string(FormatMessage));
+        throw;
+    }
+    TerminalProgress progress;
+    bool written = false;
+    switch (*format) {
+    case ExportFormat::Csv:
+        written =
+            ExportCsv(*reader, selection, o.Out,
+                      o.Encoding == "cp932" ? CsvEncoding::Cp932 : CsvEncoding::Utf8, progress);
+        break;
+    case ExportFormat::Hdf5:
+        written = ExportHdf5(*reader, selection, o.Out, progress);
+        break;
+    case ExportFormat::Wav:
+        written = ExportWav(*reader, selection, o.Out, progress);
+        break;
+    }
+    if (!written) {
+        std::fprintf(stderr, "tavrelrex-cli: 中止しました。ファイル「%s」は書き込んでいません。\n",
+                     o.Out.c_str());
+        return 130;
+    }
+    return 0;
+}
+
+} // namespace
+
+Command AddExportCommand(CLI::App& app) {
+    auto options = std::make_shared<Options>();
+    CLI::App* sub = app.add_subcommand(
+        "export", "Export an sdf (versions 1 to 4) or tsd file to CSV, HDF5 or WAV for analysis "
+                  "tools");
+    sub->add_option("IN", options->In, "The sdf or tsd file")->required();
+    sub->add_option("OUT", options->Out,
+                    "The file to write (several OUT-001.wav ... for WAV of several bursts)")
+        ->required();
+    sub->add_option("--format", options->Format, "csv, hdf5 or wav (default: from OUT's extension)")
+        ->check(CLI::IsMember({"csv", "hdf5", "wav"}));
+    sub->add_option("--bursts", options->Bursts,
+                    "The bursts to export, 1-based: 1,3-5 (default all)");
+    sub->add_option("--channels", options->Channels,
+                    "The channels to export, 1-based: 1,3-5 (default all)");
+    sub->add_option("--encoding", options->Encoding, "CSV text: utf-8 (default, with BOM) or cp932")
+        ->check(CLI::IsMember({"utf-8", "cp932"}));
+    return {sub, [options] { return Export(*options); }};
+}
+
+} // namespace tavrel::cli

@@ -1,0 +1,192 @@
+#include "MeasurementFiles.h"
+#include "OldSdfBuilder.h"
+#include "TestSupport.h"
+#include "datafiles/DateTime.h"
+#include "datafiles/SDFdata.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace tavrel;
+using namespace tavrel::test;
+
+namespace {
+
+struct Result {
+    int Status = -1;
+    std::string Out, Err;
+};
+
+std::string Quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string Command(const std::vector<std::string>& args) {
+    std::string command = Quote(TAVREL_CLI);
+    for (const auto& a : args)
+        command += " " + Quote(a);
+    return command;
+}
+
+// Runs the command line with its output in files outside dir, so dir holds only what it wrote.
+Result Cli(const std::vector<std::string>& args) {
+    static const TempDir outputs;
+    const std::string out = outputs.File("stdout.txt"), err = outputs.File("stderr.txt");
+    const int status =
+        std::system((Command(args) + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(out), ReadBytes(err)};
+}
+
+int Lines(const std::string& s) {
+    return static_cast<int>(std::count(s.begin(), s.end(), '\n'));
+}
+
+// Three channels of 6 scans in 3 bursts, 20 msec apart (50 Hz).
+void WriteMeasurement(const std::string& sdf, const std::string& tsd) {
+    SDFdata d;
+    d.Header.ChannelCount = 3;
+    d.Header.SampleCount = 6;
+    d.Header.BurstCount = 3;
+    d.Header.SamplingInterval = 20;
+    d.Header.ChannelName[1] = std::string_view("\x89\xB7\x93\x78"); // 温度
+    d.Header.CoefA[1] = 0.5f;
+    d.AllocateBlockBuffers();
+    WriteSdfAndTsd(d, sdf, tsd, 3, [](SDFdata& data, int k) {
+        for (std::size_t c = 0; c < 3; ++c)
+            for (std::size_t j = 0; j < 6; ++j)
+                data.BlockData[c][j] = static_cast<std::int16_t>(100 * k + 10 * int(c) + int(j));
+    });
+}
+
+std::vector<std::string> Names(const TempDir& dir) {
+    auto names = dir.Names();
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+TEST(CliExport, WritesTheFormatOfTheExtensionOrTheOneAskedFor) {
+    TempDir dir;
+    WriteMeasurement(dir.File("m.sdf"), dir.File("m.tsd"));
+    for (const char* in : {"m.sdf", "m.tsd"}) {
+        Result r = Cli({"export", dir.File(in), dir.File("all.csv")});
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        EXPECT_EQ(r.Out + r.Err, "");
+        const std::string csv = ReadBytes(dir.File("all.csv"));
+        EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");
+        const auto lines = CrlfLines(csv.substr(3));
+        ASSERT_EQ(lines.size(), 19u);
+        EXPECT_EQ(lines[0], "time [s],burst,Ch.1 [mV],\xE6\xB8\xA9\xE5\xBA\xA6 [mV],Ch.3 [mV]");
+        EXPECT_EQ(lines[2], "0.02,1,1,5.5,21"); // 11 x 0.5
+        EXPECT_EQ(lines[18], "0.1,3,205,107.5,225");
+
+        r = Cli({"export", dir.File(in), dir.File("some.txt"), "--format", "csv", "--bursts", "3,1",
+                 "--channels", "2", "--encoding", "cp932"});
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        const auto some = CrlfLines(ReadBytes(dir.File("some.txt")));
+        ASSERT_EQ(some.size(), 13u);
+        EXPECT_EQ(some[0], "time [s],burst,\x89\xB7\x93\x78 [mV]");
+        EXPECT_EQ(some[7], "0,3,105");
+    }
+    Result r = Cli({"export", dir.File("m.sdf"), dir.File("m.data"), "--format", "hdf5"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(ReadBytes(dir.File("m.data")).substr(0, 8), "\x89HDF\r\n\x1A\n");
+    r = Cli({"export", dir.File("m.tsd"), dir.File("w.wav"), "--bursts", "2-3"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(Names(dir), (std::vector<std::string>{"all.csv", "m.data", "m.sdf", "m.tsd",
+                                                    "some.txt", "w-002.wav", "w-003.wav"}));
+    EXPECT_EQ(ReadBytes(dir.File("w-003.wav")).substr(0, 4), "RIFF");
+}
+
+TEST(CliExport, UsageErrorsExitTwoFailuresOneAndLeaveNothing) {
+    TempDir dir;
+    WriteMeasurement(dir.File("m.sdf"), dir.File("m.tsd"));
+    WriteBytes(dir.File("text.txt"), "hello\r\n");
+    const std::string m = dir.File("m.sdf");
+    const std::vector<std::vector<std::string>> usage = {
+        {"export", m},
+        {"export", m, dir.File("o.txt")},
+        {"export", m, dir.File("o.csv"), "--format", "xml"},
+        {"export", m, dir.File("o.csv"), "--bursts", "0"},
+        {"export", m, dir.File("o.csv"), "--bursts", "x"},
+        {"export", m, dir.File("o.csv"), "--channels", "3-1"},
+        {"export", m, dir.File("o.csv"), "--encoding", "latin1"},
+        {"export", m, dir.File("o.h5"), "--encoding", "cp932"},
+    };
+    for (const auto& args : usage) {
+        const Result r = Cli(args);
+        EXPECT_EQ(r.Status, 2) << args.back() << ": " << r.Err;
+        EXPECT_EQ(r.Out, "");
+        EXPECT_GE(Lines(r.Err), 1);
+    }
+    // A 3 msec interval has no whole WAV rate.
+    MeasurementHeader h = DefaultMeasurementHeader();
+    h.SamplingInterval = 3;
+    WriteBytes(dir.File("odd.sdf"), BuildSdf(4, h, {std::vector<std::int16_t>(512, 0)}));
+    const std::vector<std::vector<std::string>> failures = {
+        {"export", dir.File("none.sdf"), dir.File("o.csv")},
+        {"export", dir.File("text.txt"), dir.File("o.csv")},
+        {"export", m, dir.File("o.csv"), "--bursts", "2,4"},
+        {"export", m, dir.File("o.h5"), "--channels", "4"},
+        {"export", dir.File("odd.sdf"), dir.File("o.wav")},
+        {"export", m, dir.File("no/dir/o.csv")},
+        {"export", m, m, "--format", "csv"},
+        {"export", m, dir.Path().string() + "/", "--format", "hdf5"},
+    };
+    for (const auto& args : failures) {
+        const Result r = Cli(args);
+        EXPECT_EQ(r.Status, 1) << args[2] << ": " << r.Err;
+        EXPECT_EQ(Lines(r.Err), 1) << r.Err;
+        EXPECT_EQ(r.Out, "");
+    }
+    const Result wav = Cli(failures[4]);
+    EXPECT_NE(wav.Err.find("3 msec"), std::string::npos) << wav.Err;
+    EXPECT_EQ(Names(dir), (std::vector<std::string>{"m.sdf", "m.tsd", "odd.sdf", "text.txt"}));
+}
+
+TEST(CliExport, SignalsLeaveNoFile) {
+    TempDir dir;
+    MeasurementHeader h = DefaultMeasurementHeader();
+    h.ChannelCount = 2;
+    h.SampleCount = 50000;
+    h.BurstCount = 100;
+    const std::vector<std::vector<std::int16_t>> blocks(100, std::vector<std::int16_t>(100000, 7));
+    WriteBytes(dir.File("big.sdf"), BuildSdf(4, h, blocks));
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        for (const char* out : {"big.csv", "big.h5", "big.wav"}) {
+            const std::string command =
+                "exec " +
+                Command(
+                    {"export", dir.File("big.sdf"), dir.File(out), "--format",
+                     std::string(out).substr(4) == "h5" ? "hdf5" : std::string(out).substr(4)}) +
+                " >/dev/null 2>/dev/null";
+            const pid_t pid = fork();
+            if (pid == 0) {
+                execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+                _exit(127);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+            kill(pid, sig);
+            int status = 0;
+            waitpid(pid, &status, 0);
+            if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+                // Finished before the signal: remove what it wrote.
+                for (const auto& name : dir.Names())
+                    if (name != "big.sdf")
+                        std::filesystem::remove(dir.File(name));
+                continue;
+            }
+            EXPECT_EQ(Names(dir), std::vector<std::string>{"big.sdf"}) << sig << " " << out;
+        }
+    }
+}
