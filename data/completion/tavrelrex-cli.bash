@@ -26,7 +26,7 @@ _tavrelrex_cli() {
         if [[ $cur == -* ]]; then
             COMPREPLY=($(compgen -W '--help --version' -- "$cur"))
         else
-            COMPREPLY=($(compgen -W 'info convert upgrade record repair devices' -- "$cur"))
+            COMPREPLY=($(compgen -W 'info convert upgrade record repair devices export' -- "$cur"))
         fi
         ;;
     info) _tavrelrex_cli_options_or_files '--json --help' '@(sdf|SDF|tsd|TSD)' ;;
@@ -49,5 +49,31 @@ _tavrelrex_cli() {
         ;;
     devices) COMPREPLY=($(compgen -W '--help' -- "$cur")) ;;
     repair) _tavrelrex_cli_options_or_files '--help' '@(sdf|SDF|tsd|TSD)' ;;
+    export)
+        # Option values first: the formats, the encodings, a list (1,3-5) to be typed.
+        case $prev in
+        --format) COMPREPLY=($(compgen -W 'csv hdf5 wav' -- "$cur")) ;;
+        --encoding) COMPREPLY=($(compgen -W 'utf-8 cp932' -- "$cur")) ;;
+        --bursts | --channels) COMPREPLY=() ;;
+        *)
+            local files=0
+            for ((i = i + 1; i < cword; i++)); do
+                case ${words[i]} in
+                --format | --encoding | --bursts | --channels) ((i++)) ;;
+                -*) ;;
+                *) ((files++)) ;;
+                esac
+            done
+            # The second file is the one to write.
+            if ((files == 0)); then
+                _tavrelrex_cli_options_or_files '--format --bursts --channels --encoding --help' \
+                    '@(sdf|SDF|tsd|TSD)'
+            else
+                _tavrelrex_cli_options_or_files '--format --bursts --channels --encoding --help' \
+                    '@(csv|CSV|h5|H5|hdf5|HDF5|wav|WAV)'
+            fi
+            ;;
+        esac
+        ;;
     esac
 } && complete -F _tavrelrex_cli tavrelrex-cli

@@ -18,7 +18,7 @@ check() { # expected, then the words of the command line (the last one being com
     [ "$got" = "$expected" ] || { echo "'$*': expected '$expected', got '$got'" >&2; fail=1; }
 }
 [ "$(complete -p tavrelrex-cli)" = "complete -F _tavrelrex_cli tavrelrex-cli" ] || fail=1
-check "info convert upgrade record repair devices" tavrelrex-cli ""
+check "info convert upgrade record repair devices export" tavrelrex-cli ""
 check "files:@(sdf|SDF|tsd|TSD)" tavrelrex-cli repair ""
 check "upgrade" tavrelrex-cli up
 check "--help --version" tavrelrex-cli --
@@ -35,4 +35,14 @@ tavrelrex-cli() { [ "$1" = devices ] && printf 'simulated\tcard\t8 ch\ndemo\tDem
 check "demo" tavrelrex-cli record --device d
 check "simulated demo" tavrelrex-cli record a.apm --device ""
 check "--help" tavrelrex-cli devices --
+check "export" tavrelrex-cli ex
+check "files:@(sdf|SDF|tsd|TSD)" tavrelrex-cli export ""
+check "files:@(csv|CSV|h5|H5|hdf5|HDF5|wav|WAV)" tavrelrex-cli export a.sdf ""
+check "files:@(csv|CSV|h5|H5|hdf5|HDF5|wav|WAV)" tavrelrex-cli export --bursts 1-3 a.tsd ""
+check "files:@(sdf|SDF|tsd|TSD)" tavrelrex-cli export --channels 2 ""
+check "--format --bursts --channels --encoding --help" tavrelrex-cli export --
+check "csv hdf5 wav" tavrelrex-cli export --format ""
+check "hdf5" tavrelrex-cli export a.sdf --format h
+check "utf-8 cp932" tavrelrex-cli export --encoding ""
+check "" tavrelrex-cli export --bursts ""
 exit $fail
