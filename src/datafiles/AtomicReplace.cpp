@@ -134,8 +134,14 @@ bool ReplaceFilesAtomically(
             removeFrom(i);
             throw FileError(renameFailure(i), code);
         }
-        SyncDirectory(pending[i].Target);
     }
+    // Each directory once: the files of one export share it.
+    std::string synced;
+    for (const Pending& p : pending)
+        if (DirectoryOf(p.Target) != synced || &p == &pending.front()) {
+            synced = DirectoryOf(p.Target);
+            SyncDirectory(p.Target);
+        }
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "datafiles/SdfToTsd.h"
 #include "datafiles/ValueText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -18,6 +19,13 @@ namespace tavrel {
 namespace {
 
 constexpr std::size_t FlushBytes = 4 << 20;
+// A time text (they are at most 23 characters) copied whole, its length telling the end.
+struct TimeSlot {
+    char Chars[31];
+    std::uint8_t Length = 0;
+};
+// Scans up to this many per burst have their time texts made once for every burst.
+constexpr std::int64_t MaxTimeTexts = 1 << 20;
 
 // A field in double quotes when it holds a comma, a quote or a line break (quotes doubled).
 std::string CsvField(const std::string& text) {
@@ -92,7 +100,13 @@ bool ExportCsv(const DataFileReader& reader, const ExportSelection& selection,
     for (const int c : s.Channels)
         texts.emplace_back(h.CoefA[static_cast<std::size_t>(c)],
                            h.CoefB[static_cast<std::size_t>(c)], "");
-    const std::size_t rowMax = 32 + 8 + s.Channels.size() * (ValueTextTable::MaxLength + 1) + 2;
+    auto PutTime = [&](char* p, std::int64_t scan) {
+        std::int64_t at = 0;
+        if (micro && !__builtin_mul_overflow(scan, *micro, &at))
+            return PutSecondsText(p, at);
+        return std::to_chars(p, p + 32, static_cast<double>(scan) * seconds).ptr;
+    };
+    const std::size_t rowMax = 40 + 8 + s.Channels.size() * (ValueTextTable::MaxLength + 1) + 2;
 
     auto write = [&](const std::string& tempName) {
         std::unique_ptr<BinaryFile> opened;
@@ -106,39 +120,60 @@ bool ExportCsv(const DataFileReader& reader, const ExportSelection& selection,
         head += HeaderRow(h, s, encoding);
         file.Write(head.data(), head.size());
 
+        // Every burst has the same times: their texts are made once, in slots of a fixed size
+        // that copy in a few moves, when they are not too many.
+        std::vector<TimeSlot> times;
+        if (s.Scans() <= MaxTimeTexts) {
+            times.resize(static_cast<std::size_t>(s.Scans()));
+            for (std::int64_t scan = s.FirstSample; scan < s.EndSample; ++scan) {
+                TimeSlot& t = times[static_cast<std::size_t>(scan - s.FirstSample)];
+                char text[40];
+                const auto length = static_cast<std::size_t>(PutTime(text, scan) - text);
+                t.Length = static_cast<std::uint8_t>(std::min(length, sizeof t.Chars));
+                std::memcpy(t.Chars, text, t.Length);
+            }
+        }
         std::vector<char> buffer(FlushBytes + rowMax);
         char* const start = buffer.data();
         char* p = start;
-        std::array<std::vector<std::int16_t>, MaxSampledChannels> blockData;
-        std::vector<std::int16_t> extraData;
+        std::vector<std::int16_t> rows;
+        const auto stride =
+            static_cast<std::size_t>(std::clamp<int>(h.ChannelCount, 0, MaxSampledChannels));
+        const std::int64_t piece = ExportPieceScans(h);
         for (std::size_t b = 0; b < s.Bursts.size(); ++b) {
             progress.SetProgress(static_cast<int>(b * 100 / s.Bursts.size()));
             if (progress.Cancelled())
                 return false;
             const std::int64_t k = s.Bursts[b];
-            reader.ReadBurst(k, blockData, extraData);
-            char number[24];
-            const char* numberEnd = std::to_chars(number, number + 24, k + 1).ptr;
+            char number[8] = {}; // burst numbers have at most 5 digits
+            const char* numberEnd = std::to_chars(number, number + 8, k + 1).ptr;
             const auto numberLength = static_cast<std::size_t>(numberEnd - number);
-            for (std::int64_t j = s.FirstSample; j < s.EndSample; ++j) {
-                std::int64_t at = 0;
-                if (micro && !__builtin_mul_overflow(j, *micro, &at))
-                    p = PutSecondsText(p, at);
-                else
-                    p = std::to_chars(p, p + 32, static_cast<double>(j) * seconds).ptr;
-                *p++ = ',';
-                std::memcpy(p, number, numberLength);
-                p += numberLength;
-                for (std::size_t i = 0; i < s.Channels.size(); ++i) {
+            for (std::int64_t first = s.FirstSample; first < s.EndSample; first += piece) {
+                const std::int64_t count = std::min(piece, s.EndSample - first);
+                reader.ReadScanRows(k, first, count, rows);
+                for (std::int64_t j = 0; j < count; ++j) {
+                    const std::int64_t scan = first + j;
+                    if (!times.empty()) {
+                        const TimeSlot& t = times[static_cast<std::size_t>(scan - s.FirstSample)];
+                        std::memcpy(p, t.Chars, sizeof t.Chars);
+                        p += t.Length;
+                    } else {
+                        p = PutTime(p, scan);
+                    }
                     *p++ = ',';
-                    const auto c = static_cast<std::size_t>(s.Channels[i]);
-                    p = texts[i].Put(p, blockData[c][static_cast<std::size_t>(j)]);
-                }
-                *p++ = '\r';
-                *p++ = '\n';
-                if (static_cast<std::size_t>(p - start) >= FlushBytes) {
-                    file.Write(start, static_cast<std::size_t>(p - start));
-                    p = start;
+                    std::memcpy(p, number, sizeof number);
+                    p += numberLength;
+                    const std::int16_t* row = rows.data() + static_cast<std::size_t>(j) * stride;
+                    for (std::size_t i = 0; i < s.Channels.size(); ++i) {
+                        *p++ = ',';
+                        p = texts[i].Put(p, row[s.Channels[i]]);
+                    }
+                    *p++ = '\r';
+                    *p++ = '\n';
+                    if (static_cast<std::size_t>(p - start) >= FlushBytes) {
+                        file.Write(start, static_cast<std::size_t>(p - start));
+                        p = start;
+                    }
                 }
             }
         }

@@ -8,7 +8,10 @@
 #include "datafiles/TsdFile.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
+#include <cstdint>
+#include <mutex>
 #include <optional>
 
 namespace tavrel {
@@ -23,6 +26,22 @@ struct DataFileReader::Impl {
     std::int64_t bursts = 0;
     std::optional<SdfBlockReader> sdf; // reads source
     TsdBlockSpans tsd;
+    // The tsd block parsed last, for ReadScans' next piece.
+    std::mutex tsdCacheMutex;
+    std::int64_t tsdCached = -1;
+    std::array<std::vector<std::int16_t>, MaxSampledChannels> tsdCache;
+    std::vector<std::int16_t> tsdCacheExtra;
+
+    // Block k of a tsd file through the cache; the caller holds tsdCacheMutex.
+    const std::array<std::vector<std::int16_t>, MaxSampledChannels>&
+    CachedTsdBlock(std::int64_t k) {
+        if (tsdCached != k) {
+            tsdCached = -1;
+            ReadTsdBlock(k, tsdCache, tsdCacheExtra);
+            tsdCached = k;
+        }
+        return tsdCache;
+    }
 
     void ReadTsdBlock(std::int64_t k,
                       std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData,
@@ -112,9 +131,65 @@ void DataFileReader::ReadBurst(std::int64_t k,
         r.ReadTsdBlock(k, blockData, extraData);
         return;
     }
-    std::vector<unsigned char> bytes;
+    // Kept from burst to burst: a large block is not allocated and cleared each time.
+    thread_local std::vector<unsigned char> bytes;
     r.sdf->ReadBlock(k, bytes);
     DecodeBlockValues(bytes.data(), r.header, blockData, extraData);
+}
+
+void DataFileReader::ReadScans(
+    std::int64_t k, std::int64_t first, std::int64_t count,
+    std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData) const {
+    Impl& r = *impl_;
+    const std::int64_t scans = std::max<std::int32_t>(r.header.SampleCount, 0);
+    if (k < 0 || k >= r.bursts || first < 0 || count < 0 || first + count > scans)
+        throw FileError(EndsEarlyMessage(r.source.Name()));
+    const int channels = std::clamp<int>(r.header.ChannelCount, 0, MaxSampledChannels);
+    if (r.type == DataFileType::Tsd) {
+        const std::lock_guard lock(r.tsdCacheMutex);
+        const auto& block = r.CachedTsdBlock(k);
+        for (int c = 0; c < channels; ++c) {
+            const auto& from = block[static_cast<std::size_t>(c)];
+            blockData[static_cast<std::size_t>(c)].assign(from.begin() + first,
+                                                          from.begin() + first + count);
+        }
+        return;
+    }
+    // The scans' values as a block of count scans without extra values.
+    MeasurementHeader part = r.header;
+    part.SampleCount = static_cast<std::int32_t>(count);
+    part.ExtraChannelCount = 0;
+    thread_local std::vector<unsigned char> bytes;
+    bytes.resize(static_cast<std::size_t>(count * channels * 2));
+    r.sdf->ReadBlockPart(k, first * channels * 2, bytes.size(), bytes.data());
+    std::vector<std::int16_t> noExtra;
+    DecodeBlockValues(bytes.data(), part, blockData, noExtra);
+}
+
+void DataFileReader::ReadScanRows(std::int64_t k, std::int64_t first, std::int64_t count,
+                                  std::vector<std::int16_t>& codes) const {
+    Impl& r = *impl_;
+    const std::int64_t scans = std::max<std::int32_t>(r.header.SampleCount, 0);
+    if (k < 0 || k >= r.bursts || first < 0 || count < 0 || first + count > scans)
+        throw FileError(EndsEarlyMessage(r.source.Name()));
+    const int channels = std::clamp<int>(r.header.ChannelCount, 0, MaxSampledChannels);
+    codes.resize(static_cast<std::size_t>(count * channels));
+    if (r.type == DataFileType::Tsd) {
+        const std::lock_guard lock(r.tsdCacheMutex);
+        const auto& block = r.CachedTsdBlock(k);
+        for (int c = 0; c < channels; ++c) {
+            const std::int16_t* from = block[static_cast<std::size_t>(c)].data() + first;
+            std::int16_t* to = codes.data() + c;
+            for (std::int64_t j = 0; j < count; ++j, to += channels)
+                *to = from[j];
+        }
+        return;
+    }
+    r.sdf->ReadBlockPart(k, first * channels * 2, codes.size() * 2,
+                         reinterpret_cast<unsigned char*>(codes.data()));
+    if constexpr (std::endian::native == std::endian::big)
+        for (std::int16_t& x : codes)
+            x = static_cast<std::int16_t>(__builtin_bswap16(static_cast<std::uint16_t>(x)));
 }
 
 void DataFileReader::ReadChannel(std::int64_t k, int channel,

@@ -43,6 +43,16 @@ public:
     void ReadBurst(std::int64_t k,
                    std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData,
                    std::vector<std::int16_t>& extraData) const;
+    // Reads scans [first, first + count) of burst k: blockData[c] gets count codes of sampled
+    // channel c. An sdf file is read for those scans only, so a long burst goes in pieces; a
+    // tsd block is parsed once and kept for the next piece. Throws FileError.
+    void ReadScans(std::int64_t k, std::int64_t first, std::int64_t count,
+                   std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData) const;
+    // The same scans as they lie in an sdf block, scan by scan: codes[j x ChannelCount + c].
+    // The cheapest read for writers that go scan by scan (an sdf file's bytes land in codes
+    // as they are). Throws FileError.
+    void ReadScanRows(std::int64_t k, std::int64_t first, std::int64_t count,
+                      std::vector<std::int16_t>& codes) const;
     // Reads the codes of one sampled channel of burst k into codes. Throws FileError.
     void ReadChannel(std::int64_t k, int channel, std::vector<std::int16_t>& codes) const;
 

@@ -53,6 +53,11 @@ std::optional<ExportFormat> ExportFormatOfName(const std::string& fileName) {
     return std::nullopt;
 }
 
+std::int64_t ExportPieceScans(const MeasurementHeader& h) {
+    constexpr std::int64_t pieceValues = 1 << 18;
+    return std::max<std::int64_t>(1, pieceValues / std::max<std::int16_t>(h.ChannelCount, 1));
+}
+
 ResolvedSelection ResolveSelection(const ExportSelection& s, const DataFileReader& reader) {
     const MeasurementHeader& h = reader.Header();
     const int channels = std::clamp<int>(h.ChannelCount, 0, MaxSampledChannels);

@@ -37,6 +37,10 @@ struct ResolvedSelection {
     std::int64_t Scans() const { return EndSample - FirstSample; }
 };
 
+// The scans an export reads at once (ReadScans): long bursts go in pieces, so memory stays
+// small and warm whatever the burst's length.
+std::int64_t ExportPieceScans(const MeasurementHeader& h);
+
 // Throws FileError naming the first burst or channel that the file does not have, or a scan
 // range outside the burst.
 ResolvedSelection ResolveSelection(const ExportSelection& s, const DataFileReader& reader);

@@ -10,6 +10,7 @@
 
 #include <hdf5.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <utility>
@@ -118,35 +119,48 @@ bool ExportHdf5(const DataFileReader& reader, const ExportSelection& selection,
 
         const hsize_t dims[2] = {static_cast<hsize_t>(s.Scans()),
                                  static_cast<hsize_t>(s.Channels.size())};
-        std::array<std::vector<std::int16_t>, MaxSampledChannels> blockData;
-        std::vector<std::int16_t> extraData;
-        std::vector<std::int16_t> scans(static_cast<std::size_t>(dims[0] * dims[1]));
+        const std::size_t width = s.Channels.size();
+        std::vector<std::int16_t> rows;
+        const auto stride =
+            static_cast<std::size_t>(std::clamp<int>(h.ChannelCount, 0, MaxSampledChannels));
+        // All channels in the file's order: the rows go to the dataset as they are read.
+        const bool asRead = width == stride;
+        const std::int64_t pieceScans = ExportPieceScans(h);
+        std::vector<std::int16_t> piece(
+            static_cast<std::size_t>(std::min<std::int64_t>(pieceScans, s.Scans())) * width);
+        const Handle create(H5Pcreate(H5P_DATASET_CREATE), H5Pclose, out);
+        // Every value is written: the library need not fill the dataset first.
+        w.Check(H5Pset_fill_time(create, H5D_FILL_TIME_NEVER));
         for (std::size_t i = 0; i < s.Bursts.size(); ++i) {
             progress.SetProgress(static_cast<int>(i * 100 / s.Bursts.size()));
             if (progress.Cancelled())
                 return false;
             const std::int64_t k = s.Bursts[i];
-            reader.ReadBurst(k, blockData, extraData);
-            // Scans in rows, as the file holds them: C order for h5py, channel columns.
-            const std::size_t width = s.Channels.size();
-            for (std::size_t c = 0; c < width; ++c) {
-                const auto& codes = blockData[static_cast<std::size_t>(s.Channels[c])];
-                std::int16_t* p = scans.data() + c;
-                for (std::int64_t j = s.FirstSample; j < s.EndSample; ++j, p += width)
-                    *p = codes[static_cast<std::size_t>(j)];
-            }
             char groupName[32];
             std::snprintf(groupName, sizeof groupName, "burst_%05lld",
                           static_cast<long long>(k + 1));
             const Handle group(H5Gcreate2(file, groupName, H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT),
                                H5Gclose, out);
             const Handle space(H5Screate_simple(2, dims, nullptr), H5Sclose, out);
-            const Handle data(H5Dcreate2(group, "codes", H5T_STD_I16LE, space, H5P_DEFAULT,
-                                         H5P_DEFAULT, H5P_DEFAULT),
-                              H5Dclose, out);
-            if (!scans.empty())
-                w.Check(
-                    H5Dwrite(data, H5T_NATIVE_INT16, H5S_ALL, H5S_ALL, H5P_DEFAULT, scans.data()));
+            const Handle data(
+                H5Dcreate2(group, "codes", H5T_STD_I16LE, space, H5P_DEFAULT, create, H5P_DEFAULT),
+                H5Dclose, out);
+            for (std::int64_t first = 0; first < s.Scans(); first += pieceScans) {
+                const std::int64_t count = std::min(pieceScans, s.Scans() - first);
+                reader.ReadScanRows(k, s.FirstSample + first, count, rows);
+                if (!asRead)
+                    for (std::int64_t j = 0; j < count; ++j)
+                        for (std::size_t c = 0; c < width; ++c)
+                            piece[static_cast<std::size_t>(j) * width + c] =
+                                rows[static_cast<std::size_t>(j) * stride +
+                                     static_cast<std::size_t>(s.Channels[c])];
+                const hsize_t start[2] = {static_cast<hsize_t>(first), 0};
+                const hsize_t size[2] = {static_cast<hsize_t>(count), dims[1]};
+                w.Check(H5Sselect_hyperslab(space, H5S_SELECT_SET, start, nullptr, size, nullptr));
+                const Handle memory(H5Screate_simple(2, size, nullptr), H5Sclose, out);
+                w.Check(H5Dwrite(data, H5T_NATIVE_INT16, memory, space, H5P_DEFAULT,
+                                 asRead ? rows.data() : piece.data()));
+            }
             w.Strings(group, "channel_names", names);
             w.Strings(group, "channel_units", units);
             w.Numbers(group, "A", H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, a);

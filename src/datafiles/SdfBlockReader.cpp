@@ -111,14 +111,19 @@ bool SdfBlockReader::NextBlock(std::vector<std::int16_t>& values) {
 
 void SdfBlockReader::ReadBlock(std::int64_t k, std::vector<unsigned char>& bytes) const {
     bytes.resize(static_cast<std::size_t>(valueBytes_));
-    if (check_ != SdfHeaderCheck::Ok || k < 0 || k >= blocksPresent_)
+    ReadBlockPart(k, 0, bytes.size(), bytes.data());
+}
+
+void SdfBlockReader::ReadBlockPart(std::int64_t k, std::int64_t offset, std::size_t size,
+                                   unsigned char* bytes) const {
+    if (check_ != SdfHeaderCheck::Ok || k < 0 || k >= blocksPresent_ || offset < 0 ||
+        offset % 2 != 0 || offset + static_cast<std::int64_t>(size) > valueBytes_)
         throw FileError(EndsEarlyMessage(source_.Name()));
-    if (valueBytes_ == 0)
+    if (size == 0)
         return;
-    source_.ReadExactAt(BlockOffset(decoded_.Header, decoded_.Version, k), bytes.data(),
-                        bytes.size());
+    source_.ReadExactAt(BlockOffset(decoded_.Header, decoded_.Version, k) + offset, bytes, size);
     if (decoded_.Version < SdfCurrentVersion)
-        ReplaceOldErrorData(bytes.data(), bytes.size());
+        ReplaceOldErrorData(bytes, size);
 }
 
 void DecodeBlockValues(const unsigned char* bytes, const MeasurementHeader& h,

@@ -48,6 +48,10 @@ public:
     // into bytes (BlockBytes() of them, as NextBlockBytes gives them). Leaves the order of
     // NextBlock alone and may be called from several threads at once.
     void ReadBlock(std::int64_t k, std::vector<unsigned char>& bytes) const;
+    // The same for size bytes from offset (even, within BlockBytes()) of block k, into
+    // bytes[0, size); bytes must hold them.
+    void ReadBlockPart(std::int64_t k, std::int64_t offset, std::size_t size,
+                       unsigned char* bytes) const;
 
 private:
     void Open();

@@ -16,9 +16,6 @@
 namespace tavrel {
 namespace {
 
-// Frames go to the file in pieces of this many.
-constexpr std::int64_t PieceFrames = 1 << 16;
-
 class SoundFile {
 public:
     SoundFile(const std::string& tempName, SF_INFO& info, const std::string& out) : out_(out) {
@@ -84,29 +81,33 @@ bool ExportWav(const DataFileReader& reader, const ExportSelection& selection,
         prefixes.push_back(std::filesystem::path(ConversionTempName(name)).filename());
     }
     const std::size_t width = s.Channels.size();
-    std::array<std::vector<std::int16_t>, MaxSampledChannels> blockData;
-    std::vector<std::int16_t> extraData;
-    std::vector<std::int16_t> frames(static_cast<std::size_t>(PieceFrames) * width);
+    std::vector<std::int16_t> rows;
+    const auto stride = static_cast<std::size_t>(
+        std::clamp<int>(reader.Header().ChannelCount, 0, MaxSampledChannels));
+    // All channels in the file's order: the rows are the frames.
+    const bool asRead = width == stride;
+    const std::int64_t pieceScans = ExportPieceScans(reader.Header());
+    std::vector<std::int16_t> frames(static_cast<std::size_t>(pieceScans) * width);
 
     auto write = [&](std::size_t i, const std::string& tempName) {
         progress.SetProgress(static_cast<int>(i * 100 / s.Bursts.size()));
         if (progress.Cancelled())
             return false;
-        reader.ReadBurst(s.Bursts[i], blockData, extraData);
         SF_INFO info{};
         info.samplerate = rate;
         info.channels = static_cast<int>(width);
         info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
         SoundFile file(tempName, info, names[i]);
-        for (std::int64_t first = s.FirstSample; first < s.EndSample; first += PieceFrames) {
-            const std::int64_t count = std::min(PieceFrames, s.EndSample - first);
-            for (std::size_t c = 0; c < width; ++c) {
-                const auto& codes = blockData[static_cast<std::size_t>(s.Channels[c])];
-                std::int16_t* p = frames.data() + c;
-                for (std::int64_t j = 0; j < count; ++j, p += width)
-                    *p = codes[static_cast<std::size_t>(first + j)];
-            }
-            file.Write(frames.data(), count);
+        for (std::int64_t first = s.FirstSample; first < s.EndSample; first += pieceScans) {
+            const std::int64_t count = std::min(pieceScans, s.EndSample - first);
+            reader.ReadScanRows(s.Bursts[i], first, count, rows);
+            if (!asRead)
+                for (std::int64_t j = 0; j < count; ++j)
+                    for (std::size_t c = 0; c < width; ++c)
+                        frames[static_cast<std::size_t>(j) * width + c] =
+                            rows[static_cast<std::size_t>(j) * stride +
+                                 static_cast<std::size_t>(s.Channels[c])];
+            file.Write(asRead ? rows.data() : frames.data(), count);
         }
         file.Close();
         return true;

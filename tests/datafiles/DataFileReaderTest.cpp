@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <tuple>
 
 using namespace tavrel;
 using namespace tavrel::test;
@@ -238,4 +239,58 @@ TEST(DataFileReader, ReadsTheLastBurstOfANearly2GiBFileAtOnce) {
     EXPECT_EQ(codes[70000], static_cast<std::int16_t>(70000));
     reader.ReadChannel(500, 0, codes);
     EXPECT_EQ(codes[70000], 0);
+}
+
+TEST(DataFileReader, ReadsAnyRangeOfScansByChannelAndByRow) {
+    TempDir dir;
+    SDFdata d;
+    d.Header = TwoChannels(300, 3);
+    d.AllocateBlockBuffers();
+    auto fill = [](SDFdata& data, int k) {
+        for (std::size_t j = 0; j < 300; ++j) {
+            data.BlockData[0][j] = static_cast<std::int16_t>(k * 1000 + static_cast<int>(j));
+            data.BlockData[1][j] =
+                static_cast<std::int16_t>(j % 11 == 4 ? ErrorData : -static_cast<int>(j));
+        }
+        data.ExtraData[0] = 0;
+    };
+    WriteSdfAndTsd(d, dir.File("r.sdf"), dir.File("r.tsd"), 3, fill);
+    std::vector<std::vector<std::int16_t>> oldBlocks;
+    for (int k = 0; k < 3; ++k) {
+        fill(d, k);
+        std::vector<std::int16_t> b;
+        for (std::size_t j = 0; j < 300; ++j) {
+            b.push_back(d.BlockData[0][j]);
+            b.push_back(d.BlockData[1][j] == ErrorData ? std::int16_t{32767} : d.BlockData[1][j]);
+        }
+        b.push_back(0);
+        oldBlocks.push_back(b);
+    }
+    WriteBytes(dir.File("old.sdf"), BuildSdf(2, d.Header, oldBlocks));
+    for (const char* name : {"r.sdf", "r.tsd", "old.sdf"}) {
+        SCOPED_TRACE(name);
+        const DataFileReader reader(dir.File(name));
+        Blocks data;
+        std::vector<std::int16_t> rows;
+        // Pieces out of order, across bursts, empty and whole.
+        for (const auto& [k, first, count] :
+             {std::tuple{2, 290, 10}, {0, 0, 300}, {1, 17, 5}, {2, 0, 1}, {1, 300, 0}, {0, 4, 1}}) {
+            reader.ReadScans(k, first, count, data);
+            reader.ReadScanRows(k, first, count, rows);
+            ASSERT_EQ(data[0].size(), std::size_t(count));
+            ASSERT_EQ(rows.size(), std::size_t(2 * count));
+            for (int j = 0; j < count; ++j) {
+                const int scan = first + j;
+                const std::int16_t second =
+                    scan % 11 == 4 ? ErrorData : static_cast<std::int16_t>(-scan);
+                EXPECT_EQ(data[0][std::size_t(j)], k * 1000 + scan);
+                EXPECT_EQ(data[1][std::size_t(j)], second) << k << " " << scan;
+                EXPECT_EQ(rows[std::size_t(2 * j)], k * 1000 + scan);
+                EXPECT_EQ(rows[std::size_t(2 * j + 1)], second);
+            }
+        }
+        EXPECT_THROW(reader.ReadScans(0, 299, 2, data), FileError);
+        EXPECT_THROW(reader.ReadScanRows(3, 0, 1, rows), FileError);
+        EXPECT_THROW(reader.ReadScanRows(0, -1, 1, rows), FileError);
+    }
 }

@@ -517,6 +517,65 @@ TEST(Export, FailuresAndCancelsLeaveNoFile) {
     expectUnchanged("cancelled");
 }
 
+TEST(Export, LongBurstsGoInPiecesWithoutSeams) {
+    // One burst longer than several pieces: every scan once, in order, in every format.
+    TempDir dir;
+    MeasurementHeader h = DefaultMeasurementHeader();
+    h.ChannelCount = 2;
+    h.SampleCount = 300'001;
+    h.SamplingInterval = 1;
+    h.SamplingUnit = 1; // msec
+    std::vector<std::int16_t> block;
+    for (int j = 0; j < h.SampleCount; ++j) {
+        block.push_back(static_cast<std::int16_t>(j % 30000));
+        block.push_back(static_cast<std::int16_t>(-(j % 7)));
+    }
+    WriteBytes(dir.File("long.sdf"), BuildSdf(4, h, {block}));
+    const DataFileReader reader(dir.File("long.sdf"));
+    RecordingProgress progress;
+    ExportSelection s;
+    s.Channels = {1, 0};
+    s.FirstSample = 3;
+    ASSERT_TRUE(ExportCsv(reader, s, dir.File("l.csv"), CsvEncoding::Cp932, progress));
+    const auto lines = CrlfLines(ReadBytes(dir.File("l.csv")));
+    ASSERT_EQ(lines.size(), std::size_t(h.SampleCount - 3 + 1));
+    for (std::size_t i = 1; i < lines.size(); i += 997) {
+        const int j = 3 + static_cast<int>(i - 1);
+        std::ostringstream expected;
+        expected << j / 1000 << (j % 1000 ? "." : "");
+        if (j % 1000) {
+            std::string ms = std::to_string(1000 + j % 1000).substr(1);
+            while (ms.back() == '0')
+                ms.pop_back();
+            expected << ms;
+        }
+        expected << ",1," << j % 30000 << "," << -(j % 7);
+        EXPECT_EQ(lines[i], expected.str());
+    }
+    ASSERT_TRUE(ExportWav(reader, s, dir.File("l.wav"), progress));
+    SF_INFO info{};
+    SNDFILE* f = sf_open(dir.File("l.wav").c_str(), SFM_READ, &info);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(info.samplerate, 1000);
+    ASSERT_EQ(info.frames, h.SampleCount - 3);
+    std::vector<short> frames(static_cast<std::size_t>(info.frames) * 2);
+    EXPECT_EQ(sf_readf_short(f, frames.data(), info.frames), info.frames);
+    sf_close(f);
+    int wrong = 0;
+    for (int j = 3; j < h.SampleCount; ++j)
+        wrong += frames[std::size_t(2 * (j - 3))] != j % 30000 ||
+                 frames[std::size_t(2 * (j - 3) + 1)] != -(j % 7);
+    EXPECT_EQ(wrong, 0);
+    ASSERT_TRUE(ExportHdf5(reader, {}, dir.File("l.h5"), progress));
+    const hid_t file = H5Fopen(dir.File("l.h5").c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
+    const hid_t data = H5Dopen2(file, "burst_00001/codes", H5P_DEFAULT);
+    std::vector<std::int16_t> codes(block.size());
+    ASSERT_GE(H5Dread(data, H5T_NATIVE_INT16, H5S_ALL, H5S_ALL, H5P_DEFAULT, codes.data()), 0);
+    EXPECT_EQ(codes, block);
+    H5Dclose(data);
+    H5Fclose(file);
+}
+
 int main(int argc, char** argv) {
     // Burst start times carry the offset of this zone (a POSIX rule: no zone database needed).
     ::setenv("TZ", "JST-9", 1);
