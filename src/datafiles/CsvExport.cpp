@@ -25,7 +25,7 @@ struct TimeSlot {
     std::uint8_t Length = 0;
 };
 // Scans up to this many per burst have their time texts made once for every burst.
-constexpr std::int64_t MaxTimeTexts = 1 << 20;
+constexpr std::int64_t MaxTimeTexts = 1 << 18;
 
 // A field in double quotes when it holds a comma, a quote or a line break (quotes doubled).
 std::string CsvField(const std::string& text) {
@@ -121,18 +121,21 @@ bool ExportCsv(const DataFileReader& reader, const ExportSelection& selection,
         file.Write(head.data(), head.size());
 
         // Every burst has the same times: their texts are made once, in slots of a fixed size
-        // that copy in a few moves, when they are not too many.
-        std::vector<TimeSlot> times;
-        if (s.Scans() <= MaxTimeTexts) {
-            times.resize(static_cast<std::size_t>(s.Scans()));
-            for (std::int64_t scan = s.FirstSample; scan < s.EndSample; ++scan) {
-                TimeSlot& t = times[static_cast<std::size_t>(scan - s.FirstSample)];
+        // that copy in a few moves; a burst too long for that has them made piece by piece.
+        const bool timesOnce = s.Scans() <= MaxTimeTexts;
+        std::vector<TimeSlot> times(
+            static_cast<std::size_t>(timesOnce ? s.Scans() : ExportPieceScans(h)));
+        auto makeTimes = [&](std::int64_t first, std::int64_t count) {
+            for (std::int64_t j = 0; j < count; ++j) {
+                TimeSlot& t = times[static_cast<std::size_t>(j)];
                 char text[40];
-                const auto length = static_cast<std::size_t>(PutTime(text, scan) - text);
+                const auto length = static_cast<std::size_t>(PutTime(text, first + j) - text);
                 t.Length = static_cast<std::uint8_t>(std::min(length, sizeof t.Chars));
                 std::memcpy(t.Chars, text, t.Length);
             }
-        }
+        };
+        if (timesOnce)
+            makeTimes(s.FirstSample, s.Scans());
         std::vector<char> buffer(FlushBytes + rowMax);
         char* const start = buffer.data();
         char* p = start;
@@ -140,6 +143,9 @@ bool ExportCsv(const DataFileReader& reader, const ExportSelection& selection,
         const auto stride =
             static_cast<std::size_t>(std::clamp<int>(h.ChannelCount, 0, MaxSampledChannels));
         const std::int64_t piece = ExportPieceScans(h);
+        const std::size_t width = s.Channels.size();
+        const int* const channelsAt = s.Channels.data();
+        ValueTextTable* const textsAt = texts.data();
         for (std::size_t b = 0; b < s.Bursts.size(); ++b) {
             progress.SetProgress(static_cast<int>(b * 100 / s.Bursts.size()));
             if (progress.Cancelled())
@@ -151,22 +157,23 @@ bool ExportCsv(const DataFileReader& reader, const ExportSelection& selection,
             for (std::int64_t first = s.FirstSample; first < s.EndSample; first += piece) {
                 const std::int64_t count = std::min(piece, s.EndSample - first);
                 reader.ReadScanRows(k, first, count, rows);
+                if (!timesOnce)
+                    makeTimes(first, count);
+                // Locals: the text written through p could be anything to the compiler.
+                const std::int16_t* const rowsAt = rows.data();
+                const TimeSlot* const timesAt =
+                    times.data() + (timesOnce ? first - s.FirstSample : 0);
                 for (std::int64_t j = 0; j < count; ++j) {
-                    const std::int64_t scan = first + j;
-                    if (!times.empty()) {
-                        const TimeSlot& t = times[static_cast<std::size_t>(scan - s.FirstSample)];
-                        std::memcpy(p, t.Chars, sizeof t.Chars);
-                        p += t.Length;
-                    } else {
-                        p = PutTime(p, scan);
-                    }
+                    const TimeSlot& t = timesAt[j];
+                    std::memcpy(p, t.Chars, sizeof t.Chars);
+                    p += t.Length;
                     *p++ = ',';
                     std::memcpy(p, number, sizeof number);
                     p += numberLength;
-                    const std::int16_t* row = rows.data() + static_cast<std::size_t>(j) * stride;
-                    for (std::size_t i = 0; i < s.Channels.size(); ++i) {
+                    const std::int16_t* row = rowsAt + static_cast<std::size_t>(j) * stride;
+                    for (std::size_t i = 0; i < width; ++i) {
                         *p++ = ',';
-                        p = texts[i].Put(p, row[s.Channels[i]]);
+                        p = textsAt[i].Put(p, row[channelsAt[i]]);
                     }
                     *p++ = '\r';
                     *p++ = '\n';

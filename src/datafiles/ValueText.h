@@ -21,12 +21,13 @@ public:
     static constexpr std::size_t MaxLength = 24;
 
     ValueTextTable(float a, float b, std::string_view errorText = "=");
-    // Puts the text of code x at out, returns the new end.
+    // Puts the text of code x at out, returns the new end. out must have room for MaxLength
+    // characters: the whole slot is copied, a few moves instead of a call.
     char* Put(char* out, std::int16_t x) {
         Text& t = texts_[static_cast<std::uint16_t>(x)];
         if (!t.Made)
             Make(t, x);
-        std::memcpy(out, t.Chars, t.Length);
+        std::memcpy(out, t.Chars, MaxLength);
         return out + t.Length;
     }
 
