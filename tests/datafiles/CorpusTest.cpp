@@ -2,6 +2,7 @@
 // reader returns or refuses cleanly (FileError at most), and both sources read the same.
 #include "TestSupport.h"
 #include "datafiles/ByteSource.h"
+#include "datafiles/DataFileReader.h"
 #include "datafiles/FileError.h"
 #include "datafiles/ParameterFile.h"
 #include "datafiles/SDFdata.h"
@@ -109,6 +110,30 @@ TEST(Corpus, EveryReaderReturnsOrRefusesCleanlyAndSourcesAgree) {
     }
     // Each kind of file is taken by its own reader at least.
     EXPECT_GE(accepted, static_cast<int>(files.size()));
+}
+
+TEST(Corpus, DataFileReaderReadsOrRefusesEveryFileCleanly) {
+    int opened = 0;
+    for (const fs::path& file : CorpusFiles()) {
+        try {
+            const DataFileReader reader(file.string());
+            ++opened;
+            std::array<std::vector<std::int16_t>, MaxSampledChannels> blocks;
+            std::vector<std::int16_t> extra, rows;
+            const std::int64_t scans = std::max<std::int32_t>(reader.Header().SampleCount, 0);
+            for (std::int64_t k = 0; k < std::min<std::int64_t>(reader.Bursts(), 50); ++k) {
+                reader.ReadBurst(k, blocks, extra);
+                reader.ReadScanRows(k, scans / 2, scans - scans / 2, rows);
+                EXPECT_EQ(rows.size(), static_cast<std::size_t>(scans - scans / 2) *
+                                           static_cast<std::size_t>(reader.Header().ChannelCount))
+                    << file;
+            }
+        } catch (const FileError&) {
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << file << ": " << e.what();
+        }
+    }
+    EXPECT_GE(opened, 5); // the corpus has data files of both kinds
 }
 
 TEST(Corpus, MemorySourceReadsLikeAFile) {
