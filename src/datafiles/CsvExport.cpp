@@ -43,19 +43,15 @@ std::string CsvField(const std::string& text) {
 std::string HeaderRow(const MeasurementHeader& h, const ResolvedSelection& s,
                       CsvEncoding encoding) {
     std::string row = "time [s],burst";
+    // CP932 keeps the file's own bytes: none of them is a comma, a quote or a line break.
+    const bool utf8 = encoding == CsvEncoding::Utf8;
     for (const int c : s.Channels) {
-        std::string name = ChannelNameUtf8(h, c);
-        const std::string unit = ChannelUnitUtf8(h, c);
+        std::string name = utf8 ? ChannelNameUtf8(h, c) : ChannelNameBytes(h, c);
+        const std::string unit = utf8 ? ChannelUnitUtf8(h, c) : ChannelUnitBytes(h, c);
         if (!unit.empty())
             name += " [" + unit + "]";
         row += ',';
-        if (encoding == CsvEncoding::Cp932) {
-            // The file's own bytes come back unchanged (they were CP932 to begin with).
-            const auto cp932 = Utf8ToCp932(name);
-            row += CsvField(cp932 ? *cp932 : name);
-        } else {
-            row += CsvField(name);
-        }
+        row += CsvField(name);
     }
     return row + "\r\n";
 }

@@ -28,10 +28,10 @@ constexpr std::int64_t UnitMicroseconds[] = {1,
                                              2'592'000'000'000,
                                              31'536'000'000'000};
 
-std::string WithoutPadding(std::string_view text) {
+std::string_view WithoutPadding(std::string_view text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\0'))
         text.remove_suffix(1);
-    return Cp932ToUtf8(text);
+    return text;
 }
 
 } // namespace
@@ -132,11 +132,19 @@ std::optional<std::int64_t> SamplingMicroseconds(const MeasurementHeader& h) {
 }
 
 std::string ChannelNameUtf8(const MeasurementHeader& h, int channel) {
-    return WithoutPadding(h.ChannelName[static_cast<std::size_t>(channel)].Bytes());
+    return Cp932ToUtf8(ChannelNameBytes(h, channel));
 }
 
 std::string ChannelUnitUtf8(const MeasurementHeader& h, int channel) {
-    return WithoutPadding(h.ChannelUnit[static_cast<std::size_t>(channel)].Bytes());
+    return Cp932ToUtf8(ChannelUnitBytes(h, channel));
+}
+
+std::string ChannelNameBytes(const MeasurementHeader& h, int channel) {
+    return std::string(WithoutPadding(h.ChannelName[static_cast<std::size_t>(channel)].Bytes()));
+}
+
+std::string ChannelUnitBytes(const MeasurementHeader& h, int channel) {
+    return std::string(WithoutPadding(h.ChannelUnit[static_cast<std::size_t>(channel)].Bytes()));
 }
 
 std::string CommentUtf8(const MeasurementHeader& h) {

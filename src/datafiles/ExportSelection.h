@@ -57,5 +57,8 @@ std::optional<std::int64_t> SamplingMicroseconds(const MeasurementHeader& h);
 std::string ChannelNameUtf8(const MeasurementHeader& h, int channel);
 std::string ChannelUnitUtf8(const MeasurementHeader& h, int channel);
 std::string CommentUtf8(const MeasurementHeader& h);
+// The same texts as the file holds them (CP932).
+std::string ChannelNameBytes(const MeasurementHeader& h, int channel);
+std::string ChannelUnitBytes(const MeasurementHeader& h, int channel);
 
 } // namespace tavrel
