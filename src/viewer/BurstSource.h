@@ -1,0 +1,39 @@
+#pragma once
+
+#include "datafiles/DataFileReader.h"
+#include "datafiles/SampleStore.h"
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+
+namespace tavrel {
+
+// The bursts of one data file as the viewer draws them: a burst is read into a sample store
+// when first asked for, and the last few stay, so switching between two bursts (overlay)
+// reads nothing again. Memory is that of the bursts kept, whatever the file's size.
+class BurstSource {
+public:
+    static constexpr std::size_t KeptBursts = 3;
+
+    // Opens the file (its header only). Throws FileError.
+    explicit BurstSource(const std::string& fileName);
+
+    const DataFileReader& Reader() const { return reader_; }
+    const MeasurementHeader& Header() const { return reader_.Header(); }
+    std::int64_t Bursts() const { return reader_.Bursts(); }
+
+    // Burst k (0-based, below Bursts()), its codes and summaries. Throws FileError.
+    std::shared_ptr<const SampleStore> Burst(std::int64_t k);
+
+private:
+    struct Kept {
+        std::int64_t Index;
+        std::shared_ptr<const SampleStore> Store;
+    };
+    DataFileReader reader_;
+    std::deque<Kept> kept_; // most recently used first
+};
+
+} // namespace tavrel

@@ -1,0 +1,385 @@
+#include "viewer/ChartPanel.h"
+
+#include "datafiles/SDFdata.h"
+#include "ui/FormFonts.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace tavrel {
+
+namespace {
+
+constexpr double Nan = std::numeric_limits<double>::quiet_NaN();
+const QColor TraceColour(0, 0, 200);
+const QColor OverlayColour(220, 60, 0, 170);
+const std::array<QColor, 2> CursorColours{QColor(0, 150, 0), QColor(200, 0, 200)};
+constexpr int CursorGrip = 4; // pixels either side of a cursor line that grab it
+
+// A chart's value range with a little room above and below; one value or none gets a range
+// around it.
+QCPRange Padded(double lo, double hi) {
+    if (!(lo <= hi))
+        return QCPRange(-1, 1);
+    if (hi - lo < 1e-12 * std::max(1.0, std::abs(hi)))
+        return QCPRange(lo - std::max(1.0, std::abs(lo) * 0.05),
+                        hi + std::max(1.0, std::abs(hi) * 0.05));
+    const double room = (hi - lo) * 0.05;
+    return QCPRange(lo - room, hi + room);
+}
+
+void AddRange(const SampleStore& burst, int channel, const ChannelScale& s, double& lo,
+              double& hi) {
+    if (channel >= burst.Channels())
+        return;
+    const CodeRange r = burst.Range(channel, 0, burst.Size(channel));
+    if (r.Empty())
+        return;
+    const double a = s.A * r.Min + s.B, b = s.A * r.Max + s.B;
+    lo = std::min({lo, a, b});
+    hi = std::max({hi, a, b});
+}
+
+} // namespace
+
+ChartPanel::ChartPanel(QWidget* parent) : QCustomPlot(parent) {
+    setObjectName(QStringLiteral("ChartPanel"));
+    plotLayout()->clear();
+    setInteractions(QCP::iRangeZoom);
+    setSelectionRectMode(QCP::srmZoom);
+    setPlottingHint(QCP::phFastPolylines, true);
+    setNoAntialiasingOnDrag(true);
+    // The layout has just given every chart its width: the points follow it before drawing.
+    connect(this, &QCustomPlot::afterLayout, this, &ChartPanel::Refresh);
+}
+
+void ChartPanel::BuildCharts(const std::vector<ChannelScale>& scales) {
+    clearItems();
+    clearGraphs();
+    plotLayout()->clear();
+    charts_.clear();
+    auto* margins = new QCPMarginGroup(this);
+    const QFont font = MinchoFont(12);
+    for (std::size_t c = 0; c < scales.size(); ++c) {
+        Chart chart;
+        chart.Scale = scales[c];
+        chart.Rect = new QCPAxisRect(this);
+        plotLayout()->addElement(static_cast<int>(c), 0, chart.Rect);
+        chart.Rect->setMarginGroup(QCP::msLeft | QCP::msRight, margins);
+        chart.Rect->setRangeZoom(Qt::Horizontal);
+        QCPAxis* time = chart.Rect->axis(QCPAxis::atBottom);
+        QCPAxis* value = chart.Rect->axis(QCPAxis::atLeft);
+        chart.Rect->setRangeZoomAxes(time, value);
+        value->setLabel(scales[c].Label);
+        value->setLabelFont(font);
+        value->setTickLabelFont(font);
+        time->setTickLabelFont(font);
+        time->setLabelFont(font);
+        // Only the lowest chart labels the shared time axis.
+        const bool lowest = c + 1 == scales.size();
+        time->setTickLabels(lowest);
+        if (lowest)
+            time->setLabel(tr("時間 [s]"));
+        connect(time, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
+                &ChartPanel::SyncTimeRange);
+
+        chart.Overlay = addGraph(time, value);
+        chart.Overlay->setPen(QPen(OverlayColour, 1));
+        chart.Overlay->setAdaptiveSampling(false);
+        chart.Overlay->setVisible(false);
+        chart.Graph = addGraph(time, value);
+        chart.Graph->setPen(QPen(TraceColour, 1));
+        chart.Graph->setAdaptiveSampling(false);
+        for (std::size_t k = 0; k < 2; ++k) {
+            auto* line = new QCPItemStraightLine(this);
+            line->setClipAxisRect(chart.Rect);
+            line->setPen(QPen(CursorColours[k], 1, Qt::DashLine));
+            for (QCPItemPosition* p : {line->point1, line->point2})
+                p->setAxes(time, value);
+            line->setSelectable(false);
+            chart.Cursors[k] = line;
+        }
+        charts_.push_back(chart);
+    }
+}
+
+void ChartPanel::SetBurst(std::shared_ptr<const SampleStore> burst,
+                          std::vector<ChannelScale> scales, double secondsPerSample,
+                          bool keepRange) {
+    const std::int64_t before = Samples();
+    const bool sameCharts = scales.size() == charts_.size();
+    if (!sameCharts)
+        BuildCharts(scales);
+    else
+        for (std::size_t c = 0; c < scales.size(); ++c) {
+            charts_[c].Scale = scales[c];
+            charts_[c].Rect->axis(QCPAxis::atLeft)->setLabel(scales[c].Label);
+        }
+    burst_ = std::move(burst);
+    secondsPerSample_ = secondsPerSample > 0 ? secondsPerSample : 1;
+    stale_ = true;
+    if (keepRange && sameCharts && before == Samples()) {
+        replot(rpQueuedReplot);
+        return;
+    }
+    FitAll();
+    CursorsIntoView();
+}
+
+void ChartPanel::SetOverlay(std::shared_ptr<const SampleStore> burst) {
+    overlay_ = std::move(burst);
+    for (Chart& chart : charts_)
+        chart.Overlay->setVisible(overlay_ != nullptr);
+    stale_ = true;
+    replot(rpQueuedReplot);
+}
+
+void ChartPanel::Clear() {
+    burst_.reset();
+    overlay_.reset();
+    BuildCharts({});
+    replot();
+}
+
+std::int64_t ChartPanel::Samples() const {
+    return burst_ && burst_->Channels() > 0 ? burst_->Size(0) : 0;
+}
+
+QCPRange ChartPanel::TimeRange() const {
+    return charts_.empty() ? QCPRange() : charts_.front().Rect->axis(QCPAxis::atBottom)->range();
+}
+
+void ChartPanel::SetTimeRange(double lower, double upper) {
+    if (charts_.empty())
+        return;
+    charts_.front().Rect->axis(QCPAxis::atBottom)->setRange(lower, upper);
+    replot(rpQueuedReplot);
+}
+
+void ChartPanel::SyncTimeRange(const QCPRange& range) {
+    if (syncing_)
+        return;
+    syncing_ = true;
+    for (Chart& chart : charts_)
+        chart.Rect->axis(QCPAxis::atBottom)->setRange(range);
+    syncing_ = false;
+}
+
+void ChartPanel::FitAll() {
+    if (charts_.empty())
+        return;
+    const std::int64_t n = std::max<std::int64_t>(
+        {Samples(), overlay_ && overlay_->Channels() > 0 ? overlay_->Size(0) : 0, 2});
+    SetTimeRange(0, static_cast<double>(n - 1) * secondsPerSample_);
+    for (int c = 0; c < Charts(); ++c) {
+        const Chart& chart = charts_[static_cast<std::size_t>(c)];
+        double lo = std::numeric_limits<double>::infinity();
+        double hi = -lo;
+        if (burst_)
+            AddRange(*burst_, c, chart.Scale, lo, hi);
+        if (overlay_)
+            AddRange(*overlay_, c, chart.Scale, lo, hi);
+        chart.Rect->axis(QCPAxis::atLeft)->setRange(Padded(lo, hi));
+    }
+    replot(rpQueuedReplot);
+}
+
+void ChartPanel::Refresh() {
+    if (charts_.empty())
+        return;
+    const int columns = std::max(1, charts_.front().Rect->width());
+    const QCPRange range = TimeRange();
+    if (!stale_ && columns == builtColumns_ && range == builtRange_)
+        return;
+    for (int c = 0; c < Charts(); ++c) {
+        const Chart& chart = charts_[static_cast<std::size_t>(c)];
+        Fill(chart.Graph, burst_.get(), c, chart.Scale, columns);
+        Fill(chart.Overlay, overlay_.get(), c, chart.Scale, columns);
+    }
+    stale_ = false;
+    builtColumns_ = columns;
+    builtRange_ = range;
+}
+
+void ChartPanel::Fill(QCPGraph* graph, const SampleStore* burst, int channel,
+                      const ChannelScale& scale, int columns) {
+    QVector<QCPGraphData> points;
+    if (!burst || channel >= burst->Channels()) {
+        graph->data()->set(points, true);
+        return;
+    }
+    const std::int64_t n = burst->Size(channel);
+    const QCPRange range = TimeRange();
+    const double dt = secondsPerSample_;
+    // One sample beyond each edge, so the trace reaches the chart's borders.
+    const auto first =
+        std::clamp<std::int64_t>(static_cast<std::int64_t>(std::floor(range.lower / dt)) - 1, 0, n);
+    const auto last = std::clamp<std::int64_t>(
+        static_cast<std::int64_t>(std::ceil(range.upper / dt)) + 2, first, n);
+    const std::int64_t count = last - first;
+    if (count <= columns) {
+        // Few enough to draw each sample; alone between gaps they show as dots.
+        const auto codes = burst->Codes(channel);
+        points.reserve(static_cast<qsizetype>(count));
+        for (std::int64_t i = first; i < last; ++i) {
+            const std::int16_t code = codes[static_cast<std::size_t>(i)];
+            points.append(QCPGraphData(static_cast<double>(i) * dt,
+                                       code == ErrorData ? Nan : scale.A * code + scale.B));
+        }
+        graph->setScatterStyle(count * 4 <= columns ? QCPScatterStyle(QCPScatterStyle::ssDisc, 4)
+                                                    : QCPScatterStyle(QCPScatterStyle::ssNone));
+    } else {
+        // Each pixel column: its lowest and highest value joined by a vertical stroke.
+        columns_.resize(static_cast<std::size_t>(columns));
+        burst->Columns(channel, first, last, columns_);
+        points.reserve(2 * columns);
+        const double samplesPerColumn = static_cast<double>(count) / columns;
+        for (int j = 0; j < columns; ++j) {
+            const double key = (static_cast<double>(first) + samplesPerColumn * (j + 0.5)) * dt;
+            const CodeRange& r = columns_[static_cast<std::size_t>(j)];
+            if (r.Empty()) {
+                points.append(QCPGraphData(key, Nan));
+                continue;
+            }
+            points.append(QCPGraphData(key, scale.A * r.Min + scale.B));
+            points.append(QCPGraphData(key, scale.A * r.Max + scale.B));
+        }
+        graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
+    }
+    graph->data()->set(points, true);
+}
+
+std::int64_t ChartPanel::SampleAt(double seconds) const {
+    const std::int64_t n = std::max<std::int64_t>(Samples(), 1);
+    const double i = std::round(seconds / secondsPerSample_);
+    if (!(i > 0))
+        return 0;
+    return i >= static_cast<double>(n - 1) ? n - 1 : static_cast<std::int64_t>(i);
+}
+
+void ChartPanel::SetCursors(double t1, double t2) {
+    cursor_ = {SampleAt(t1), SampleAt(t2)};
+    PlaceCursorLines();
+    replot(rpQueuedReplot);
+    emit CursorsMoved();
+}
+
+void ChartPanel::CursorsIntoView() {
+    const QCPRange r = TimeRange();
+    SetCursors(r.lower + r.size() / 3, r.lower + r.size() * 2 / 3);
+}
+
+void ChartPanel::MoveCursor(int which, double seconds) {
+    cursor_.at(static_cast<std::size_t>(which)) = SampleAt(seconds);
+    PlaceCursorLines();
+    replot(rpQueuedReplot);
+    emit CursorsMoved();
+}
+
+void ChartPanel::PlaceCursorLines() {
+    for (Chart& chart : charts_)
+        for (std::size_t k = 0; k < 2; ++k) {
+            const double t = static_cast<double>(cursor_[k]) * secondsPerSample_;
+            chart.Cursors[k]->point1->setCoords(t, 0);
+            chart.Cursors[k]->point2->setCoords(t, 1);
+        }
+}
+
+QCPAxisRect* ChartPanel::ChartAt(const QPointF& pos) const {
+    for (const Chart& chart : charts_)
+        if (chart.Rect->rect().contains(pos.toPoint()))
+            return chart.Rect;
+    return nullptr;
+}
+
+int ChartPanel::CursorNear(const QPointF& pos) const {
+    QCPAxisRect* rect = ChartAt(pos);
+    if (!rect || !burst_)
+        return -1;
+    const QCPAxis* time = rect->axis(QCPAxis::atBottom);
+    int nearest = -1;
+    double best = CursorGrip + 0.5;
+    for (int k = 0; k < 2; ++k) {
+        const double x = time->coordToPixel(
+            static_cast<double>(cursor_[static_cast<std::size_t>(k)]) * secondsPerSample_);
+        if (std::abs(x - pos.x()) < best) {
+            best = std::abs(x - pos.x());
+            nearest = k;
+        }
+    }
+    return nearest;
+}
+
+void ChartPanel::mousePressEvent(QMouseEvent* event) {
+    const QPointF pos = event->position();
+    QCPAxisRect* rect = ChartAt(pos);
+    const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
+    if (rect && burst_) {
+        if (event->button() == Qt::MiddleButton || (event->button() == Qt::LeftButton && shift)) {
+            panning_ = true;
+            panStart_ = pos;
+            panRange_ = TimeRange();
+            setCursor(Qt::ClosedHandCursor);
+            return;
+        }
+        if (event->button() == Qt::LeftButton) {
+            draggedCursor_ = CursorNear(pos);
+            if (draggedCursor_ >= 0)
+                return;
+        }
+        if (event->button() == Qt::RightButton) {
+            MoveCursor(1, rect->axis(QCPAxis::atBottom)->pixelToCoord(pos.x()));
+            return;
+        }
+    }
+    QCustomPlot::mousePressEvent(event);
+}
+
+void ChartPanel::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF pos = event->position();
+    if (panning_) {
+        const double width = std::max(1, charts_.front().Rect->width());
+        const double shift = (pos.x() - panStart_.x()) / width * panRange_.size();
+        SetTimeRange(panRange_.lower - shift, panRange_.upper - shift);
+        return;
+    }
+    if (draggedCursor_ >= 0) {
+        if (QCPAxisRect* rect = charts_.empty() ? nullptr : charts_.front().Rect)
+            MoveCursor(draggedCursor_, rect->axis(QCPAxis::atBottom)->pixelToCoord(pos.x()));
+        return;
+    }
+    setCursor(CursorNear(pos) >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
+    QCustomPlot::mouseMoveEvent(event);
+}
+
+void ChartPanel::mouseReleaseEvent(QMouseEvent* event) {
+    if (panning_ || draggedCursor_ >= 0) {
+        panning_ = false;
+        draggedCursor_ = -1;
+        setCursor(Qt::ArrowCursor);
+        return;
+    }
+    QCustomPlot::mouseReleaseEvent(event);
+}
+
+void ChartPanel::mouseDoubleClickEvent(QMouseEvent* event) {
+    QCPAxisRect* rect = ChartAt(event->position());
+    if (rect && burst_ && event->button() == Qt::LeftButton) {
+        MoveCursor(0, rect->axis(QCPAxis::atBottom)->pixelToCoord(event->position().x()));
+        return;
+    }
+    QCustomPlot::mouseDoubleClickEvent(event);
+}
+
+void ChartPanel::processRectZoom(QRect rect, QMouseEvent* event) {
+    // A rectangle of a few pixels is a slip of the hand, not a zoom into nothing.
+    if (rect.width() < 4 || rect.height() < 4) {
+        replot(rpQueuedReplot);
+        return;
+    }
+    QCustomPlot::processRectZoom(rect, event);
+}
+
+} // namespace tavrel

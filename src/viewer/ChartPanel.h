@@ -1,0 +1,114 @@
+#pragma once
+
+#include "datafiles/SampleStore.h"
+
+#include <QString>
+#include <qcustomplot.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace tavrel {
+
+// How one channel's codes become physical values on its chart.
+struct ChannelScale {
+    double A = 1, B = 0;
+    QString Label; // "name [unit]"
+};
+
+// The stacked charts of one burst, one per channel, over a shared time axis in seconds from the
+// burst's start. What is drawn is rebuilt from the sample store for the visible range: one
+// min/max pair per pixel column, or the samples themselves when fewer than the columns, so a
+// redraw costs by pixels whatever the zoom. Error data are gaps. A second burst can be laid
+// over the first. Two cursors (vertical lines through every chart) mark a range.
+//
+// Mouse: wheel zooms time, a left drag zooms to the rectangle, a middle (or Shift+left) drag
+// pans, dragging a cursor line moves it, a double click puts cursor 1 and a right click
+// cursor 2 under the mouse.
+class ChartPanel : public QCustomPlot {
+    Q_OBJECT
+
+public:
+    explicit ChartPanel(QWidget* parent = nullptr);
+
+    // Shows burst with one chart per scale; secondsPerSample is the sampling interval. Keeps
+    // the time range when keepRange and the new burst has the same length, else fits all.
+    void SetBurst(std::shared_ptr<const SampleStore> burst, std::vector<ChannelScale> scales,
+                  double secondsPerSample, bool keepRange = false);
+    // Lays burst over the shown one (null: nothing).
+    void SetOverlay(std::shared_ptr<const SampleStore> burst);
+    // Shows nothing.
+    void Clear();
+
+    int Charts() const { return static_cast<int>(charts_.size()); }
+    QCPAxisRect* ChartRect(int channel) const { return charts_.at(channel).Rect; }
+    QCPGraph* ChartGraph(int channel) const { return charts_.at(channel).Graph; }
+    QCPGraph* OverlayGraph(int channel) const { return charts_.at(channel).Overlay; }
+
+    // The whole burst in time and each chart's values.
+    void FitAll();
+    void SetTimeRange(double lower, double upper);
+    QCPRange TimeRange() const;
+    double SecondsPerSample() const { return secondsPerSample_; }
+    std::int64_t Samples() const;
+
+    // Places the cursors (seconds, put on the nearest sample inside the burst).
+    void SetCursors(double t1, double t2);
+    // Cursor which (0 or 1) as a sample index.
+    std::int64_t CursorSample(int which) const { return cursor_.at(which); }
+    // Puts both cursors inside the shown range, at a third and two thirds of it.
+    void CursorsIntoView();
+
+    // Rebuilds what is drawn for the current range and size, when either changed.
+    void Refresh();
+
+signals:
+    void CursorsMoved();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void processRectZoom(QRect rect, QMouseEvent* event) override;
+
+private:
+    struct Chart {
+        QCPAxisRect* Rect = nullptr;
+        QCPGraph* Graph = nullptr;
+        QCPGraph* Overlay = nullptr;
+        std::array<QCPItemStraightLine*, 2> Cursors{};
+        ChannelScale Scale;
+    };
+
+    void BuildCharts(const std::vector<ChannelScale>& scales);
+    void SyncTimeRange(const QCPRange& range);
+    void Fill(QCPGraph* graph, const SampleStore* burst, int channel, const ChannelScale& scale,
+              int columns);
+    void PlaceCursorLines();
+    std::int64_t SampleAt(double seconds) const;
+    QCPAxisRect* ChartAt(const QPointF& pos) const;
+    int CursorNear(const QPointF& pos) const;
+    void MoveCursor(int which, double seconds);
+
+    std::shared_ptr<const SampleStore> burst_;
+    std::shared_ptr<const SampleStore> overlay_;
+    std::vector<Chart> charts_;
+    double secondsPerSample_ = 1;
+    std::array<std::int64_t, 2> cursor_{0, 0};
+    bool syncing_ = false;
+    // What the drawn points were built for.
+    bool stale_ = true;
+    QCPRange builtRange_;
+    int builtColumns_ = 0;
+    std::vector<CodeRange> columns_;
+    // Mouse drags of a cursor or of the view.
+    int draggedCursor_ = -1;
+    bool panning_ = false;
+    QPointF panStart_;
+    QCPRange panRange_;
+};
+
+} // namespace tavrel

@@ -1,0 +1,417 @@
+#include "viewer/ViewerWindow.h"
+
+#include "datafiles/DateTime.h"
+#include "datafiles/RealText.h"
+#include "datafiles/SdfLayout.h"
+#include "datafiles/ShiftJis.h"
+#include "datafiles/TimeUnits.h"
+#include "ui/MainWindowForm.h"
+#include "ui/MessageBoxes.h"
+#include "viewer/BurstListModel.h"
+#include "viewer/BurstSource.h"
+#include "viewer/ChartPanel.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeySequence>
+#include <QLabel>
+#include <QListView>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <exception>
+
+namespace tavrel {
+
+namespace {
+
+QString Q(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
+QString FromCp932(std::string_view bytes) {
+    return Q(Cp932ToUtf8(bytes));
+}
+QString Number(double value) {
+    return QString::number(value, 'g', 7);
+}
+QString Interval(int value, int unit) {
+    return QStringLiteral("%1 %2").arg(value).arg(Q(std::string(TimeUnitName(unit))));
+}
+
+QLabel* AddField(QFormLayout* form, const QString& name, const QString& caption) {
+    auto* field = new QLabel;
+    field->setObjectName(name);
+    field->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    field->setWordWrap(true);
+    form->addRow(caption, field);
+    return field;
+}
+
+QTableWidget* MakeTable(const QString& name, const QStringList& titles) {
+    auto* table = new QTableWidget(0, static_cast<int>(titles.size()));
+    table->setObjectName(name);
+    table->setHorizontalHeaderLabels(titles);
+    table->verticalHeader()->setVisible(false);
+    table->verticalHeader()->setDefaultSectionSize(20);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setStretchLastSection(true);
+    return table;
+}
+
+void SetCell(QTableWidget* table, int row, int column, const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    if (column > 0)
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    table->setItem(row, column, item);
+}
+
+} // namespace
+
+ViewerWindow::ViewerWindow(const ViewerOptions& options, QWidget* parent)
+    : QMainWindow(parent),
+      recent_(options.RecentFilesSettings.isEmpty() ? RecentFiles::DefaultSettingsFile()
+                                                    : options.RecentFilesSettings) {
+    setObjectName(QStringLiteral("ViewerWindow"));
+    setWindowTitle(tr("TavrelREX ビューア"));
+    setAcceptDrops(true);
+    resize(1024, 720);
+
+    charts_ = new ChartPanel;
+    auto* right = new QSplitter(Qt::Vertical);
+    right->addWidget(charts_);
+    right->addWidget(BuildStatisticsPanel());
+    right->setStretchFactor(0, 1);
+    right->setSizes({520, 170});
+    auto* main = new QSplitter(Qt::Horizontal);
+    main->addWidget(BuildSidePanel());
+    main->addWidget(right);
+    main->setStretchFactor(1, 1);
+    main->setSizes({270, 754});
+    setCentralWidget(main);
+    BuildMenus();
+    statusBar()->showMessage(
+        tr("ホイール：時間軸の拡大縮小　左ドラッグ：範囲を拡大　"
+           "中ドラッグ：移動　ダブルクリック：カーソル1　右クリック：カーソル2"));
+    connect(charts_, &ChartPanel::CursorsMoved, this, &ViewerWindow::UpdateStatistics);
+    for (QAction* action : fileActions_)
+        action->setEnabled(false);
+}
+
+ViewerWindow::~ViewerWindow() {
+    // The list model reads the reader: it lets go first.
+    burstModel_->SetReader(nullptr);
+}
+
+void ViewerWindow::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(tr("ファイル(&F)"));
+    file->setObjectName(QStringLiteral("FileMenu"));
+    QAction* open = file->addAction(tr("開く(&O)..."), this, &ViewerWindow::ChooseFile);
+    open->setObjectName(QStringLiteral("OpenAction"));
+    open->setShortcut(QKeySequence::Open);
+    recentMenu_ = file->addMenu(tr("最近使ったファイル(&R)"));
+    recentMenu_->setObjectName(QStringLiteral("RecentMenu"));
+    connect(recentMenu_, &QMenu::aboutToShow, this, &ViewerWindow::FillRecentMenu);
+    FillRecentMenu();
+    file->addSeparator();
+    QAction* quit = file->addAction(tr("終了(&Q)"), this, &QWidget::close);
+    quit->setObjectName(QStringLiteral("QuitAction"));
+    quit->setShortcut(QKeySequence::Quit);
+
+    QMenu* view = menuBar()->addMenu(tr("表示(&V)"));
+    view->setObjectName(QStringLiteral("ViewMenu"));
+    QAction* fit = view->addAction(tr("全体を表示(&A)"), charts_, &ChartPanel::FitAll);
+    fit->setObjectName(QStringLiteral("FitAllAction"));
+    fit->setShortcut(Qt::Key_Home);
+    QAction* cursors =
+        view->addAction(tr("カーソルを表示範囲に置く(&C)"), charts_, &ChartPanel::CursorsIntoView);
+    cursors->setObjectName(QStringLiteral("CursorsIntoViewAction"));
+    fileActions_ = {fit, cursors};
+}
+
+QWidget* ViewerWindow::BuildSidePanel() {
+    auto* panel = new QWidget;
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(4, 4, 4, 4);
+
+    auto* headerBox = new QGroupBox(tr("ヘッダ"));
+    auto* headerLayout = new QVBoxLayout(headerBox);
+    auto* form = new QFormLayout;
+    form->setLabelAlignment(Qt::AlignLeft);
+    formatText_ = AddField(form, QStringLiteral("FormatText"), tr("保存形式："));
+    commentText_ = AddField(form, QStringLiteral("CommentText"), tr("コメント："));
+    startTimeText_ = AddField(form, QStringLiteral("StartTimeText"), tr("開始時刻："));
+    samplingText_ = AddField(form, QStringLiteral("SamplingText"), tr("サンプリング間隔："));
+    sampleCountText_ = AddField(form, QStringLiteral("SampleCountText"), tr("サンプリング個数："));
+    burstIntervalText_ =
+        AddField(form, QStringLiteral("BurstIntervalText"), tr("バースト時間間隔："));
+    burstCountText_ = AddField(form, QStringLiteral("BurstCountText"), tr("バースト数："));
+    headerLayout->addLayout(form);
+    channelTable_ =
+        MakeTable(QStringLiteral("ChannelTable"), {QStringLiteral("No."), tr("項目名"), tr("単位"),
+                                                   QStringLiteral("A"), QStringLiteral("B")});
+    channelTable_->setMinimumHeight(100);
+    headerLayout->addWidget(channelTable_);
+    layout->addWidget(headerBox, 0);
+
+    auto* burstBox = new QGroupBox(tr("バースト"));
+    auto* burstLayout = new QVBoxLayout(burstBox);
+    auto* overlayRow = new QHBoxLayout;
+    overlayRow->addWidget(new QLabel(tr("重ねて表示：")));
+    overlayBox_ = new QSpinBox;
+    overlayBox_->setObjectName(QStringLiteral("OverlayBox"));
+    overlayBox_->setSpecialValueText(tr("なし"));
+    overlayBox_->setRange(0, 0);
+    overlayRow->addWidget(overlayBox_, 1);
+    burstLayout->addLayout(overlayRow);
+    burstModel_ = new BurstListModel(this);
+    burstList_ = new QListView;
+    burstList_->setObjectName(QStringLiteral("BurstList"));
+    burstList_->setModel(burstModel_);
+    burstList_->setUniformItemSizes(true);
+    burstList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    burstLayout->addWidget(burstList_);
+    layout->addWidget(burstBox, 1);
+
+    connect(burstList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid() && current.row() != shown_)
+                    ShowBurst(current.row());
+            });
+    connect(overlayBox_, &QSpinBox::valueChanged, this,
+            [this](int value) { SetOverlayBurst(value - 1); });
+    return panel;
+}
+
+QWidget* ViewerWindow::BuildStatisticsPanel() {
+    auto* panel = new QWidget;
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(4, 2, 4, 2);
+    cursorText_ = new QLabel;
+    cursorText_->setObjectName(QStringLiteral("CursorText"));
+    cursorText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(cursorText_);
+    statisticsTable_ = MakeTable(QStringLiteral("StatisticsTable"),
+                                 {tr("チャンネル"), QStringLiteral("Δy"), tr("最小"), tr("最大"),
+                                  tr("平均"), tr("実効値"), tr("ピーク間"), tr("サンプル数")});
+    layout->addWidget(statisticsTable_);
+    return panel;
+}
+
+bool ViewerWindow::OpenFile(const QString& fileName) {
+    std::unique_ptr<BurstSource> source;
+    try {
+        source = std::make_unique<BurstSource>(fileName.toStdString());
+    } catch (const std::exception& e) {
+        Messages().ShowMessage(MessageKind::Error, e.what(), MessageButtons::Ok);
+        return false;
+    }
+    burstModel_->SetReader(nullptr);
+    charts_->SetOverlay(nullptr);
+    burst_.reset();
+    source_ = std::move(source);
+    fileName_ = QFileInfo(fileName).absoluteFilePath();
+    shown_ = -1;
+    burstModel_->SetReader(&source_->Reader());
+    {
+        const QSignalBlocker blocker(overlayBox_);
+        overlayBox_->setRange(0, static_cast<int>(std::min<std::int64_t>(
+                                     source_->Bursts(), std::numeric_limits<int>::max())));
+        overlayBox_->setValue(0);
+    }
+    ShowHeader();
+    recent_.Add(fileName_);
+    setWindowTitle(tr("TavrelREX ビューア") + QStringLiteral(" - ") +
+                   QFileInfo(fileName_).fileName());
+    for (QAction* action : fileActions_)
+        action->setEnabled(true);
+    if (source_->Bursts() > 0)
+        return ShowBurst(0);
+    charts_->Clear();
+    UpdateStatistics();
+    return true;
+}
+
+bool ViewerWindow::ShowBurst(std::int64_t k) {
+    if (!source_ || k < 0 || k >= source_->Bursts())
+        return false;
+    std::shared_ptr<const SampleStore> burst;
+    try {
+        burst = source_->Burst(k);
+    } catch (const std::exception& e) {
+        Messages().ShowMessage(MessageKind::Error, e.what(), MessageButtons::Ok);
+        return false;
+    }
+    const MeasurementHeader& h = source_->Header();
+    std::vector<ChannelScale> scales;
+    for (int c = 0; c < h.ChannelCount; ++c) {
+        const auto e = static_cast<std::size_t>(c);
+        scales.push_back({h.CoefA[e], h.CoefB[e],
+                          QStringLiteral("%1 [%2]").arg(FromCp932(h.ChannelName[e].Bytes()),
+                                                        FromCp932(h.ChannelUnit[e].Bytes()))});
+    }
+    // Another burst of the same file keeps the zoom, so bursts compare at a glance.
+    charts_->SetBurst(burst, std::move(scales), source_->Reader().SamplingSeconds(), shown_ >= 0);
+    burst_ = std::move(burst);
+    shown_ = k;
+    const QModelIndex index = burstModel_->index(static_cast<int>(k));
+    if (burstList_->currentIndex() != index) {
+        const QSignalBlocker blocker(burstList_->selectionModel());
+        burstList_->setCurrentIndex(index);
+    }
+    UpdateStatistics();
+    return true;
+}
+
+bool ViewerWindow::SetOverlayBurst(std::int64_t k) {
+    if (!source_)
+        return false;
+    std::shared_ptr<const SampleStore> overlay;
+    if (k >= 0) {
+        if (k >= source_->Bursts())
+            return false;
+        try {
+            overlay = source_->Burst(k);
+        } catch (const std::exception& e) {
+            Messages().ShowMessage(MessageKind::Error, e.what(), MessageButtons::Ok);
+            return false;
+        }
+    }
+    charts_->SetOverlay(std::move(overlay));
+    const QSignalBlocker blocker(overlayBox_);
+    overlayBox_->setValue(k < 0 ? 0 : static_cast<int>(k + 1));
+    return true;
+}
+
+void ViewerWindow::ShowHeader() {
+    const MeasurementHeader& h = source_->Header();
+    formatText_->setText(source_->Reader().Type() == DataFileType::Sdf
+                             ? tr("sdf バージョン %1").arg(source_->Reader().Version())
+                             : QStringLiteral("tsd"));
+    commentText_->setText(FromCp932(WithoutCommentPadding(h.Comment.Bytes())));
+    startTimeText_->setText(Q(FormatFileDateTime(h.StartTime)));
+    samplingText_->setText(Interval(h.SamplingInterval, h.SamplingUnit));
+    sampleCountText_->setText(QString::number(h.SampleCount));
+    burstIntervalText_->setText(Interval(h.BurstInterval, h.BurstUnit));
+    burstCountText_->setText(
+        source_->Bursts() == h.BurstCount
+            ? QString::number(h.BurstCount)
+            : tr("%1（ヘッダでは %2）").arg(source_->Bursts()).arg(h.BurstCount));
+    const int entries = h.EntryCount();
+    channelTable_->setRowCount(entries);
+    for (int i = 0; i < entries; ++i) {
+        const auto e = static_cast<std::size_t>(i);
+        SetCell(channelTable_, i, 0,
+                i < h.ChannelCount ? QString::number(i + 1)
+                                   : tr("付加%1").arg(i - h.ChannelCount + 1));
+        SetCell(channelTable_, i, 1, FromCp932(h.ChannelName[e].Bytes()));
+        SetCell(channelTable_, i, 2, FromCp932(h.ChannelUnit[e].Bytes()));
+        SetCell(channelTable_, i, 3, Q(FormatGeneralReal(h.CoefA[e])));
+        SetCell(channelTable_, i, 4, Q(FormatGeneralReal(h.CoefB[e])));
+    }
+}
+
+void ViewerWindow::UpdateStatistics() {
+    statistics_.clear();
+    if (!burst_) {
+        cursorText_->clear();
+        statisticsTable_->setRowCount(0);
+        return;
+    }
+    const MeasurementHeader& h = source_->Header();
+    const std::int64_t c1 = charts_->CursorSample(0), c2 = charts_->CursorSample(1);
+    const double dt = charts_->SecondsPerSample();
+    cursorText_->setText(tr("カーソル1：%1 s　カーソル2：%2 s　Δt：%3 s（%4 サンプル）")
+                             .arg(Number(static_cast<double>(c1) * dt),
+                                  Number(static_cast<double>(c2) * dt),
+                                  Number(static_cast<double>(c2 - c1) * dt))
+                             .arg(std::abs(c2 - c1) + 1));
+    const int channels = burst_->Channels();
+    statisticsTable_->setRowCount(channels);
+    const QString none = QStringLiteral("―");
+    for (int c = 0; c < channels; ++c) {
+        const auto e = static_cast<std::size_t>(c);
+        const ChannelStatistics s =
+            ComputeStatistics(burst_->Codes(c), c1, c2, c1, c2, h.CoefA[e], h.CoefB[e]);
+        statistics_.push_back(s);
+        const bool any = s.Count > 0;
+        SetCell(statisticsTable_, c, 0,
+                QStringLiteral("%1 [%2]").arg(FromCp932(h.ChannelName[e].Bytes()),
+                                              FromCp932(h.ChannelUnit[e].Bytes())));
+        SetCell(statisticsTable_, c, 1, s.DeltaY ? Number(*s.DeltaY) : none);
+        SetCell(statisticsTable_, c, 2, any ? Number(s.Min) : none);
+        SetCell(statisticsTable_, c, 3, any ? Number(s.Max) : none);
+        SetCell(statisticsTable_, c, 4, any ? Number(s.Mean) : none);
+        SetCell(statisticsTable_, c, 5, any ? Number(s.Rms) : none);
+        SetCell(statisticsTable_, c, 6, any ? Number(s.PeakToPeak) : none);
+        SetCell(statisticsTable_, c, 7, QString::number(s.Count));
+    }
+}
+
+void ViewerWindow::ChooseFile() {
+    QFileDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("OpenDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(NameFilters(
+        tr("時系列データファイル (*.sdf,*.tsd)|*.sdf;*.tsd|時系列標準ファイル (*.sdf)|*.sdf|"
+           "時系列テキストファイル (*.tsd)|*.tsd|すべてのファイル (*.*)|*")));
+    if (!fileName_.isEmpty())
+        dialog.setDirectory(QFileInfo(fileName_).absolutePath());
+    dialog.resize(720, 440);
+    if (dialog.exec() == QDialog::Accepted)
+        if (const QString file = SelectedFile(&dialog); !file.isEmpty())
+            OpenFile(file);
+}
+
+void ViewerWindow::FillRecentMenu() {
+    recentMenu_->clear();
+    const QStringList files = recent_.Files();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString file = files[i];
+        recentMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(file), this, [this, file] {
+            if (!OpenFile(file))
+                recent_.Remove(file);
+        });
+    }
+    if (files.isEmpty())
+        recentMenu_->addAction(tr("（なし）"))->setEnabled(false);
+}
+
+void ViewerWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void ViewerWindow::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    OpenFile(urls.first().toLocalFile());
+}
+
+MessageAnswer ViewerWindow::ShowMessage(MessageKind kind, std::string_view text,
+                                        MessageButtons buttons, int /*helpContext*/) {
+    return ShowMessageBox(isVisible() ? this : nullptr, kind, text, buttons);
+}
+
+} // namespace tavrel

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "datafiles/Prompter.h"
+#include "viewer/CursorStatistics.h"
+#include "viewer/RecentFiles.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QListView;
+class QMenu;
+class QSpinBox;
+class QTableWidget;
+
+namespace tavrel {
+
+class BurstListModel;
+class BurstSource;
+class ChartPanel;
+class SampleStore;
+
+struct ViewerOptions {
+    // The settings file of the recent-files list; empty: RecentFiles::DefaultSettingsFile().
+    QString RecentFilesSettings;
+};
+
+// The viewer's window: a recorded sdf or tsd file's header and bursts on the left, the shown
+// burst's stacked charts on the right with the statistics between the two cursors below them.
+// Files come from the command line, the file dialog, a drop or the recent-files menu.
+class ViewerWindow : public QMainWindow, public Prompter {
+    Q_OBJECT
+
+public:
+    explicit ViewerWindow(const ViewerOptions& options = {}, QWidget* parent = nullptr);
+    ~ViewerWindow() override;
+
+    // Opens fileName and shows its first burst; false, with a message and the file shown before
+    // kept, when it cannot be read.
+    bool OpenFile(const QString& fileName);
+    QString FileName() const { return fileName_; }
+    // Shows burst k (0-based); false, with a message, when it cannot be read.
+    bool ShowBurst(std::int64_t k);
+    std::int64_t ShownBurst() const { return shown_; }
+    // Lays burst k over the shown one; -1 removes the overlay.
+    bool SetOverlayBurst(std::int64_t k);
+
+    ChartPanel& Charts() const { return *charts_; }
+    // The statistics of every channel between the cursors, as the table shows them.
+    const std::vector<ChannelStatistics>& Statistics() const { return statistics_; }
+
+    // Messages go to prompter instead of message boxes (tests).
+    void RedirectMessages(Prompter* prompter) { redirect_ = prompter; }
+    Prompter& Messages() { return redirect_ ? *redirect_ : *this; }
+    MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons buttons,
+                              int helpContext = 0) override;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void BuildMenus();
+    QWidget* BuildSidePanel();
+    QWidget* BuildStatisticsPanel();
+    void ChooseFile();
+    void FillRecentMenu();
+    void ShowHeader();
+    void UpdateStatistics();
+
+    RecentFiles recent_;
+    std::unique_ptr<BurstSource> source_;
+    std::shared_ptr<const SampleStore> burst_;
+    QString fileName_;
+    std::int64_t shown_ = -1;
+    std::vector<ChannelStatistics> statistics_;
+    Prompter* redirect_ = nullptr;
+
+    ChartPanel* charts_ = nullptr;
+    BurstListModel* burstModel_ = nullptr;
+    QListView* burstList_ = nullptr;
+    QSpinBox* overlayBox_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    QLabel* formatText_ = nullptr;
+    QLabel* commentText_ = nullptr;
+    QLabel* startTimeText_ = nullptr;
+    QLabel* samplingText_ = nullptr;
+    QLabel* sampleCountText_ = nullptr;
+    QLabel* burstIntervalText_ = nullptr;
+    QLabel* burstCountText_ = nullptr;
+    QTableWidget* channelTable_ = nullptr;
+    QLabel* cursorText_ = nullptr;
+    QTableWidget* statisticsTable_ = nullptr;
+    std::vector<QAction*> fileActions_; // enabled only with a file open
+};
+
+} // namespace tavrel
