@@ -1,0 +1,425 @@
+#include "viewer/ViewerWindow.h"
+
+#include "../datafiles/OldSdfBuilder.h"
+#include "TestSupport.h"
+#include "datafiles/DateTime.h"
+#include "ui/FormFonts.h"
+#include "viewer/ChartPanel.h"
+#include "viewer/RecentFiles.h"
+#include "viewer/ViewerFiles.h"
+
+#include <QAbstractItemModel>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMimeData>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+#include <QUrl>
+
+#include <cmath>
+#include <memory>
+
+using namespace tavrel;
+using namespace tavrel::test;
+
+namespace {
+
+QString Text(const QWidget& window, const char* name) {
+    auto* label = window.findChild<QLabel*>(QString::fromLatin1(name));
+    if (!label)
+        qFatal("no label %s", name);
+    return label->text();
+}
+
+template <typename T> T* Find(const QWidget& window, const char* name) {
+    T* child = window.findChild<T*>(QString::fromLatin1(name));
+    if (!child)
+        qFatal("no %s", name);
+    return child;
+}
+
+QString Cell(const QTableWidget* table, int row, int column) {
+    const QTableWidgetItem* item = table->item(row, column);
+    return item ? item->text() : QString();
+}
+
+// A window over its own recent-files list, messages recorded.
+struct Viewer {
+    TempDir dir;
+    RecordingPrompter prompter;
+    std::unique_ptr<ViewerWindow> window;
+    explicit Viewer(const QString& settings = QString()) {
+        ViewerOptions options;
+        options.RecentFilesSettings =
+            settings.isEmpty() ? QString::fromStdString(dir.File("view.ini")) : settings;
+        window = std::make_unique<ViewerWindow>(options);
+        window->RedirectMessages(&prompter);
+        window->resize(1024, 720);
+        window->show();
+    }
+    std::string File(const char* name) const { return dir.File(name); }
+    ChartPanel& Charts() const { return window->Charts(); }
+    // Lets the layout give the charts their widths and draws once.
+    void Draw() const { Charts().replot(QCustomPlot::rpImmediateRefresh); }
+};
+
+// The physical value of a code of channel c, and the statistics worked out the plain way.
+double Physical(int c, std::int16_t code) {
+    return static_cast<double>(ViewerA[c]) * code + static_cast<double>(ViewerB[c]);
+}
+
+struct Expected {
+    std::int64_t count = 0;
+    double min = 0, max = 0, mean = 0, rms = 0;
+};
+
+Expected BruteForce(int burst, int c, std::int64_t from, std::int64_t to) {
+    Expected e;
+    double sum = 0, squares = 0;
+    for (std::int64_t i = std::min(from, to); i <= std::max(from, to); ++i) {
+        const std::int16_t code = ViewerCode(burst, c, static_cast<int>(i));
+        if (code == ErrorData)
+            continue;
+        const double v = Physical(c, code);
+        e.min = e.count ? std::min(e.min, v) : v;
+        e.max = e.count ? std::max(e.max, v) : v;
+        sum += v;
+        squares += v * v;
+        ++e.count;
+    }
+    e.mean = sum / static_cast<double>(e.count);
+    e.rms = std::sqrt(squares / static_cast<double>(e.count));
+    return e;
+}
+
+bool Near(double a, double b) {
+    return std::abs(a - b) <= 1e-9 * std::max(1.0, std::abs(a));
+}
+
+// Every statistic of every channel of burst against the plain sums, between samples from and
+// to, and the table's texts against them.
+void CheckStatistics(const ViewerWindow& window, int burst, std::int64_t from, std::int64_t to) {
+    const auto& statistics = window.Statistics();
+    QCOMPARE(static_cast<int>(statistics.size()), ViewerChannels);
+    const auto* table = Find<QTableWidget>(window, "StatisticsTable");
+    for (int c = 0; c < ViewerChannels; ++c) {
+        const Expected e = BruteForce(burst, c, from, to);
+        const ChannelStatistics& s = statistics[static_cast<std::size_t>(c)];
+        QCOMPARE(s.Count, e.count);
+        QVERIFY2(Near(s.Min, e.min), qPrintable(QString::number(c)));
+        QVERIFY(Near(s.Max, e.max));
+        QVERIFY(Near(s.Mean, e.mean));
+        QVERIFY(Near(s.Rms, e.rms));
+        QVERIFY(Near(s.PeakToPeak, e.max - e.min));
+        const std::int16_t at1 = ViewerCode(burst, c, static_cast<int>(from));
+        const std::int16_t at2 = ViewerCode(burst, c, static_cast<int>(to));
+        if (at1 == ErrorData || at2 == ErrorData) {
+            QVERIFY(!s.DeltaY);
+            QCOMPARE(Cell(table, c, 1), QStringLiteral("―"));
+        } else {
+            QVERIFY(s.DeltaY);
+            QVERIFY(Near(*s.DeltaY, Physical(c, at2) - Physical(c, at1)));
+        }
+        QCOMPARE(Cell(table, c, 2), QString::number(e.min, 'g', 7));
+        QCOMPARE(Cell(table, c, 3), QString::number(e.max, 'g', 7));
+        QCOMPARE(Cell(table, c, 7), QString::number(e.count));
+    }
+}
+
+} // namespace
+
+class ViewerWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { InstallFontSubstitutions(); }
+
+    void showsHeaderBurstsAndCharts_data() {
+        QTest::addColumn<int>("type");
+        QTest::newRow("sdf") << static_cast<int>(DataFileType::Sdf);
+        QTest::newRow("tsd") << static_cast<int>(DataFileType::Tsd);
+    }
+    void showsHeaderBurstsAndCharts() {
+        QFETCH(int, type);
+        Viewer v;
+        const std::string file = v.File(type == 0 ? "m.sdf" : "m.tsd");
+        WriteViewerFile(static_cast<DataFileType>(type), file);
+        QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
+        QVERIFY(v.prompter.Messages.empty());
+        const ViewerWindow& w = *v.window;
+        QCOMPARE(Text(w, "CommentText"), QStringLiteral("振動試験 第3回"));
+        QCOMPARE(Text(w, "StartTimeText"), QStringLiteral("2026/12/08 09:30:15"));
+        QCOMPARE(Text(w, "SamplingText"), QStringLiteral("1 msec"));
+        QCOMPARE(Text(w, "SampleCountText"), QStringLiteral("1000"));
+        QCOMPARE(Text(w, "BurstIntervalText"), QStringLiteral("1 hr"));
+        QCOMPARE(Text(w, "BurstCountText"), QStringLiteral("3"));
+        QCOMPARE(Text(w, "FormatText"),
+                 type == 0 ? QStringLiteral("sdf バージョン 4") : QStringLiteral("tsd"));
+        const auto* channels = Find<QTableWidget>(w, "ChannelTable");
+        QCOMPARE(channels->rowCount(), 4);
+        QCOMPARE(Cell(channels, 1, 1), QStringLiteral("温度"));
+        QCOMPARE(Cell(channels, 1, 2), QStringLiteral("℃"));
+        QCOMPARE(Cell(channels, 3, 3), QStringLiteral("-0.125"));
+        QCOMPARE(Cell(channels, 0, 4), QStringLiteral("-1"));
+
+        const QAbstractItemModel* bursts = Find<QListView>(w, "BurstList")->model();
+        QCOMPARE(bursts->rowCount(), 3);
+        QCOMPARE(bursts->index(0, 0).data().toString(), QStringLiteral("1  2026/12/08 09:30:15"));
+        QCOMPARE(bursts->index(2, 0).data().toString(), QStringLiteral("3  2026/12/08 11:30:15"));
+        QCOMPARE(w.ShownBurst(), 0);
+
+        QCOMPARE(v.Charts().Charts(), 4);
+        QCOMPARE(v.Charts().ChartRect(2)->axis(QCPAxis::atLeft)->label(),
+                 QStringLiteral("加速度 [m/s2]"));
+        QCOMPARE(v.Charts().Samples(), ViewerSamples);
+        // Fit all: the whole burst in time, every value of a channel inside its chart.
+        const QCPRange time = v.Charts().TimeRange();
+        QCOMPARE(time.lower, 0.0);
+        QVERIFY(Near(time.upper, 0.999));
+        for (int c = 0; c < ViewerChannels; ++c) {
+            const Expected e = BruteForce(0, c, 0, ViewerSamples - 1);
+            const QCPRange values = v.Charts().ChartRect(c)->axis(QCPAxis::atLeft)->range();
+            QVERIFY(values.lower < e.min && e.max < values.upper);
+            QVERIFY(values.size() < 1.5 * (e.max - e.min));
+        }
+        // The window's title names the file.
+        QVERIFY(w.windowTitle().endsWith(QString::fromStdString(type == 0 ? "m.sdf" : "m.tsd")));
+    }
+
+    void readsOldSdfVersionsInTheirLayout() {
+        for (int version = 1; version <= 3; ++version) {
+            Viewer v;
+            MeasurementHeader h = ViewerHeader();
+            h.BurstCount = 2;
+            std::vector<std::vector<std::int16_t>> blocks;
+            for (int k = 0; k < 2; ++k) {
+                // Scan by scan, the channels side by side.
+                std::vector<std::int16_t> block;
+                for (int i = 0; i < ViewerSamples; ++i)
+                    for (int c = 0; c < ViewerChannels; ++c)
+                        block.push_back(ViewerCode(k, c, i));
+                // The old marker of error data (32767), at scan 7 of channel 1.
+                if (k == 0)
+                    block[7 * ViewerChannels] = 32767;
+                blocks.push_back(block);
+            }
+            const std::string file = v.File("old.sdf");
+            const std::string bytes = BuildSdf(version, h, blocks);
+            WriteBytes(file, bytes);
+            QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
+            QCOMPARE(Text(*v.window, "FormatText"),
+                     QStringLiteral("sdf バージョン %1").arg(version));
+            QCOMPARE(Text(*v.window, "BurstCountText"), QStringLiteral("2"));
+            QVERIFY(v.window->ShowBurst(1));
+            v.Charts().SetCursors(0, 0.999);
+            CheckStatistics(*v.window, 1, 0, 999);
+            // The viewer never writes: the old file is as it was.
+            QCOMPARE(ReadBytes(file), bytes);
+            QVERIFY(v.window->ShowBurst(0));
+            QCOMPARE(v.window->Statistics()[0].Count, ViewerSamples - 1);
+        }
+    }
+
+    void cursorStatisticsAgainstBruteForce() {
+        Viewer v;
+        const std::string file = v.File("m.sdf");
+        WriteViewerFile(DataFileType::Sdf, file);
+        QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
+        v.Charts().SetCursors(0.1234, 0.7);
+        QCOMPARE(v.Charts().CursorSample(0), 123);
+        QCOMPARE(v.Charts().CursorSample(1), 700);
+        CheckStatistics(*v.window, 0, 123, 700);
+        QCOMPARE(
+            Find<QLabel>(*v.window, "CursorText")->text(),
+            QStringLiteral("カーソル1：0.123 s　カーソル2：0.7 s　Δt：0.577 s（578 サンプル）"));
+        // Cursors the other way round, one of them on error data.
+        v.Charts().SetCursors(0.95, 0.25);
+        CheckStatistics(*v.window, 0, 950, 250);
+        // Beyond the burst they stop at its ends.
+        v.Charts().SetCursors(-5, 50);
+        QCOMPARE(v.Charts().CursorSample(0), 0);
+        QCOMPARE(v.Charts().CursorSample(1), ViewerSamples - 1);
+        CheckStatistics(*v.window, 0, 0, ViewerSamples - 1);
+        // Another burst: the statistics follow it.
+        Find<QListView>(*v.window, "BurstList")
+            ->setCurrentIndex(Find<QListView>(*v.window, "BurstList")->model()->index(2, 0));
+        QCOMPARE(v.window->ShownBurst(), 2);
+        CheckStatistics(*v.window, 2, 0, ViewerSamples - 1);
+    }
+
+    void errorDataAreGaps() {
+        Viewer v;
+        const std::string file = v.File("m.sdf");
+        WriteViewerFile(DataFileType::Sdf, file);
+        QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
+        // Zoomed in, sample by sample: the error samples have no value, the others theirs.
+        v.Charts().SetTimeRange(0.15, 0.35);
+        v.Draw();
+        const auto samples = v.Charts().ChartGraph(1)->data();
+        QVERIFY(samples->size() > 190 && samples->size() < 260);
+        int gaps = 0;
+        for (const QCPGraphData& p : *samples) {
+            const int i = static_cast<int>(std::lround(p.key * 1000));
+            QVERIFY(std::abs(p.key * 1000 - i) < 1e-6);
+            if (i >= GapFirst && i < GapEnd) {
+                QVERIFY(std::isnan(p.value));
+                ++gaps;
+            } else
+                QVERIFY(Near(p.value, Physical(1, ViewerCode(0, 1, i))));
+        }
+        QCOMPARE(gaps, GapEnd - GapFirst);
+        // Other channels have no gap there.
+        for (const QCPGraphData& p : *v.Charts().ChartGraph(0)->data())
+            QVERIFY(!std::isnan(p.value));
+
+        // All of it, narrower than the samples: pairs of lowest and highest per column, and
+        // columns only over the error data are gaps.
+        v.window->resize(700, 600);
+        v.Charts().FitAll();
+        v.Draw();
+        const int columns = v.Charts().ChartRect(1)->width();
+        QVERIFY(columns < ViewerSamples);
+        const auto envelope = v.Charts().ChartGraph(1)->data();
+        QVERIFY(envelope->size() > columns);
+        int gapColumns = 0;
+        double lo = 1e300, hi = -1e300;
+        for (const QCPGraphData& p : *envelope) {
+            if (std::isnan(p.value)) {
+                QVERIFY(p.key > GapFirst * 0.001 && p.key < GapEnd * 0.001);
+                ++gapColumns;
+                continue;
+            }
+            lo = std::min(lo, p.value);
+            hi = std::max(hi, p.value);
+        }
+        QVERIFY(gapColumns > 0);
+        const Expected e = BruteForce(0, 1, 0, ViewerSamples - 1);
+        // The envelope reaches the burst's extremes.
+        QVERIFY(Near(lo, e.min));
+        QVERIFY(Near(hi, e.max));
+    }
+
+    void overlayOfTwoBursts() {
+        Viewer v;
+        const std::string file = v.File("m.tsd");
+        WriteViewerFile(DataFileType::Tsd, file);
+        QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
+        QVERIFY(!v.Charts().OverlayGraph(0)->visible());
+        auto* box = Find<QSpinBox>(*v.window, "OverlayBox");
+        QCOMPARE(box->maximum(), 3);
+        box->setValue(3); // burst 3 over burst 1
+        QVERIFY(v.Charts().OverlayGraph(0)->visible());
+        v.Charts().SetTimeRange(0.0, 0.1);
+        v.Draw();
+        const auto overlay = v.Charts().OverlayGraph(3)->data();
+        QVERIFY(!overlay->isEmpty());
+        for (const QCPGraphData& p : *overlay) {
+            const int i = static_cast<int>(std::lround(p.key * 1000));
+            QVERIFY(Near(p.value, Physical(3, ViewerCode(2, 3, i))));
+        }
+        QVERIFY(v.window->SetOverlayBurst(-1));
+        QCOMPARE(box->value(), 0);
+        QVERIFY(!v.Charts().OverlayGraph(0)->visible());
+    }
+
+    void zoomKeepsTheStatisticsAndFitAllReturns() {
+        Viewer v;
+        const std::string file = v.File("m.sdf");
+        WriteViewerFile(DataFileType::Sdf, file);
+        QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
+        v.Draw();
+        QCPAxisRect* rect = v.Charts().ChartRect(0);
+        const QPoint centre = rect->rect().center();
+        QWheelEvent wheel(centre, v.Charts().mapToGlobal(centre), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&v.Charts(), &wheel);
+        const QCPRange zoomed = v.Charts().TimeRange();
+        QVERIFY(zoomed.size() < 0.9);
+        // Every chart follows the time axis of the one zoomed.
+        for (int c = 1; c < ViewerChannels; ++c)
+            QCOMPARE(v.Charts().ChartRect(c)->axis(QCPAxis::atBottom)->range(), zoomed);
+        v.Charts().FitAll();
+        QVERIFY(Near(v.Charts().TimeRange().upper, 0.999));
+    }
+
+    void badFileKeepsWhatIsShown() {
+        Viewer v;
+        const std::string good = v.File("m.sdf");
+        WriteViewerFile(DataFileType::Sdf, good);
+        QVERIFY(v.window->OpenFile(QString::fromStdString(good)));
+        const std::string bad = v.File("bad.sdf");
+        WriteBytes(bad, "not a data file\n");
+        QVERIFY(!v.window->OpenFile(QString::fromStdString(bad)));
+        QCOMPARE(v.prompter.Messages.size(), std::size_t{1});
+        QCOMPARE(v.prompter.Messages[0].Kind, MessageKind::Error);
+        QVERIFY(!v.prompter.Messages[0].Text.empty());
+        QVERIFY(!v.window->OpenFile(QString::fromStdString(v.File("missing.sdf"))));
+        QCOMPARE(v.prompter.Messages.size(), std::size_t{2});
+        QCOMPARE(v.window->FileName(), QString::fromStdString(good));
+        QCOMPARE(v.Charts().Charts(), 4);
+        // Only what opened is remembered.
+        QCOMPARE(RecentFiles(QString::fromStdString(v.File("view.ini"))).Files(),
+                 QStringList{QString::fromStdString(good)});
+    }
+
+    void recentFilesNewestFirst() {
+        TempDir settings;
+        const QString ini = QString::fromStdString(settings.File("recent.ini"));
+        QString first, second;
+        {
+            Viewer v(ini);
+            first = QString::fromStdString(v.File("a.sdf"));
+            second = QString::fromStdString(v.File("b.tsd"));
+            WriteViewerFile(DataFileType::Sdf, first.toStdString());
+            WriteViewerFile(DataFileType::Tsd, second.toStdString());
+            QVERIFY(v.window->OpenFile(first));
+            QVERIFY(v.window->OpenFile(second));
+            QVERIFY(v.window->OpenFile(first));
+            // A second window reads the same list and opens from its menu.
+            Viewer other(ini);
+            auto* menu = Find<QMenu>(*other.window, "RecentMenu");
+            emit menu->aboutToShow();
+            const auto actions = menu->actions();
+            QCOMPARE(actions.size(), 2);
+            QCOMPARE(actions[0]->text(), QStringLiteral("&1 ") + first);
+            QCOMPARE(actions[1]->text(), QStringLiteral("&2 ") + second);
+            actions[1]->trigger();
+            QCOMPARE(other.window->FileName(), second);
+        }
+        QCOMPARE(RecentFiles(ini).Files(), (QStringList{second, first}));
+        RecentFiles list(ini);
+        for (int i = 0; i < RecentFiles::MaxFiles + 3; ++i)
+            list.Add(QStringLiteral("/data/f%1.sdf").arg(i));
+        QCOMPARE(list.Files().size(), RecentFiles::MaxFiles);
+        QCOMPARE(list.Files().first(),
+                 QStringLiteral("/data/f%1.sdf").arg(RecentFiles::MaxFiles + 2));
+    }
+
+    void dropOpensTheFile() {
+        Viewer v;
+        const std::string file = v.File("dropped.sdf");
+        WriteViewerFile(DataFileType::Sdf, file);
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+        const QPoint at(200, 200);
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        enter.setAccepted(false);
+        QApplication::sendEvent(v.window.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(v.window.get(), &drop);
+        QCOMPARE(v.window->FileName(), QString::fromStdString(file));
+        QCOMPARE(v.window->ShownBurst(), 0);
+        // Something that is no local file is refused.
+        QMimeData web;
+        web.setUrls({QUrl(QStringLiteral("https://example.org/x.sdf"))});
+        QDragEnterEvent refused(at, Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+        refused.setAccepted(false);
+        QApplication::sendEvent(v.window.get(), &refused);
+        QVERIFY(!refused.isAccepted());
+    }
+};
+
+QTEST_MAIN(ViewerWindowTest)
+#include "ViewerWindowTest.moc"
