@@ -1,12 +1,16 @@
 #include "viewer/ViewerWindow.h"
 
+#include "datafiles/DataFileReader.h"
 #include "datafiles/DateTime.h"
+#include "datafiles/Hdf5Export.h"
 #include "datafiles/RealText.h"
 #include "datafiles/SdfLayout.h"
 #include "datafiles/ShiftJis.h"
 #include "datafiles/TimeUnits.h"
+#include "datafiles/WavExport.h"
 #include "ui/MainWindowForm.h"
 #include "ui/MessageBoxes.h"
+#include "ui/ProgressDialog.h"
 #include "viewer/BurstListModel.h"
 #include "viewer/BurstSource.h"
 #include "viewer/ChartPanel.h"
@@ -109,6 +113,7 @@ ViewerWindow::ViewerWindow(const ViewerOptions& options, QWidget* parent)
     statusBar()->showMessage(
         tr("ホイール：時間軸の拡大縮小　左ドラッグ：範囲を拡大　"
            "中ドラッグ：移動　ダブルクリック：カーソル1　右クリック：カーソル2"));
+    progress_ = new ProgressDialog(this);
     connect(charts_, &ChartPanel::CursorsMoved, this, &ViewerWindow::UpdateStatistics);
     for (QAction* action : fileActions_)
         action->setEnabled(false);
@@ -125,6 +130,11 @@ void ViewerWindow::BuildMenus() {
     QAction* open = file->addAction(tr("開く(&O)..."), this, &ViewerWindow::ChooseFile);
     open->setObjectName(QStringLiteral("OpenAction"));
     open->setShortcut(QKeySequence::Open);
+    file->addSeparator();
+    QAction* exportAction =
+        file->addAction(tr("エクスポート(&E)..."), this, &ViewerWindow::ChooseExport);
+    exportAction->setObjectName(QStringLiteral("ExportAction"));
+    file->addSeparator();
     recentMenu_ = file->addMenu(tr("最近使ったファイル(&R)"));
     recentMenu_->setObjectName(QStringLiteral("RecentMenu"));
     connect(recentMenu_, &QMenu::aboutToShow, this, &ViewerWindow::FillRecentMenu);
@@ -142,7 +152,7 @@ void ViewerWindow::BuildMenus() {
     QAction* cursors =
         view->addAction(tr("カーソルを表示範囲に置く(&C)"), charts_, &ChartPanel::CursorsIntoView);
     cursors->setObjectName(QStringLiteral("CursorsIntoViewAction"));
-    fileActions_ = {fit, cursors};
+    fileActions_ = {exportAction, fit, cursors};
 }
 
 QWidget* ViewerWindow::BuildSidePanel() {
@@ -379,6 +389,51 @@ void ViewerWindow::ChooseFile() {
     if (dialog.exec() == QDialog::Accepted)
         if (const QString file = SelectedFile(&dialog); !file.isEmpty())
             OpenFile(file);
+}
+
+void ViewerWindow::ChooseExport() {
+    if (!source_)
+        return;
+    ExportDialog dialog(fileName_, std::max<std::int64_t>(shown_, 0), this);
+    if (dialog.exec() == QDialog::Accepted)
+        Export(dialog.Request());
+}
+
+bool ViewerWindow::Export(const ExportRequest& request) {
+    if (!source_)
+        return false;
+    ExportSelection selection;
+    switch (request.Scope) {
+    case ExportScope::WholeFile:
+        break;
+    case ExportScope::ChosenBursts:
+        selection.Bursts = request.Bursts;
+        break;
+    case ExportScope::CursorRange: {
+        if (shown_ < 0)
+            return false;
+        const std::int64_t c1 = charts_->CursorSample(0), c2 = charts_->CursorSample(1);
+        selection.Bursts = {shown_};
+        selection.FirstSample = std::min(c1, c2);
+        selection.EndSample = std::max(c1, c2) + 1;
+        break;
+    }
+    }
+    const std::string out = request.Out.toStdString();
+    try {
+        switch (request.Format) {
+        case ExportFormat::Csv:
+            return ExportCsv(source_->Reader(), selection, out, request.Encoding, *progress_);
+        case ExportFormat::Hdf5:
+            return ExportHdf5(source_->Reader(), selection, out, *progress_);
+        case ExportFormat::Wav:
+            return ExportWav(source_->Reader(), selection, out, *progress_);
+        }
+    } catch (const std::exception& e) {
+        progress_->HideProgress();
+        Messages().ShowMessage(MessageKind::Error, e.what(), MessageButtons::Ok);
+    }
+    return false;
 }
 
 void ViewerWindow::FillRecentMenu() {

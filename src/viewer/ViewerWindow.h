@@ -2,6 +2,7 @@
 
 #include "datafiles/Prompter.h"
 #include "viewer/CursorStatistics.h"
+#include "viewer/ExportDialog.h"
 #include "viewer/RecentFiles.h"
 
 #include <QMainWindow>
@@ -23,6 +24,7 @@ namespace tavrel {
 class BurstListModel;
 class BurstSource;
 class ChartPanel;
+class ProgressDialog;
 class SampleStore;
 
 struct ViewerOptions {
@@ -50,6 +52,10 @@ public:
     // Lays burst k over the shown one; -1 removes the overlay.
     bool SetOverlayBurst(std::int64_t k);
 
+    // Writes what request asks for; false, with a message, when it fails or is cancelled (no
+    // output file is then left).
+    bool Export(const ExportRequest& request);
+
     ChartPanel& Charts() const { return *charts_; }
     // The statistics of every channel between the cursors, as the table shows them.
     const std::vector<ChannelStatistics>& Statistics() const { return statistics_; }
@@ -69,6 +75,7 @@ private:
     QWidget* BuildSidePanel();
     QWidget* BuildStatisticsPanel();
     void ChooseFile();
+    void ChooseExport();
     void FillRecentMenu();
     void ShowHeader();
     void UpdateStatistics();
@@ -96,6 +103,7 @@ private:
     QTableWidget* channelTable_ = nullptr;
     QLabel* cursorText_ = nullptr;
     QTableWidget* statisticsTable_ = nullptr;
+    ProgressDialog* progress_ = nullptr;
     std::vector<QAction*> fileActions_; // enabled only with a file open
 };
 

@@ -9,17 +9,22 @@
 #include "viewer/ViewerFiles.h"
 
 #include <QAbstractItemModel>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMimeData>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 #include <QUrl>
 
 #include <cmath>
+#include <filesystem>
 #include <memory>
+#include <sstream>
 
 using namespace tavrel;
 using namespace tavrel::test;
@@ -394,6 +399,94 @@ private slots:
         QCOMPARE(list.Files().size(), RecentFiles::MaxFiles);
         QCOMPARE(list.Files().first(),
                  QStringLiteral("/data/f%1.sdf").arg(RecentFiles::MaxFiles + 2));
+    }
+
+    void exportOfTheCursorRange() {
+        Viewer v;
+        const std::string file = v.File("m.sdf");
+        WriteViewerFile(DataFileType::Sdf, file);
+        QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
+        v.Charts().SetCursors(0.29, 0.19); // samples 190 to 290, across the gap of channel 2
+        ExportRequest request;
+        request.Scope = ExportScope::CursorRange;
+        request.Format = ExportFormat::Csv;
+        request.Out = QString::fromStdString(v.File("range.csv"));
+        QVERIFY(v.window->Export(request));
+        QVERIFY(v.prompter.Messages.empty());
+
+        std::istringstream csv(ReadBytes(v.File("range.csv")));
+        std::string line;
+        std::getline(csv, line);
+        QVERIFY(line.starts_with("\xEF\xBB\xBF")); // UTF-8 with its byte-order mark
+        QVERIFY(line.find("温度 [℃]") != std::string::npos);
+        int rows = 0;
+        while (std::getline(csv, line)) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            std::vector<std::string> fields;
+            std::stringstream row(line);
+            for (std::string field; std::getline(row, field, ',');)
+                fields.push_back(field);
+            if (line.back() == ',')
+                fields.emplace_back();
+            QCOMPARE(static_cast<int>(fields.size()), 2 + ViewerChannels);
+            const int i = 190 + rows;
+            QVERIFY(Near(std::stod(fields[0]), i * 0.001));
+            QCOMPARE(fields[1], std::string("1"));
+            for (int c = 0; c < ViewerChannels; ++c) {
+                const std::int16_t code = ViewerCode(0, c, i);
+                const std::string& field = fields[static_cast<std::size_t>(2 + c)];
+                if (code == ErrorData) {
+                    QVERIFY(field.empty());
+                    continue;
+                }
+                const double expected = Physical(c, code);
+                // Seven significant digits, as the tsd file holds them.
+                QVERIFY2(std::abs(std::stod(field) - expected) <=
+                             5e-7 * std::max(1.0, std::abs(expected)),
+                         field.c_str());
+            }
+            ++rows;
+        }
+        QCOMPARE(rows, 101);
+
+        // Chosen bursts to HDF5: a file with the HDF5 signature.
+        request.Scope = ExportScope::ChosenBursts;
+        request.Bursts = {0, 2};
+        request.Format = ExportFormat::Hdf5;
+        request.Out = QString::fromStdString(v.File("two.h5"));
+        QVERIFY(v.window->Export(request));
+        QVERIFY(ReadBytes(v.File("two.h5")).starts_with("\x89HDF\r\n\x1a\n"));
+
+        // A failure: a message, and nothing left behind.
+        const auto before = v.dir.Names().size();
+        request.Scope = ExportScope::ChosenBursts;
+        request.Bursts = {7};
+        request.Format = ExportFormat::Wav;
+        request.Out = QString::fromStdString(v.File("w.wav"));
+        QVERIFY(!v.window->Export(request));
+        QCOMPARE(v.prompter.Messages.size(), std::size_t{1});
+        QCOMPARE(v.prompter.Messages[0].Kind, MessageKind::Error);
+        QCOMPARE(v.dir.Names().size(), before);
+    }
+
+    void exportDialogMakesTheRequest() {
+        ExportDialog dialog(QStringLiteral("/data/run.sdf"), 1);
+        auto* out = Find<QLineEdit>(dialog, "OutEdit");
+        QCOMPARE(out->text(), QStringLiteral("/data/run.csv"));
+        QCOMPARE(Find<QLineEdit>(dialog, "BurstsEdit")->text(), QStringLiteral("2"));
+        Find<QComboBox>(dialog, "FormatBox")->setCurrentIndex(2);
+        QCOMPARE(out->text(), QStringLiteral("/data/run.wav"));
+        QVERIFY(!Find<QComboBox>(dialog, "EncodingBox")->isEnabled());
+        Find<QRadioButton>(dialog, "ScopeButton1")->setChecked(true);
+        Find<QLineEdit>(dialog, "BurstsEdit")->setText(QStringLiteral("1,3-4"));
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const ExportRequest r = dialog.Request();
+        QCOMPARE(r.Scope, ExportScope::ChosenBursts);
+        QCOMPARE(r.Bursts, (std::vector<std::int64_t>{0, 2, 3}));
+        QCOMPARE(r.Format, ExportFormat::Wav);
+        QCOMPARE(r.Out, QStringLiteral("/data/run.wav"));
     }
 
     void dropOpensTheFile() {

@@ -1,0 +1,146 @@
+#include "viewer/ExportDialog.h"
+
+#include "ui/MainWindowForm.h"
+#include "ui/MessageBoxes.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <array>
+
+namespace tavrel {
+
+namespace {
+
+struct FormatEntry {
+    ExportFormat Format;
+    const char* Extension;
+};
+constexpr std::array<FormatEntry, 3> Formats{{
+    {ExportFormat::Csv, ".csv"},
+    {ExportFormat::Hdf5, ".h5"},
+    {ExportFormat::Wav, ".wav"},
+}};
+
+} // namespace
+
+ExportDialog::ExportDialog(const QString& dataFile, std::int64_t shownBurst, QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("ExportDialog"));
+    setWindowTitle(tr("エクスポート"));
+    auto* layout = new QVBoxLayout(this);
+
+    auto* scopeBox = new QGroupBox(tr("範囲"));
+    auto* scopeLayout = new QGridLayout(scopeBox);
+    scope_ = new QButtonGroup(this);
+    const QString scopes[3] = {tr("ファイル全体"), tr("バーストを指定："),
+                               tr("カーソル間（表示中のバースト）")};
+    for (int i = 0; i < 3; ++i) {
+        auto* button = new QRadioButton(scopes[i]);
+        button->setObjectName(QStringLiteral("ScopeButton%1").arg(i));
+        scope_->addButton(button, i);
+        scopeLayout->addWidget(button, i, 0);
+    }
+    bursts_ = new QLineEdit(QString::number(shownBurst + 1));
+    bursts_->setObjectName(QStringLiteral("BurstsEdit"));
+    bursts_->setPlaceholderText(QStringLiteral("1,3-5"));
+    scopeLayout->addWidget(bursts_, 1, 1);
+    scope_->button(0)->setChecked(true);
+    layout->addWidget(scopeBox);
+
+    auto* form = new QFormLayout;
+    format_ = new QComboBox;
+    format_->setObjectName(QStringLiteral("FormatBox"));
+    format_->addItems(
+        {tr("CSV（表計算・pandas）"), tr("HDF5（h5py・MATLAB）"), tr("WAV（音響ツール）")});
+    form->addRow(tr("形式："), format_);
+    encoding_ = new QComboBox;
+    encoding_->setObjectName(QStringLiteral("EncodingBox"));
+    encoding_->addItems({tr("UTF-8（BOM 付き）"), QStringLiteral("CP932 (Shift-JIS)")});
+    form->addRow(tr("文字コード："), encoding_);
+    auto* outRow = new QHBoxLayout;
+    const QFileInfo data(dataFile);
+    out_ = new QLineEdit(data.absolutePath() + u'/' + data.completeBaseName() +
+                         QStringLiteral(".csv"));
+    out_->setObjectName(QStringLiteral("OutEdit"));
+    out_->setMinimumWidth(360);
+    auto* browse = new QPushButton(tr("参照"));
+    outRow->addWidget(out_, 1);
+    outRow->addWidget(browse);
+    form->addRow(tr("出力ファイル："), outRow);
+    layout->addLayout(form);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &ExportDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &ExportDialog::reject);
+    connect(browse, &QPushButton::clicked, this, &ExportDialog::ChooseOut);
+    connect(format_, &QComboBox::currentIndexChanged, this, &ExportDialog::FollowFormat);
+}
+
+void ExportDialog::FollowFormat() {
+    const int index = format_->currentIndex();
+    encoding_->setEnabled(index == 0);
+    // The output name follows the format's extension.
+    QString out = out_->text();
+    const QFileInfo info(out);
+    if (!info.suffix().isEmpty())
+        out.chop(info.suffix().size() + 1);
+    out_->setText(out + QString::fromLatin1(Formats[static_cast<std::size_t>(index)].Extension));
+}
+
+void ExportDialog::ChooseOut() {
+    QFileDialog dialog(this);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QString filters[3] = {tr("CSV ファイル (*.csv)|*.csv"),
+                                tr("HDF5 ファイル (*.h5)|*.h5;*.hdf5"),
+                                tr("WAV ファイル (*.wav)|*.wav")};
+    dialog.setNameFilters(NameFilters(filters[format_->currentIndex()]));
+    dialog.selectFile(out_->text());
+    dialog.resize(720, 440);
+    if (dialog.exec() == QDialog::Accepted)
+        if (const QString file = SelectedFile(&dialog); !file.isEmpty())
+            out_->setText(file);
+}
+
+void ExportDialog::accept() {
+    ExportRequest r;
+    r.Scope = static_cast<ExportScope>(scope_->checkedId());
+    if (r.Scope == ExportScope::ChosenBursts) {
+        const auto bursts = ParseNumberList(bursts_->text().toStdString());
+        if (!bursts) {
+            ShowMessageBox(this, MessageKind::Error,
+                           tr("バーストは 1,3-5 のように番号で指定してください。").toStdString(),
+                           MessageButtons::Ok);
+            bursts_->setFocus();
+            return;
+        }
+        r.Bursts = *bursts;
+    }
+    r.Format = Formats[static_cast<std::size_t>(format_->currentIndex())].Format;
+    r.Encoding = encoding_->currentIndex() == 1 ? CsvEncoding::Cp932 : CsvEncoding::Utf8;
+    r.Out = out_->text().trimmed();
+    if (r.Out.isEmpty()) {
+        ShowMessageBox(this, MessageKind::Error,
+                       tr("出力ファイルを指定してください。").toStdString(), MessageButtons::Ok);
+        out_->setFocus();
+        return;
+    }
+    request_ = r;
+    QDialog::accept();
+}
+
+} // namespace tavrel
