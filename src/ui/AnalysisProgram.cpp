@@ -17,4 +17,20 @@ bool StartAnalysisProgram(const QString& program, const QString& workDir) {
     return true;
 }
 
+QString ViewerProgramPath(const QString& exeDir) {
+    return exeDir + QStringLiteral("tavrelrex-view");
+}
+
+bool StartViewer(const QString& viewer, const QString& dataFile) {
+    if (!QFileInfo(viewer).isFile())
+        return false;
+    const QFileInfo data(dataFile);
+    QStringList arguments;
+    if (!dataFile.isEmpty() && data.isFile())
+        arguments << data.absoluteFilePath();
+    QProcess::startDetached(viewer, arguments,
+                            data.isFile() ? data.absolutePath() : QDir::currentPath());
+    return true;
+}
+
 } // namespace tavrel

@@ -105,6 +105,7 @@ void MainWindow::ConnectHandlers() {
     connect(f.exitAction, &QAction::triggered, this, &MainWindow::ExitProgram);
     connect(f.RunApplication, &QAction::triggered, this, &MainWindow::RunApplicationClick);
     connect(f.AssignApplication, &QAction::triggered, this, &MainWindow::AssignApplicationClick);
+    connect(f.viewDataFileAction, &QAction::triggered, this, &MainWindow::ViewDataFileClick);
     connect(f.helpContentsAction, &QAction::triggered, this, &MainWindow::ShowHelpContents);
     connect(f.keywordHelpAction, &QAction::triggered, this, &MainWindow::ShowKeywordHelp);
     connect(f.aboutAction, &QAction::triggered, this, &MainWindow::ShowAboutBox);
@@ -486,6 +487,13 @@ void MainWindow::AssignApplicationClick() {
     const QString chosen = SelectedFile(dialog);
     if (!chosen.isEmpty() && entries_->AcceptPath(chosen))
         SetApplicationPath(chosen);
+}
+
+void MainWindow::ViewDataFileClick() {
+    if (!StartViewer(ViewerProgramPath(ExeDir()), form_->EditFileName->text()))
+        Messages().ShowMessage(MessageKind::Error,
+                               S(tr("ビューア（tavrelrex-view）が見つかりません。")),
+                               MessageButtons::Ok);
 }
 
 HelpWindow& MainWindow::Help() {

@@ -142,6 +142,8 @@ private:
     void ExitProgram();
     void RunApplicationClick();
     void AssignApplicationClick();
+    // The analysis menu's viewer entry: the viewer beside the program on the data file.
+    void ViewDataFileClick();
     void ShowHelpContents();
     void ShowKeywordHelp();
     void ShowChannelHelp();

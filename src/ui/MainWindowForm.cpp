@@ -182,6 +182,9 @@ void MainWindowForm::BuildMenus(QMainWindow& window) {
     analysisMenu->addSeparator()->setObjectName(QStringLiteral("N3"));
     AssignApplication = analysisMenu->addAction(tr("プログラムファイルの指定(&A)"));
     AssignApplication->setObjectName(QStringLiteral("AssignApplication"));
+    analysisMenu->addSeparator()->setObjectName(QStringLiteral("N4"));
+    viewDataFileAction = analysisMenu->addAction(tr("ビューアで表示(&V)"));
+    viewDataFileAction->setObjectName(QStringLiteral("ViewDataFile"));
 
     QMenu* helpMenu = bar->addMenu(tr("ヘルプ(&H)"));
     helpMenu->setObjectName(QStringLiteral("V1"));

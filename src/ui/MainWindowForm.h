@@ -73,7 +73,8 @@ public:
     QProgressBar* runProgress = nullptr; // "ProgressBar1"
 
     // The menus. Their object names are the form's: "File1", "O1", "Save1", "Exit1",
-    // "Analysis1", "RunApplication", "AssignApplication", "Contents1", "K1", "Version1".
+    // "Analysis1", "RunApplication", "AssignApplication", "Contents1", "K1", "Version1"; the
+    // viewer's entry (no form of its own) is "ViewDataFile".
     QMenu* fileMenu = nullptr;
     QAction* loadParametersAction = nullptr;
     QAction* saveParametersAction = nullptr;
@@ -81,6 +82,7 @@ public:
     QMenu* analysisMenu = nullptr;
     QAction* RunApplication = nullptr;
     QAction* AssignApplication = nullptr;
+    QAction* viewDataFileAction = nullptr; // "ViewDataFile"
     QAction* helpContentsAction = nullptr;
     QAction* keywordHelpAction = nullptr;
     QAction* aboutAction = nullptr;

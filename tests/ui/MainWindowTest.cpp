@@ -227,11 +227,12 @@ private slots:
             for (QAction* item : menu->menu()->actions())
                 captions << (item->isSeparator() ? QString("-") : item->text());
         }
-        QCOMPARE(captions, QStringList({"ファイル(&F)", "計測パラメータの読込み(&O)",
-                                        "計測パラメータの保存(&S)", "-", "終了(&Q)",
-                                        "データ解析(&A)", "Vendraskの実行(&E)", "-",
-                                        "プログラムファイルの指定(&A)", "ヘルプ(&H)", "目次(&C)",
-                                        "キーワード検索(&K)", "-", "バージョン情報(&V)"}));
+        QCOMPARE(
+            captions,
+            QStringList({"ファイル(&F)", "計測パラメータの読込み(&O)", "計測パラメータの保存(&S)",
+                         "-", "終了(&Q)", "データ解析(&A)", "Vendraskの実行(&E)", "-",
+                         "プログラムファイルの指定(&A)", "-", "ビューアで表示(&V)", "ヘルプ(&H)",
+                         "目次(&C)", "キーワード検索(&K)", "-", "バージョン情報(&V)"}));
         w->ShowRunState(RunState::Converting);
         QVERIFY(!Menu<QMenu>(*w, "File1")->menuAction()->isEnabled());
         QVERIFY(!Menu<QMenu>(*w, "Analysis1")->menuAction()->isEnabled());
@@ -629,6 +630,44 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(ReadAll(marker)).split('\n').first(),
                                   QDir::currentPath(), 5000);
+    }
+
+    void viewerStartsOnTheDataFile() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter{MessageAnswer::No};
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        // Without the viewer beside the program: a message, nothing started.
+        Menu<QAction>(*w, "ViewDataFile")->trigger();
+        QCOMPARE(prompter.Messages.size(), std::size_t(1));
+        QCOMPARE(prompter.Messages[0].Kind, MessageKind::Error);
+        QCOMPARE(prompter.Messages[0].Text,
+                 std::string("ビューア（tavrelrex-view）が見つかりません。"));
+
+        const QString marker = dir.filePath("viewer.txt");
+        QFile script(dir.filePath("tavrelrex-view"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QString("#!/bin/sh\necho \"$#:$1\" > '%1.part'\nmv '%1.part' '%1'\n")
+                         .arg(marker)
+                         .toUtf8());
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        QVERIFY(QDir(dir.path()).mkpath("data"));
+        const QString data = dir.filePath("data/run1.sdf");
+        QFile(data).open(QIODevice::WriteOnly);
+        Form<QLineEdit>(*w, "EditFileName")->setText(data);
+        Menu<QAction>(*w, "ViewDataFile")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
+        QCOMPARE(QString::fromUtf8(ReadAll(marker)).trimmed(), "1:" + data);
+
+        // A data file not recorded yet: the viewer starts with none.
+        QFile::remove(marker);
+        Form<QLineEdit>(*w, "EditFileName")->setText(dir.filePath("data/run2.sdf"));
+        Menu<QAction>(*w, "ViewDataFile")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 5000);
+        QCOMPARE(QString::fromUtf8(ReadAll(marker)).trimmed(), QString("0:"));
+        QCOMPARE(prompter.Messages.size(), std::size_t(1));
     }
 
     void missingAnalysisProgram() {
