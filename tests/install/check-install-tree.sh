@@ -23,10 +23,11 @@ echo "$installed" | sed 's/^/  /'
 # The programs run from where they were installed.
 out=$("$root/bin/tavrelrex-cli" --version)
 [ "$out" = "tavrelrex-cli $version" ] || { echo "tavrelrex-cli --version: $out" >&2; fail=1; }
-if [ -x "$root/bin/tavrelrex" ]; then
-    out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/tavrelrex" --version)
-    [ "$out" = "tavrelrex $version" ] || { echo "tavrelrex --version: $out" >&2; fail=1; }
-fi
+for program in tavrelrex tavrelrex-view; do
+    [ -x "$root/bin/$program" ] || continue
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/bin/$program" --version)
+    [ "$out" = "$program $version" ] || { echo "$program --version: $out" >&2; fail=1; }
+done
 
 # Each PNG icon is as large as the directory it lies in says (PNG header: width, height).
 for png in "$root"/share/icons/hicolor/*x*/apps/tavrelrex.png; do
@@ -36,13 +37,13 @@ for png in "$root"/share/icons/hicolor/*x*/apps/tavrelrex.png; do
     [ "$dims" = "$size" ] || { echo "$png is $dims" >&2; fail=1; }
 done
 
-# The desktop entry starts an installed program with an installed icon.
-desktop=$(ls "$root"/share/applications/*.desktop 2>/dev/null || true)
-if [ -n "$desktop" ]; then
+# Each desktop entry starts an installed program with an installed icon.
+for desktop in "$root"/share/applications/*.desktop; do
+    [ -e "$desktop" ] || continue
     exec=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
     icon=$(sed -n 's/^Icon=//p' "$desktop")
-    [ -x "$root/bin/$exec" ] || { echo "Exec=$exec is not installed" >&2; fail=1; }
+    [ -x "$root/bin/$exec" ] || { echo "$desktop: Exec=$exec is not installed" >&2; fail=1; }
     [ -e "$root/share/icons/hicolor/scalable/apps/$icon.svg" ] ||
-        { echo "Icon=$icon is not installed" >&2; fail=1; }
-fi
+        { echo "$desktop: Icon=$icon is not installed" >&2; fail=1; }
+done
 exit $fail

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# check-window-command-line.sh TAVRELREX VERSION: --help and --version work without a display,
-# and a wrong command line exits 2 before any window opens.
+# check-window-command-line.sh PROGRAM VERSION: --help and --version of a window program
+# (tavrelrex, tavrelrex-view) work without a display, and a wrong command line exits 2 before
+# any window opens.
 set -uo pipefail
 program=$1 version=$2
+name=$(basename "$program")
 run() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" "$@"; }
 fail=0
 out=$(run --version); status=$?
-[ $status -eq 0 ] && [ "$out" = "tavrelrex $version" ] ||
+[ $status -eq 0 ] && [ "$out" = "$name $version" ] ||
     { echo "--version: status $status, output '$out'" >&2; fail=1; }
 for help in --help -h; do
     out=$(run $help); status=$?
