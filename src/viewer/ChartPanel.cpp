@@ -13,8 +13,6 @@ namespace tavrel {
 namespace {
 
 constexpr double Nan = std::numeric_limits<double>::quiet_NaN();
-const QColor TraceColour(0, 0, 200);
-const QColor OverlayColour(220, 60, 0, 170);
 const std::array<QColor, 2> CursorColours{QColor(0, 150, 0), QColor(200, 0, 200)};
 constexpr int CursorGrip = 4; // pixels either side of a cursor line that grab it
 
@@ -43,6 +41,14 @@ void AddRange(const SampleStore& burst, int channel, const ChannelScale& s, doub
 }
 
 } // namespace
+
+QColor ChartPanel::TraceColour() {
+    return {0, 0, 200};
+}
+
+QColor ChartPanel::OverlayColour() {
+    return {220, 60, 0, 170};
+}
 
 ChartPanel::ChartPanel(QWidget* parent) : QCustomPlot(parent) {
     setObjectName(QStringLiteral("ChartPanel"));
@@ -86,11 +92,11 @@ void ChartPanel::BuildCharts(const std::vector<ChannelScale>& scales) {
                 &ChartPanel::SyncTimeRange);
 
         chart.Overlay = addGraph(time, value);
-        chart.Overlay->setPen(QPen(OverlayColour, 1));
+        chart.Overlay->setPen(QPen(OverlayColour(), 1));
         chart.Overlay->setAdaptiveSampling(false);
         chart.Overlay->setVisible(false);
         chart.Graph = addGraph(time, value);
-        chart.Graph->setPen(QPen(TraceColour, 1));
+        chart.Graph->setPen(QPen(TraceColour(), 1));
         chart.Graph->setAdaptiveSampling(false);
         for (std::size_t k = 0; k < 2; ++k) {
             auto* line = new QCPItemStraightLine(this);
@@ -228,6 +234,7 @@ void ChartPanel::Fill(QCPGraph* graph, const SampleStore* burst, int channel,
             points.append(QCPGraphData(static_cast<double>(i) * dt,
                                        code == ErrorData ? Nan : scale.A * code + scale.B));
         }
+        graph->setAntialiased(true);
         graph->setScatterStyle(count * 4 <= columns ? QCPScatterStyle(QCPScatterStyle::ssDisc, 4)
                                                     : QCPScatterStyle(QCPScatterStyle::ssNone));
     } else {
@@ -246,6 +253,8 @@ void ChartPanel::Fill(QCPGraph* graph, const SampleStore* burst, int channel,
             points.append(QCPGraphData(key, scale.A * r.Min + scale.B));
             points.append(QCPGraphData(key, scale.A * r.Max + scale.B));
         }
+        // Strokes on whole pixel columns gain nothing from smoothing, which costs the most.
+        graph->setAntialiased(false);
         graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
     }
     graph->data()->set(points, true);

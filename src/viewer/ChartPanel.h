@@ -33,6 +33,10 @@ class ChartPanel : public QCustomPlot {
 public:
     explicit ChartPanel(QWidget* parent = nullptr);
 
+    // The colours of the shown burst and of the one laid over it.
+    static QColor TraceColour();
+    static QColor OverlayColour();
+
     // Shows burst with one chart per scale; secondsPerSample is the sampling interval. Keeps
     // the time range when keepRange and the new burst has the same length, else fits all.
     void SetBurst(std::shared_ptr<const SampleStore> burst, std::vector<ChannelScale> scales,

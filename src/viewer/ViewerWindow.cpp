@@ -79,6 +79,12 @@ QTableWidget* MakeTable(const QString& name, const QStringList& titles) {
     return table;
 }
 
+// A table as tall as rows rows.
+void FitRows(QTableWidget* table, int rows) {
+    table->setFixedHeight(table->horizontalHeader()->sizeHint().height() + 20 * rows +
+                          2 * table->frameWidth() + 2);
+}
+
 void SetCell(QTableWidget* table, int row, int column, const QString& text) {
     auto* item = new QTableWidgetItem(text);
     if (column > 0)
@@ -107,7 +113,7 @@ ViewerWindow::ViewerWindow(const ViewerOptions& options, QWidget* parent)
     main->addWidget(BuildSidePanel());
     main->addWidget(right);
     main->setStretchFactor(1, 1);
-    main->setSizes({270, 754});
+    main->setSizes({330, 694});
     setCentralWidget(main);
     BuildMenus();
     statusBar()->showMessage(
@@ -176,7 +182,9 @@ QWidget* ViewerWindow::BuildSidePanel() {
     channelTable_ =
         MakeTable(QStringLiteral("ChannelTable"), {QStringLiteral("No."), tr("項目名"), tr("単位"),
                                                    QStringLiteral("A"), QStringLiteral("B")});
-    channelTable_->setMinimumHeight(100);
+    channelTable_->horizontalHeader()->setStretchLastSection(false);
+    FitRows(channelTable_, 4);
+    channelTable_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     headerLayout->addWidget(channelTable_);
     layout->addWidget(headerBox, 0);
 
@@ -216,10 +224,16 @@ QWidget* ViewerWindow::BuildStatisticsPanel() {
     cursorText_ = new QLabel;
     cursorText_->setObjectName(QStringLiteral("CursorText"));
     cursorText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(cursorText_);
+    legend_ = new QLabel;
+    legend_->setObjectName(QStringLiteral("Legend"));
+    auto* row = new QHBoxLayout;
+    row->addWidget(cursorText_, 1);
+    row->addWidget(legend_);
+    layout->addLayout(row);
     statisticsTable_ = MakeTable(QStringLiteral("StatisticsTable"),
                                  {tr("チャンネル"), QStringLiteral("Δy"), tr("最小"), tr("最大"),
                                   tr("平均"), tr("実効値"), tr("ピーク間"), tr("サンプル数")});
+    statisticsTable_->horizontalHeader()->setStretchLastSection(false);
     layout->addWidget(statisticsTable_);
     return panel;
 }
@@ -235,6 +249,7 @@ bool ViewerWindow::OpenFile(const QString& fileName) {
     burstModel_->SetReader(nullptr);
     charts_->SetOverlay(nullptr);
     burst_.reset();
+    overlay_ = -1;
     source_ = std::move(source);
     fileName_ = QFileInfo(fileName).absoluteFilePath();
     shown_ = -1;
@@ -280,6 +295,7 @@ bool ViewerWindow::ShowBurst(std::int64_t k) {
     charts_->SetBurst(burst, std::move(scales), source_->Reader().SamplingSeconds(), shown_ >= 0);
     burst_ = std::move(burst);
     shown_ = k;
+    UpdateLegend();
     const QModelIndex index = burstModel_->index(static_cast<int>(k));
     if (burstList_->currentIndex() != index) {
         const QSignalBlocker blocker(burstList_->selectionModel());
@@ -304,9 +320,25 @@ bool ViewerWindow::SetOverlayBurst(std::int64_t k) {
         }
     }
     charts_->SetOverlay(std::move(overlay));
+    overlay_ = k;
+    UpdateLegend();
     const QSignalBlocker blocker(overlayBox_);
     overlayBox_->setValue(k < 0 ? 0 : static_cast<int>(k + 1));
     return true;
+}
+
+void ViewerWindow::UpdateLegend() {
+    if (shown_ < 0 || overlay_ < 0) {
+        legend_->clear();
+        return;
+    }
+    const auto line = [](const QColor& colour, const QString& text) {
+        return QStringLiteral("<span style=\"color:%1\">━━</span> %2")
+            .arg(colour.name(), text.toHtmlEscaped());
+    };
+    legend_->setText(line(ChartPanel::TraceColour(), tr("バースト %1").arg(shown_ + 1)) +
+                     QStringLiteral("&nbsp;&nbsp;") +
+                     line(ChartPanel::OverlayColour(), tr("バースト %1").arg(overlay_ + 1)));
 }
 
 void ViewerWindow::ShowHeader() {
@@ -335,6 +367,8 @@ void ViewerWindow::ShowHeader() {
         SetCell(channelTable_, i, 3, Q(FormatGeneralReal(h.CoefA[e])));
         SetCell(channelTable_, i, 4, Q(FormatGeneralReal(h.CoefB[e])));
     }
+    // As tall as its rows (up to eight), so the burst list gets the rest.
+    FitRows(channelTable_, std::clamp(entries, 1, 8));
 }
 
 void ViewerWindow::UpdateStatistics() {

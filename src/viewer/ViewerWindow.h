@@ -79,6 +79,7 @@ private:
     void FillRecentMenu();
     void ShowHeader();
     void UpdateStatistics();
+    void UpdateLegend();
 
     RecentFiles recent_;
     std::unique_ptr<BurstSource> source_;
@@ -102,6 +103,8 @@ private:
     QLabel* burstCountText_ = nullptr;
     QTableWidget* channelTable_ = nullptr;
     QLabel* cursorText_ = nullptr;
+    QLabel* legend_ = nullptr;
+    std::int64_t overlay_ = -1;
     QTableWidget* statisticsTable_ = nullptr;
     ProgressDialog* progress_ = nullptr;
     std::vector<QAction*> fileActions_; // enabled only with a file open

@@ -315,6 +315,9 @@ private slots:
         QCOMPARE(box->maximum(), 3);
         box->setValue(3); // burst 3 over burst 1
         QVERIFY(v.Charts().OverlayGraph(0)->visible());
+        const QString legend = Find<QLabel>(*v.window, "Legend")->text();
+        QVERIFY(legend.contains(QStringLiteral("バースト 1")));
+        QVERIFY(legend.contains(QStringLiteral("バースト 3")));
         v.Charts().SetTimeRange(0.0, 0.1);
         v.Draw();
         const auto overlay = v.Charts().OverlayGraph(3)->data();
@@ -326,6 +329,7 @@ private slots:
         QVERIFY(v.window->SetOverlayBurst(-1));
         QCOMPARE(box->value(), 0);
         QVERIFY(!v.Charts().OverlayGraph(0)->visible());
+        QVERIFY(Find<QLabel>(*v.window, "Legend")->text().isEmpty());
     }
 
     void zoomKeepsTheStatisticsAndFitAllReturns() {
