@@ -352,6 +352,54 @@ private slots:
         QVERIFY(Near(v.Charts().TimeRange().upper, 0.999));
     }
 
+    void mouseMovesCursorsAndPans() {
+        Viewer v;
+        const std::string file = v.File("m.sdf");
+        WriteViewerFile(DataFileType::Sdf, file);
+        QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
+        v.Draw();
+        ChartPanel& charts = v.Charts();
+        QCPAxisRect* rect = charts.ChartRect(1);
+        const QCPAxis* time = rect->axis(QCPAxis::atBottom);
+        const int y = rect->rect().center().y();
+        const auto send = [&](QEvent::Type type, double x, Qt::MouseButton button,
+                              Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = {}) {
+            const QPointF at(x, y);
+            QMouseEvent event(type, at, charts.mapToGlobal(at), button, buttons, modifiers);
+            QApplication::sendEvent(&charts, &event);
+        };
+        const auto pixel = [&](double seconds) { return time->coordToPixel(seconds); };
+
+        // A double click puts cursor 1, a right click cursor 2, where the mouse is.
+        send(QEvent::MouseButtonDblClick, pixel(0.1), Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseButtonPress, pixel(0.8), Qt::RightButton, Qt::RightButton);
+        send(QEvent::MouseButtonRelease, pixel(0.8), Qt::RightButton, Qt::NoButton);
+        QVERIFY(std::abs(charts.CursorSample(0) - 100) <= 2);
+        QVERIFY(std::abs(charts.CursorSample(1) - 800) <= 2);
+        CheckStatistics(*v.window, 0, charts.CursorSample(0), charts.CursorSample(1));
+
+        // Dragging cursor 2's line moves it, and the statistics follow.
+        const double grab = pixel(static_cast<double>(charts.CursorSample(1)) * 0.001);
+        send(QEvent::MouseButtonPress, grab + 2, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseMove, pixel(0.5), Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, pixel(0.5), Qt::LeftButton, Qt::NoButton);
+        QVERIFY(std::abs(charts.CursorSample(1) - 500) <= 2);
+        QVERIFY(std::abs(charts.CursorSample(0) - 100) <= 2);
+        CheckStatistics(*v.window, 0, charts.CursorSample(0), charts.CursorSample(1));
+        const QCPRange before = charts.TimeRange();
+        QVERIFY(Near(before.upper, 0.999)); // moving a cursor zooms nothing
+
+        // A middle drag pans by as much time as the mouse moved.
+        send(QEvent::MouseButtonPress, pixel(0.6), Qt::MiddleButton, Qt::MiddleButton);
+        send(QEvent::MouseMove, pixel(0.4), Qt::NoButton, Qt::MiddleButton);
+        send(QEvent::MouseButtonRelease, pixel(0.4), Qt::MiddleButton, Qt::NoButton);
+        const QCPRange panned = charts.TimeRange();
+        QVERIFY(std::abs(panned.lower - (before.lower + 0.2)) < 0.01);
+        QVERIFY(std::abs(panned.size() - before.size()) < 1e-9);
+        for (int c = 0; c < ViewerChannels; ++c)
+            QCOMPARE(charts.ChartRect(c)->axis(QCPAxis::atBottom)->range(), panned);
+    }
+
     void badFileKeepsWhatIsShown() {
         Viewer v;
         const std::string good = v.File("m.sdf");
