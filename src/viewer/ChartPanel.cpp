@@ -219,11 +219,13 @@ void ChartPanel::Fill(QCPGraph* graph, const SampleStore* burst, int channel,
     const std::int64_t n = burst->Size(channel);
     const QCPRange range = TimeRange();
     const double dt = secondsPerSample_;
-    // One sample beyond each edge, so the trace reaches the chart's borders.
-    const auto first =
-        std::clamp<std::int64_t>(static_cast<std::int64_t>(std::floor(range.lower / dt)) - 1, 0, n);
-    const auto last = std::clamp<std::int64_t>(
-        static_cast<std::int64_t>(std::ceil(range.upper / dt)) + 2, first, n);
+    // One sample beyond each edge, so the trace reaches the chart's borders. Clamped before
+    // the conversion: a range panned far away holds no index an integer could.
+    const auto index = [n](double at) {
+        return static_cast<std::int64_t>(std::clamp(at, 0.0, static_cast<double>(n)));
+    };
+    const std::int64_t first = index(std::floor(range.lower / dt) - 1);
+    const std::int64_t last = std::max(first, index(std::ceil(range.upper / dt) + 2));
     const std::int64_t count = last - first;
     if (count <= columns) {
         // Few enough to draw each sample; alone between gaps they show as dots.

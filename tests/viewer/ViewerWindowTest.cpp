@@ -348,8 +348,16 @@ private slots:
         // Every chart follows the time axis of the one zoomed.
         for (int c = 1; c < ViewerChannels; ++c)
             QCOMPARE(v.Charts().ChartRect(c)->axis(QCPAxis::atBottom)->range(), zoomed);
+        // Far beyond the burst either way: nothing to draw, and nothing breaks.
+        for (const double at : {1e200, -1e200}) {
+            v.Charts().SetTimeRange(at, at + std::abs(at) / 2);
+            v.Draw();
+            QVERIFY(v.Charts().ChartGraph(0)->data()->isEmpty());
+        }
         v.Charts().FitAll();
         QVERIFY(Near(v.Charts().TimeRange().upper, 0.999));
+        v.Draw();
+        QVERIFY(!v.Charts().ChartGraph(0)->data()->isEmpty());
     }
 
     void mouseMovesCursorsAndPans() {
