@@ -384,6 +384,29 @@ void ChartPanel::mouseDoubleClickEvent(QMouseEvent* event) {
     QCustomPlot::mouseDoubleClickEvent(event);
 }
 
+void ChartPanel::keyPressEvent(QKeyEvent* event) {
+    const QCPRange r = TimeRange();
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+        const double step = (event->key() == Qt::Key_Left ? -0.1 : 0.1) * r.size();
+        SetTimeRange(r.lower + step, r.upper + step);
+        return;
+    }
+    case Qt::Key_Plus:
+    case Qt::Key_Minus: {
+        const double half = r.size() / 2 * (event->key() == Qt::Key_Plus ? 0.5 : 2.0);
+        SetTimeRange(r.center() - half, r.center() + half);
+        return;
+    }
+    case Qt::Key_Home:
+        FitAll();
+        return;
+    default:
+        QCustomPlot::keyPressEvent(event);
+    }
+}
+
 void ChartPanel::processRectZoom(QRect rect, QMouseEvent* event) {
     // A rectangle of a few pixels is a slip of the hand, not a zoom into nothing.
     if (rect.width() < 4 || rect.height() < 4) {

@@ -26,7 +26,8 @@ struct ChannelScale {
 //
 // Mouse: wheel zooms time, a left drag zooms to the rectangle, a middle (or Shift+left) drag
 // pans, dragging a cursor line moves it, a double click puts cursor 1 and a right click
-// cursor 2 under the mouse.
+// cursor 2 under the mouse. Keys: Left and Right pan by a tenth of the view, + and - zoom
+// time around the middle, Home fits all.
 class ChartPanel : public QCustomPlot {
     Q_OBJECT
 
@@ -76,6 +77,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void processRectZoom(QRect rect, QMouseEvent* event) override;
 
 private:

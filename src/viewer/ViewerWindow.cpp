@@ -104,6 +104,7 @@ ViewerWindow::ViewerWindow(const ViewerOptions& options, QWidget* parent)
     resize(1024, 720);
 
     charts_ = new ChartPanel;
+    charts_->setFocusPolicy(Qt::StrongFocus);
     auto* right = new QSplitter(Qt::Vertical);
     right->addWidget(charts_);
     right->addWidget(BuildStatisticsPanel());

@@ -348,6 +348,20 @@ private slots:
         // Every chart follows the time axis of the one zoomed.
         for (int c = 1; c < ViewerChannels; ++c)
             QCOMPARE(v.Charts().ChartRect(c)->axis(QCPAxis::atBottom)->range(), zoomed);
+        // Keys: + halves the time shown around its middle, Right moves by a tenth of it.
+        v.Charts().SetTimeRange(0.2, 0.6);
+        QTest::keyClick(&v.Charts(), Qt::Key_Plus);
+        QVERIFY(Near(v.Charts().TimeRange().lower, 0.3) && Near(v.Charts().TimeRange().upper, 0.5));
+        QTest::keyClick(&v.Charts(), Qt::Key_Right);
+        QVERIFY(Near(v.Charts().TimeRange().lower, 0.32));
+        QTest::keyClick(&v.Charts(), Qt::Key_Minus);
+        QVERIFY(Near(v.Charts().TimeRange().size(), 0.4));
+        QTest::keyClick(&v.Charts(), Qt::Key_Home);
+        QVERIFY(Near(v.Charts().TimeRange().upper, 0.999));
+        for (int c = 1; c < ViewerChannels; ++c)
+            QCOMPARE(v.Charts().ChartRect(c)->axis(QCPAxis::atBottom)->range(),
+                     v.Charts().TimeRange());
+
         // Far beyond the burst either way: nothing to draw, and nothing breaks.
         for (const double at : {1e200, -1e200}) {
             v.Charts().SetTimeRange(at, at + std::abs(at) / 2);
