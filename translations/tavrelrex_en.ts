@@ -139,6 +139,18 @@
         <source>「tavrelrex-cli devices」で一覧を表示できます。</source>
         <translation>“tavrelrex-cli devices” lists them.</translation>
     </message>
+    <message>
+        <source>出力ファイル「%1」の拡張子から形式が決まりません。--format csv|hdf5|wav を指定して下さい。</source>
+        <translation>The extension of the output file “%1” names no format. Give --format csv|hdf5|wav.</translation>
+    </message>
+    <message>
+        <source>--encoding は CSV の書き出しにだけ指定できます。</source>
+        <translation>--encoding can be given only for a CSV export.</translation>
+    </message>
+    <message>
+        <source>%1 の「%2」は番号の並び（例：1,3-5）ではありません。</source>
+        <translation>“%2” of %1 is no list of numbers (such as 1,3-5).</translation>
+    </message>
 </context>
 <context>
     <name>core</name>
@@ -438,6 +450,38 @@ Nearest settings: %4</translation>
         <translation>The device “%3” cannot sample every %1 (%2).
 Sampling rates it offers: %4</translation>
     </message>
+    <message>
+        <source>ただ今、書き出し中．．．．</source>
+        <translation>Exporting....</translation>
+    </message>
+    <message>
+        <source>ファイルにバーストがありません。</source>
+        <translation>The file holds no bursts.</translation>
+    </message>
+    <message>
+        <source>バースト %1 はありません（1～%2）。</source>
+        <translation>There is no burst %1 (1 to %2).</translation>
+    </message>
+    <message>
+        <source>ファイルにチャンネルがありません。</source>
+        <translation>The file holds no channels.</translation>
+    </message>
+    <message>
+        <source>チャンネル %1 はありません（1～%2）。</source>
+        <translation>There is no channel %1 (1 to %2).</translation>
+    </message>
+    <message>
+        <source>サンプル範囲 %1～%2 はバーストの範囲（1～%3）を外れています。</source>
+        <translation>The sample range %1 to %2 lies outside the burst (1 to %3).</translation>
+    </message>
+    <message>
+        <source>書き出すデータがありません。</source>
+        <translation>There is no data to export.</translation>
+    </message>
+    <message>
+        <source>サンプリング間隔 %1 はサンプリング周波数が整数のヘルツにならないため、WAV に書き出せません。</source>
+        <translation>The sampling interval %1 gives no whole number of hertz, so it cannot be written as WAV.</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -470,6 +514,13 @@ Sampling rates it offers: %4</translation>
     </message>
 </context>
 <context>
+    <name>tavrel::ChartPanel</name>
+    <message>
+        <source>時間 [s]</source>
+        <translation>Time [s]</translation>
+    </message>
+</context>
+<context>
     <name>tavrel::EntryBinding</name>
     <message>
         <source>%1にShift-JISで表せない文字は入力できません。</source>
@@ -486,6 +537,81 @@ Sampling rates it offers: %4</translation>
     <message>
         <source>チャンネル表</source>
         <translation>channel table</translation>
+    </message>
+</context>
+<context>
+    <name>tavrel::ExportDialog</name>
+    <message>
+        <source>エクスポート</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>範囲</source>
+        <translation>Range</translation>
+    </message>
+    <message>
+        <source>ファイル全体</source>
+        <translation>Whole file</translation>
+    </message>
+    <message>
+        <source>バーストを指定：</source>
+        <translation>Bursts:</translation>
+    </message>
+    <message>
+        <source>カーソル間（表示中のバースト）</source>
+        <translation>Between the cursors (shown burst)</translation>
+    </message>
+    <message>
+        <source>CSV（表計算・pandas）</source>
+        <translation>CSV (spreadsheets, pandas)</translation>
+    </message>
+    <message>
+        <source>HDF5（h5py・MATLAB）</source>
+        <translation>HDF5 (h5py, MATLAB)</translation>
+    </message>
+    <message>
+        <source>WAV（音響ツール）</source>
+        <translation>WAV (audio tools)</translation>
+    </message>
+    <message>
+        <source>形式：</source>
+        <translation>Format:</translation>
+    </message>
+    <message>
+        <source>UTF-8（BOM 付き）</source>
+        <translation>UTF-8 (with BOM)</translation>
+    </message>
+    <message>
+        <source>文字コード：</source>
+        <translation>Encoding:</translation>
+    </message>
+    <message>
+        <source>参照</source>
+        <translation type="unfinished">Browse</translation>
+    </message>
+    <message>
+        <source>出力ファイル：</source>
+        <translation>Output file:</translation>
+    </message>
+    <message>
+        <source>CSV ファイル (*.csv)|*.csv</source>
+        <translation>CSV files (*.csv)|*.csv</translation>
+    </message>
+    <message>
+        <source>HDF5 ファイル (*.h5)|*.h5;*.hdf5</source>
+        <translation>HDF5 files (*.h5)|*.h5;*.hdf5</translation>
+    </message>
+    <message>
+        <source>WAV ファイル (*.wav)|*.wav</source>
+        <translation>WAV files (*.wav)|*.wav</translation>
+    </message>
+    <message>
+        <source>バーストは 1,3-5 のように番号で指定してください。</source>
+        <translation>Give the bursts as numbers, such as 1,3-5.</translation>
+    </message>
+    <message>
+        <source>出力ファイルを指定してください。</source>
+        <translation>Choose the output file.</translation>
     </message>
 </context>
 <context>
@@ -544,6 +670,10 @@ Sampling rates it offers: %4</translation>
     <message>
         <source>装置「%1」が見つかりません。模擬カードで計測します。</source>
         <translation>Device &quot;%1&quot; was not found. The simulated card records.</translation>
+    </message>
+    <message>
+        <source>ビューア（tavrelrex-view）が見つかりません。</source>
+        <translation>The viewer (tavrelrex-view) cannot be found.</translation>
     </message>
 </context>
 <context>
@@ -696,6 +826,10 @@ Sampling rates it offers: %4</translation>
         <source>計測する装置：</source>
         <translation>Device:</translation>
     </message>
+    <message>
+        <source>ビューアで表示(&amp;V)</source>
+        <translation>Show in &amp;Viewer</translation>
+    </message>
 </context>
 <context>
     <name>tavrel::MessageBoxes</name>
@@ -713,6 +847,176 @@ Sampling rates it offers: %4</translation>
     <message>
         <source>キャンセル</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>tavrel::ViewerWindow</name>
+    <message>
+        <source>TavrelREX ビューア</source>
+        <translation>TavrelREX Viewer</translation>
+    </message>
+    <message>
+        <source>ホイール：時間軸の拡大縮小&#x3000;左ドラッグ：範囲を拡大&#x3000;中ドラッグ：移動&#x3000;ダブルクリック：カーソル1&#x3000;右クリック：カーソル2</source>
+        <translation>Wheel: zoom time   Left drag: zoom to area   Middle drag: pan   Double-click: cursor 1   Right click: cursor 2</translation>
+    </message>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation type="unfinished">&amp;File</translation>
+    </message>
+    <message>
+        <source>開く(&amp;O)...</source>
+        <translation>&amp;Open...</translation>
+    </message>
+    <message>
+        <source>エクスポート(&amp;E)...</source>
+        <translation>&amp;Export...</translation>
+    </message>
+    <message>
+        <source>最近使ったファイル(&amp;R)</source>
+        <translation>&amp;Recent Files</translation>
+    </message>
+    <message>
+        <source>終了(&amp;Q)</source>
+        <translation type="unfinished">&amp;Quit</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>全体を表示(&amp;A)</source>
+        <translation>Show &amp;All</translation>
+    </message>
+    <message>
+        <source>カーソルを表示範囲に置く(&amp;C)</source>
+        <translation>Bring &amp;Cursors into View</translation>
+    </message>
+    <message>
+        <source>ヘッダ</source>
+        <translation>Header</translation>
+    </message>
+    <message>
+        <source>保存形式：</source>
+        <translation>File format:</translation>
+    </message>
+    <message>
+        <source>コメント：</source>
+        <translation type="unfinished">Comment:</translation>
+    </message>
+    <message>
+        <source>開始時刻：</source>
+        <translation>Start time:</translation>
+    </message>
+    <message>
+        <source>サンプリング間隔：</source>
+        <translation type="unfinished">Sampling interval:</translation>
+    </message>
+    <message>
+        <source>サンプリング個数：</source>
+        <translation type="unfinished">Samples:</translation>
+    </message>
+    <message>
+        <source>バースト時間間隔：</source>
+        <translation type="unfinished">Burst interval:</translation>
+    </message>
+    <message>
+        <source>バースト数：</source>
+        <translation>Bursts:</translation>
+    </message>
+    <message>
+        <source>項目名</source>
+        <translation type="unfinished">Name</translation>
+    </message>
+    <message>
+        <source>単位</source>
+        <translation type="unfinished">Unit</translation>
+    </message>
+    <message>
+        <source>バースト</source>
+        <translation>Bursts</translation>
+    </message>
+    <message>
+        <source>重ねて表示：</source>
+        <translation>Overlay:</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>チャンネル</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>最小</source>
+        <translation>Minimum</translation>
+    </message>
+    <message>
+        <source>最大</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <source>平均</source>
+        <translation>Mean</translation>
+    </message>
+    <message>
+        <source>実効値</source>
+        <translation>RMS</translation>
+    </message>
+    <message>
+        <source>ピーク間</source>
+        <translation>Peak-to-peak</translation>
+    </message>
+    <message>
+        <source>サンプル数</source>
+        <translation>Samples</translation>
+    </message>
+    <message>
+        <source>バースト %1</source>
+        <translation>Burst %1</translation>
+    </message>
+    <message>
+        <source>sdf バージョン %1</source>
+        <translation>sdf version %1</translation>
+    </message>
+    <message>
+        <source>%1（ヘッダでは %2）</source>
+        <translation>%1 (header: %2)</translation>
+    </message>
+    <message>
+        <source>付加%1</source>
+        <translation>Extra %1</translation>
+    </message>
+    <message>
+        <source>カーソル1：%1 s&#x3000;カーソル2：%2 s&#x3000;Δt：%3 s（%4 サンプル）</source>
+        <translation>Cursor 1: %1 s   Cursor 2: %2 s   Δt: %3 s (%4 samples)</translation>
+    </message>
+    <message>
+        <source>時系列データファイル (*.sdf,*.tsd)|*.sdf;*.tsd|時系列標準ファイル (*.sdf)|*.sdf|時系列テキストファイル (*.tsd)|*.tsd|すべてのファイル (*.*)|*</source>
+        <translation>Data files (*.sdf,*.tsd)|*.sdf;*.tsd|Standard time-series files (*.sdf)|*.sdf|Time-series text files (*.tsd)|*.tsd|All files (*.*)|*</translation>
+    </message>
+    <message>
+        <source>（なし）</source>
+        <translation>(none)</translation>
+    </message>
+</context>
+<context>
+    <name>viewer</name>
+    <message>
+        <source>TavrelREX ビューア: 記録したデータファイルの表示</source>
+        <translation>TavrelREX Viewer: shows recorded data files</translation>
+    </message>
+    <message>
+        <source>バージョンを表示します。</source>
+        <translation type="unfinished">Displays version information.</translation>
+    </message>
+    <message>
+        <source>表示するデータファイル (.sdf, .tsd)</source>
+        <translation>Data file to show (.sdf, .tsd)</translation>
+    </message>
+    <message>
+        <source>ファイルは一つだけです。</source>
+        <translation type="unfinished">Give at most one file.</translation>
     </message>
 </context>
 </TS>

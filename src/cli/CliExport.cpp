@@ -1,4 +1,5 @@
 #include "cli/CliCommands.h"
+#include "cli/CliLanguage.h"
 #include "cli/CliSupport.h"
 
 #include "datafiles/CsvExport.h"
@@ -29,28 +30,28 @@ int Export(const Options& o) {
     if (o.Format.empty()) {
         format = ExportFormatOfName(o.Out);
         if (!format)
-            return Usage("出力ファイル「" + o.Out +
-                         "」の拡張子から形式が決まりません。--format csv|hdf5|wav を指定して"
-                         "下さい。");
+            return Usage(Fill(Tr("cli", "出力ファイル「%1」の拡張子から形式が決まりません。"
+                                        "--format csv|hdf5|wav を指定して下さい。"),
+                              o.Out));
     } else {
         format = o.Format == "csv" ? ExportFormat::Csv
                                    : (o.Format == "hdf5" ? ExportFormat::Hdf5 : ExportFormat::Wav);
     }
     if (!o.Encoding.empty() && *format != ExportFormat::Csv)
-        return Usage("--encoding は CSV の書き出しにだけ指定できます。");
+        return Usage(Tr("cli", "--encoding は CSV の書き出しにだけ指定できます。"));
     ExportSelection selection;
     if (!o.Bursts.empty()) {
         const auto list = ParseNumberList(o.Bursts);
         if (!list)
-            return Usage("--bursts の「" + o.Bursts +
-                         "」は番号の並び（例：1,3-5）ではありません。");
+            return Usage(Fill(Tr("cli", "%1 の「%2」は番号の並び（例：1,3-5）ではありません。"),
+                              "--bursts", o.Bursts));
         selection.Bursts = *list;
     }
     if (!o.Channels.empty()) {
         const auto list = ParseNumberList(o.Channels);
         if (!list)
-            return Usage("--channels の「" + o.Channels +
-                         "」は番号の並び（例：1,3-5）ではありません。");
+            return Usage(Fill(Tr("cli", "%1 の「%2」は番号の並び（例：1,3-5）ではありません。"),
+                              "--channels", o.Channels));
         for (const std::int64_t c : *list)
             selection.Channels.push_back(static_cast<int>(c));
     }
@@ -60,7 +61,7 @@ int Export(const Options& o) {
         reader = std::make_unique<DataFileReader>(o.In);
     } catch (const FileError& e) {
         if (e.what() == FormatMessage)
-            return Fail(CannotReadMessage(o.In) + std::string(FormatMessage));
+            return Fail(Sentences(CannotReadMessage(o.In), FormatMessage));
         throw;
     }
     TerminalProgress progress;
@@ -79,8 +80,7 @@ int Export(const Options& o) {
         break;
     }
     if (!written) {
-        std::fprintf(stderr, "tavrelrex-cli: 中止しました。ファイル「%s」は書き込んでいません。\n",
-                     o.Out.c_str());
+        Note(Fill(Tr("cli", "中止しました。ファイル「%1」は書き込んでいません。"), o.Out));
         return 130;
     }
     return 0;

@@ -105,14 +105,27 @@ constexpr const char* CoreTexts[] = {
     QT_TRANSLATE_NOOP("core",
                       "データファイルの内容がヘッダーと一致しません。修復してよろしいですか。"),
     QT_TRANSLATE_NOOP("core", "データファイルの形式は sdf、tsd から選択して下さい。"),
+    // Export.
+    QT_TRANSLATE_NOOP("core", "ただ今、書き出し中．．．．"),
+    QT_TRANSLATE_NOOP("core", "ファイルにバーストがありません。"),
+    QT_TRANSLATE_NOOP("core", "バースト %1 はありません（1～%2）。"),
+    QT_TRANSLATE_NOOP("core", "ファイルにチャンネルがありません。"),
+    QT_TRANSLATE_NOOP("core", "チャンネル %1 はありません（1～%2）。"),
+    QT_TRANSLATE_NOOP("core", "サンプル範囲 %1～%2 はバーストの範囲（1～%3）を外れています。"),
+    QT_TRANSLATE_NOOP("core", "書き出すデータがありません。"),
+    QT_TRANSLATE_NOOP("core",
+                      "サンプリング間隔 %1 はサンプリング周波数が整数のヘルツにならないため、"
+                      "WAV に書き出せません。"),
     // Devices.
     QT_TRANSLATE_NOOP("core", "装置「%1」が見つかりません。"),
-    QT_TRANSLATE_NOOP("core", "装置「%1」のアナログチャンネルは %2 本です。チャンネル数 %3 では計測でき"
-                              "ません。"),
+    QT_TRANSLATE_NOOP("core",
+                      "装置「%1」のアナログチャンネルは %2 本です。チャンネル数 %3 では計測でき"
+                      "ません。"),
     QT_TRANSLATE_NOOP("core", "サンプリング間隔 %1（%2）は装置「%3」では設定できません。\n近い設定"
                               "：%4"),
-    QT_TRANSLATE_NOOP("core", "サンプリング間隔 %1（%2）は装置「%3」では設定できません。\n設定できる"
-                              "サンプリング周波数：%4"),
+    QT_TRANSLATE_NOOP("core",
+                      "サンプリング間隔 %1（%2）は装置「%3」では設定できません。\n設定できる"
+                      "サンプリング周波数：%4"),
 };
 
 bool englishInstalled = false;
