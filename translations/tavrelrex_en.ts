@@ -587,7 +587,7 @@ Sampling rates it offers: %4</translation>
     </message>
     <message>
         <source>参照</source>
-        <translation type="unfinished">Browse</translation>
+        <translation>Browse</translation>
     </message>
     <message>
         <source>出力ファイル：</source>
@@ -861,7 +861,7 @@ Sampling rates it offers: %4</translation>
     </message>
     <message>
         <source>ファイル(&amp;F)</source>
-        <translation type="unfinished">&amp;File</translation>
+        <translation>&amp;File</translation>
     </message>
     <message>
         <source>開く(&amp;O)...</source>
@@ -877,7 +877,7 @@ Sampling rates it offers: %4</translation>
     </message>
     <message>
         <source>終了(&amp;Q)</source>
-        <translation type="unfinished">&amp;Quit</translation>
+        <translation>&amp;Quit</translation>
     </message>
     <message>
         <source>表示(&amp;V)</source>
@@ -901,7 +901,7 @@ Sampling rates it offers: %4</translation>
     </message>
     <message>
         <source>コメント：</source>
-        <translation type="unfinished">Comment:</translation>
+        <translation>Comment:</translation>
     </message>
     <message>
         <source>開始時刻：</source>
@@ -909,15 +909,15 @@ Sampling rates it offers: %4</translation>
     </message>
     <message>
         <source>サンプリング間隔：</source>
-        <translation type="unfinished">Sampling interval:</translation>
+        <translation>Sampling interval:</translation>
     </message>
     <message>
         <source>サンプリング個数：</source>
-        <translation type="unfinished">Samples:</translation>
+        <translation>Samples:</translation>
     </message>
     <message>
         <source>バースト時間間隔：</source>
-        <translation type="unfinished">Burst interval:</translation>
+        <translation>Burst interval:</translation>
     </message>
     <message>
         <source>バースト数：</source>
@@ -925,11 +925,11 @@ Sampling rates it offers: %4</translation>
     </message>
     <message>
         <source>項目名</source>
-        <translation type="unfinished">Name</translation>
+        <translation>Name</translation>
     </message>
     <message>
         <source>単位</source>
-        <translation type="unfinished">Unit</translation>
+        <translation>Unit</translation>
     </message>
     <message>
         <source>バースト</source>
@@ -1008,7 +1008,7 @@ Sampling rates it offers: %4</translation>
     </message>
     <message>
         <source>バージョンを表示します。</source>
-        <translation type="unfinished">Displays version information.</translation>
+        <translation>Displays version information.</translation>
     </message>
     <message>
         <source>表示するデータファイル (.sdf, .tsd)</source>
@@ -1016,7 +1016,7 @@ Sampling rates it offers: %4</translation>
     </message>
     <message>
         <source>ファイルは一つだけです。</source>
-        <translation type="unfinished">Give at most one file.</translation>
+        <translation>Give at most one file.</translation>
     </message>
 </context>
 </TS>
