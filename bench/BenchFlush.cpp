@@ -24,16 +24,6 @@ struct Case {
     int Samples, Blocks;
 };
 
-class QuietPrompter final : public Prompter {
-public:
-    MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons,
-                              int) override {
-        if (kind == MessageKind::Error)
-            std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
-        return MessageAnswer::Yes;
-    }
-};
-
 double Recording(const Case& c, const std::string& dir, bool durable) {
     const std::string file = dir + (c.Type == DataFileType::Sdf ? "r.sdf" : "r.tsd");
     return bench::BestSeconds(3, [&] {
@@ -44,7 +34,7 @@ double Recording(const Case& c, const std::string& dir, bool durable) {
         SDFdata data;
         MeasurementSettings settings;
         settings.DurableDataFile = durable;
-        QuietPrompter prompter;
+        bench::QuietPrompter prompter;
         NullMeasurementView view;
         MeasurementRun run(card, clock, data, settings, prompter, view);
         run.BtnAdStartClick(bench::RecordingEntries(DefaultMainEntries(dir), file, 4, c.Samples, 1,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "datafiles/MainEntries.h"
+#include "datafiles/Prompter.h"
 
 #include <algorithm>
 #include <chrono>
@@ -35,6 +36,17 @@ inline std::string ScratchDirectory() {
         std::perror("mkdtemp");
     return pattern + "/";
 }
+
+// Says yes to every question; errors go to stderr.
+class QuietPrompter final : public Prompter {
+public:
+    MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons,
+                              int) override {
+        if (kind == MessageKind::Error)
+            std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
+        return MessageAnswer::Yes;
+    }
+};
 
 // The window's entries for a recording of bursts of `scans` scans of `channels` channels every
 // samplingInterval in the unit of samplingUnitIndex (0 sec, 1 msec, 2 usec), burstIntervalSec

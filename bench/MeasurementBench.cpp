@@ -5,6 +5,7 @@
 // Run from a Release build, on the offscreen platform:
 //   QT_QPA_PLATFORM=offscreen ./bench/measurement_bench [throughput|waiting|latency|memory]
 
+#include "BenchSupport.h"
 #include "acquisition/MeasurementRun.h"
 #include "acquisition/NullMeasurementView.h"
 #include "acquisition/SimulatedCard.h"
@@ -71,16 +72,6 @@ void ResetPeak() {
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
-class QuietPrompter final : public Prompter {
-public:
-    MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons,
-                              int) override {
-        if (kind == MessageKind::Error)
-            std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
-        return MessageAnswer::Yes;
-    }
-};
-
 MainEntries Entries(MainEntries e, const std::string& file, int channels, int scans,
                     int samplingInterval, int samplingUnitIndex, int bursts, int burstIntervalSec,
                     const std::string& wait = "0") {
@@ -113,7 +104,7 @@ struct Window {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         control = std::make_unique<MeasurementControl>(*form, clock);
     }
-    QuietPrompter prompter;
+    bench::QuietPrompter prompter;
     std::unique_ptr<MainWindow> form;
     std::unique_ptr<MeasurementControl> control;
 };
@@ -149,7 +140,7 @@ void Throughput(const QString& dir, const QString& data) {
         SimulatedCard card(clock);
         SDFdata data;
         MeasurementSettings settings;
-        QuietPrompter prompter;
+        bench::QuietPrompter prompter;
         NullMeasurementView view;
         MeasurementRun run(card, clock, data, settings, prompter, view);
         std::filesystem::remove(file);

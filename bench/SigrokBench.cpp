@@ -11,6 +11,7 @@
 //            and to the loop's first fetch of it; median and worst. The demo device hands its
 //            samples over every 100 ms, which bounds the last two.
 
+#include "BenchSupport.h"
 #include "acquisition/MeasurementRun.h"
 #include "acquisition/NullMeasurementView.h"
 #include "acquisition/SigrokCard.h"
@@ -47,16 +48,6 @@ std::int64_t SteadyUs() {
     return std::chrono::duration_cast<std::chrono::microseconds>(Steady::now().time_since_epoch())
         .count();
 }
-
-class QuietPrompter final : public Prompter {
-public:
-    MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons,
-                              int) override {
-        if (kind == MessageKind::Error)
-            std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
-        return MessageAnswer::Yes;
-    }
-};
 
 MainEntries Entries(MainEntries e, const std::string& file, int channels, int scans, int intervalUs,
                     int bursts, int burstIntervalSec) {
@@ -96,7 +87,7 @@ const SigrokDevice& Demo() {
 void Sustained(const QString& dir, int seconds, const std::vector<int>& intervals) {
     for (const int intervalUs : intervals) {
         SigrokCard card(Demo());
-        QuietPrompter prompter;
+        bench::QuietPrompter prompter;
         MainWindowOptions options;
         options.ShowAboutBox = false;
         options.ExeDir = dir + "/";
@@ -166,7 +157,7 @@ void Latency(const QString& dir) {
     SigrokCard card(Demo());
     SDFdata data;
     MeasurementSettings settings;
-    QuietPrompter prompter;
+    bench::QuietPrompter prompter;
     LatencyView view;
     MeasurementRun run(card, clock, data, settings, prompter, view);
     view.Run = &run;

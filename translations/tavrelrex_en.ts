@@ -505,6 +505,14 @@ Sampling rates it offers: %4</translation>
         <source>ファイルは一つだけです。</source>
         <translation>Give at most one file.</translation>
     </message>
+    <message>
+        <source>TavrelREX ビューア: 記録したデータファイルの表示</source>
+        <translation>TavrelREX Viewer: shows recorded data files</translation>
+    </message>
+    <message>
+        <source>表示するデータファイル (.sdf, .tsd)</source>
+        <translation>Data file to show (.sdf, .tsd)</translation>
+    </message>
 </context>
 <context>
     <name>tavrel::AboutBox</name>
@@ -998,25 +1006,6 @@ Sampling rates it offers: %4</translation>
     <message>
         <source>（なし）</source>
         <translation>(none)</translation>
-    </message>
-</context>
-<context>
-    <name>viewer</name>
-    <message>
-        <source>TavrelREX ビューア: 記録したデータファイルの表示</source>
-        <translation>TavrelREX Viewer: shows recorded data files</translation>
-    </message>
-    <message>
-        <source>バージョンを表示します。</source>
-        <translation>Displays version information.</translation>
-    </message>
-    <message>
-        <source>表示するデータファイル (.sdf, .tsd)</source>
-        <translation>Data file to show (.sdf, .tsd)</translation>
-    </message>
-    <message>
-        <source>ファイルは一つだけです。</source>
-        <translation>Give at most one file.</translation>
     </message>
 </context>
 </TS>

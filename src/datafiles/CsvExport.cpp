@@ -184,18 +184,10 @@ bool ExportCsv(const DataFileReader& reader, const ExportSelection& selection,
         file.Close();
         return true;
     };
-    progress.StartProgress(ExportCaption);
-    bool written = false;
-    try {
-        written =
-            ReplaceFileAtomically(out, std::filesystem::path(ConversionTempName(out)).filename(),
-                                  write, CannotWriteMessage(out));
-    } catch (...) {
-        progress.HideProgress();
-        throw;
-    }
-    progress.HideProgress();
-    return written;
+    return WithProgressShown(progress, ExportCaption, [&] {
+        return ReplaceFileAtomically(out, std::filesystem::path(ConversionTempName(out)).filename(),
+                                     write, CannotWriteMessage(out));
+    });
 }
 
 } // namespace tavrel

@@ -177,18 +177,10 @@ bool ExportHdf5(const DataFileReader& reader, const ExportSelection& selection,
         w.Check(H5Fflush(file, H5F_SCOPE_GLOBAL));
         return true;
     };
-    progress.StartProgress(ExportCaption);
-    bool written = false;
-    try {
-        written =
-            ReplaceFileAtomically(out, std::filesystem::path(ConversionTempName(out)).filename(),
-                                  write, CannotWriteMessage(out));
-    } catch (...) {
-        progress.HideProgress();
-        throw;
-    }
-    progress.HideProgress();
-    return written;
+    return WithProgressShown(progress, ExportCaption, [&] {
+        return ReplaceFileAtomically(out, std::filesystem::path(ConversionTempName(out)).filename(),
+                                     write, CannotWriteMessage(out));
+    });
 }
 
 } // namespace tavrel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string_view>
+#include <utility>
 
 namespace tavrel {
 
@@ -19,5 +20,19 @@ public:
     virtual bool Cancelled() const = 0;
     virtual void HideProgress() = 0;
 };
+
+// Runs work with the progress shown under caption; hidden again however work ends.
+template <typename Work>
+auto WithProgressShown(ProgressReporter& progress, std::string_view caption, Work&& work) {
+    progress.StartProgress(caption);
+    try {
+        auto result = std::forward<Work>(work)();
+        progress.HideProgress();
+        return result;
+    } catch (...) {
+        progress.HideProgress();
+        throw;
+    }
+}
 
 } // namespace tavrel

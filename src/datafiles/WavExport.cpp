@@ -112,17 +112,10 @@ bool ExportWav(const DataFileReader& reader, const ExportSelection& selection,
         file.Close();
         return true;
     };
-    progress.StartProgress(ExportCaption);
-    bool written = false;
-    try {
-        written = ReplaceFilesAtomically(
-            names, prefixes, write, [&](std::size_t i) { return CannotWriteMessage(names[i]); });
-    } catch (...) {
-        progress.HideProgress();
-        throw;
-    }
-    progress.HideProgress();
-    return written;
+    return WithProgressShown(progress, ExportCaption, [&] {
+        return ReplaceFilesAtomically(names, prefixes, write,
+                                      [&](std::size_t i) { return CannotWriteMessage(names[i]); });
+    });
 }
 
 } // namespace tavrel

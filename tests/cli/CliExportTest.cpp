@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "MeasurementFiles.h"
 #include "OldSdfBuilder.h"
 #include "TestSupport.h"
@@ -18,36 +19,14 @@ using namespace tavrel::test;
 
 namespace {
 
-struct Result {
-    int Status = -1;
-    std::string Out, Err;
-};
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
 std::string Command(const std::vector<std::string>& args) {
-    std::string command = Quote(TAVREL_CLI);
-    for (const auto& a : args)
-        command += " " + Quote(a);
-    return command;
+    return tavrel::test::Command(TAVREL_CLI, args);
 }
 
 // Runs the command line with its output in files outside dir, so dir holds only what it wrote.
 Result Cli(const std::vector<std::string>& args) {
     static const TempDir outputs;
-    const std::string out = outputs.File("stdout.txt"), err = outputs.File("stderr.txt");
-    const int status =
-        std::system((Command(args) + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(out), ReadBytes(err)};
-}
-
-int Lines(const std::string& s) {
-    return static_cast<int>(std::count(s.begin(), s.end(), '\n'));
+    return RunCommand(Command(args), outputs);
 }
 
 // Three channels of 6 scans in 3 bursts, 20 msec apart (50 Hz).

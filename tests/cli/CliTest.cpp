@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "MeasurementFiles.h"
 #include "OldSdfBuilder.h"
 #include "TestSupport.h"
@@ -25,32 +26,9 @@ using namespace tavrel::test;
 
 namespace {
 
-struct Result {
-    int Status = -1;
-    std::string Out, Err;
-};
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
 // env: assignments put before the command ("TZ=JST-9").
 Result Cli(const TempDir& dir, const std::vector<std::string>& args, const std::string& env = "") {
-    std::string command = env + (env.empty() ? "" : " ") + Quote(TAVRELREX_CLI);
-    for (const auto& a : args)
-        command += " " + Quote(a);
-    command += " >" + Quote(dir.File("stdout.txt")) + " 2>" + Quote(dir.File("stderr.txt"));
-    const int status = std::system(command.c_str());
-    Result r;
-    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.Out = ReadBytes(dir.File("stdout.txt"));
-    r.Err = ReadBytes(dir.File("stderr.txt"));
-    std::filesystem::remove(dir.File("stdout.txt"));
-    std::filesystem::remove(dir.File("stderr.txt"));
-    return r;
+    return RunCommand(Command(TAVRELREX_CLI, args, env), dir);
 }
 
 std::vector<std::string> Keys(const nlohmann::json& object) {
@@ -58,10 +36,6 @@ std::vector<std::string> Keys(const nlohmann::json& object) {
     for (const auto& [key, value] : object.items())
         keys.push_back(key);
     return keys;
-}
-
-int Lines(const std::string& s) {
-    return static_cast<int>(std::count(s.begin(), s.end(), '\n'));
 }
 
 // Two channels of 5 samples, 3 bursts, written by the program's own writers.
