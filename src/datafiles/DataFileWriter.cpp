@@ -16,12 +16,14 @@
 
 namespace tavrel {
 
-// Flushes the file on its own thread, so the measurement never waits for the disk: a second
-// after data were written at the latest, and as soon as FlushBytes are outstanding, so that the
-// flush at the end (which the measurement does wait for) never has much left to write.
+// Flushes the file on its own thread, so the measurement never waits for the disk: data and
+// size reach the disk (fdatasync) within a second of being written. In between, every
+// WritebackBytes written start their way to the disk at once (without waiting and without a
+// journal commit), so that neither a flush nor the one at the end (which the measurement waits
+// for) has much left to write.
 class DataFileWriter::Flusher {
 public:
-    static constexpr std::int64_t FlushBytes = 8 << 20;
+    static constexpr std::int64_t WritebackBytes = 8 << 20;
 
     explicit Flusher(int fd) : fd_(fd), thread_([this] { Run(); }) {}
     ~Flusher() {
@@ -31,17 +33,19 @@ public:
         }
         wake_.notify_one();
         thread_.join();
-        if (outstanding_ > 0)
+        if (dirty_)
             ::fdatasync(fd_);
     }
     void Written(std::int64_t bytes) {
         bool wake = false;
         {
             std::lock_guard lock(mutex_);
-            // Only the first write of a second and a full FlushBytes need the thread.
-            wake = outstanding_ == 0 ||
-                   (outstanding_ < FlushBytes && outstanding_ + bytes >= FlushBytes);
-            outstanding_ += std::max<std::int64_t>(bytes, 1);
+            // Only the first write after a flush and a full WritebackBytes need the thread.
+            wake = !dirty_ || (pending_ < WritebackBytes && pending_ + bytes >= WritebackBytes);
+            if (!dirty_)
+                dirtySince_ = std::chrono::steady_clock::now();
+            dirty_ = true;
+            pending_ += bytes;
         }
         if (wake)
             wake_.notify_one();
@@ -49,17 +53,21 @@ public:
 
 private:
     void Run() {
-        using Clock = std::chrono::steady_clock;
         std::unique_lock lock(mutex_);
         while (!stop_) {
-            wake_.wait(lock, [&] { return stop_ || outstanding_ > 0; });
-            const auto due = Clock::now() + std::chrono::seconds(1);
-            if (wake_.wait_until(lock, due, [&] { return stop_ || outstanding_ >= FlushBytes; }) &&
-                stop_)
+            wake_.wait(lock, [&] { return stop_ || dirty_; });
+            const auto due = dirtySince_ + std::chrono::seconds(1);
+            wake_.wait_until(lock, due, [&] { return stop_ || pending_ >= WritebackBytes; });
+            if (stop_)
                 break;
-            outstanding_ = 0;
+            const bool flush = std::chrono::steady_clock::now() >= due;
+            pending_ = 0;
+            dirty_ = dirty_ && !flush;
             lock.unlock();
-            ::fdatasync(fd_);
+            if (flush)
+                ::fdatasync(fd_);
+            else
+                ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
             lock.lock();
         }
     }
@@ -67,7 +75,9 @@ private:
     int fd_;
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::int64_t outstanding_ = 0; // bytes written since the last flush began
+    bool dirty_ = false; // written since the last flush began
+    std::chrono::steady_clock::time_point dirtySince_;
+    std::int64_t pending_ = 0; // bytes written since the last writeback began
     bool stop_ = false;
     std::thread thread_;
 };
