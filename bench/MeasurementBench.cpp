@@ -72,24 +72,6 @@ void ResetPeak() {
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
-MainEntries Entries(MainEntries e, const std::string& file, int channels, int scans,
-                    int samplingInterval, int samplingUnitIndex, int bursts, int burstIntervalSec,
-                    const std::string& wait = "0") {
-    e.ComboChNumText = std::to_string(channels);
-    e.ComboChNumIndex = channels - 1;
-    e.GridRowCount = channels + 1;
-    e.EditDataNum = std::to_string(scans);
-    e.EditSInterval = std::to_string(samplingInterval);
-    e.ComboSampUnit = samplingUnitIndex;
-    e.EditIteration = std::to_string(bursts);
-    e.EditBurstInterval = std::to_string(burstIntervalSec);
-    e.ComboBoxBITUnit = 0;
-    e.EditWaitTime = wait;
-    e.RadioGroupFileType = 0;
-    e.EditFileName = file;
-    return e;
-}
-
 struct Window {
     explicit Window(Clock& clock, AdLib32& card, const QString& dir) {
         MainWindowOptions options;
@@ -124,7 +106,7 @@ void Throughput(const QString& dir, const QString& data) {
         SimulatedCard card(clock);
         Window w(clock, card, dir);
         w.form->ApplyEntries(
-            Entries(w.form->TakeEntries(), file, Channels, Scans, 1, 2, bursts, 1));
+            bench::RecordingEntries(w.form->TakeEntries(), file, Channels, Scans, 1, 2, bursts, 1));
         const auto t0 = Steady::now();
         const double c0 = CpuSeconds();
         Form<QPushButton>(*w.form, "BtnAdStart")->click();
@@ -146,8 +128,8 @@ void Throughput(const QString& dir, const QString& data) {
         std::filesystem::remove(file);
         const auto t0 = Steady::now();
         const double c0 = CpuSeconds();
-        run.BtnAdStartClick(Entries(DefaultMainEntries(dir.toStdString() + "/"), file, Channels,
-                                    Scans, 1, 2, bursts, 1));
+        run.BtnAdStartClick(bench::RecordingEntries(DefaultMainEntries(dir.toStdString() + "/"),
+                                                    file, Channels, Scans, 1, 2, bursts, 1));
         const double bare = samples / Seconds(Steady::now() - t0);
         std::printf("throughput, view drawing nothing: %.2f M samples/s wall, %.2f M per CPU "
                     "second; charts/bare (wall) = %.2f\n",
@@ -160,8 +142,8 @@ void Waiting(const QString& dir, const QString& data) {
     SimulatedCard card(clock);
     Window w(clock, card, dir);
     // 3 s wait, then bursts of 10 ms every 4 s.
-    w.form->ApplyEntries(
-        Entries(w.form->TakeEntries(), (data + "/wait.sdf").toStdString(), 1, 10, 1, 1, 3, 4, "3"));
+    w.form->ApplyEntries(bench::RecordingEntries(
+        w.form->TakeEntries(), (data + "/wait.sdf").toStdString(), 1, 10, 1, 1, 3, 4, 0, "3"));
     struct Sample {
         double wall, cpu;
     };
@@ -185,8 +167,8 @@ void Latency(const QString& dir, const QString& data) {
     SimulatedCard card(clock);
     Window w(clock, card, dir);
     // One scan every 5 s.
-    w.form->ApplyEntries(
-        Entries(w.form->TakeEntries(), (data + "/slow.sdf").toStdString(), 1, 20, 5, 0, 1, 3600));
+    w.form->ApplyEntries(bench::RecordingEntries(
+        w.form->TakeEntries(), (data + "/slow.sdf").toStdString(), 1, 20, 5, 0, 1, 3600));
     std::mt19937 random(5054);
     double worst = 0, sum = 0;
     const int trials = 8;
@@ -216,8 +198,9 @@ void Memory(const QString& dir, const QString& data) {
     SimulatedCard card(clock);
     Window w(clock, card, dir);
     const int bursts = 5;
-    w.form->ApplyEntries(Entries(w.form->TakeEntries(), (data + "/memory.sdf").toStdString(),
-                                 Channels, Scans, 1, 2, bursts, 1));
+    w.form->ApplyEntries(bench::RecordingEntries(w.form->TakeEntries(),
+                                                 (data + "/memory.sdf").toStdString(), Channels,
+                                                 Scans, 1, 2, bursts, 1));
     QCoreApplication::processEvents();
     const long long before = StatusBytes("VmRSS:");
     ResetPeak();

@@ -21,17 +21,6 @@ namespace {
 constexpr std::string_view ConversionMessage =
     "バースト／サンプリング時間間隔は整数で設定して下さい。";
 
-// The time units' lengths in microseconds, so that unit comparisons are exact.
-constexpr std::int64_t UnitMicroseconds[TimeUnitCount] = {1,
-                                                          1'000,
-                                                          1'000'000,
-                                                          60'000'000,
-                                                          3'600'000'000,
-                                                          86'400'000'000,
-                                                          604'800'000'000,
-                                                          2'592'000'000'000,
-                                                          31'536'000'000'000};
-
 constexpr std::int32_t Int32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t MaxSamplingInterval = 65535; // the driver takes it in 16 bits
 constexpr std::int64_t MaxBurstCount = 32767;
@@ -74,22 +63,22 @@ void SetChartTimeUnit(const MeasurementHeader& h, MeasurementSettings& s) {
     if (!IsTimeUnitCode(su))
         return;
     const std::int64_t duration = std::int64_t{h.SampleCount} * h.SamplingInterval; // in su
-    const std::int64_t sampUs = UnitMicroseconds[su];
+    const std::int64_t sampUs = TimeUnitMicroseconds[su];
     s.ChartTimeUnit = TimeUnitName(su);
     s.ChartTimeScale = h.SamplingInterval;
     for (int u = su; u < TimeUnitCount; ++u) {
         // duration * sampUs >= 10 * unitUs, without forming the product
-        const std::int64_t tenUnits = 10 * UnitMicroseconds[u];
+        const std::int64_t tenUnits = 10 * TimeUnitMicroseconds[u];
         if (duration < (tenUnits + sampUs - 1) / sampUs)
             break;
         s.ChartTimeUnit = TimeUnitName(u);
         // One correctly rounded division when the interval in microseconds is exact.
         if (std::llabs(h.SamplingInterval) <= ((std::int64_t{1} << 53) - 1) / sampUs)
             s.ChartTimeScale = static_cast<double>(std::int64_t{h.SamplingInterval} * sampUs) /
-                               static_cast<double>(UnitMicroseconds[u]);
+                               static_cast<double>(TimeUnitMicroseconds[u]);
         else
             s.ChartTimeScale = static_cast<double>(static_cast<long double>(h.SamplingInterval) *
-                                                   sampUs / UnitMicroseconds[u]);
+                                                   sampUs / TimeUnitMicroseconds[u]);
     }
 }
 
@@ -166,7 +155,7 @@ bool ValidateParameters(const MainEntries& entries, SDFdata& data, MeasurementSe
     // 9: the burst interval in milliseconds and as a date-time step.
     bool burstMsFits = false;
     if (IsTimeUnitCode(h.BurstUnit)) {
-        const std::int64_t unitUs = UnitMicroseconds[h.BurstUnit];
+        const std::int64_t unitUs = TimeUnitMicroseconds[h.BurstUnit];
         if (std::llabs(h.BurstInterval) <= std::int64_t{Int32Max} * 1000 / unitUs) {
             const std::int64_t us = std::int64_t{h.BurstInterval} * unitUs; // exact in a double
             const std::int64_t ms = RoundHalfEven(static_cast<double>(us) / 1000.0);
@@ -247,7 +236,7 @@ bool ValidateParameters(const MainEntries& entries, SDFdata& data, MeasurementSe
         return refuse("バースト時間間隔の単位は sec、min、hr から選択して下さい。");
     if (!burstMsFits) {
         const std::int64_t maxInterval = std::min<std::int64_t>(
-            Int32Max, std::int64_t{Int32Max} * 1000 / UnitMicroseconds[h.BurstUnit]);
+            Int32Max, std::int64_t{Int32Max} * 1000 / TimeUnitMicroseconds[h.BurstUnit]);
         return refuse("バースト時間間隔は0～" + std::to_string(maxInterval) + " " +
                       UnitName(h.BurstUnit) + "の整数で設定して下さい。");
     }

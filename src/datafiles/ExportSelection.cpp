@@ -7,6 +7,7 @@
 #include "datafiles/SdfLayout.h"
 #include "datafiles/ShiftJis.h"
 #include "datafiles/TextNumbers.h"
+#include "datafiles/TimeUnits.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,17 +17,6 @@
 
 namespace tavrel {
 namespace {
-
-// The length of each time unit code in microseconds.
-constexpr std::int64_t UnitMicroseconds[] = {1,
-                                             1'000,
-                                             1'000'000,
-                                             60'000'000,
-                                             3'600'000'000,
-                                             86'400'000'000,
-                                             604'800'000'000,
-                                             2'592'000'000'000,
-                                             31'536'000'000'000};
 
 std::string_view WithoutPadding(std::string_view text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\0'))
@@ -122,11 +112,11 @@ std::optional<std::vector<std::int64_t>> ParseNumberList(std::string_view text) 
 }
 
 std::optional<std::int64_t> SamplingMicroseconds(const MeasurementHeader& h) {
-    if (h.SamplingUnit >= std::size(UnitMicroseconds))
+    if (h.SamplingUnit >= std::size(TimeUnitMicroseconds))
         return std::nullopt;
     std::int64_t micro = 0;
-    if (__builtin_mul_overflow(std::int64_t{h.SamplingInterval}, UnitMicroseconds[h.SamplingUnit],
-                               &micro))
+    if (__builtin_mul_overflow(std::int64_t{h.SamplingInterval},
+                               TimeUnitMicroseconds[h.SamplingUnit], &micro))
         return std::nullopt;
     return micro;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 namespace tavrel {
@@ -24,6 +25,17 @@ inline constexpr std::array<TimeUnit, 9> TimeUnits{{
 }};
 
 inline constexpr int TimeUnitCount = static_cast<int>(TimeUnits.size());
+
+// The same lengths in whole microseconds, for exact comparisons and products.
+inline constexpr std::int64_t TimeUnitMicroseconds[TimeUnitCount] = {1,
+                                                                     1'000,
+                                                                     1'000'000,
+                                                                     60'000'000,
+                                                                     3'600'000'000,
+                                                                     86'400'000'000,
+                                                                     604'800'000'000,
+                                                                     2'592'000'000'000,
+                                                                     31'536'000'000'000};
 
 inline constexpr bool IsTimeUnitCode(int code) {
     return code >= 0 && code < TimeUnitCount;
