@@ -1,8 +1,8 @@
 // tavrelrex-cli convert of 1000 blocks of 4 x 4096 against a loop that formats the same values
 // with snprintf("%.7G") and writes them.
 #include "BenchSupport.h"
-#include "datafiles/SDFdata.h"
-#include "datafiles/SdfFile.h"
+#include "datafiles/sdf/SdfFile.h"
+#include "model/SDFdata.h"
 
 #include <cmath>
 #include <cstdio>

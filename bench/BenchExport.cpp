@@ -3,8 +3,8 @@
 // of codes per second against a plain write of the same bytes (written and flushed to the disk, as
 // every export is).
 #include "BenchSupport.h"
-#include "datafiles/SDFdata.h"
-#include "datafiles/SdfFile.h"
+#include "datafiles/sdf/SdfFile.h"
+#include "model/SDFdata.h"
 
 #include <cmath>
 #include <cstdio>

@@ -6,10 +6,10 @@
 #include "BenchSupport.h"
 #include "acquisition/MeasurementRun.h"
 #include "acquisition/NullMeasurementView.h"
-#include "acquisition/SimulatedCard.h"
 #include "acquisition/VirtualClock.h"
+#include "acquisition/simulated/SimulatedCard.h"
 #include "datafiles/DataFileFormats.h"
-#include "datafiles/SDFdata.h"
+#include "model/SDFdata.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,8 +1,8 @@
 // WriteSdfBlock against one plain buffered write per block of the same bytes.
 #include "BenchSupport.h"
-#include "datafiles/LittleEndian.h"
-#include "datafiles/SDFdata.h"
-#include "datafiles/SdfFile.h"
+#include "datafiles/io/LittleEndian.h"
+#include "datafiles/sdf/SdfFile.h"
+#include "model/SDFdata.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "datafiles/MainEntries.h"
-#include "datafiles/Prompter.h"
+#include "model/Prompter.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,9 +1,9 @@
 // The upgrade of a 100 MB version-3 file against copying it with cp.
 #include "BenchSupport.h"
-#include "datafiles/LittleEndian.h"
-#include "datafiles/SDFdata.h"
-#include "datafiles/SdfLayout.h"
-#include "datafiles/SdfUpgrade.h"
+#include "datafiles/io/LittleEndian.h"
+#include "datafiles/sdf/SdfLayout.h"
+#include "datafiles/sdf/SdfUpgrade.h"
+#include "model/SDFdata.h"
 
 #include <cstdio>
 #include <cstdlib>

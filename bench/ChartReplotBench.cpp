@@ -2,8 +2,8 @@
 // full replot of the four charts holding them (offscreen, the window's chart area), and what
 // the charts keep besides the codes.
 #include "BenchSupport.h"
-#include "ui/FormFonts.h"
 #include "ui/WaveformCharts.h"
+#include "widgets/FormFonts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // Values per second of the data files' real-number text against printf("%.7G") on the same
 // values. Build in Release: cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release.
-#include "datafiles/RealText.h"
+#include "text/RealText.h"
 
 #include <algorithm>
 #include <chrono>

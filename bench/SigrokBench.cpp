@@ -14,8 +14,8 @@
 #include "BenchSupport.h"
 #include "acquisition/MeasurementRun.h"
 #include "acquisition/NullMeasurementView.h"
-#include "acquisition/SigrokCard.h"
-#include "acquisition/SigrokLibrary.h"
+#include "acquisition/sigrok/SigrokCard.h"
+#include "acquisition/sigrok/SigrokLibrary.h"
 #include "ui/MainWindow.h"
 #include "ui/MeasurementControl.h"
 

@@ -3,10 +3,10 @@
 // the figures are the medians.
 #include "BenchSupport.h"
 #include "acquisition/Clock.h"
-#include "acquisition/SimulatedCard.h"
+#include "acquisition/simulated/SimulatedCard.h"
 #include "ui/AboutBox.h"
-#include "ui/FormFonts.h"
 #include "ui/MainWindow.h"
+#include "widgets/FormFonts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

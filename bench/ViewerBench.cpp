@@ -7,12 +7,12 @@
 //   viewer_bench --sample FILE a small 4-channel file to look at (screenshots)
 #include "BenchSupport.h"
 #include "datafiles/DataFileFormats.h"
-#include "datafiles/DateTime.h"
-#include "datafiles/SDFdata.h"
-#include "datafiles/ShiftJis.h"
-#include "ui/FormFonts.h"
+#include "model/SDFdata.h"
+#include "text/DateTime.h"
+#include "text/ShiftJis.h"
 #include "viewer/ChartPanel.h"
 #include "viewer/ViewerWindow.h"
+#include "widgets/FormFonts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

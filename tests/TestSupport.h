@@ -1,7 +1,7 @@
 #pragma once
 
-#include "datafiles/ProgressReporter.h"
-#include "datafiles/Prompter.h"
+#include "model/ProgressReporter.h"
+#include "model/Prompter.h"
 
 #include <gtest/gtest.h>
 

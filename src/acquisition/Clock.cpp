@@ -1,6 +1,6 @@
 #include "acquisition/Clock.h"
 
-#include "datafiles/DateTime.h"
+#include "text/DateTime.h"
 
 #include <chrono>
 

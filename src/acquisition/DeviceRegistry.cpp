@@ -1,8 +1,8 @@
 #include "acquisition/DeviceRegistry.h"
 
-#include "acquisition/SigrokCard.h"
-#include "acquisition/SigrokLibrary.h"
-#include "acquisition/SimulatedCard.h"
+#include "acquisition/sigrok/SigrokCard.h"
+#include "acquisition/sigrok/SigrokLibrary.h"
+#include "acquisition/simulated/SimulatedCard.h"
 
 namespace tavrel {
 namespace {

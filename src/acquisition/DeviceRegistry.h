@@ -1,7 +1,7 @@
 #pragma once
 
-#include "acquisition/AdLib32.h"
 #include "acquisition/Clock.h"
+#include "acquisition/simulated/AdLib32.h"
 
 #include <memory>
 #include <string>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "acquisition/AdLib32.h"
 #include "acquisition/Clock.h"
 #include "acquisition/DeviceRegistry.h"
+#include "acquisition/simulated/AdLib32.h"
 
 #include <memory>
 

@@ -1,12 +1,12 @@
 #include "acquisition/MeasurementParameters.h"
 
-#include "datafiles/Messages.h"
+#include "text/Messages.h"
 
 #include "acquisition/PhysicalMemory.h"
-#include "datafiles/Rounding.h"
-#include "datafiles/ShiftJis.h"
-#include "datafiles/TextNumbers.h"
-#include "datafiles/TimeUnits.h"
+#include "model/Rounding.h"
+#include "model/TimeUnits.h"
+#include "text/ShiftJis.h"
+#include "text/TextNumbers.h"
 
 #include <algorithm>
 #include <cfloat>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "datafiles/MainEntries.h"
-#include "datafiles/Prompter.h"
-#include "datafiles/SDFdata.h"
+#include "model/Prompter.h"
+#include "model/SDFdata.h"
 
 #include <cstdint>
 #include <string>

@@ -1,10 +1,10 @@
 #include "acquisition/MeasurementRun.h"
 
-#include "datafiles/DateTime.h"
-#include "datafiles/FileError.h"
-#include "datafiles/Messages.h"
-#include "datafiles/Rounding.h"
-#include "datafiles/TimeUnits.h"
+#include "model/FileError.h"
+#include "model/Rounding.h"
+#include "model/TimeUnits.h"
+#include "text/DateTime.h"
+#include "text/Messages.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "acquisition/AdLib32.h"
-#include "acquisition/CardSetup.h"
 #include "acquisition/Clock.h"
 #include "acquisition/MeasurementParameters.h"
 #include "acquisition/MeasurementView.h"
 #include "acquisition/RunState.h"
+#include "acquisition/simulated/AdLib32.h"
+#include "acquisition/simulated/CardSetup.h"
 #include "datafiles/DataFileFormats.h"
 #include "datafiles/MainEntries.h"
-#include "datafiles/Prompter.h"
-#include "datafiles/SDFdata.h"
+#include "model/Prompter.h"
+#include "model/SDFdata.h"
 
 #include <cstdint>
 #include <exception>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "acquisition/RunState.h"
-#include "datafiles/MeasurementHeader.h"
+#include "model/MeasurementHeader.h"
 
 #include <cstdint>
 #include <span>

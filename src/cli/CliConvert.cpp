@@ -2,8 +2,8 @@
 #include "cli/CliLanguage.h"
 #include "cli/CliSupport.h"
 
-#include "datafiles/Messages.h"
-#include "datafiles/SdfToTsd.h"
+#include "datafiles/sdf/SdfToTsd.h"
+#include "text/Messages.h"
 
 #include <cstdio>
 #include <memory>

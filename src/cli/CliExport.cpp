@@ -2,12 +2,12 @@
 #include "cli/CliLanguage.h"
 #include "cli/CliSupport.h"
 
-#include "datafiles/CsvExport.h"
 #include "datafiles/DataFileReader.h"
-#include "datafiles/FileError.h"
-#include "datafiles/Hdf5Export.h"
-#include "datafiles/Messages.h"
-#include "datafiles/WavExport.h"
+#include "export/CsvExport.h"
+#include "export/Hdf5Export.h"
+#include "export/WavExport.h"
+#include "model/FileError.h"
+#include "text/Messages.h"
 
 #include <cstdio>
 #include <memory>

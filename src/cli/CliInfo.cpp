@@ -2,14 +2,14 @@
 #include "cli/CliLanguage.h"
 #include "cli/CliSupport.h"
 
-#include "datafiles/BinaryFile.h"
-#include "datafiles/DateTime.h"
-#include "datafiles/Messages.h"
-#include "datafiles/RealText.h"
-#include "datafiles/SdfBlockReader.h"
-#include "datafiles/ShiftJis.h"
-#include "datafiles/TimeUnits.h"
-#include "datafiles/TsdFile.h"
+#include "datafiles/io/BinaryFile.h"
+#include "datafiles/sdf/SdfBlockReader.h"
+#include "datafiles/tsd/TsdFile.h"
+#include "model/TimeUnits.h"
+#include "text/DateTime.h"
+#include "text/Messages.h"
+#include "text/RealText.h"
+#include "text/ShiftJis.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "datafiles/TextForms.h"
+#include "text/TextForms.h"
 
 #include <string>
 #include <string_view>

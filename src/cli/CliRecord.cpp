@@ -8,8 +8,8 @@
 #include "acquisition/MeasurementRun.h"
 #include "acquisition/NullMeasurementView.h"
 #include "datafiles/MainEntries.h"
-#include "datafiles/Messages.h"
 #include "datafiles/ParameterFile.h"
+#include "text/Messages.h"
 
 #include <csignal>
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include "cli/CliSupport.h"
 
 #include "datafiles/DataFileRepair.h"
-#include "datafiles/Messages.h"
+#include "text/Messages.h"
 
 #include <cstdio>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "datafiles/ProgressReporter.h"
+#include "model/ProgressReporter.h"
 
 #include <csignal>
 #include <string>

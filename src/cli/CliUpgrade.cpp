@@ -2,10 +2,10 @@
 #include "cli/CliLanguage.h"
 #include "cli/CliSupport.h"
 
-#include "datafiles/Messages.h"
-#include "datafiles/SDFdata.h"
-#include "datafiles/SdfBlockReader.h"
-#include "datafiles/SdfUpgrade.h"
+#include "datafiles/sdf/SdfBlockReader.h"
+#include "datafiles/sdf/SdfUpgrade.h"
+#include "model/SDFdata.h"
+#include "text/Messages.h"
 
 #include <cstdio>
 #include <memory>

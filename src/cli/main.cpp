@@ -2,7 +2,7 @@
 #include "cli/CliLanguage.h"
 #include "cli/CliSupport.h"
 
-#include "datafiles/FileError.h"
+#include "model/FileError.h"
 
 #include <cstdio>
 #include <vector>

@@ -1,9 +1,9 @@
 #include "datafiles/DataFileFormats.h"
 
-#include "datafiles/SdfLayout.h"
-#include "datafiles/SdfWriter.h"
-#include "datafiles/TsdFile.h"
-#include "datafiles/TsdWriter.h"
+#include "datafiles/sdf/SdfLayout.h"
+#include "datafiles/sdf/SdfWriter.h"
+#include "datafiles/tsd/TsdFile.h"
+#include "datafiles/tsd/TsdWriter.h"
 
 #include <algorithm>
 #include <sys/statvfs.h>

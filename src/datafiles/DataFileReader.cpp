@@ -1,11 +1,11 @@
 #include "datafiles/DataFileReader.h"
 
-#include "datafiles/ByteSource.h"
-#include "datafiles/FileError.h"
-#include "datafiles/Messages.h"
-#include "datafiles/SdfBlockReader.h"
-#include "datafiles/TimeUnits.h"
-#include "datafiles/TsdFile.h"
+#include "datafiles/io/ByteSource.h"
+#include "datafiles/sdf/SdfBlockReader.h"
+#include "datafiles/tsd/TsdFile.h"
+#include "model/FileError.h"
+#include "model/TimeUnits.h"
+#include "text/Messages.h"
 
 #include <algorithm>
 #include <bit>

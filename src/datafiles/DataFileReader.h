@@ -1,7 +1,7 @@
 #pragma once
 
 #include "datafiles/DataFileFormats.h"
-#include "datafiles/MeasurementHeader.h"
+#include "model/MeasurementHeader.h"
 
 #include <array>
 #include <cstdint>

@@ -1,13 +1,13 @@
 #include "datafiles/DataFileRepair.h"
 
-#include "datafiles/AtomicReplace.h"
-#include "datafiles/ByteSource.h"
-#include "datafiles/FileError.h"
-#include "datafiles/LittleEndian.h"
-#include "datafiles/Messages.h"
-#include "datafiles/SdfBlockReader.h"
-#include "datafiles/TsdFile.h"
-#include "datafiles/TsdRebuild.h"
+#include "datafiles/io/AtomicReplace.h"
+#include "datafiles/io/ByteSource.h"
+#include "datafiles/io/LittleEndian.h"
+#include "datafiles/sdf/SdfBlockReader.h"
+#include "datafiles/tsd/TsdFile.h"
+#include "datafiles/tsd/TsdRebuild.h"
+#include "model/FileError.h"
+#include "text/Messages.h"
 
 #include <algorithm>
 #include <climits>

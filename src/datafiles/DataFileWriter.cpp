@@ -1,7 +1,7 @@
 #include "datafiles/DataFileWriter.h"
 
-#include "datafiles/FileError.h"
-#include "datafiles/Messages.h"
+#include "model/FileError.h"
+#include "text/Messages.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "datafiles/BinaryFile.h"
-#include "datafiles/MeasurementHeader.h"
-#include "datafiles/SDFdata.h"
+#include "datafiles/io/BinaryFile.h"
+#include "model/MeasurementHeader.h"
+#include "model/SDFdata.h"
 
 #include <cstdint>
 #include <memory>

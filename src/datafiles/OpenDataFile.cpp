@@ -1,10 +1,10 @@
 #include "datafiles/OpenDataFile.h"
 
 #include "datafiles/DataFileRepair.h"
-#include "datafiles/Messages.h"
-#include "datafiles/SdfFile.h"
-#include "datafiles/SdfUpgrade.h"
-#include "datafiles/TsdFile.h"
+#include "datafiles/sdf/SdfFile.h"
+#include "datafiles/sdf/SdfUpgrade.h"
+#include "datafiles/tsd/TsdFile.h"
+#include "text/Messages.h"
 
 namespace tavrel {
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "datafiles/ProgressReporter.h"
-#include "datafiles/Prompter.h"
-#include "datafiles/SDFdata.h"
+#include "model/ProgressReporter.h"
+#include "model/Prompter.h"
+#include "model/SDFdata.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,15 +1,15 @@
 #include "datafiles/ParameterFile.h"
 
-#include "datafiles/AtomicReplace.h"
-#include "datafiles/BinaryFile.h"
-#include "datafiles/FileError.h"
-#include "datafiles/Messages.h"
 #include "datafiles/OpenDataFile.h"
-#include "datafiles/RealText.h"
-#include "datafiles/ShiftJis.h"
-#include "datafiles/TextLineReader.h"
-#include "datafiles/TextNumbers.h"
-#include "datafiles/TsdFile.h"
+#include "datafiles/io/AtomicReplace.h"
+#include "datafiles/io/BinaryFile.h"
+#include "datafiles/io/TextLineReader.h"
+#include "datafiles/tsd/TsdFile.h"
+#include "model/FileError.h"
+#include "text/Messages.h"
+#include "text/RealText.h"
+#include "text/ShiftJis.h"
+#include "text/TextNumbers.h"
 
 #include <algorithm>
 #include <cctype>

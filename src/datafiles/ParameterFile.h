@@ -1,11 +1,11 @@
 #pragma once
 
-#include "datafiles/ByteSource.h"
 #include "datafiles/MainEntries.h"
-#include "datafiles/MeasurementHeader.h"
-#include "datafiles/ProgressReporter.h"
-#include "datafiles/Prompter.h"
-#include "datafiles/SDFdata.h"
+#include "datafiles/io/ByteSource.h"
+#include "model/MeasurementHeader.h"
+#include "model/ProgressReporter.h"
+#include "model/Prompter.h"
+#include "model/SDFdata.h"
 
 #include <cstdint>
 #include <string>

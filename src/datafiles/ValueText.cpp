@@ -1,7 +1,7 @@
 #include "datafiles/ValueText.h"
 
-#include "datafiles/RealText.h"
-#include "datafiles/SDFdata.h"
+#include "model/SDFdata.h"
+#include "text/RealText.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "acquisition/AdLib32.h"
+#include "acquisition/simulated/AdLib32.h"
 
 #include <QEvent>
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "ui/EntryBinding.h"
 
-#include "datafiles/ShiftJis.h"
+#include "text/ShiftJis.h"
 #include "ui/MainWindowForm.h"
 
 #include <QAbstractButton>

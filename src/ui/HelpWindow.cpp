@@ -1,7 +1,7 @@
 #include "ui/HelpWindow.h"
 
-#include "ui/FormFonts.h"
-#include "ui/ProgramIcon.h"
+#include "widgets/FormFonts.h"
+#include "widgets/ProgramIcon.h"
 
 #include <QDir>
 #include <QFile>

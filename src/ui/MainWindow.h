@@ -1,13 +1,13 @@
 #pragma once
 
-#include "acquisition/AdLib32.h"
-#include "acquisition/CardSetup.h"
 #include "acquisition/DeviceSwitch.h"
 #include "acquisition/MeasurementParameters.h"
 #include "acquisition/RunState.h"
+#include "acquisition/simulated/AdLib32.h"
+#include "acquisition/simulated/CardSetup.h"
 #include "datafiles/MainEntries.h"
-#include "datafiles/Prompter.h"
-#include "datafiles/SDFdata.h"
+#include "model/Prompter.h"
+#include "model/SDFdata.h"
 #include "ui/EntryBinding.h"
 #include "ui/SettingsLocation.h"
 

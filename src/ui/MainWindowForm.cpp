@@ -1,7 +1,7 @@
 #include "ui/MainWindowForm.h"
 
 #include "acquisition/MeasurementParameters.h"
-#include "ui/FormFonts.h"
+#include "widgets/FormFonts.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -102,22 +102,6 @@ void SelectItem(QComboBox* box, int index) {
         box->setCurrentIndex(-1);
         box->setEditText(QString());
     }
-}
-
-QString SelectedFile(const QFileDialog* dialog) {
-    const QStringList files = dialog->selectedFiles();
-    return files.isEmpty() ? QString() : files.first();
-}
-
-QStringList NameFilters(const QString& filter) {
-    QStringList result;
-    const QStringList parts = filter.split(u'|');
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(u';', u' ');
-        result.append(parts[i] + QStringLiteral(" (") + patterns + u')');
-    }
-    return result;
 }
 
 int ItemIndexOf(const QComboBox* box) {

@@ -109,10 +109,4 @@ void SelectItem(QComboBox* box, int index);
 // The item the box's text names: a box whose text was typed differently reports none (-1).
 int ItemIndexOf(const QComboBox* box);
 
-// Dialog filters written as "description|pattern;pattern" become Qt name filters that show
-// the description unchanged.
-QStringList NameFilters(const QString& filter);
-// The file a closed dialog chose; empty when none.
-QString SelectedFile(const QFileDialog* dialog);
-
 } // namespace tavrel

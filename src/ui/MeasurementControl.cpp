@@ -1,8 +1,8 @@
 #include "ui/MeasurementControl.h"
 
 #include "ui/MainWindow.h"
-#include "ui/Translations.h"
 #include "ui/WaveformCharts.h"
+#include "widgets/Translations.h"
 
 #include <algorithm>
 

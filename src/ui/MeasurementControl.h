@@ -3,7 +3,7 @@
 #include "acquisition/Clock.h"
 #include "acquisition/MeasurementRun.h"
 #include "acquisition/MeasurementView.h"
-#include "datafiles/Prompter.h"
+#include "model/Prompter.h"
 #include "ui/DriverMessageHook.h"
 
 #include <QElapsedTimer>

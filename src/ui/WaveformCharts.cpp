@@ -1,9 +1,9 @@
 #include "ui/WaveformCharts.h"
 
-#include "datafiles/SDFdata.h"
-#include "datafiles/SampleStore.h"
-#include "datafiles/ShiftJis.h"
-#include "ui/FormFonts.h"
+#include "model/SDFdata.h"
+#include "model/SampleStore.h"
+#include "text/ShiftJis.h"
+#include "widgets/FormFonts.h"
 
 #include <QEvent>
 #include <qcustomplot.h>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "acquisition/MeasurementView.h"
-#include "datafiles/MeasurementHeader.h"
+#include "model/MeasurementHeader.h"
 
 #include <QElapsedTimer>
 #include <QMargins>

@@ -1,10 +1,10 @@
 #include "acquisition/DeviceSwitch.h"
-#include "ui/FormFonts.h"
 #include "ui/MainWindow.h"
 #include "ui/MeasurementControl.h"
-#include "ui/ProgramCommandLine.h"
-#include "ui/ProgramIcon.h"
-#include "ui/Translations.h"
+#include "widgets/FormFonts.h"
+#include "widgets/ProgramCommandLine.h"
+#include "widgets/ProgramIcon.h"
+#include "widgets/Translations.h"
 
 #include <QApplication>
 #include <QMessageBox>

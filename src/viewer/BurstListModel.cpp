@@ -1,7 +1,7 @@
 #include "viewer/BurstListModel.h"
 
 #include "datafiles/DataFileReader.h"
-#include "datafiles/DateTime.h"
+#include "text/DateTime.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "datafiles/DataFileReader.h"
-#include "datafiles/SampleStore.h"
+#include "model/SampleStore.h"
 
 #include <cstdint>
 #include <deque>

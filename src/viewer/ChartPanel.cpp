@@ -1,7 +1,7 @@
 #include "viewer/ChartPanel.h"
 
-#include "datafiles/SDFdata.h"
-#include "ui/FormFonts.h"
+#include "model/SDFdata.h"
+#include "widgets/FormFonts.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "datafiles/SampleStore.h"
+#include "model/SampleStore.h"
 
 #include <QString>
 #include <qcustomplot.h>

@@ -1,7 +1,7 @@
 #include "viewer/ExportDialog.h"
 
-#include "ui/MainWindowForm.h"
-#include "ui/MessageBoxes.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

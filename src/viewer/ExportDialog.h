@@ -1,7 +1,7 @@
 #pragma once
 
-#include "datafiles/CsvExport.h"
-#include "datafiles/ExportSelection.h"
+#include "export/CsvExport.h"
+#include "export/ExportSelection.h"
 
 #include <QDialog>
 #include <QString>

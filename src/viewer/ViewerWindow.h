@@ -1,6 +1,6 @@
 #pragma once
 
-#include "datafiles/Prompter.h"
+#include "model/Prompter.h"
 #include "viewer/CursorStatistics.h"
 #include "viewer/ExportDialog.h"
 #include "viewer/RecentFiles.h"

@@ -1,8 +1,8 @@
-#include "ui/FormFonts.h"
-#include "ui/ProgramCommandLine.h"
-#include "ui/ProgramIcon.h"
-#include "ui/Translations.h"
 #include "viewer/ViewerWindow.h"
+#include "widgets/FormFonts.h"
+#include "widgets/ProgramCommandLine.h"
+#include "widgets/ProgramIcon.h"
+#include "widgets/Translations.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,6 +1,6 @@
-#include "acquisition/CardSetup.h"
-#include "acquisition/SimulatedCard.h"
+#include "acquisition/simulated/CardSetup.h"
 #include "acquisition/VirtualClock.h"
+#include "acquisition/simulated/SimulatedCard.h"
 
 #include <gtest/gtest.h>
 

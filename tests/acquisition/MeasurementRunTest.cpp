@@ -2,14 +2,14 @@
 #include "TestSupport.h"
 
 #include "acquisition/MeasurementParameters.h"
-#include "acquisition/SimulatedCard.h"
 #include "acquisition/VirtualClock.h"
-#include "datafiles/DateTime.h"
+#include "acquisition/simulated/SimulatedCard.h"
 #include "datafiles/MainEntries.h"
 #include "datafiles/OpenDataFile.h"
-#include "datafiles/SDFdata.h"
-#include "datafiles/TextLineReader.h"
-#include "datafiles/TsdFile.h"
+#include "datafiles/io/TextLineReader.h"
+#include "datafiles/tsd/TsdFile.h"
+#include "model/SDFdata.h"
+#include "text/DateTime.h"
 
 #include <gtest/gtest.h>
 

@@ -4,11 +4,11 @@
 // only moves when told, a view that records what the displays show and runs scheduled events
 // inside its yields,.
 
-#include "acquisition/AdLib32.h"
 #include "acquisition/Clock.h"
 #include "acquisition/MeasurementRun.h"
 #include "acquisition/MeasurementView.h"
-#include "datafiles/Prompter.h"
+#include "acquisition/simulated/AdLib32.h"
+#include "model/Prompter.h"
 
 #include <gtest/gtest.h>
 

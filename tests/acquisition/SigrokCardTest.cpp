@@ -1,5 +1,5 @@
-#include "acquisition/SigrokCard.h"
-#include "acquisition/SigrokLibrary.h"
+#include "acquisition/sigrok/SigrokCard.h"
+#include "acquisition/sigrok/SigrokLibrary.h"
 
 #include <gtest/gtest.h>
 

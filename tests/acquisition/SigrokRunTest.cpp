@@ -5,14 +5,14 @@
 
 #include "acquisition/Clock.h"
 #include "acquisition/MeasurementRun.h"
-#include "acquisition/SigrokCard.h"
-#include "acquisition/SigrokLibrary.h"
-#include "datafiles/ByteSource.h"
+#include "acquisition/sigrok/SigrokCard.h"
+#include "acquisition/sigrok/SigrokLibrary.h"
 #include "datafiles/MainEntries.h"
 #include "datafiles/OpenDataFile.h"
-#include "datafiles/SdfBlockReader.h"
-#include "datafiles/TextLineReader.h"
-#include "datafiles/TsdFile.h"
+#include "datafiles/io/ByteSource.h"
+#include "datafiles/io/TextLineReader.h"
+#include "datafiles/sdf/SdfBlockReader.h"
+#include "datafiles/tsd/TsdFile.h"
 
 #include <gtest/gtest.h>
 

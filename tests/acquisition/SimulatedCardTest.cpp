@@ -1,4 +1,4 @@
-#include "acquisition/SimulatedCard.h"
+#include "acquisition/simulated/SimulatedCard.h"
 #include "acquisition/VirtualClock.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "acquisition/SpscRing.h"
+#include "acquisition/sigrok/SpscRing.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "MeasurementFiles.h"
 #include "OldSdfBuilder.h"
 #include "TestSupport.h"
-#include "datafiles/DateTime.h"
-#include "datafiles/SDFdata.h"
+#include "model/SDFdata.h"
+#include "text/DateTime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 #include "datafiles/DataFileRepair.h"
 #include "datafiles/MainEntries.h"
-#include "datafiles/MeasurementHeader.h"
 #include "datafiles/ParameterFile.h"
-#include "datafiles/SdfBlockReader.h"
-#include "datafiles/TsdFile.h"
+#include "datafiles/sdf/SdfBlockReader.h"
+#include "datafiles/tsd/TsdFile.h"
+#include "model/MeasurementHeader.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 #include "MeasurementFiles.h"
 #include "OldSdfBuilder.h"
 #include "TestSupport.h"
-#include "datafiles/DateTime.h"
-#include "datafiles/SDFdata.h"
-#include "datafiles/SdfLayout.h"
-#include "datafiles/TsdFile.h"
+#include "datafiles/sdf/SdfLayout.h"
+#include "datafiles/tsd/TsdFile.h"
+#include "model/SDFdata.h"
+#include "text/DateTime.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

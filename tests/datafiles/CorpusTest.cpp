@@ -1,14 +1,14 @@
 // Every file of the fuzzers' corpus through every reader, from memory and from the file: each
 // reader returns or refuses cleanly (FileError at most), and both sources read the same.
 #include "TestSupport.h"
-#include "datafiles/ByteSource.h"
 #include "datafiles/DataFileReader.h"
-#include "datafiles/FileError.h"
 #include "datafiles/ParameterFile.h"
-#include "datafiles/SDFdata.h"
-#include "datafiles/SdfBlockReader.h"
-#include "datafiles/SdfFile.h"
-#include "datafiles/TsdFile.h"
+#include "datafiles/io/ByteSource.h"
+#include "datafiles/sdf/SdfBlockReader.h"
+#include "datafiles/sdf/SdfFile.h"
+#include "datafiles/tsd/TsdFile.h"
+#include "model/FileError.h"
+#include "model/SDFdata.h"
 
 #include <gtest/gtest.h>
 

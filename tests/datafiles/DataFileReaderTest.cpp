@@ -2,8 +2,8 @@
 #include "MeasurementFiles.h"
 #include "OldSdfBuilder.h"
 #include "TestSupport.h"
-#include "datafiles/FileError.h"
-#include "datafiles/Messages.h"
+#include "model/FileError.h"
+#include "text/Messages.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 #include "MeasurementFiles.h"
 #include "TestSupport.h"
 #include "datafiles/OpenDataFile.h"
-#include "datafiles/SdfBlockReader.h"
-#include "datafiles/SdfLayout.h"
-#include "datafiles/TsdFile.h"
+#include "datafiles/sdf/SdfBlockReader.h"
+#include "datafiles/sdf/SdfLayout.h"
+#include "datafiles/tsd/TsdFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 #include "datafiles/DataFileFormats.h"
 
 #include "TestSupport.h"
-#include "datafiles/FileError.h"
-#include "datafiles/SdfBlockReader.h"
-#include "datafiles/SdfFile.h"
-#include "datafiles/SdfWriter.h"
-#include "datafiles/TsdFile.h"
-#include "datafiles/TsdWriter.h"
+#include "datafiles/sdf/SdfBlockReader.h"
+#include "datafiles/sdf/SdfFile.h"
+#include "datafiles/sdf/SdfWriter.h"
+#include "datafiles/tsd/TsdFile.h"
+#include "datafiles/tsd/TsdWriter.h"
+#include "model/FileError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "datafiles/DataFileFormats.h"
-#include "datafiles/SDFdata.h"
+#include "model/SDFdata.h"
 
 #include <string>
 

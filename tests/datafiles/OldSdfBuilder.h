@@ -1,7 +1,7 @@
 #pragma once
 
-#include "datafiles/LittleEndian.h"
-#include "datafiles/MeasurementHeader.h"
+#include "datafiles/io/LittleEndian.h"
+#include "model/MeasurementHeader.h"
 
 #include <cstdint>
 #include <string>

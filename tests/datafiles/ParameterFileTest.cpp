@@ -1,9 +1,9 @@
 #include "datafiles/ParameterFile.h"
 #include "TestSupport.h"
-#include "datafiles/FileError.h"
-#include "datafiles/SdfFile.h"
-#include "datafiles/SdfLayout.h"
-#include "datafiles/TsdFile.h"
+#include "datafiles/sdf/SdfFile.h"
+#include "datafiles/sdf/SdfLayout.h"
+#include "datafiles/tsd/TsdFile.h"
+#include "model/FileError.h"
 
 #include <gtest/gtest.h>
 

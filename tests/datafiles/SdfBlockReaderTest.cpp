@@ -1,8 +1,8 @@
-#include "datafiles/SdfBlockReader.h"
+#include "datafiles/sdf/SdfBlockReader.h"
 #include "OldSdfBuilder.h"
 #include "TestSupport.h"
-#include "datafiles/SDFdata.h"
-#include "datafiles/SdfFile.h"
+#include "datafiles/sdf/SdfFile.h"
+#include "model/SDFdata.h"
 
 #include <gtest/gtest.h>
 

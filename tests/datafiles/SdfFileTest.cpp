@@ -1,10 +1,10 @@
-#include "datafiles/SdfFile.h"
+#include "datafiles/sdf/SdfFile.h"
 #include "TestSupport.h"
-#include "datafiles/FileError.h"
-#include "datafiles/LittleEndian.h"
 #include "datafiles/OpenDataFile.h"
-#include "datafiles/SDFdata.h"
-#include "datafiles/SdfLayout.h"
+#include "datafiles/io/LittleEndian.h"
+#include "datafiles/sdf/SdfLayout.h"
+#include "model/FileError.h"
+#include "model/SDFdata.h"
 
 #include <gtest/gtest.h>
 

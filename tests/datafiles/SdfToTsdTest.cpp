@@ -1,10 +1,10 @@
-#include "datafiles/SdfToTsd.h"
+#include "datafiles/sdf/SdfToTsd.h"
 
 #include "MeasurementFiles.h"
 #include "OldSdfBuilder.h"
 #include "TestSupport.h"
-#include "datafiles/FileError.h"
-#include "datafiles/Messages.h"
+#include "model/FileError.h"
+#include "text/Messages.h"
 
 #include <gtest/gtest.h>
 

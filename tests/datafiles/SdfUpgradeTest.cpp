@@ -1,10 +1,10 @@
-#include "datafiles/SdfUpgrade.h"
+#include "datafiles/sdf/SdfUpgrade.h"
 #include "OldSdfBuilder.h"
 #include "TestSupport.h"
-#include "datafiles/FileError.h"
-#include "datafiles/LittleEndian.h"
 #include "datafiles/OpenDataFile.h"
-#include "datafiles/SdfLayout.h"
+#include "datafiles/io/LittleEndian.h"
+#include "datafiles/sdf/SdfLayout.h"
+#include "model/FileError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "datafiles/TsdFile.h"
+#include "datafiles/tsd/TsdFile.h"
 #include "TestSupport.h"
-#include "datafiles/DateTime.h"
-#include "datafiles/FileError.h"
 #include "datafiles/OpenDataFile.h"
-#include "datafiles/TextLineReader.h"
-#include "datafiles/TsdWriter.h"
+#include "datafiles/io/TextLineReader.h"
+#include "datafiles/tsd/TsdWriter.h"
+#include "model/FileError.h"
+#include "text/DateTime.h"
 
 #include <gtest/gtest.h>
 

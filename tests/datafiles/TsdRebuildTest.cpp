@@ -1,12 +1,12 @@
-#include "datafiles/TsdRebuild.h"
+#include "datafiles/tsd/TsdRebuild.h"
 
 #include "TestSupport.h"
-#include "datafiles/FileError.h"
 #include "datafiles/OpenDataFile.h"
-#include "datafiles/SDFdata.h"
-#include "datafiles/TextLineReader.h"
-#include "datafiles/TsdFile.h"
-#include "datafiles/TsdWriter.h"
+#include "datafiles/io/TextLineReader.h"
+#include "datafiles/tsd/TsdFile.h"
+#include "datafiles/tsd/TsdWriter.h"
+#include "model/FileError.h"
+#include "model/SDFdata.h"
 
 #include <gtest/gtest.h>
 

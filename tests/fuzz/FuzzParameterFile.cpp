@@ -1,6 +1,6 @@
 // LoadParameterFile on any bytes, read from memory: a malformed file changes nothing.
-#include "datafiles/ByteSource.h"
 #include "datafiles/ParameterFile.h"
+#include "datafiles/io/ByteSource.h"
 
 #include <cstdlib>
 

@@ -1,8 +1,8 @@
 // The block reading of the converter and the upgrade, from memory: every whole block of a
 // file of any version.
-#include "datafiles/ByteSource.h"
-#include "datafiles/SDFdata.h"
-#include "datafiles/SdfBlockReader.h"
+#include "datafiles/io/ByteSource.h"
+#include "datafiles/sdf/SdfBlockReader.h"
+#include "model/SDFdata.h"
 
 #include <cstdlib>
 

@@ -1,9 +1,9 @@
 // The sdf header reader on any bytes, from memory: an accepted header, in the form the
 // upgrade gives it, must encode and decode back the same.
-#include "datafiles/ByteSource.h"
-#include "datafiles/SdfFile.h"
-#include "datafiles/SdfLayout.h"
-#include "datafiles/SdfUpgrade.h"
+#include "datafiles/io/ByteSource.h"
+#include "datafiles/sdf/SdfFile.h"
+#include "datafiles/sdf/SdfLayout.h"
+#include "datafiles/sdf/SdfUpgrade.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,7 +1,7 @@
 // The tsd header reader on any bytes, from memory; an accepted header must format and read
 // back the same.
-#include "datafiles/ByteSource.h"
-#include "datafiles/TsdFile.h"
+#include "datafiles/io/ByteSource.h"
+#include "datafiles/tsd/TsdFile.h"
 
 #include <cstdlib>
 

@@ -1,14 +1,14 @@
 #include "ui/MainWindow.h"
 #include "UiTestSupport.h"
 #include "datafiles/ParameterFile.h"
-#include "datafiles/SdfFile.h"
-#include "datafiles/ShiftJis.h"
-#include "datafiles/TsdFile.h"
+#include "datafiles/sdf/SdfFile.h"
+#include "datafiles/tsd/TsdFile.h"
+#include "text/ShiftJis.h"
 #include "ui/AboutBox.h"
-#include "ui/FormFonts.h"
 #include "ui/HelpWindow.h"
-#include "ui/ProgressDialog.h"
 #include "ui/WaveformCharts.h"
+#include "widgets/FormFonts.h"
+#include "widgets/ProgressDialog.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

@@ -1,7 +1,7 @@
 #include "ui/MeasurementControl.h"
 #include "UiTestSupport.h"
 #include "acquisition/DeviceSwitch.h"
-#include "acquisition/SimulatedCard.h"
+#include "acquisition/simulated/SimulatedCard.h"
 #include "ui/DriverMessageHook.h"
 #include "ui/MainWindow.h"
 #include "ui/WaveformCharts.h"

@@ -1,4 +1,4 @@
-#include "ui/ProgressDialog.h"
+#include "widgets/ProgressDialog.h"
 #include "UiTestSupport.h"
 
 #include <QApplication>

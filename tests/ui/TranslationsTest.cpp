@@ -1,12 +1,12 @@
-#include "ui/Translations.h"
+#include "widgets/Translations.h"
 #include "UiTestSupport.h"
-#include "acquisition/CardSetup.h"
 #include "acquisition/MeasurementParameters.h"
 #include "acquisition/MeasurementRun.h"
+#include "acquisition/simulated/CardSetup.h"
 #include "datafiles/MainEntries.h"
-#include "datafiles/Messages.h"
+#include "text/Messages.h"
 #include "ui/MainWindow.h"
-#include "ui/MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

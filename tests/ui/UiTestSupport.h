@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TestSupport.h"
-#include "acquisition/AdLib32.h"
+#include "acquisition/simulated/AdLib32.h"
 #include "ui/MainWindow.h"
 
 #include <QMainWindow>

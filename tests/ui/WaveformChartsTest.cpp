@@ -1,6 +1,6 @@
 #include "ui/WaveformCharts.h"
-#include "datafiles/SDFdata.h"
-#include "ui/FormFonts.h"
+#include "model/SDFdata.h"
+#include "widgets/FormFonts.h"
 
 #include <QTest>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "viewer/CursorStatistics.h"
 
-#include "datafiles/SDFdata.h"
+#include "model/SDFdata.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "datafiles/DataFileFormats.h"
-#include "datafiles/DateTime.h"
-#include "datafiles/SDFdata.h"
-#include "datafiles/ShiftJis.h"
+#include "model/SDFdata.h"
+#include "text/DateTime.h"
+#include "text/ShiftJis.h"
 
 #include <cstdint>
 #include <string>

@@ -2,11 +2,11 @@
 
 #include "../datafiles/OldSdfBuilder.h"
 #include "TestSupport.h"
-#include "datafiles/DateTime.h"
-#include "ui/FormFonts.h"
+#include "text/DateTime.h"
 #include "viewer/ChartPanel.h"
 #include "viewer/RecentFiles.h"
 #include "viewer/ViewerFiles.h"
+#include "widgets/FormFonts.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>

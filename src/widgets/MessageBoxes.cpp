@@ -1,0 +1,51 @@
+#include "widgets/MessageBoxes.h"
+
+#include "widgets/FormFonts.h"
+#include "widgets/Translations.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace tavrel {
+
+namespace {
+QMessageBox::Icon IconOf(MessageKind kind) {
+    switch (kind) {
+    case MessageKind::Warning:
+        return QMessageBox::Warning;
+    case MessageKind::Error:
+        return QMessageBox::Critical;
+    case MessageKind::Confirmation:
+        return QMessageBox::Question;
+    case MessageKind::Information:
+        break;
+    }
+    return QMessageBox::Information;
+}
+} // namespace
+
+MessageAnswer ShowMessageBox(QWidget* parent, MessageKind kind, std::string_view text,
+                             MessageButtons buttons) {
+    QMessageBox box(IconOf(kind), CoreText(CaptionOf(kind)), CoreText(text), QMessageBox::NoButton,
+                    parent);
+    box.setFont(GothicFont(12));
+    QAbstractButton* yes = nullptr;
+    if (buttons == MessageButtons::YesNo) {
+        yes = box.addButton(QCoreApplication::translate("tavrel::MessageBoxes", "はい(&Y)"),
+                            QMessageBox::YesRole);
+        QPushButton* no = box.addButton(
+            QCoreApplication::translate("tavrel::MessageBoxes", "いいえ(&N)"), QMessageBox::NoRole);
+        box.setEscapeButton(no);
+    } else {
+        QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.setEscapeButton(ok);
+    }
+    box.exec();
+    if (buttons == MessageButtons::YesNo)
+        return box.clickedButton() == yes ? MessageAnswer::Yes : MessageAnswer::No;
+    return MessageAnswer::Ok;
+}
+
+} // namespace tavrel
