@@ -40,6 +40,7 @@ double Recording(const Case& c, const std::string& dir, bool durable) {
         run.BtnAdStartClick(bench::RecordingEntries(DefaultMainEntries(dir), file, 4, c.Samples, 1,
                                                     2, c.Blocks, 0,
                                                     c.Type == DataFileType::Tsd ? 1 : 0));
+        DriveToEnd(run, {});
         if (run.BlocksWritten != c.Blocks)
             std::fprintf(stderr, "%s: %d of %d bursts recorded\n", c.What, run.BlocksWritten,
                          c.Blocks);

@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
@@ -91,6 +92,14 @@ struct Window {
     std::unique_ptr<MeasurementControl> control;
 };
 
+// The click starts the measurement; the window's timer steps it until it ends.
+void StartAndWaitForTheEnd(Window& w) {
+    Form<QPushButton>(*w.form, "BtnAdStart")->click();
+    QEventLoop loop;
+    while (w.control->Run().Active())
+        loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
 constexpr int Channels = 4;
 constexpr int Scans = 1'000'000;
 
@@ -109,7 +118,7 @@ void Throughput(const QString& dir, const QString& data) {
             bench::RecordingEntries(w.form->TakeEntries(), file, Channels, Scans, 1, 2, bursts, 1));
         const auto t0 = Steady::now();
         const double c0 = CpuSeconds();
-        Form<QPushButton>(*w.form, "BtnAdStart")->click();
+        StartAndWaitForTheEnd(w);
         withCharts = samples / Seconds(Steady::now() - t0);
         std::printf("throughput, window with charts: %.2f M samples/s wall, %.2f M per CPU "
                     "second (%s)\n",
@@ -130,6 +139,7 @@ void Throughput(const QString& dir, const QString& data) {
         const double c0 = CpuSeconds();
         run.BtnAdStartClick(bench::RecordingEntries(DefaultMainEntries(dir.toStdString() + "/"),
                                                     file, Channels, Scans, 1, 2, bursts, 1));
+        DriveToEnd(run, {});
         const double bare = samples / Seconds(Steady::now() - t0);
         std::printf("throughput, view drawing nothing: %.2f M samples/s wall, %.2f M per CPU "
                     "second; charts/bare (wall) = %.2f\n",
@@ -153,7 +163,7 @@ void Waiting(const QString& dir, const QString& data) {
     for (int ms : {500, 2500, 4500, 6500})
         QTimer::singleShot(ms, qApp, mark);
     QTimer::singleShot(7000, qApp, [&] { Form<QPushButton>(*w.form, "BtnAdStop")->click(); });
-    Form<QPushButton>(*w.form, "BtnAdStart")->click();
+    StartAndWaitForTheEnd(w);
     if (marks.size() == 4) {
         std::printf("waiting for the start: %.4f s CPU per wall second\n",
                     (marks[1].cpu - marks[0].cpu) / (marks[1].wall - marks[0].wall));
@@ -182,7 +192,7 @@ void Latency(const QString& dir, const QString& data) {
             QMetaObject::invokeMethod(Form<QPushButton>(*w.form, "BtnAdStop"), "click",
                                       Qt::QueuedConnection);
         });
-        Form<QPushButton>(*w.form, "BtnAdStart")->click(); // returns at Idle
+        StartAndWaitForTheEnd(w);
         const double ms = Seconds(Steady::now() - clicked) * 1000;
         operatorThread.join();
         worst = std::max(worst, ms);
@@ -214,7 +224,7 @@ void Memory(const QString& dir, const QString& data) {
                              peaks.push_back(StatusBytes("VmHWM:"));
                          }
                      });
-    Form<QPushButton>(*w.form, "BtnAdStart")->click();
+    StartAndWaitForTheEnd(w);
     const double perSample =
         double(peaks.empty() ? 0 : peaks.front() - before) / (double(Channels) * Scans);
     std::printf("memory: peak %.1f bytes per recorded sample in burst 1 (RSS before %.1f MB)\n",

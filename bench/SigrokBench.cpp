@@ -20,6 +20,7 @@
 #include "ui/MeasurementControl.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -108,6 +109,9 @@ void Sustained(const QString& dir, int seconds, const std::vector<int>& interval
         const auto t0 = Steady::now();
         const double c0 = CpuSeconds();
         Form<QPushButton>(window, "BtnAdStart")->click();
+        QEventLoop loop;
+        while (control.Run().Active())
+            loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         const double wall = std::chrono::duration<double>(Steady::now() - t0).count();
         const double cpu = CpuSeconds() - c0;
         const QString status = Form<QLineEdit>(window, "EditPresentStatus")->text();
@@ -121,10 +125,11 @@ void Sustained(const QString& dir, int seconds, const std::vector<int>& interval
     }
 }
 
-// The loop's view: short sleeps, and the moment the loop first fetched a burst's scans.
+// The loop's view: short sleeps between steps, and the moment the loop first fetched a
+// burst's scans.
 class LatencyView final : public NullMeasurementView {
 public:
-    void Yield(std::int64_t waitMicroseconds) override {
+    void Pass(std::int64_t waitMicroseconds) {
         if (Run != nullptr && Run->State() == RunState::Converting && Run->ScansDone > 0 &&
             Run->BurstNumber > fetchedBurst_) {
             fetchedBurst_ = Run->BurstNumber;
@@ -162,12 +167,12 @@ void Latency(const QString& dir) {
     MeasurementRun run(card, clock, data, settings, prompter, view);
     view.Run = &run;
     view.Card = &card;
-    card.SetNotifyCallback([](std::uint32_t, std::int32_t) {});
     constexpr int Bursts = 20;
     // The run's schedule is in the system clock's days: the offset to the steady clock.
     const double offsetUs = static_cast<double>(SteadyUs()) - clock.Now() * 86400e6;
     run.BtnAdStartClick(Entries(DefaultMainEntries(dir.toStdString() + "/"),
                                 (dir + "/latency.sdf").toStdString(), 1, 1000, 100, Bursts, 1));
+    DriveToEnd(run, [&view](std::int64_t wait) { view.Pass(wait); });
     std::vector<double> started, ring, fetch;
     for (std::size_t k = 0; k < view.FirstFetchUs.size(); ++k) {
         const double due =

@@ -24,7 +24,23 @@ MeasurementRun::MeasurementRun(AdLib32& card, Clock& clock, SDFdata& data,
                                MeasurementSettings& settings, Prompter& prompter,
                                MeasurementView& view)
     : card_(card), clock_(clock), data_(data), settings_(settings), prompter_(prompter),
-      view_(view) {}
+      view_(view) {
+    card_.SetNotifyCallback([this](std::uint32_t wParam, std::int32_t lParam) {
+        notifications_.emplace_back(wParam, lParam);
+    });
+}
+
+MeasurementRun::~MeasurementRun() {
+    card_.SetNotifyCallback({});
+}
+
+void MeasurementRun::DeliverNotifications() {
+    while (!notifications_.empty()) {
+        const auto [wParam, lParam] = notifications_.front();
+        notifications_.pop_front();
+        DriverNotification(wParam, lParam);
+    }
+}
 
 void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     if (Active()) // a nested start while one runs
@@ -87,17 +103,9 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     lastTimeText_.clear();
     lastProgress_ = -1;
     waitBegun_ = false;
-    // The state first: a click handled while the charts are set up already meets a running
-    // measurement, and its stop is not lost.
     SetState(RunState::Waiting);
     view_.SetUpCharts(data_.Header, settings_);
-    view_.Yield(0);
-
-    try {
-        RunLoop();
-    } catch (const std::exception& e) {
-        EndByWriteError(e);
-    }
+    DeliverNotifications();
 }
 
 void MeasurementRun::EndByWriteError(const std::exception& e) {
@@ -126,32 +134,20 @@ std::int64_t MeasurementRun::WaitUntil(double days) {
     return std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(us)));
 }
 
-void MeasurementRun::RunLoop() {
-    while (Running()) {
-        const std::int64_t wait = StepOnce();
-        if (Running())
-            view_.Yield(wait);
-    }
-}
-
 std::int64_t MeasurementRun::Step() {
-    // Refused inside a step: a message the step shows runs a nested loop whose timer calls here.
-    if (stepping_ || !Running())
+    if (!Running())
         return MaxYieldWaitMicroseconds;
+    std::int64_t wait = 0;
     try {
-        return StepOnce();
+        wait = StepOnce();
     } catch (const std::exception& e) {
         EndByWriteError(e);
-        return 0;
     }
+    DeliverNotifications();
+    return wait;
 }
 
 std::int64_t MeasurementRun::StepOnce() {
-    stepping_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{stepping_};
     if (state_ == RunState::Waiting) {
         if (!waitBegun_) {
             waitBegun_ = true;
@@ -193,11 +189,10 @@ std::int64_t MeasurementRun::StartBurst() {
     KeepRunHeader();
     const int r = SetUpCard(card_, Card, data_.Header, settings_);
     if (r != 0) {
-        // Shown once; the measurement ends as by the operator's stop.
+        // Shown once, over a measurement that has ended as by the operator's stop.
         const std::string text(SetUpCardErrorText(r));
+        EndByFault(text);
         prompter_.ShowMessage(MessageKind::Error, text, MessageButtons::Ok);
-        if (Active())
-            EndByFault(text);
         return 0;
     }
     ++BurstNumber;
@@ -319,6 +314,7 @@ void MeasurementRun::EndOfBurst() {
 void MeasurementRun::BtnAdStopClick() {
     if (!Running()) {
         StopConversion();
+        DeliverNotifications();
         return;
     }
     const bool burstCut = state_ == RunState::Converting;
@@ -332,11 +328,13 @@ void MeasurementRun::BtnAdStopClick() {
         EnterIdle();
         if (IsDiskFull(e))
             view_.SetPresentStatus(DiskFullStatus);
+        DeliverNotifications();
         ReportError(e);
         return;
     }
     StopConversion();
     EnterIdle();
+    DeliverNotifications();
 }
 
 void MeasurementRun::HaltCard(std::string_view cardStatus) {
@@ -472,6 +470,17 @@ bool MeasurementRun::IsDiskFull(const std::exception& e) {
     const auto* file = dynamic_cast<const FileError*>(&e);
     return file != nullptr &&
            (file->Code() == ENOSPC || file->Code() == EFBIG || file->Code() == EDQUOT);
+}
+
+void DriveToEnd(MeasurementRun& run, const std::function<void(std::int64_t)>& pass) {
+    std::int64_t wait = 0;
+    while (run.Running()) {
+        if (pass)
+            pass(wait);
+        if (!run.Running())
+            break;
+        wait = run.Step();
+    }
 }
 
 } // namespace tavrel

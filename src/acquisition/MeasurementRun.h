@@ -12,9 +12,12 @@
 #include "model/SDFdata.h"
 
 #include <cstdint>
+#include <deque>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tavrel {
@@ -47,18 +50,24 @@ inline constexpr int ScansPerFetch = 32;
 // -32767..32767 so a value out of range is never wrapped nor taken for ErrorData.
 std::int16_t MillivoltCode(double millivolts);
 
-// One measurement at a time, run on the caller's thread inside BtnAdStartClick as a loop of
-// steps that yields to the view between them. The stop, the driver's notifications and the
-// window's closing arrive nested inside those yields and are seen by the loop at its next test.
-// A handler that opens a dialog inside a yield holds the loop below the dialog's own event
-// loop; the view then calls Step from there, so the acquisition goes on.
+// One measurement at a time, and the one owner of it: the start takes the entries and creates
+// the data file, then the caller steps the run (the window from a timer, the command line from
+// a sleep loop) until it is no longer Running. Each step does what is due and says how long
+// the caller may wait before the next; displays change only inside the run's calls, and the
+// card's notifications are queued and handled at the end of the call that caused them. The
+// run never waits for events itself, so a dialog opened between two steps does not hold it.
 class MeasurementRun {
 public:
+    // The run takes the card's notifications for as long as it lives.
     MeasurementRun(AdLib32& card, Clock& clock, SDFdata& data, MeasurementSettings& settings,
                    Prompter& prompter, MeasurementView& view);
+    ~MeasurementRun();
+    MeasurementRun(const MeasurementRun&) = delete;
+    MeasurementRun& operator=(const MeasurementRun&) = delete;
 
-    // Runs one whole measurement with the entries (file type and data file included) and
-    // returns when it has ended. Ignored while a measurement runs.
+    // Starts a measurement with the entries (file type and data file included): asks what is
+    // to be asked, creates the data file and leaves the run Waiting for its first step.
+    // Ignored while a measurement runs.
     void BtnAdStartClick(const MainEntries& entries);
     // The operator's stop: completes the data file and returns the displays to Idle.
     void BtnAdStopClick();
@@ -69,11 +78,9 @@ public:
     // The window is closing: a running measurement is stopped and its file completed first.
     void CloseRequested();
 
-    // One pass of the loop from outside it, for a nested event loop that holds the loop below
-    // it: the wait before the start, a due burst started, the pause shown or one fetch. Never
-    // yields; returns how long the caller may wait before the next step (microseconds).
-    // Refused (nothing done) while a step is on the stack or nothing runs. A failing write
-    // ends the measurement here as it would in the loop.
+    // One step of the run: the wait before the start, a due burst started, the pause shown or
+    // one fetch. Returns how long the caller may wait before the next step (microseconds).
+    // Nothing is done while nothing runs. A failing write ends the measurement here.
     std::int64_t Step();
 
     // One step of the loop while converting; returns the wait before the next.
@@ -103,7 +110,8 @@ public:
 
 private:
     static std::int64_t WaitUntil(double days);
-    void RunLoop();
+    // Hands the card's queued notifications to DriverNotification, in the order they came.
+    void DeliverNotifications();
     std::int64_t StepOnce();
     void BeginRecording();
     std::int64_t StartBurst();
@@ -145,8 +153,9 @@ private:
     std::int16_t channels_ = 1;
     std::int32_t samples_ = 0;
     std::int64_t scanMicroseconds_ = 0;
-    // A step is on the stack: a nested Step is refused.
-    bool stepping_ = false;
+    // The card's notifications not yet handled: the card may notify from inside any of its
+    // calls, and the reaction (a stop, another call to the card) waits until that call is over.
+    std::deque<std::pair<std::uint32_t, std::int32_t>> notifications_;
     // The wait before the first burst, taken at the first step.
     bool waitBegun_ = false;
     double waitFrom_ = 0;
@@ -155,5 +164,10 @@ private:
     std::string lastTimeText_;
     int lastProgress_ = -1;
 };
+
+// The loop of a program without an event loop: steps the run until it no longer runs, calling
+// pass(wait) before each step with the wait the last step allowed (0 before the first), where
+// the caller sleeps and looks for a stop.
+void DriveToEnd(MeasurementRun& run, const std::function<void(std::int64_t)>& pass);
 
 } // namespace tavrel

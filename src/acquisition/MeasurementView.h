@@ -12,7 +12,8 @@ namespace tavrel {
 
 struct MeasurementSettings;
 
-// The longest a yield sleeps when nothing happens: the displays still move 20 times a second.
+// The longest the run lets pass between two steps when nothing happens: the displays still
+// move 20 times a second.
 inline constexpr std::int64_t MaxYieldWaitMicroseconds = 50'000;
 
 // How a channel's codes are charted: value A * code + B (the code in mV), time scan * TimeScale.
@@ -24,7 +25,8 @@ struct ChartScale {
 
 // The displays a measurement drives: the window implements it with widgets, the command line
 // with the terminal, the tests with a recording fake. Texts are UTF-8. Every call comes from
-// the thread that runs the measurement.
+// the thread that steps the measurement, inside one of the run's calls; the view never calls
+// back into the run from here.
 class MeasurementView {
 public:
     virtual ~MeasurementView() = default;
@@ -39,8 +41,7 @@ public:
     // The parameters were taken for a measurement: the chart area is laid out for
     // header.ChannelCount charts.
     virtual void LayOutCharts(const MeasurementHeader& header) = 0;
-    // Empties the four series and sets visibility and titles from the header; the run yields
-    // right after it.
+    // Empties the four series and sets visibility and titles from the header.
     virtual void SetUpCharts(const MeasurementHeader& header,
                              const MeasurementSettings& settings) = 0;
     // The codes of channel 0..3 grew: block is the channel's block buffer, whose codes
@@ -49,12 +50,6 @@ public:
     // the next SetUpCharts, so a view draws from it rather than keep a copy.
     virtual void AppendCodes(int channel, const std::vector<std::int16_t>& block,
                              std::int64_t first, std::int64_t end, const ChartScale& scale) = 0;
-
-    // Handles every pending event (clicks, the driver's notifications, repaints). With a wait
-    // above 0, a yield that finds nothing pending sleeps until the next event comes or the wait
-    // is over, so a pass with nothing to do does not keep a processor busy; any event ends the
-    // sleep at once. Handlers run nested here.
-    virtual void Yield(std::int64_t waitMicroseconds) = 0;
 };
 
 } // namespace tavrel

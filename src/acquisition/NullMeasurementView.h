@@ -16,7 +16,6 @@ public:
     void SetUpCharts(const MeasurementHeader&, const MeasurementSettings&) override {}
     void AppendCodes(int, const std::vector<std::int16_t>&, std::int64_t, std::int64_t,
                      const ChartScale&) override {}
-    void Yield(std::int64_t) override {}
 };
 
 } // namespace tavrel

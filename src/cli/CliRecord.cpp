@@ -14,7 +14,6 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
-#include <deque>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -84,8 +83,8 @@ public:
         EndProgressLine();
         std::fprintf(stderr, "%s\n", Shown(text).c_str());
     }
-    // Shown at the next yield, when the pass has set both the time and the percentage: a
-    // new phase never shows the last one's percentage beside its own time.
+    // Shown between steps, when the step has set both the time and the percentage: a new
+    // phase never shows the last one's percentage beside its own time.
     void SetTimeText(std::string_view text) override {
         time_ = text;
         progressDue_ = true;
@@ -100,36 +99,25 @@ public:
     }
     void ShowRunState(RunState state) override { started_ = started_ || state != RunState::Idle; }
 
-    void Yield(std::int64_t waitMicroseconds) override {
+    // Between two steps of the run: the progress line, a stop by signal, and the sleep the
+    // run allows (a signal ends it early).
+    void Pass(std::int64_t waitMicroseconds) {
         if (progressDue_) {
             progressDue_ = false;
             ShowProgressLine(false);
         }
-        Deliver();
         if (stopSignal != 0 && !stopHandled_ && run_ != nullptr && run_->Active()) {
             stopHandled_ = true;
             StoppedBySignal = true;
             run_->BtnAdStopClick();
         }
         if (waitMicroseconds > 0 && stopSignal == 0) {
-            const timespec pause{0, static_cast<long>(waitMicroseconds) *
-                                        1000}; // a signal ends it early
+            const timespec pause{0, static_cast<long>(waitMicroseconds) * 1000};
             nanosleep(&pause, nullptr);
         }
     }
 
-    // The card's notifications still queued: the last burst's end comes after the last yield.
-    void Deliver() {
-        while (!notifications_.empty()) {
-            const auto [code, count] = notifications_.front();
-            notifications_.pop_front();
-            if (run_ != nullptr)
-                run_->DriverNotification(code, count);
-        }
-    }
-
     void Attach(MeasurementRun& run) { run_ = &run; }
-    void Queue(std::uint32_t code, std::int32_t count) { notifications_.emplace_back(code, count); }
     void EndProgressLine() {
         if (progressShown_)
             std::fputc('\n', stderr);
@@ -155,7 +143,6 @@ private:
     const Clock& clock_;
     const bool tty_ = ::isatty(STDERR_FILENO) != 0;
     MeasurementRun* run_ = nullptr;
-    std::deque<std::pair<std::uint32_t, std::int32_t>> notifications_;
     std::string time_;
     int percent_ = 0;
     bool progressShown_ = false;
@@ -210,16 +197,13 @@ int Record(const std::string& paramFile, bool force, const std::string& deviceNa
     MeasurementRun run(card, clock, data, settings, prompter, view);
     view.Attach(run);
     prompter.Attach(run);
-    card.SetNotifyCallback(
-        [&view](std::uint32_t code, std::int32_t count) { view.Queue(code, count); });
-
     try {
         run.BtnAdStartClick(entries);
+        DriveToEnd(run, [&view](std::int64_t wait) { view.Pass(wait); });
     } catch (const std::exception& e) {
         view.EndProgressLine();
         return Fail(e.what());
     }
-    view.Deliver();
     view.EndProgressLine();
     if (!view.Started()) {
         if (prompter.Errors > 0) // the reason is shown already

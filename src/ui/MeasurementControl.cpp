@@ -6,9 +6,6 @@
 
 #include <algorithm>
 
-#include <QCoreApplication>
-#include <QThread>
-
 namespace tavrel {
 
 MessageAnswer MeasurementControl::FormPrompter::ShowMessage(MessageKind kind, std::string_view text,
@@ -21,16 +18,11 @@ MeasurementControl::MeasurementControl(MainWindow& form, Clock& clock)
     : form_(form), prompter_(form) {
     run_ = std::make_unique<MeasurementRun>(form.Card(), clock, form.Data(), form.Settings(),
                                             prompter_, *this);
-    form.Card().SetNotifyCallback(PostingDriverNotify());
-    hook_ = std::make_unique<DriverMessageHook>([this](std::uint32_t wParam, std::int32_t lParam) {
-        run_->DriverNotification(wParam, lParam);
-    });
-    // The wake-up of a waiting yield.
-    wakeUp_.setSingleShot(true);
-    wakeUp_.setTimerType(Qt::PreciseTimer);
-    drive_.setSingleShot(true);
-    drive_.setTimerType(Qt::PreciseTimer);
-    connect(&drive_, &QTimer::timeout, this, [this] { DriveNestedStep(); });
+    // Single-shot and started again only after a step: a message shown inside a step never
+    // meets another step.
+    step_.setSingleShot(true);
+    step_.setTimerType(Qt::PreciseTimer);
+    connect(&step_, &QTimer::timeout, this, [this] { StepRun(); });
     timeText_.setSingleShot(true);
     connect(&timeText_, &QTimer::timeout, this, [this] { ShowPendingTime(); });
     sinceTimeText_.start();
@@ -42,15 +34,36 @@ MeasurementControl::MeasurementControl(MainWindow& form, Clock& clock)
 
 MeasurementControl::~MeasurementControl() {
     form_.removeEventFilter(this);
-    form_.Card().SetNotifyCallback({});
 }
 
 void MeasurementControl::BtnAdStartClick() {
     run_->BtnAdStartClick(form_.TakeEntries());
+    ScheduleStep(0);
 }
 
 void MeasurementControl::BtnAdStopClick() {
     run_->BtnAdStopClick();
+    ScheduleStep(0);
+}
+
+void MeasurementControl::StepRun() {
+    QElapsedTimer slice;
+    slice.start();
+    std::int64_t wait = 0;
+    do
+        wait = run_->Step();
+    while (wait == 0 && run_->Running() && slice.nsecsElapsed() < BusyStepNs);
+    ScheduleStep(wait);
+}
+
+void MeasurementControl::ScheduleStep(std::int64_t waitMicroseconds) {
+    if (!run_->Running()) {
+        step_.stop();
+        return;
+    }
+    // Timers count whole milliseconds; a shorter wait is a millisecond, none is none.
+    step_.start(static_cast<int>(std::clamp<std::int64_t>((waitMicroseconds + 999) / 1000, 0,
+                                                          MaxYieldWaitMicroseconds / 1000)));
 }
 
 bool MeasurementControl::eventFilter(QObject* watched, QEvent* event) {
@@ -111,61 +124,6 @@ void MeasurementControl::AppendCodes(int channel, const std::vector<std::int16_t
                                      std::int64_t first, std::int64_t end,
                                      const ChartScale& scale) {
     form_.Charts().AppendCodes(channel, block, first, end, scale);
-}
-
-void MeasurementControl::Yield(std::int64_t waitMicroseconds) {
-    if (waitMicroseconds <= 0) {
-        // At full speed a fetch takes microseconds; asking the window system that often
-        // would cost more than the data. Events are still handled every BusyYieldNs.
-        if (sinceYield_.isValid() && sinceYield_.nsecsElapsed() < BusyYieldNs)
-            return;
-        const NestedDrive drive(*this, 0);
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        sinceYield_.start();
-        return;
-    }
-    // Handles what is pending, or sleeps until the next event or the wake-up.
-    // Timers count whole milliseconds; a shorter wait is a millisecond.
-    const int waitMs = static_cast<int>(std::max<std::int64_t>(1, (waitMicroseconds + 999) / 1000));
-    const NestedDrive drive(*this, waitMs);
-    wakeUp_.start(waitMs);
-    waitLoop_.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    sinceYield_.start();
-}
-
-MeasurementControl::NestedDrive::NestedDrive(MeasurementControl& control, int waitMs)
-    : control_(control), outerLevel_(control.yieldLevel_), outerWaitMs_(control.yieldWaitMs_) {
-    // The level of the event loop that yields: a dialog opened by a handler inside the yield
-    // runs one level above it.
-    control_.yieldLevel_ = QThread::currentThread()->loopLevel();
-    control_.yieldWaitMs_ = waitMs;
-    control_.yieldClock_.start();
-    control_.drive_.start(std::max(waitMs, 1));
-}
-
-MeasurementControl::NestedDrive::~NestedDrive() {
-    control_.drive_.stop();
-    control_.yieldLevel_ = outerLevel_;
-    control_.yieldWaitMs_ = outerWaitMs_;
-}
-
-void MeasurementControl::DriveNestedStep() {
-    if (yieldLevel_ < 0)
-        return;
-    // Held: a dialog runs its own loop above the yield's, or a handler that handles events
-    // itself keeps the yield far beyond its wait.
-    const bool held = QThread::currentThread()->loopLevel() > yieldLevel_ ||
-                      yieldClock_.elapsed() > yieldWaitMs_ + HeldYieldMs;
-    if (!held) {
-        // The yield returns soon and the run's loop goes on; a dialog opened later in this
-        // yield is looked for again.
-        drive_.start(1);
-        return;
-    }
-    const std::int64_t wait = run_->Step();
-    if (run_->Running())
-        drive_.start(static_cast<int>(
-            std::clamp<std::int64_t>((wait + 999) / 1000, 0, MaxYieldWaitMicroseconds / 1000)));
 }
 
 } // namespace tavrel

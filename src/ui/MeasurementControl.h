@@ -4,10 +4,9 @@
 #include "acquisition/MeasurementRun.h"
 #include "acquisition/MeasurementView.h"
 #include "model/Prompter.h"
-#include "ui/DriverMessageHook.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
+#include <QEvent>
 #include <QObject>
 #include <QTimer>
 
@@ -18,8 +17,8 @@ namespace tavrel {
 class MainWindow;
 
 // The main window's side of a measurement: the window's displays as the run's view, the start
-// and stop buttons, the driver's notifications through DriverMessageHook, and the closing of
-// the window, which first stops a running measurement and completes its data file.
+// and stop buttons, one timer that steps the run, and the closing of the window, which first
+// stops a running measurement and completes its data file.
 class MeasurementControl final : public QObject, public MeasurementView {
 public:
     MeasurementControl(MainWindow& form, Clock& clock);
@@ -41,7 +40,6 @@ public:
     void SetUpCharts(const MeasurementHeader& header, const MeasurementSettings& settings) override;
     void AppendCodes(int channel, const std::vector<std::int16_t>& block, std::int64_t first,
                      std::int64_t end, const ChartScale& scale) override;
-    void Yield(std::int64_t waitMicroseconds) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -61,34 +59,16 @@ private:
     MainWindow& form_;
     FormPrompter prompter_;
     std::unique_ptr<MeasurementRun> run_;
-    std::unique_ptr<DriverMessageHook> hook_;
     void ShowPendingTime();
 
-    // While a yield's handler runs a nested event loop (a dialog, a message box), the run's
-    // loop is held below it; drive_ steps the run from that loop meanwhile.
-    class NestedDrive {
-    public:
-        NestedDrive(MeasurementControl& control, int waitMs);
-        ~NestedDrive();
-        NestedDrive(const NestedDrive&) = delete;
-        NestedDrive& operator=(const NestedDrive&) = delete;
+    // Steps the run while it runs: the steps that are due at once are taken together for up
+    // to BusyStepNs (asking the window system after every fetch would cost more than the data),
+    // then the event loop has its turn and the timer comes back when the run wants it.
+    void StepRun();
+    void ScheduleStep(std::int64_t waitMicroseconds);
+    QTimer step_;
+    static constexpr qint64 BusyStepNs = 200'000;
 
-    private:
-        MeasurementControl& control_;
-        int outerLevel_;
-        int outerWaitMs_;
-    };
-    void DriveNestedStep();
-    QTimer drive_;
-    int yieldLevel_ = -1; // the event loop level of the current yield; -1 outside one
-    int yieldWaitMs_ = 0;
-    QElapsedTimer yieldClock_;
-    static constexpr int HeldYieldMs = 100;
-
-    QEventLoop waitLoop_;
-    QTimer wakeUp_;
-    static constexpr qint64 BusyYieldNs = 200'000;
-    QElapsedTimer sinceYield_;
     // The countdown of a burst changes with every fetch; it is drawn at most every
     // TimeTextIntervalMs, the last value always.
     static constexpr int TimeTextIntervalMs = 40;

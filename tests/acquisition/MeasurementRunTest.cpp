@@ -139,7 +139,7 @@ protected:
 TEST_F(RunTest, ReportsEachStateChangeOnceInTheOrderOfTheRun) {
     using S = RunState;
     Configure(1, 40, 2, 1, 0);
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     EXPECT_EQ(view.States, (std::vector<S>{S::Waiting, S::BetweenBursts, S::Converting,
                                            S::BetweenBursts, S::Converting, S::Idle}));
     EXPECT_EQ(run.State(), S::Idle);
@@ -154,7 +154,7 @@ TEST_F(RunTest, ReportsEachStateChangeOnceInTheOrderOfTheRun) {
             EXPECT_EQ(view.States.back(), S::Idle);
         }
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     EXPECT_EQ(view.States,
               (std::vector<S>{S::Waiting, S::BetweenBursts, S::Converting, S::BetweenBursts,
                               S::Converting, S::Finishing, S::Idle}));
@@ -176,7 +176,7 @@ TEST_F(RunTest, TypicalSdfMeasurementEndsWithEveryBurstOnFile) {
             run.BtnAdStartClick(entries); // a nested start is ignored
         }
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
 
     EXPECT_TRUE(sawRunning);
     EXPECT_EQ(view.Layouts, 1);
@@ -213,7 +213,7 @@ TEST_F(RunTest, TypicalSdfMeasurementEndsWithEveryBurstOnFile) {
 
 TEST_F(RunTest, TypicalTsdMeasurementReadsBack) {
     Configure(2, 10, 2, 1, 1);
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ExpectIdle("変換終了");
 
     SDFdata back;
@@ -231,7 +231,7 @@ TEST_F(RunTest, TypicalTsdMeasurementReadsBack) {
 
 TEST_F(RunTest, FetchesTakeAtMost32ScansAndCountDown) {
     Configure(1, 100, 1, 1, 0);
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     const std::vector<std::pair<std::int32_t, std::int32_t>> want{
         {0, 32}, {32, 32}, {64, 32}, {96, 4}};
     EXPECT_EQ(card.Requests, want);
@@ -247,7 +247,7 @@ TEST_F(RunTest, ScheduleIsFixedFromStartTime) {
     // Bursts of 150 scans at 10 ms (1.5 s) every second: each follows the last at once.
     Configure(1, 150, 3, 1, 0, 10);
     card.ScanIntervalUs = 10000;
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ExpectIdle("変換終了");
     ASSERT_EQ(card.StartTimes.size(), 3u);
     for (const auto& t : view.TimeTexts)
@@ -261,7 +261,7 @@ TEST_F(RunTest, ScheduleIsFixedFromStartTime) {
     Configure(1, 50, 4, 2, 0, 10);
     card.StartTimes.clear();
     card.Bursts = 0;
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ASSERT_EQ(card.StartTimes.size(), 4u);
     for (std::size_t k = 0; k < 4; ++k)
         EXPECT_NEAR((card.StartTimes[k] - data.Header.StartTime) * 86400, 2.0 * k, 0.0011);
@@ -278,7 +278,7 @@ TEST_F(RunTest, StopDuringTheWaitNeverStartsTheCard) {
             run.BtnAdStopClick();
         }
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ExpectIdle("変換中止");
     EXPECT_EQ(card.Bursts, 0);
     EXPECT_EQ(view.Events.front(), "status:計測待ち");
@@ -313,7 +313,7 @@ TEST_P(StopInBurstTest, InterruptedBurstIsCompletedWithErrorData) {
         if (run.Active() && card.Bursts == 2 && run.ScansDone == 40)
             run.BtnAdStopClick();
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ExpectIdle("変換中止");
     EXPECT_EQ(view.CardStatus, "停止");
     EXPECT_EQ(card.StopCalls, 1);
@@ -345,7 +345,7 @@ TEST_F(RunTest, StopBetweenBurstsKeepsTheWholeBursts) {
             if (run.Active() && run.BlocksWritten == 3 && run.Card.Converting == 0)
                 run.BtnAdStopClick();
         };
-        run.BtnAdStartClick(entries);
+        RunMeasurement(run, view, entries);
         ExpectIdle("変換中止");
         EXPECT_EQ(card.Bursts, 3);
         if (fileType == 0) {
@@ -368,7 +368,7 @@ TEST_F(RunTest, StopInsideTheYieldOfTheCompletingFetchWritesTheBlockOnce) {
             if (run.Active() && run.BurstNumber == 2 && run.ScansDone == 64)
                 run.BtnAdStopClick();
         };
-        run.BtnAdStartClick(entries);
+        RunMeasurement(run, view, entries);
         ExpectIdle("変換中止");
         if (fileType == 0) {
             ExpectSdfBlocks(2);
@@ -394,7 +394,7 @@ TEST_F(RunTest, StopHandledWhileTheRunStartsIsNotLost) {
                 run.BtnAdStopClick();
             }
         };
-        run.BtnAdStartClick(entries);
+        RunMeasurement(run, view, entries);
         ExpectIdle("変換中止");
         EXPECT_EQ(card.Bursts, 0) << wait;
         ExpectSdfBlocks(0);
@@ -407,7 +407,7 @@ TEST_F(RunTest, StopWhileTheChartsAreSetUpAtABurstStart) {
         if (run.Active() && run.BurstNumber == 2 && run.ScansDone == 0 && run.Card.Converting)
             run.BtnAdStopClick();
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ExpectIdle("変換中止");
     ExpectSdfBlocks(1, 0);
 }
@@ -428,7 +428,7 @@ TEST_F(RunTest, DriverNotificationsSetTheCardStatus) {
         if (run.Active() && card.Bursts == 2 && run.ScansDone == 50 && view.Notifications.empty())
             card.Notify(NotifyOverflow, 0);
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ExpectIdle("変換中止");
     EXPECT_EQ(view.CardStatus, "停止");
     EXPECT_NE(
@@ -446,7 +446,7 @@ TEST_F(RunTest, AbnormalEndCodeEndsTheMeasurementLikeAStop) {
         if (run.Active() && card.Bursts == 3 && run.ScansDone == 30 && view.Notifications.empty())
             card.Notify(7, 0);
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ExpectIdle("変換中止");
     EXPECT_EQ(view.CardStatus, "変換異常で終了");
     EXPECT_GE(card.StopCalls, 1);
@@ -466,7 +466,7 @@ TEST_F(RunTest, OverflowSeenByAFetchCompletesTheFile) {
     card.Deliver = [&](std::int32_t position, int n) {
         return card.Bursts == 2 && position >= 64 ? -1 : n;
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ExpectIdle("変換中止");
     EXPECT_EQ(view.CardStatus, "リングバッファオーバーフロー!");
     EXPECT_EQ(card.StopCalls, 1);
@@ -480,7 +480,7 @@ TEST_F(RunTest, FailingCardSetUpIsShownOnceAndEndsTheMeasurement) {
         if (run.BlocksWritten == 2)
             card.FailAt = 4;
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ExpectIdle("変換中止");
     ASSERT_EQ(prompter.Messages.size(), 1u);
     EXPECT_EQ(prompter.Messages[0].Kind, MessageKind::Error);
@@ -491,7 +491,7 @@ TEST_F(RunTest, FailingCardSetUpIsShownOnceAndEndsTheMeasurement) {
     prompter.Messages.clear();
     card.FailAt = 1;
     view.OnYield = nullptr;
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ExpectIdle("変換中止");
     ASSERT_EQ(prompter.Messages.size(), 2u); // the overwrite question, then the error
     EXPECT_EQ(prompter.Messages[1].Text, "A/D カード検出エラー");
@@ -505,7 +505,7 @@ TEST_F(RunTest, ClosingTheWindowStopsTheCardAndCompletesTheFile) {
         if (run.Active() && card.Bursts == 1 && run.ScansDone >= 70)
             run.CloseRequested();
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     EXPECT_FALSE(run.Active());
     EXPECT_FALSE(card.Running);
     EXPECT_EQ(card.StopCalls, 1);
@@ -520,7 +520,7 @@ TEST_F(RunTest, PartialScanDeliveriesLoseNothingAndStayInTheBuffer) {
     Configure(3, 100, 2, 1, 0);
     int turn = 0;
     card.Deliver = [&](std::int32_t, int n) { return std::min(n, 1 + (turn++ % 7)); };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ExpectIdle("変換終了");
     EXPECT_EQ(card.OutOfBufferRequests, 0);
     for (const auto& [position, wanted] : card.Requests)
@@ -541,7 +541,7 @@ TEST_F(RunTest, MillivoltsBeyondSixteenBitsAreLimited) {
     card.Raw = [](int, int k) { return static_cast<std::uint16_t>(k); };
     const double volts[] = {40.0, -40.0, -32.768, 1.0015};
     card.ToVolts = [&](std::uint32_t raw) { return volts[raw]; };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     const SdfView v = ReadSdf(file);
     EXPECT_EQ(v.Code(0, 0, 0), 32767);
     EXPECT_EQ(v.Code(0, 1, 0), -32767);
@@ -557,7 +557,7 @@ TEST_F(RunTest, ValuesNoCardCanConvertAreGapsInTheCharts) {
     card.Raw = [](int, int k) { return static_cast<std::uint16_t>(k); };
     const double volts[] = {0.25, std::nan(""), -0.5};
     card.ToVolts = [&](std::uint32_t raw) { return volts[raw]; };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     EXPECT_EQ(ReadSdf(file).Code(0, 1, 0), ErrorData);
     ASSERT_EQ(view.Series[0].size(), 3u);
     EXPECT_DOUBLE_EQ(view.Series[0][0].second, 250.0);
@@ -571,7 +571,7 @@ TEST_F(RunTest, ChannelCountChangedDuringARunDoesNotReachTheFile) {
         if (run.Active())
             data.Header.ChannelCount = 4; // as the channel box would, were it enabled
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ExpectIdle("変換終了");
     const SdfView v = ReadSdf(file);
     EXPECT_EQ(v.channels, 2);
@@ -586,7 +586,7 @@ TEST_F(RunTest, BuffersTakenFromUnderARunEndItSafely) {
             data.BlockData[1].resize(5);
         }
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ExpectIdle("変換中止");
     EXPECT_EQ(view.CardStatus, "変換異常で終了");
     const SdfView v = ReadSdf(file);
@@ -615,7 +615,7 @@ TEST_F(RunTest, SlowCardNeverSpinsAndStopsWithin50ms) {
             run.BtnAdStopClick();
         }
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     EXPECT_EQ(fetchesWithoutYield, 0);
     ASSERT_GE(stopAt, 0);
     EXPECT_LT(clock.Us - stopAt, 50'000);
@@ -629,7 +629,7 @@ TEST_F(RunTest, OverwriteQuestionRefusedChangesNothing) {
     Configure(1, 10, 1, 1, 0);
     { std::ofstream(file) << std::string(5000, 'x'); } // longer than the new file
     prompter.Answer = MessageAnswer::No;
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ASSERT_EQ(prompter.Messages.size(), 1u);
     EXPECT_EQ(prompter.Messages[0].Kind, MessageKind::Warning);
     EXPECT_EQ(prompter.Messages[0].Text,
@@ -639,7 +639,7 @@ TEST_F(RunTest, OverwriteQuestionRefusedChangesNothing) {
     EXPECT_TRUE(view.Events.empty());
 
     prompter.Answer = MessageAnswer::Yes;
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ExpectIdle("変換終了");
     ExpectSdfBlocks(1);
 }
@@ -652,7 +652,7 @@ TEST_F(RunTest, FailingBlockWriteEndsTheMeasurementWithItsMessage) {
             fs::create_directory(file); // no file can be written under the name now
         }
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     EXPECT_FALSE(run.Active());
     EXPECT_TRUE(view.StartEnabled);
     EXPECT_FALSE(view.StopEnabled);
@@ -699,7 +699,7 @@ TEST_F(RunTest, ADialogInsideAYieldKeepsTheBurstsGoing) {
         textsInDialog = view.TimeTexts.size() - textsBefore;
         EXPECT_FALSE(run.Active()); // ended inside the dialog
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ASSERT_TRUE(opened);
     EXPECT_EQ(yieldsInDialog, 0);
     ExpectIdle("変換終了");
@@ -724,7 +724,7 @@ TEST_F(RunTest, ADialogDuringTheStartWaitStartsOnTime) {
         opened = true;
         EXPECT_EQ(NestedLoop(view, clock, run, 4'000'000), 0);
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ASSERT_TRUE(opened);
     ExpectIdle("変換終了");
     ASSERT_EQ(card.StartTimes.size(), 2u);
@@ -750,7 +750,7 @@ public:
     std::vector<std::int64_t> Waits;
 };
 
-TEST_F(RunTest, AStepAskedForUnderTheRunsOwnMessageIsRefused) {
+TEST_F(RunTest, TheSetUpErrorIsShownOverAnEndedRun) {
     Configure(1, 10, 4, 1, 0);
     SteppingPrompter messages;
     MeasurementRun stepped{card, clock, data, settings, messages, view};
@@ -764,7 +764,7 @@ TEST_F(RunTest, AStepAskedForUnderTheRunsOwnMessageIsRefused) {
             NestedLoop(view, clock, stepped, clock.Us + 2'000'000);
         }
     };
-    stepped.BtnAdStartClick(entries);
+    RunMeasurement(stepped, view, entries);
     ASSERT_TRUE(opened);
     ASSERT_EQ(messages.Texts.size(), 1u);
     EXPECT_EQ(messages.Texts[0], "リングバッファ初期化エラー");
@@ -793,7 +793,7 @@ TEST_F(RunTest, AFailingWriteInsideADialogEndsTheRunThere) {
         NestedLoop(view, clock, run, clock.Us + 3'000'000);
         EXPECT_FALSE(run.Active());
     };
-    run.BtnAdStartClick(entries);
+    RunMeasurement(run, view, entries);
     ASSERT_TRUE(opened);
     EXPECT_FALSE(run.Active());
     EXPECT_EQ(run.Card.Converting, 0);
@@ -820,7 +820,7 @@ protected:
 
 TEST_F(SimulatedRunTest, TypicalMeasurementWithTheSimulatedCard) {
     Configure(2, 200, 3, 1, 0);
-    simRun.BtnAdStartClick(entries);
+    RunMeasurement(simRun, simView, entries);
     simView.Yield(false); // the event loop goes on after the handler
     EXPECT_EQ(simView.PresentStatus, "変換終了");
     EXPECT_TRUE(simView.StartEnabled);
@@ -856,7 +856,7 @@ TEST_F(SimulatedRunTest, CardFaultsLeaveAConsistentFile) {
         } else
             f.MaxSamplesPerDelivery = 5;
         simCard.SetFaults(f);
-        simRun.BtnAdStartClick(entries);
+        RunMeasurement(simRun, simView, entries);
         simView.Yield(false); // notifications still queued reach an idle window
         EXPECT_FALSE(simRun.Active());
         EXPECT_EQ(simRun.Card.Converting, 0);

@@ -1,8 +1,8 @@
 #pragma once
 
 // Test doubles for the measurement run: a card whose deliveries a test scripts, a clock that
-// only moves when told, a view that records what the displays show and runs scheduled events
-// inside its yields,.
+// only moves when told, a view that records what the displays show, and the window's events
+// between the run's steps.
 
 #include "acquisition/Clock.h"
 #include "acquisition/MeasurementRun.h"
@@ -164,8 +164,9 @@ public:
                                 code == ErrorData ? std::nan("") : scale.A * code + scale.B);
         }
     }
-    // Time goes on by the wait asked for (at most WaitUs), or by StepUs.
-    void Yield(std::int64_t waitMicroseconds) override {
+    // What the window does between two steps: time goes on by the wait asked for (at most
+    // WaitUs), or by StepUs; queued notifications and the test's events are handled.
+    void Yield(std::int64_t waitMicroseconds) {
         ++Yields;
         if (waitMicroseconds > 0) {
             ++WaitingYields;
@@ -208,5 +209,12 @@ public:
     std::array<std::vector<std::pair<double, double>>, MaxChannels> Series;
     std::array<const std::vector<std::int16_t>*, MaxChannels> Blocks{};
 };
+
+// The measurement from the start button to its end, stepped as the window's timer steps it,
+// with the window's events (the view's Yield) between the steps.
+inline void RunMeasurement(MeasurementRun& run, RecordingView& view, const MainEntries& entries) {
+    run.BtnAdStartClick(entries);
+    DriveToEnd(run, [&view](std::int64_t wait) { view.Yield(wait); });
+}
 
 } // namespace tavrel::test

@@ -96,7 +96,7 @@ protected:
     }
 
     void Record() {
-        run.BtnAdStartClick(entries);
+        RunMeasurement(run, view, entries);
         view.Yield(0); // notifications still queued reach an idle window
         EXPECT_FALSE(run.Active());
         EXPECT_EQ(run.Card.Converting, 0);

@@ -2,12 +2,12 @@
 #include "UiTestSupport.h"
 #include "acquisition/DeviceSwitch.h"
 #include "acquisition/simulated/SimulatedCard.h"
-#include "ui/DriverMessageHook.h"
 #include "ui/MainWindow.h"
 #include "ui/WaveformCharts.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -59,7 +59,7 @@ qint16 BurstCountOf(const QByteArray& sdf) {
                                (static_cast<quint8>(sdf.at(224)) << 8));
 }
 
-// Runs f once the event loop gets to it after ms, inside the measurement's yields.
+// Runs f once the event loop gets to it after ms, between the measurement's steps.
 void After(int ms, std::function<void()> f) {
     QTimer::singleShot(ms, qApp, std::move(f));
 }
@@ -78,6 +78,15 @@ private:
     Prompts prompts;
 
     QString DataFile() const { return dir.filePath(QStringLiteral("ADdata.sdf")); }
+
+    // The click starts the measurement and returns; the window's timer steps it from then on,
+    // and the test waits for its end as the operator does.
+    void StartAndWaitForTheEnd() {
+        QTest::mouseClick(Form<QPushButton>(*window, "BtnAdStart"), Qt::LeftButton);
+        QEventLoop loop;
+        while (control->Run().Active())
+            loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
 
     // Two channels of 100 samples at 1 msec; bursts a second apart.
     void Parameters(int bursts) {
@@ -128,8 +137,7 @@ private slots:
             during = States(*window);
             pointsDuring = window->Charts().Series(0)->dataCount();
         });
-        QTest::mouseClick(Form<QPushButton>(*window, "BtnAdStart"), Qt::LeftButton);
-        // The click returns once the measurement has ended.
+        StartAndWaitForTheEnd();
         QVERIFY(!during.Start);
         QVERIFY(during.Stop);
         QVERIFY(!during.File);
@@ -162,7 +170,7 @@ private slots:
               [&] { QTest::mouseClick(Form<QPushButton>(*window, "BtnAdStop"), Qt::LeftButton); });
         QElapsedTimer timer;
         timer.start();
-        QTest::mouseClick(Form<QPushButton>(*window, "BtnAdStart"), Qt::LeftButton);
+        StartAndWaitForTheEnd();
         QVERIFY(timer.elapsed() < 3000);
         QCOMPARE(Form<QLineEdit>(*window, "EditPresentStatus")->text(), QStringLiteral("変換中止"));
         const ControlStates after = States(*window);
@@ -180,7 +188,7 @@ private slots:
         window->ApplyEntries(e);
         window->activateWindow();
         After(500, [&] { QTest::keyClick(window.get(), Qt::Key_Escape); });
-        QTest::mouseClick(Form<QPushButton>(*window, "BtnAdStart"), Qt::LeftButton);
+        StartAndWaitForTheEnd();
         QCOMPARE(Form<QLineEdit>(*window, "EditPresentStatus")->text(), QStringLiteral("変換中止"));
         QCOMPARE(Form<QLineEdit>(*window, "TextStatus")->text(), QStringLiteral("停止"));
         QVERIFY(!card->Converting());
@@ -228,7 +236,7 @@ private slots:
             inBox = false;
         });
         elapsed.start();
-        QTest::mouseClick(Form<QPushButton>(*window, "BtnAdStart"), Qt::LeftButton);
+        StartAndWaitForTheEnd();
         QVERIFY(boxOpened >= 0 && boxClosed - boxOpened >= 2600);
         QVERIFY(!activeAtClose); // the whole measurement ended under the box
         const auto at = [&](const QString& text) {
@@ -257,12 +265,13 @@ private slots:
         QVERIFY(prompts.Texts.empty());
     }
 
-    void driverNotificationsReachTheHook() {
-        QCoreApplication::postEvent(qApp, new DriverNotifyEvent(128, 512));
-        QCoreApplication::processEvents();
-        QCOMPARE(Form<QLineEdit>(*window, "TextStatus")->text(), QStringLiteral("変換終了[512]"));
-        QCoreApplication::postEvent(qApp, new DriverNotifyEvent(1, 0));
-        QCoreApplication::processEvents();
+    // The card's notifications reach the run as values: the end of the last burst shows the
+    // scans the card counted.
+    void driverNotificationsReachTheCardStatus() {
+        Parameters(1);
+        StartAndWaitForTheEnd();
+        QCOMPARE(Form<QLineEdit>(*window, "TextStatus")->text(), QStringLiteral("変換終了[100]"));
+        control->Run().DriverNotification(1, 0);
         QCOMPARE(Form<QLineEdit>(*window, "TextStatus")->text(), QStringLiteral("変換中"));
     }
 
@@ -272,7 +281,7 @@ private slots:
         e.EditDataNum = "2000";
         window->ApplyEntries(e);
         After(400, [&] { window->close(); });
-        QTest::mouseClick(Form<QPushButton>(*window, "BtnAdStart"), Qt::LeftButton);
+        StartAndWaitForTheEnd();
         QVERIFY(!card->Converting());
         QVERIFY(!control->Run().Active());
         const QByteArray sdf = ReadAll(DataFile());
@@ -309,7 +318,7 @@ private slots:
         Parameters(2); // 1 kHz, which the demo device gives
         bool choiceDuring = true;
         After(150, [&] { choiceDuring = choice->isEnabled(); });
-        QTest::mouseClick(Form<QPushButton>(*window, "BtnAdStart"), Qt::LeftButton);
+        StartAndWaitForTheEnd();
         QVERIFY(!choiceDuring); // no switching while it records
         QVERIFY(choice->isEnabled());
         QCOMPARE(Form<QLineEdit>(*window, "EditPresentStatus")->text(), QStringLiteral("変換終了"));
