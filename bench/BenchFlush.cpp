@@ -8,6 +8,7 @@
 #include "acquisition/NullMeasurementView.h"
 #include "acquisition/VirtualClock.h"
 #include "acquisition/simulated/SimulatedCard.h"
+#include "acquisition/simulated/SimulatedDevice.h"
 #include "datafiles/DataFileFormats.h"
 #include "model/SDFdata.h"
 
@@ -31,12 +32,13 @@ double Recording(const Case& c, const std::string& dir, bool durable) {
         VirtualClock clock;
         clock.SetAutoAdvance(86'400'000'000LL); // a day per reading: every sample is owed
         SimulatedCard card(clock);
+        SimulatedDevice device(card);
         SDFdata data;
         MeasurementSettings settings;
         settings.DurableDataFile = durable;
         bench::QuietPrompter prompter;
         NullMeasurementView view;
-        MeasurementRun run(card, clock, data, settings, prompter, view);
+        MeasurementRun run(device, clock, data, settings, prompter, view);
         run.BtnAdStartClick(bench::RecordingEntries(DefaultMainEntries(dir), file, 4, c.Samples, 1,
                                                     2, c.Blocks, 0,
                                                     c.Type == DataFileType::Tsd ? 1 : 0));

@@ -10,6 +10,7 @@
 #include "acquisition/NullMeasurementView.h"
 #include "acquisition/VirtualClock.h"
 #include "acquisition/simulated/SimulatedCard.h"
+#include "acquisition/simulated/SimulatedDevice.h"
 #include "ui/MainWindow.h"
 #include "ui/MeasurementControl.h"
 #include "ui/WaveformCharts.h"
@@ -74,12 +75,12 @@ void ResetPeak() {
 }
 
 struct Window {
-    explicit Window(Clock& clock, AdLib32& card, const QString& dir) {
+    explicit Window(Clock& clock, AdLib32& card, const QString& dir) : device(card) {
         MainWindowOptions options;
         options.ShowAboutBox = false;
         options.ExeDir = dir + "/";
         options.ConfigDir = dir + "/";
-        form = std::make_unique<MainWindow>(card, options);
+        form = std::make_unique<MainWindow>(device, options);
         form->RedirectMessages(&prompter);
         form->resize(1000, 700);
         form->show();
@@ -87,6 +88,7 @@ struct Window {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         control = std::make_unique<MeasurementControl>(*form, clock);
     }
+    SimulatedDevice device;
     bench::QuietPrompter prompter;
     std::unique_ptr<MainWindow> form;
     std::unique_ptr<MeasurementControl> control;
@@ -129,11 +131,12 @@ void Throughput(const QString& dir, const QString& data) {
         VirtualClock clock;
         clock.SetAutoAdvance(86'400'000'000LL);
         SimulatedCard card(clock);
+        SimulatedDevice device(card);
         SDFdata data;
         MeasurementSettings settings;
         bench::QuietPrompter prompter;
         NullMeasurementView view;
-        MeasurementRun run(card, clock, data, settings, prompter, view);
+        MeasurementRun run(device, clock, data, settings, prompter, view);
         std::filesystem::remove(file);
         const auto t0 = Steady::now();
         const double c0 = CpuSeconds();

@@ -14,8 +14,8 @@
 #include "BenchSupport.h"
 #include "acquisition/MeasurementRun.h"
 #include "acquisition/NullMeasurementView.h"
-#include "acquisition/sigrok/SigrokCard.h"
 #include "acquisition/sigrok/SigrokLibrary.h"
+#include "acquisition/sigrok/SigrokSource.h"
 #include "ui/MainWindow.h"
 #include "ui/MeasurementControl.h"
 
@@ -87,7 +87,7 @@ const SigrokDevice& Demo() {
 
 void Sustained(const QString& dir, int seconds, const std::vector<int>& intervals) {
     for (const int intervalUs : intervals) {
-        SigrokCard card(Demo());
+        SigrokSource card(Demo());
         bench::QuietPrompter prompter;
         MainWindowOptions options;
         options.ShowAboutBox = false;
@@ -142,7 +142,7 @@ public:
                 std::chrono::microseconds(std::min<std::int64_t>(waitMicroseconds, 1000)));
     }
     MeasurementRun* Run = nullptr;
-    SigrokCard* Card = nullptr;
+    SigrokSource* Card = nullptr;
     std::vector<std::int64_t> FirstFetchUs, FirstRingUs, StartedUs;
 
 private:
@@ -159,7 +159,7 @@ void Report(const char* what, std::vector<double> ms) {
 
 void Latency(const QString& dir) {
     SystemClock clock;
-    SigrokCard card(Demo());
+    SigrokSource card(Demo());
     SDFdata data;
     MeasurementSettings settings;
     bench::QuietPrompter prompter;

@@ -4,6 +4,7 @@
 #include "BenchSupport.h"
 #include "acquisition/Clock.h"
 #include "acquisition/simulated/SimulatedCard.h"
+#include "acquisition/simulated/SimulatedDevice.h"
 #include "ui/AboutBox.h"
 #include "ui/MainWindow.h"
 #include "widgets/FormFonts.h"
@@ -44,10 +45,11 @@ int RunChild(int argc, char** argv, const QString& exeDir) {
     tavrel::InstallFontSubstitutions();
     tavrel::SystemClock systemClock;
     tavrel::SimulatedCard card(systemClock);
+    tavrel::SimulatedDevice device(card);
     tavrel::MainWindowOptions options;
     options.ExeDir = exeDir;
     options.ConfigDir = exeDir + "/config";
-    tavrel::MainWindow window(card, options);
+    tavrel::MainWindow window(device, options);
     qint64 aboutShown = -1, ready = -1, closedAt = -1;
     ShowWatcher watcher(clock, aboutShown);
     auto* about = window.findChild<tavrel::AboutBox*>(QStringLiteral("AboutBox"));

@@ -1,8 +1,9 @@
 #include "acquisition/DeviceRegistry.h"
 
-#include "acquisition/sigrok/SigrokCard.h"
 #include "acquisition/sigrok/SigrokLibrary.h"
+#include "acquisition/sigrok/SigrokSource.h"
 #include "acquisition/simulated/SimulatedCard.h"
+#include "acquisition/simulated/SimulatedDevice.h"
 
 namespace tavrel {
 namespace {
@@ -46,10 +47,10 @@ DeviceEntry FindDevice(const std::string& name) {
     return device != nullptr ? SigrokEntry(*device) : DeviceEntry{};
 }
 
-std::unique_ptr<AdLib32> MakeCard(const DeviceEntry& device, const Clock& clock) {
+std::unique_ptr<Device> MakeDevice(const DeviceEntry& device, const Clock& clock) {
     if (device.Sigrok != nullptr)
-        return std::make_unique<SigrokCard>(*device.Sigrok);
-    return std::make_unique<SimulatedCard>(clock);
+        return std::make_unique<SigrokSource>(*device.Sigrok);
+    return std::make_unique<SimulatedDevice>(std::make_unique<SimulatedCard>(clock));
 }
 
 std::string DeviceNotFoundMessage(const std::string& name) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "acquisition/Clock.h"
-#include "acquisition/simulated/AdLib32.h"
+#include "acquisition/Device.h"
 
 #include <memory>
 #include <string>
@@ -31,8 +31,8 @@ std::vector<DeviceEntry> ListDevices(bool allDrivers);
 // drivers); nullopt-like empty Name when there is none.
 DeviceEntry FindDevice(const std::string& name);
 
-// The driver of a device; the simulated card takes its time from clock.
-std::unique_ptr<AdLib32> MakeCard(const DeviceEntry& device, const Clock& clock);
+// The device to record from; the simulated card takes its time from clock.
+std::unique_ptr<Device> MakeDevice(const DeviceEntry& device, const Clock& clock);
 
 // "装置「NAME」が見つかりません。"
 std::string DeviceNotFoundMessage(const std::string& name);

@@ -1,57 +1,38 @@
 #pragma once
 
 #include "acquisition/Clock.h"
+#include "acquisition/Device.h"
 #include "acquisition/DeviceRegistry.h"
-#include "acquisition/simulated/AdLib32.h"
 
 #include <memory>
 
 namespace tavrel {
 
-// The card of the window: the driver operations go to the device the operator chose, the
-// simulated card until another is chosen. Switch only while no measurement runs.
-class DeviceSwitch final : public AdLib32 {
+// The device of the window: everything goes to the device the operator chose, the simulated
+// card until another is chosen. Switch only while no measurement runs.
+class DeviceSwitch final : public Device {
 public:
     explicit DeviceSwitch(const Clock& clock);
 
-    // Records from device from now on; the last device's conversion is stopped first.
+    // Records from device from now on; the last device's acquisition is stopped first.
     void Select(const DeviceEntry& device);
     const DeviceEntry& Selected() const { return selected_; }
     bool SimulatedSelected() const { return selected_.Sigrok == nullptr; }
 
-    void SetNotifyCallback(DriverNotify notify) override;
-    int AdGetCardResource(int reserved, int slot, int& cardType, int& ioAddress,
-                          int& irq) override {
-        return card_->AdGetCardResource(reserved, slot, cardType, ioAddress, irq);
+    DeviceIdentity Identify() override { return device_->Identify(); }
+    std::string Refusal(int channels, std::uint16_t interval,
+                        std::uint16_t rateUnit) const override {
+        return device_->Refusal(channels, interval, rateUnit);
     }
-    int AdSetParamAuto(int mode) override { return card_->AdSetParamAuto(mode); }
-    int AdSetChannel(std::int16_t count, const std::int16_t (&table)[8]) override {
-        return card_->AdSetChannel(count, table);
-    }
-    int AdSetFreq(std::uint16_t interval, std::uint16_t rateUnit) override {
-        return card_->AdSetFreq(interval, rateUnit);
-    }
-    int AdFreeRingBuf() override { return card_->AdFreeRingBuf(); }
-    int AdStopIrqMode() override { return card_->AdStopIrqMode(); }
-    int AdAllocRingBuf(std::int32_t ringSize, std::int32_t sampleCount) override {
-        return card_->AdAllocRingBuf(ringSize, sampleCount);
-    }
-    int AdStartIrqRingMode(int mode) override { return card_->AdStartIrqRingMode(mode); }
-    int AdGetRingBuf(std::span<std::uint16_t> buffer, std::int32_t position,
-                     std::int32_t wanted) override {
-        return card_->AdGetRingBuf(buffer, position, wanted);
-    }
-    double HexToVal(std::uint32_t raw) override { return card_->HexToVal(raw); }
-    std::string SetUpRefusal(std::int16_t count, std::uint16_t interval,
-                             std::uint16_t rateUnit) const override {
-        return card_->SetUpRefusal(count, interval, rateUnit);
-    }
+    StartFailure Start(const AcquisitionSetup& setup) override { return device_->Start(setup); }
+    ReadResult Read(std::span<double> values) override { return device_->Read(values); }
+    void Stop() override { device_->Stop(); }
+    std::optional<DeviceEvent> NextEvent() override { return device_->NextEvent(); }
 
 private:
     const Clock& clock_;
-    DriverNotify notify_;
     DeviceEntry selected_;
-    std::unique_ptr<AdLib32> card_;
+    std::unique_ptr<Device> device_;
 };
 
 } // namespace tavrel

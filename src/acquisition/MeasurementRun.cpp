@@ -20,26 +20,15 @@ std::int16_t MillivoltCode(double millivolts) {
     return static_cast<std::int16_t>(RoundHalfAway(std::clamp(millivolts, -32767.0, 32767.0)));
 }
 
-MeasurementRun::MeasurementRun(AdLib32& card, Clock& clock, SDFdata& data,
+MeasurementRun::MeasurementRun(Device& device, Clock& clock, SDFdata& data,
                                MeasurementSettings& settings, Prompter& prompter,
                                MeasurementView& view)
-    : card_(card), clock_(clock), data_(data), settings_(settings), prompter_(prompter),
-      view_(view) {
-    card_.SetNotifyCallback([this](std::uint32_t wParam, std::int32_t lParam) {
-        notifications_.emplace_back(wParam, lParam);
-    });
-}
+    : device_(device), clock_(clock), data_(data), settings_(settings), prompter_(prompter),
+      view_(view) {}
 
-MeasurementRun::~MeasurementRun() {
-    card_.SetNotifyCallback({});
-}
-
-void MeasurementRun::DeliverNotifications() {
-    while (!notifications_.empty()) {
-        const auto [wParam, lParam] = notifications_.front();
-        notifications_.pop_front();
-        DriverNotification(wParam, lParam);
-    }
+void MeasurementRun::HandleDeviceEvents() {
+    while (const std::optional<DeviceEvent> event = device_.NextEvent())
+        DeviceEventArrived(*event);
 }
 
 void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
@@ -68,8 +57,8 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
         return; // nothing a burst could be recorded into
     // A device that cannot record these channels at this rate is refused before any file.
     if (const std::string refusal =
-            card_.SetUpRefusal(channels_, static_cast<std::uint16_t>(data_.Header.SamplingInterval),
-                               settings_.DriverRateUnit);
+            device_.Refusal(channels_, static_cast<std::uint16_t>(data_.Header.SamplingInterval),
+                            settings_.DriverRateUnit);
         !refusal.empty()) {
         prompter_.ShowMessage(MessageKind::Error, refusal, MessageButtons::Ok);
         return;
@@ -105,7 +94,7 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     waitBegun_ = false;
     SetState(RunState::Waiting);
     view_.SetUpCharts(data_.Header, settings_);
-    DeliverNotifications();
+    HandleDeviceEvents();
 }
 
 void MeasurementRun::EndByWriteError(const std::exception& e) {
@@ -143,7 +132,7 @@ std::int64_t MeasurementRun::Step() {
     } catch (const std::exception& e) {
         EndByWriteError(e);
     }
-    DeliverNotifications();
+    HandleDeviceEvents();
     return wait;
 }
 
@@ -187,14 +176,22 @@ std::int64_t MeasurementRun::StartBurst() {
     ScansDone = 0;
     SamplesFetched = 0;
     KeepRunHeader();
-    const int r = SetUpCard(card_, Card, data_.Header, settings_);
-    if (r != 0) {
+    AcquisitionSetup setup;
+    setup.Channels = channels_;
+    // The interval goes to the device in 16 bits; validation keeps it within them.
+    setup.Interval = static_cast<std::uint16_t>(data_.Header.SamplingInterval);
+    setup.RateUnit = settings_.DriverRateUnit;
+    setup.Scans = samples_;
+    setup.RingSamples = settings_.RingBufferSize;
+    setup.TransferBuffer = &settings_.SampleBuffer;
+    if (const StartFailure failure = device_.Start(setup); failure != StartFailure::None) {
         // Shown once, over a measurement that has ended as by the operator's stop.
-        const std::string text(SetUpCardErrorText(r));
+        const std::string text(StartFailureText(failure));
         EndByFault(text);
         prompter_.ShowMessage(MessageKind::Error, text, MessageButtons::Ok);
         return 0;
     }
+    Card.Converting = 1;
     ++BurstNumber;
     SetState(RunState::Converting);
     view_.SetPresentStatus(std::to_string(BurstNumber) + std::string(RunText::BurstRunning));
@@ -217,7 +214,7 @@ std::int64_t MeasurementRun::ShowBurstWait() {
 }
 
 std::int64_t MeasurementRun::FetchSamples() {
-    if (Card.RingBufferAllocated == 0 || Card.Converting == 0)
+    if (Card.Converting == 0)
         return MaxYieldWaitMicroseconds;
     const std::int32_t ch = channels_;
     const std::int32_t total = ch * samples_;
@@ -226,30 +223,32 @@ std::int64_t MeasurementRun::FetchSamples() {
         EndByFault(RunText::CardAbnormal);
         return 0;
     }
+    // At most ScansPerFetch scans, counting the part of a scan already taken.
     const std::int32_t partial = SamplesFetched - ScansDone * ch;
-    std::int32_t wanted = std::min(ScansPerFetch, samples_ - ScansDone) * ch - partial;
-    wanted = std::min<std::int32_t>(
-        wanted, static_cast<std::int32_t>(settings_.SampleBuffer.size()) - SamplesFetched);
-    int got = wanted > 0 ? card_.AdGetRingBuf(settings_.SampleBuffer, SamplesFetched, wanted) : 0;
-    if (got == -1) {
+    const std::int32_t wanted = std::min(ScansPerFetch, samples_ - ScansDone) * ch - partial;
+    if (wanted <= 0)
+        return MaxYieldWaitMicroseconds;
+    values_.resize(static_cast<std::size_t>(wanted));
+    const ReadResult read = device_.Read(values_);
+    if (read.Status == ReadStatus::Overflow) {
         HaltCard(RunText::CardOverflowFetch);
         EndByFault(RunText::CardOverflowFetch);
         return 0;
     }
-    if (got < 0) { // not a count the driver may give: the conversion is not to be trusted
+    if (read.Status == ReadStatus::Lost) { // the acquisition is not to be trusted
         HaltCard(RunText::CardAbnormal);
         EndByFault(RunText::CardAbnormal);
         return 0;
     }
-    if (got == 0) {
-        // Nothing yet: sleep about one scan, so a slow card costs no processor time.
+    if (read.Count <= 0) {
+        // Nothing yet: sleep about one scan, so a slow device costs no processor time.
         return std::clamp<std::int64_t>(scanMicroseconds_, 1000, MaxYieldWaitMicroseconds);
     }
-    got = std::min(got, wanted);
-    SamplesFetched += got;
+    StoreValues(std::span<const double>(values_).first(
+        static_cast<std::size_t>(std::min(read.Count, wanted))));
     const std::int32_t scans = SamplesFetched / ch - ScansDone;
     if (scans > 0) {
-        ConvertScans(ScansDone, scans);
+        ChartScans(ScansDone, scans);
         ScansDone += scans;
     }
     ShowProgress(ClampPercent(ScansDone * 100.0 / samples_));
@@ -257,7 +256,7 @@ std::int64_t MeasurementRun::FetchSamples() {
                      ? std::string(RunText::ScansLeft) + std::to_string(samples_ - ScansDone)
                      : std::string(RunText::ScansComplete));
     if (SamplesFetched >= total) {
-        // The block goes to the file before any yield, so a stop handled there finds it
+        // The block goes to the file within this step, so a stop that comes after it finds it
         // written and never writes it a second time.
         EndOfBurst();
         return 0;
@@ -276,20 +275,21 @@ bool MeasurementRun::BuffersHoldTheBurst() const {
     return true;
 }
 
-void MeasurementRun::ConvertScans(std::int32_t first, std::int32_t count) {
-    const int ch = channels_;
-    for (std::int32_t n = 0; n < count; ++n) {
-        const std::int32_t i = first + n;
-        const auto row = static_cast<std::size_t>(i) * static_cast<std::size_t>(ch);
-        for (int c = 0; c < ch; ++c) {
-            const auto cu = static_cast<std::size_t>(c);
-            const double mv = card_.HexToVal(settings_.SampleBuffer[row + cu]) * 1000;
-            data_.BlockData[cu][static_cast<std::size_t>(i)] = MillivoltCode(mv);
-        }
+void MeasurementRun::StoreValues(std::span<const double> values) {
+    // The one place where a value becomes the millivolt code the files hold.
+    const auto ch = static_cast<std::size_t>(channels_);
+    auto sample = static_cast<std::size_t>(SamplesFetched);
+    for (const double volts : values) {
+        data_.BlockData[sample % ch][sample / ch] = MillivoltCode(volts * 1000);
+        ++sample;
     }
+    SamplesFetched = static_cast<std::int32_t>(sample);
+}
+
+void MeasurementRun::ChartScans(std::int32_t first, std::int32_t count) {
     // The charts draw from the block buffers themselves: nothing is copied for them.
     const auto& h = data_.Header;
-    for (int c = 0; c < std::min(ch, MaxChannels); ++c) {
+    for (int c = 0; c < std::min<int>(channels_, MaxChannels); ++c) {
         const auto cu = static_cast<std::size_t>(c);
         view_.AppendCodes(c, data_.BlockData[cu], first, first + count,
                           {static_cast<double>(h.CoefA[cu]), static_cast<double>(h.CoefB[cu]),
@@ -298,7 +298,7 @@ void MeasurementRun::ConvertScans(std::int32_t first, std::int32_t count) {
 }
 
 void MeasurementRun::EndOfBurst() {
-    Card.Converting = 0; // the card has ended by itself
+    Card.Converting = 0; // the device has ended by itself
     WriteBlock(BurstNumber - 1);
     if (BurstNumber == data_.Header.BurstCount) {
         view_.SetPresentStatus(RunText::Finished);
@@ -314,7 +314,7 @@ void MeasurementRun::EndOfBurst() {
 void MeasurementRun::BtnAdStopClick() {
     if (!Running()) {
         StopConversion();
-        DeliverNotifications();
+        HandleDeviceEvents();
         return;
     }
     const bool burstCut = state_ == RunState::Converting;
@@ -328,18 +328,18 @@ void MeasurementRun::BtnAdStopClick() {
         EnterIdle();
         if (IsDiskFull(e))
             view_.SetPresentStatus(DiskFullStatus);
-        DeliverNotifications();
+        HandleDeviceEvents();
         ReportError(e);
         return;
     }
     StopConversion();
     EnterIdle();
-    DeliverNotifications();
+    HandleDeviceEvents();
 }
 
 void MeasurementRun::HaltCard(std::string_view cardStatus) {
     view_.SetCardStatus(cardStatus);
-    card_.AdStopIrqMode();
+    device_.Stop();
     Card.Converting = 0;
 }
 
@@ -350,7 +350,7 @@ void MeasurementRun::EndByFault(std::string_view cardStatus) {
 
 void MeasurementRun::StopConversion() {
     if (Card.Converting == 1) {
-        card_.AdStopIrqMode();
+        device_.Stop();
         Card.Converting = 0;
         view_.SetCardStatus(RunText::CardStopped);
     }
@@ -400,19 +400,19 @@ void MeasurementRun::FinishDataFile(bool burstCut) {
         std::rethrow_exception(failure);
 }
 
-void MeasurementRun::DriverNotification(std::uint32_t wParam, std::int32_t lParam) {
-    switch (wParam & 0xFFFFu) {
-    case NotifyConverting:
+void MeasurementRun::DeviceEventArrived(const DeviceEvent& event) {
+    switch (event.Kind) {
+    case DeviceEventKind::Converting:
         view_.SetCardStatus(RunText::CardConverting);
         break;
-    case NotifyOverflow:
+    case DeviceEventKind::Overflow:
         view_.SetCardStatus(RunText::CardOverflow);
         BtnAdStopClick();
         break;
-    case NotifyEnded:
-        view_.SetCardStatus(std::string(RunText::CardEnded) + std::to_string(lParam) + "]");
+    case DeviceEventKind::Ended:
+        view_.SetCardStatus(std::string(RunText::CardEnded) + std::to_string(event.Count) + "]");
         break;
-    default:
+    case DeviceEventKind::Abnormal:
         HaltCard(RunText::CardAbnormal);
         // The interrupted burst is kept as by the operator's stop.
         if (Active())

@@ -1,23 +1,20 @@
 #pragma once
 
 #include "acquisition/Clock.h"
+#include "acquisition/Device.h"
 #include "acquisition/MeasurementParameters.h"
 #include "acquisition/MeasurementView.h"
 #include "acquisition/RunState.h"
-#include "acquisition/simulated/AdLib32.h"
-#include "acquisition/simulated/CardSetup.h"
 #include "datafiles/DataFileFormats.h"
 #include "datafiles/MainEntries.h"
 #include "model/Prompter.h"
 #include "model/SDFdata.h"
 
 #include <cstdint>
-#include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace tavrel {
@@ -53,15 +50,13 @@ std::int16_t MillivoltCode(double millivolts);
 // One measurement at a time, and the one owner of it: the start takes the entries and creates
 // the data file, then the caller steps the run (the window from a timer, the command line from
 // a sleep loop) until it is no longer Running. Each step does what is due and says how long
-// the caller may wait before the next; displays change only inside the run's calls, and the
-// card's notifications are queued and handled at the end of the call that caused them. The
-// run never waits for events itself, so a dialog opened between two steps does not hold it.
+// the caller may wait before the next; displays change only inside the run's calls, and what
+// the device says of its acquisition is handled at the end of the call that made it say so.
+// The run never waits for events itself, so a dialog opened between two steps does not hold it.
 class MeasurementRun {
 public:
-    // The run takes the card's notifications for as long as it lives.
-    MeasurementRun(AdLib32& card, Clock& clock, SDFdata& data, MeasurementSettings& settings,
+    MeasurementRun(Device& device, Clock& clock, SDFdata& data, MeasurementSettings& settings,
                    Prompter& prompter, MeasurementView& view);
-    ~MeasurementRun();
     MeasurementRun(const MeasurementRun&) = delete;
     MeasurementRun& operator=(const MeasurementRun&) = delete;
 
@@ -73,8 +68,11 @@ public:
     void BtnAdStopClick();
     // Stops a running conversion.
     void StopConversion();
-    // The driver's notification (wParam's low 16 bits are the code).
-    void DriverNotification(std::uint32_t wParam, std::int32_t lParam);
+    // What the device said of its acquisition: the card status, and for an overflow or an
+    // abnormal end the end of the measurement.
+    void DeviceEventArrived(const DeviceEvent& event);
+    // Handles what the device has to say now.
+    void HandleDeviceEvents();
     // The window is closing: a running measurement is stopped and its file completed first.
     void CloseRequested();
 
@@ -95,7 +93,10 @@ public:
                state_ == RunState::BetweenBursts;
     }
 
-    CardState Card;
+    // Whether the device's acquisition runs, as the run sees it.
+    struct AcquisitionState {
+        int Converting = 0;
+    } Card;
     std::int32_t BurstNumber = 0;
     std::int32_t ScansDone = 0;
     std::int32_t SamplesFetched = 0;
@@ -110,8 +111,6 @@ public:
 
 private:
     static std::int64_t WaitUntil(double days);
-    // Hands the card's queued notifications to DriverNotification, in the order they came.
-    void DeliverNotifications();
     std::int64_t StepOnce();
     void BeginRecording();
     std::int64_t StartBurst();
@@ -120,7 +119,9 @@ private:
     void EndByWriteError(const std::exception& e);
     void EndOfBurst();
     bool BuffersHoldTheBurst() const;
-    void ConvertScans(std::int32_t first, std::int32_t count);
+    // Puts read values into the block buffers from sample SamplesFetched on, as codes.
+    void StoreValues(std::span<const double> values);
+    void ChartScans(std::int32_t first, std::int32_t count);
     // Stops the card's conversion at once after a fault, showing cardStatus.
     void HaltCard(std::string_view cardStatus);
     // Ends the measurement as the operator's stop does, after a fault of the card.
@@ -139,7 +140,7 @@ private:
     void ShowTimeText(const std::string& text);
     void ShowProgress(int percent);
 
-    AdLib32& card_;
+    Device& device_;
     Clock& clock_;
     SDFdata& data_;
     MeasurementSettings& settings_;
@@ -153,9 +154,8 @@ private:
     std::int16_t channels_ = 1;
     std::int32_t samples_ = 0;
     std::int64_t scanMicroseconds_ = 0;
-    // The card's notifications not yet handled: the card may notify from inside any of its
-    // calls, and the reaction (a stop, another call to the card) waits until that call is over.
-    std::deque<std::pair<std::uint32_t, std::int32_t>> notifications_;
+    // The values of one fetch.
+    std::vector<double> values_;
     // The wait before the first burst, taken at the first step.
     bool waitBegun_ = false;
     double waitFrom_ = 0;

@@ -188,13 +188,12 @@ int Record(const std::string& paramFile, bool force, const std::string& deviceNa
 
     InstallStopHandlers();
     SystemClock clock;
-    const std::unique_ptr<AdLib32> driver = MakeCard(device, clock);
-    AdLib32& card = *driver;
+    const std::unique_ptr<Device> source = MakeDevice(device, clock);
     SDFdata data;
     MeasurementSettings settings;
     TerminalPrompter prompter(force);
     TerminalView view(clock);
-    MeasurementRun run(card, clock, data, settings, prompter, view);
+    MeasurementRun run(*source, clock, data, settings, prompter, view);
     view.Attach(run);
     prompter.Attach(run);
     try {

@@ -70,8 +70,8 @@ int TextRoom(QLineEdit* edit) {
 
 } // namespace
 
-MainWindow::MainWindow(AdLib32& card, MainWindowOptions options, QWidget* parent)
-    : QMainWindow(parent), card_(card), options_(std::move(options)) {
+MainWindow::MainWindow(Device& device, MainWindowOptions options, QWidget* parent)
+    : QMainWindow(parent), device_(device), options_(std::move(options)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowIcon(ProgramIcon());
     setFont(GothicFont(12));
@@ -239,18 +239,12 @@ void MainWindow::ComboDeviceChange(int index) {
 }
 
 void MainWindow::ShowCardInformation() {
-    cardInfo_ = DetectCard(card_);
-    if (cardInfo_.Found && options_.Devices != nullptr && !options_.Devices->SimulatedSelected()) {
-        // A libsigrok device has neither a bus address nor an interrupt.
-        form_->TextCardType->setText(Q(options_.Devices->Selected().Description));
+    identity_ = device_.Identify();
+    if (identity_.Found) {
+        form_->TextCardType->setText(Q(identity_.Model));
         form_->TextCardType->setCursorPosition(0);
-        form_->TextAdrs->setText(QStringLiteral("-"));
-        form_->TextIrqNo->setText(QStringLiteral("-"));
-        form_->BtnAdStart->setEnabled(true);
-    } else if (cardInfo_.Found) {
-        form_->TextCardType->setText(Q(std::string(CardTypeName(cardInfo_.CardType))));
-        form_->TextAdrs->setText(QString::number(cardInfo_.IoAddress));
-        form_->TextIrqNo->setText(QString::number(cardInfo_.Irq));
+        form_->TextAdrs->setText(Q(identity_.Address));
+        form_->TextIrqNo->setText(Q(identity_.Irq));
         form_->BtnAdStart->setEnabled(true);
     } else {
         form_->TextCardType->setText(QStringLiteral("No Card in Slot"));
@@ -451,7 +445,7 @@ void MainWindow::ShowCardStatus(const QString& text) {
 
 void MainWindow::ShowRunState(RunState state) {
     const RunControls controls = ControlsFor(state);
-    form_->BtnAdStart->setEnabled(controls.Start && cardInfo_.Found);
+    form_->BtnAdStart->setEnabled(controls.Start && identity_.Found);
     form_->BtnAdStop->setEnabled(controls.Stop);
     form_->ComboChNum->setEnabled(controls.ChannelBox);
     form_->ComboDevice->setEnabled(controls.FileMenus && options_.Devices != nullptr);

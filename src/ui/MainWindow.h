@@ -1,10 +1,9 @@
 #pragma once
 
+#include "acquisition/Device.h"
 #include "acquisition/DeviceSwitch.h"
 #include "acquisition/MeasurementParameters.h"
 #include "acquisition/RunState.h"
-#include "acquisition/simulated/AdLib32.h"
-#include "acquisition/simulated/CardSetup.h"
 #include "datafiles/MainEntries.h"
 #include "model/Prompter.h"
 #include "model/SDFdata.h"
@@ -46,7 +45,7 @@ struct MainWindowOptions {
 class MainWindow : public QMainWindow, public Prompter {
     Q_OBJECT
 public:
-    explicit MainWindow(AdLib32& card, MainWindowOptions options = {}, QWidget* parent = nullptr);
+    explicit MainWindow(Device& device, MainWindowOptions options = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Start-up, run once when the window is first shown (queued, so that the window is up).
@@ -89,9 +88,8 @@ public:
     Prompter& Messages() { return redirect_ ? *redirect_ : *this; }
 
     // What the measurement run shares with the window.
-    AdLib32& Card() { return card_; }
-    const CardInfo& FoundCard() const { return cardInfo_; }
-    CardState& CardFlags() { return cardState_; }
+    Device& Source() { return device_; }
+    const DeviceIdentity& FoundDevice() const { return identity_; }
     SDFdata& Data() { return data_; }
     MeasurementSettings& Settings() { return settings_; }
     int& ScansDone() { return scansDone_; }
@@ -149,14 +147,13 @@ private:
     void ShowChannelHelp();
     void ShowAboutBox();
 
-    AdLib32& card_;
+    Device& device_;
     MainWindowOptions options_;
     std::unique_ptr<SettingsLocation> location_;
     std::unique_ptr<MainWindowForm> form_;
     EntryBinding* entries_ = nullptr;
     WaveformCharts* charts_ = nullptr;
-    CardInfo cardInfo_;
-    CardState cardState_;
+    DeviceIdentity identity_;
     SDFdata data_;
     MeasurementSettings settings_;
     int scansDone_ = 0;

@@ -1,4 +1,5 @@
 #include "acquisition/simulated/CardSetup.h"
+#include "acquisition/MeasurementParameters.h"
 #include "acquisition/VirtualClock.h"
 #include "acquisition/simulated/SimulatedCard.h"
 
@@ -37,6 +38,16 @@ struct Rig {
     CardState state;
     MeasurementHeader header = DefaultMeasurementHeader();
     MeasurementSettings settings;
+    // The acquisition the run asks for with these parameters.
+    AcquisitionSetup Setup() const {
+        AcquisitionSetup setup;
+        setup.Channels = header.ChannelCount;
+        setup.Interval = static_cast<std::uint16_t>(header.SamplingInterval);
+        setup.RateUnit = settings.DriverRateUnit;
+        setup.Scans = header.SampleCount;
+        setup.RingSamples = settings.RingBufferSize;
+        return setup;
+    }
 };
 
 } // namespace
@@ -48,7 +59,7 @@ TEST(SetUpCard, StartsTheCardAsTheParametersSay) {
     r.header.SamplingInterval = 20;
     r.settings.DriverRateUnit = 2; // usec
     r.settings.RingBufferSize = 132;
-    ASSERT_EQ(SetUpCard(r.card, r.state, r.header, r.settings), 0);
+    ASSERT_EQ(SetUpCard(r.card, r.state, r.Setup()), 0);
     EXPECT_EQ(r.state.Converting, 1);
     EXPECT_EQ(r.state.RingBufferAllocated, 1);
     EXPECT_TRUE(r.card.Converting());
@@ -61,9 +72,9 @@ TEST(SetUpCard, StartsTheCardAsTheParametersSay) {
 
 TEST(SetUpCard, TheNextBurstGivesBackTheRingAndStopsARunningConversion) {
     Rig r;
-    ASSERT_EQ(SetUpCard(r.card, r.state, r.header, r.settings), 0);
+    ASSERT_EQ(SetUpCard(r.card, r.state, r.Setup()), 0);
     // Still converting: the card refuses a second ring buffer unless the first is freed.
-    ASSERT_EQ(SetUpCard(r.card, r.state, r.header, r.settings), 0);
+    ASSERT_EQ(SetUpCard(r.card, r.state, r.Setup()), 0);
     EXPECT_EQ(r.state.Converting, 1);
     EXPECT_EQ(r.state.RingBufferAllocated, 1);
     EXPECT_EQ(r.card.ScansConverted(), 0);
@@ -88,9 +99,9 @@ TEST(SetUpCard, TheFirstFailingCallGivesItsCode) {
     };
     for (const Case& c : cases) {
         Rig r;
-        ASSERT_EQ(SetUpCard(r.card, r.state, r.header, r.settings), 0);
+        ASSERT_EQ(SetUpCard(r.card, r.state, r.Setup()), 0);
         r.card.Faults().FailingCall = c.call;
-        EXPECT_EQ(SetUpCard(r.card, r.state, r.header, r.settings), c.result);
+        EXPECT_EQ(SetUpCard(r.card, r.state, r.Setup()), c.result);
         EXPECT_EQ(r.state.Converting, c.converting) << c.result;
         EXPECT_EQ(r.state.RingBufferAllocated, c.allocated) << c.result;
         EXPECT_EQ(SetUpCardErrorText(c.result), c.text);
@@ -102,7 +113,7 @@ TEST(SetUpCard, TheFirstFailingCallGivesItsCode) {
 TEST(SetUpCard, ANoCardFailsAtTheFirstCall) {
     Rig r;
     r.card.Faults().NoCard = true;
-    EXPECT_EQ(SetUpCard(r.card, r.state, r.header, r.settings), -1);
+    EXPECT_EQ(SetUpCard(r.card, r.state, r.Setup()), -1);
     EXPECT_EQ(r.state.Converting, 0);
     EXPECT_EQ(r.state.RingBufferAllocated, 0);
 }

@@ -65,12 +65,7 @@ std::int16_t ExpectedCode(int burst, int sample) {
 
 class RunTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        entries = DefaultMainEntries(dir.string() + "/");
-        view.Run = &run;
-        card.SetNotifyCallback(
-            [this](std::uint32_t w, std::int32_t l) { view.Notifications.emplace_back(w, l); });
-    }
+    void SetUp() override { entries = DefaultMainEntries(dir.string() + "/"); }
 
     // Sampling in msec; burst interval in sec.
     void Configure(int channels, int samples, int bursts, int burstIntervalSec, int fileType,
@@ -128,11 +123,12 @@ protected:
     fs::path dir = temp.Path(), file;
     TestClock clock;
     ScriptedCard card{clock};
+    SimulatedDevice device{card};
     SDFdata data;
     MeasurementSettings settings;
     RecordingPrompter prompter;
     RecordingView view{clock};
-    MeasurementRun run{card, clock, data, settings, prompter, view};
+    MeasurementRun run{device, clock, data, settings, prompter, view};
     MainEntries entries;
 };
 
@@ -413,9 +409,11 @@ TEST_F(RunTest, StopWhileTheChartsAreSetUpAtABurstStart) {
 }
 
 TEST_F(RunTest, DriverNotificationsSetTheCardStatus) {
-    run.DriverNotification(0x10001, 0); // only the low 16 bits count
+    card.Notify(0x10001, 0); // only the low 16 bits count
+    run.HandleDeviceEvents();
     EXPECT_EQ(view.CardStatus, "変換中");
-    run.DriverNotification(128, 512);
+    card.Notify(128, 512);
+    run.HandleDeviceEvents();
     EXPECT_EQ(view.CardStatus, "変換終了[512]");
     EXPECT_FALSE(run.Active());
 
@@ -424,9 +422,12 @@ TEST_F(RunTest, DriverNotificationsSetTheCardStatus) {
     card.Deliver = [&](std::int32_t position, int n) {
         return card.Bursts == 2 ? std::min(n, 50 - position) : n;
     };
+    bool notified = false;
     view.OnYield = [&] {
-        if (run.Active() && card.Bursts == 2 && run.ScansDone == 50 && view.Notifications.empty())
+        if (run.Active() && card.Bursts == 2 && run.ScansDone == 50 && !notified) {
+            notified = true;
             card.Notify(NotifyOverflow, 0);
+        }
     };
     RunMeasurement(run, view, entries);
     ExpectIdle("変換中止");
@@ -442,9 +443,12 @@ TEST_F(RunTest, AbnormalEndCodeEndsTheMeasurementLikeAStop) {
     card.Deliver = [&](std::int32_t position, int n) {
         return card.Bursts == 3 ? std::min(n, 60 - position) : n;
     };
+    bool notified = false;
     view.OnYield = [&] {
-        if (run.Active() && card.Bursts == 3 && run.ScansDone == 30 && view.Notifications.empty())
+        if (run.Active() && card.Bursts == 3 && run.ScansDone == 30 && !notified) {
+            notified = true;
             card.Notify(7, 0);
+        }
     };
     RunMeasurement(run, view, entries);
     ExpectIdle("変換中止");
@@ -753,8 +757,7 @@ public:
 TEST_F(RunTest, TheSetUpErrorIsShownOverAnEndedRun) {
     Configure(1, 10, 4, 1, 0);
     SteppingPrompter messages;
-    MeasurementRun stepped{card, clock, data, settings, messages, view};
-    view.Run = &stepped;
+    MeasurementRun stepped{device, clock, data, settings, messages, view};
     bool opened = false;
     view.OnYield = [&] {
         if (stepped.BlocksWritten == 1 && !opened) {
@@ -806,16 +809,12 @@ TEST_F(RunTest, AFailingWriteInsideADialogEndsTheRunThere) {
 // The program's own simulated card on a virtual clock, as the window and the command line run.
 class SimulatedRunTest : public RunTest {
 protected:
-    void SetUp() override {
-        RunTest::SetUp();
-        simView.Run = &simRun;
-        simCard.SetNotifyCallback(
-            [this](std::uint32_t w, std::int32_t l) { simView.Notifications.emplace_back(w, l); });
-    }
+    void SetUp() override { RunTest::SetUp(); }
     VirtualClock vclock;
     SimulatedCard simCard{vclock};
+    SimulatedDevice simDevice{simCard};
     RecordingView simView{[this](std::int64_t us) { vclock.Advance(us); }};
-    MeasurementRun simRun{simCard, vclock, data, settings, prompter, simView};
+    MeasurementRun simRun{simDevice, vclock, data, settings, prompter, simView};
 };
 
 TEST_F(SimulatedRunTest, TypicalMeasurementWithTheSimulatedCard) {

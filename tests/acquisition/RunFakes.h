@@ -8,6 +8,7 @@
 #include "acquisition/MeasurementRun.h"
 #include "acquisition/MeasurementView.h"
 #include "acquisition/simulated/AdLib32.h"
+#include "acquisition/simulated/SimulatedDevice.h"
 #include "model/Prompter.h"
 
 #include <gtest/gtest.h>
@@ -165,7 +166,7 @@ public:
         }
     }
     // What the window does between two steps: time goes on by the wait asked for (at most
-    // WaitUs), or by StepUs; queued notifications and the test's events are handled.
+    // WaitUs), or by StepUs, and the test's events are handled.
     void Yield(std::int64_t waitMicroseconds) {
         ++Yields;
         if (waitMicroseconds > 0) {
@@ -174,11 +175,6 @@ public:
             advance_(std::min(waitMicroseconds, WaitUs));
         } else {
             advance_(StepUs);
-        }
-        while (!Notifications.empty() && Run) {
-            auto [w, l] = Notifications.front();
-            Notifications.pop_front();
-            Run->DriverNotification(w, l);
         }
         if (OnYield)
             OnYield();
@@ -189,8 +185,6 @@ public:
     }
 
     std::function<void(std::int64_t)> advance_;
-    MeasurementRun* Run = nullptr;
-    std::deque<std::pair<std::uint32_t, std::int32_t>> Notifications;
     std::function<void()> OnYield;
     std::int64_t WaitUs = MaxYieldWaitMicroseconds;
     std::int64_t LastWaitUs = 0;

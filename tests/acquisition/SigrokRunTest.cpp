@@ -5,8 +5,8 @@
 
 #include "acquisition/Clock.h"
 #include "acquisition/MeasurementRun.h"
-#include "acquisition/sigrok/SigrokCard.h"
 #include "acquisition/sigrok/SigrokLibrary.h"
+#include "acquisition/sigrok/SigrokSource.h"
 #include "datafiles/MainEntries.h"
 #include "datafiles/OpenDataFile.h"
 #include "datafiles/io/ByteSource.h"
@@ -68,14 +68,11 @@ void ExpectDemoWaveforms(const std::vector<std::vector<std::int16_t>>& block, in
 
 class SigrokRunTest : public ::testing::Test {
 protected:
-    explicit SigrokRunTest(SigrokCardOptions options = {}) : card(Demo(), options) {}
+    explicit SigrokRunTest(SigrokSourceOptions options = {}) : card(Demo(), options) {}
 
     void SetUp() override {
         entries = DefaultMainEntries(dir.string() + "/");
-        view.Run = &run;
         view.WaitUs = 2000; // the real clock: short sleeps, so stops and fetches come in time
-        card.SetNotifyCallback(
-            [this](std::uint32_t w, std::int32_t l) { view.Notifications.emplace_back(w, l); });
     }
 
     // Sampling in usec; bursts a second apart.
@@ -105,7 +102,7 @@ protected:
     TempDir temp;
     fs::path dir = temp.Path(), file;
     SystemClock clock;
-    SigrokCard card;
+    SigrokSource card;
     SDFdata data;
     MeasurementSettings settings;
     RecordingPrompter prompter;
@@ -213,7 +210,7 @@ TEST_F(SigrokRunTest, ARateTheDeviceCannotGiveIsRefusedBeforeAnythingIsWritten) 
 
 class SigrokSmallRingRunTest : public SigrokRunTest {
 protected:
-    SigrokSmallRingRunTest() : SigrokRunTest(SigrokCardOptions{0.25, -1}) {}
+    SigrokSmallRingRunTest() : SigrokRunTest(SigrokSourceOptions{0.25, -1}) {}
     bool held_ = false;
 };
 
@@ -238,7 +235,7 @@ TEST_F(SigrokSmallRingRunTest, AConsumerThatDoesNotFetchOverflowsAndTheFileIsCom
 
 class SigrokLostDeviceRunTest : public SigrokRunTest {
 protected:
-    SigrokLostDeviceRunTest() : SigrokRunTest(SigrokCardOptions{1.0, 700}) {}
+    SigrokLostDeviceRunTest() : SigrokRunTest(SigrokSourceOptions{1.0, 700}) {}
 };
 
 TEST_F(SigrokLostDeviceRunTest, ADeviceLostMidBurstEndsLikeAnAbnormalEnd) {

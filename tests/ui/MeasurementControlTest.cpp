@@ -2,6 +2,7 @@
 #include "UiTestSupport.h"
 #include "acquisition/DeviceSwitch.h"
 #include "acquisition/simulated/SimulatedCard.h"
+#include "acquisition/simulated/SimulatedDevice.h"
 #include "ui/MainWindow.h"
 #include "ui/WaveformCharts.h"
 
@@ -73,6 +74,7 @@ private:
     QTemporaryDir dir;
     SystemClock clock;
     std::unique_ptr<SimulatedCard> card;
+    std::unique_ptr<SimulatedDevice> device;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<MeasurementControl> control;
     Prompts prompts;
@@ -110,11 +112,12 @@ private slots:
     void init() {
         QVERIFY(dir.isValid());
         card = std::make_unique<SimulatedCard>(clock);
+        device = std::make_unique<SimulatedDevice>(*card);
         MainWindowOptions options;
         options.ShowAboutBox = false;
         options.ExeDir = dir.path() + "/";
         options.ConfigDir = dir.path() + "/";
-        window = std::make_unique<MainWindow>(*card, options);
+        window = std::make_unique<MainWindow>(*device, options);
         window->RedirectMessages(&prompts);
         window->show();
         QVERIFY(QTest::qWaitFor([&] { return window->StartUpDone(); }, 5000));
@@ -125,6 +128,7 @@ private slots:
     void cleanup() {
         control.reset();
         window.reset();
+        device.reset();
         card.reset();
         QFile::remove(DataFile());
     }
@@ -271,7 +275,7 @@ private slots:
         Parameters(1);
         StartAndWaitForTheEnd();
         QCOMPARE(Form<QLineEdit>(*window, "TextStatus")->text(), QStringLiteral("変換終了[100]"));
-        control->Run().DriverNotification(1, 0);
+        control->Run().DeviceEventArrived({DeviceEventKind::Converting, 0});
         QCOMPARE(Form<QLineEdit>(*window, "TextStatus")->text(), QStringLiteral("変換中"));
     }
 

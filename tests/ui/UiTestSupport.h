@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "acquisition/simulated/AdLib32.h"
+#include "acquisition/simulated/SimulatedDevice.h"
 #include "ui/MainWindow.h"
 
 #include <QMainWindow>
@@ -40,21 +41,6 @@ template <typename T> T* Own(const QMainWindow& window, const char* name) {
     return child;
 }
 
-// Starts a window the way the program does, without the banner, with messages recorded.
-inline std::unique_ptr<MainWindow> StartWindow(AdLib32& card, RecordingPrompter& prompter,
-                                               const QString& exeDir, const QString& configDir) {
-    MainWindowOptions options;
-    options.ShowAboutBox = false;
-    options.ExeDir = exeDir;
-    options.ConfigDir = configDir;
-    auto window = std::make_unique<MainWindow>(card, options);
-    window->RedirectMessages(&prompter);
-    window->show();
-    if (!QTest::qWaitFor([&] { return window->StartUpDone(); }, 5000))
-        return nullptr;
-    return window;
-}
-
 // A card that answers the detection only: found in the given slot, or nowhere.
 class DetectOnlyCard : public AdLib32 {
 public:
@@ -81,10 +67,28 @@ public:
     int AdGetRingBuf(std::span<std::uint16_t>, std::int32_t, std::int32_t) override { return 0; }
     double HexToVal(std::uint32_t) override { return 0; }
 
+    Device& AsDevice() { return device_; }
+
     int detectCalls = 0;
 
 private:
     int slot_, cardType_, ioAddress_, irq_;
+    SimulatedDevice device_{*this};
 };
+
+// Starts a window the way the program does, without the banner, with messages recorded.
+inline std::unique_ptr<MainWindow> StartWindow(DetectOnlyCard& card, RecordingPrompter& prompter,
+                                               const QString& exeDir, const QString& configDir) {
+    MainWindowOptions options;
+    options.ShowAboutBox = false;
+    options.ExeDir = exeDir;
+    options.ConfigDir = configDir;
+    auto window = std::make_unique<MainWindow>(card.AsDevice(), options);
+    window->RedirectMessages(&prompter);
+    window->show();
+    if (!QTest::qWaitFor([&] { return window->StartUpDone(); }, 5000))
+        return nullptr;
+    return window;
+}
 
 } // namespace tavrel::test

@@ -24,16 +24,14 @@ std::string_view CardTypeName(int cardType) {
     return cardType == 1 ? "REX-5054U" : "REX-5054B";
 }
 
-int SetUpCard(AdLib32& card, CardState& state, const MeasurementHeader& header,
-              const MeasurementSettings& settings) {
+int SetUpCard(AdLib32& card, CardState& state, const AcquisitionSetup& setup) {
     if (card.AdSetParamAuto(3) != 0)
         return -1;
     static constexpr std::int16_t channelTable[8] = {0, 1, 2, 3, 4, 5, 6, 7};
-    if (card.AdSetChannel(header.ChannelCount, channelTable) != header.ChannelCount)
+    const auto channels = static_cast<std::int16_t>(setup.Channels);
+    if (card.AdSetChannel(channels, channelTable) != channels)
         return -2;
-    // The driver takes the interval in 16 bits; validation keeps it within them.
-    if (card.AdSetFreq(static_cast<std::uint16_t>(header.SamplingInterval),
-                       settings.DriverRateUnit) != 0)
+    if (card.AdSetFreq(setup.Interval, setup.RateUnit) != 0)
         return -3;
     if (state.RingBufferAllocated != 0) {
         card.AdFreeRingBuf();
@@ -43,7 +41,7 @@ int SetUpCard(AdLib32& card, CardState& state, const MeasurementHeader& header,
         card.AdStopIrqMode();
         state.Converting = 0;
     }
-    if (card.AdAllocRingBuf(settings.RingBufferSize, header.SampleCount) != 0)
+    if (card.AdAllocRingBuf(setup.RingSamples, setup.Scans) != 0)
         return -4;
     state.RingBufferAllocated = 1;
     if (card.AdStartIrqRingMode(0) != 0)
@@ -52,21 +50,26 @@ int SetUpCard(AdLib32& card, CardState& state, const MeasurementHeader& header,
     return 0;
 }
 
-std::string_view SetUpCardErrorText(int result) {
+StartFailure StartFailureOfSetUp(int result) {
     switch (result) {
+    case 0:
+        return StartFailure::None;
     case -1:
-        return "A/D カード検出エラー";
+        return StartFailure::Detection;
     case -2:
-        return "A/D変換チャンネル設定エラー";
+        return StartFailure::Channels;
     case -3:
-        return "サンプリング周期設定エラー";
+        return StartFailure::Rate;
     case -4:
-        return "リングバッファ初期化エラー";
-    case -5:
-        return "リングバッファモード変換開始エラー";
+        return StartFailure::Ring;
     default:
-        return {};
+        return StartFailure::Start;
     }
+}
+
+std::string_view SetUpCardErrorText(int result) {
+    return result < 0 && result >= -5 ? StartFailureText(StartFailureOfSetUp(result))
+                                      : std::string_view{};
 }
 
 } // namespace tavrel

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "acquisition/MeasurementParameters.h"
+#include "acquisition/Device.h"
 #include "acquisition/simulated/AdLib32.h"
 
 #include <string_view>
@@ -30,8 +30,10 @@ std::string_view CardTypeName(int cardType);
 // Configures the card for the next burst and starts the conversion: 0 started, or -1 to -5
 // for the first failing call (AdSetParamAuto, AdSetChannel, AdSetFreq, AdAllocRingBuf,
 // AdStartIrqRingMode).
-int SetUpCard(AdLib32& card, CardState& state, const MeasurementHeader& header,
-              const MeasurementSettings& settings);
+int SetUpCard(AdLib32& card, CardState& state, const AcquisitionSetup& setup);
+
+// The step a SetUpCard result failed at.
+StartFailure StartFailureOfSetUp(int result);
 
 // The error text of a SetUpCard result (-1 to -5); empty otherwise.
 std::string_view SetUpCardErrorText(int result);

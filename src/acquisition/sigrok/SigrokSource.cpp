@@ -1,4 +1,4 @@
-#include "acquisition/sigrok/SigrokCard.h"
+#include "acquisition/sigrok/SigrokSource.h"
 
 #include <libsigrok/libsigrok.h>
 
@@ -29,7 +29,7 @@ std::string IntervalText(std::uint64_t hertz) {
 
 } // namespace
 
-SigrokCard::SigrokCard(const SigrokDevice& device, SigrokCardOptions options)
+SigrokSource::SigrokSource(const SigrokDevice& device, SigrokSourceOptions options)
     : device_(device), options_(options) {
     for (GSList* c = sr_dev_inst_channels_get(device_.Device); c != nullptr; c = c->next) {
         auto* channel = static_cast<sr_channel*>(c->data);
@@ -38,7 +38,7 @@ SigrokCard::SigrokCard(const SigrokDevice& device, SigrokCardOptions options)
     }
 }
 
-SigrokCard::~SigrokCard() {
+SigrokSource::~SigrokSource() {
     JoinSession(true);
     if (session_ != nullptr)
         sr_session_destroy(session_);
@@ -46,67 +46,31 @@ SigrokCard::~SigrokCard() {
         sr_dev_close(device_.Device);
 }
 
-void SigrokCard::SetNotifyCallback(DriverNotify notify) {
-    notify_ = std::move(notify);
+void SigrokSource::Say(DeviceEventKind kind, std::int64_t count) {
+    events_.push_back({kind, static_cast<std::int32_t>(count)});
 }
 
-void SigrokCard::Notify(std::uint32_t code, std::int32_t count) {
-    if (notify_)
-        notify_(code, count);
+std::optional<DeviceEvent> SigrokSource::NextEvent() {
+    if (events_.empty())
+        return std::nullopt;
+    const DeviceEvent event = events_.front();
+    events_.pop_front();
+    return event;
 }
 
-int SigrokCard::AdGetCardResource(int /*reserved*/, int slot, int& cardType, int& ioAddress,
-                                  int& irq) {
-    // One device, answering as slot 0 without a bus address.
-    if (slot != 0)
-        return -1;
-    cardType = 0;
-    ioAddress = 0;
-    irq = 0;
-    return 0;
+DeviceIdentity SigrokSource::Identify() {
+    // A libsigrok device has neither a bus address nor an interrupt.
+    return {true, device_.Description, "-", "-"};
 }
 
-int SigrokCard::AdSetParamAuto(int mode) {
-    if (mode != 3)
-        return -1;
-    if (!open_) {
-        if (sr_dev_open(device_.Device) != SR_OK)
-            return -1;
-        open_ = true;
-    }
-    paramsSet_ = true;
-    return 0;
-}
-
-int SigrokCard::AdSetChannel(std::int16_t count, const std::int16_t (&table)[8]) {
-    if (count < 1 || count > 8 || static_cast<std::size_t>(count) > analog_.size())
-        return -1;
-    for (int i = 0; i < count; ++i)
-        if (table[i] < 0 || static_cast<std::size_t>(table[i]) >= analog_.size())
-            return -1;
-    pendingChannels_ = count;
-    std::copy(std::begin(table), std::end(table), std::begin(pendingTable_));
-    return count;
-}
-
-std::uint64_t SigrokCard::RateOfInterval(std::uint16_t interval, std::uint16_t rateUnit) {
+std::uint64_t SigrokSource::RateOfInterval(std::uint16_t interval, std::uint16_t rateUnit) {
     if (interval == 0 || rateUnit > 2)
         return 0;
     const std::uint64_t us = interval * MicrosecondsPerRateUnit[rateUnit];
     return 1'000'000 % us == 0 ? 1'000'000 / us : 0;
 }
 
-int SigrokCard::AdSetFreq(std::uint16_t interval, std::uint16_t rateUnit) {
-    // Never a rate other than the one asked for.
-    const std::uint64_t rate = RateOfInterval(interval, rateUnit);
-    if (rate == 0 || !device_.Rates.Offers(rate))
-        return -1;
-    pendingRate_ = rate;
-    return 0;
-}
-
-std::string SigrokCard::SetUpRefusal(std::int16_t count, std::uint16_t interval,
-                                     std::uint16_t rateUnit) const {
+std::string SigrokSource::Refusal(int count, std::uint16_t interval, std::uint16_t rateUnit) const {
     if (count < 1 || static_cast<std::size_t>(count) > analog_.size())
         return "装置「" + device_.Name + "」のアナログチャンネルは " +
                std::to_string(analog_.size()) + " 本です。チャンネル数 " + std::to_string(count) +
@@ -132,40 +96,36 @@ std::string SigrokCard::SetUpRefusal(std::int16_t count, std::uint16_t interval,
     return text + "\n近い設定：" + nearest;
 }
 
-int SigrokCard::AdFreeRingBuf() {
+void SigrokSource::Stop() {
     JoinSession(true);
     converting_ = false;
-    allocated_ = false;
-    return 0;
 }
 
-int SigrokCard::AdStopIrqMode() {
+StartFailure SigrokSource::Start(const AcquisitionSetup& setup) {
     JoinSession(true);
     converting_ = false;
-    return 0;
-}
-
-int SigrokCard::AdAllocRingBuf(std::int32_t ringSize, std::int32_t sampleCount) {
-    if (allocated_ || ringSize < 1 || sampleCount < 1)
-        return -1;
-    allocated_ = true;
-    ringSize_ = ringSize;
-    scansWanted_ = sampleCount;
-    return 0;
-}
-
-int SigrokCard::AdStartIrqRingMode(int mode) {
-    if (mode != 0 || !allocated_ || converting_ || !paramsSet_ || pendingChannels_ == 0 ||
-        pendingRate_ == 0 || ringSize_ < pendingChannels_)
-        return -1;
-    JoinSession(false); // the last burst's session has ended by itself
-    channels_ = pendingChannels_;
-    rate_ = pendingRate_;
+    if (!open_) {
+        if (sr_dev_open(device_.Device) != SR_OK)
+            return StartFailure::Detection;
+        open_ = true;
+    }
+    if (setup.Channels < 1 || setup.Channels > 8 ||
+        static_cast<std::size_t>(setup.Channels) > analog_.size())
+        return StartFailure::Channels;
+    // Never a rate other than the one asked for.
+    const std::uint64_t rate = RateOfInterval(setup.Interval, setup.RateUnit);
+    if (rate == 0 || !device_.Rates.Offers(rate))
+        return StartFailure::Rate;
+    if (setup.RingSamples < setup.Channels || setup.Scans < 1)
+        return StartFailure::Ring;
+    scansWanted_ = setup.Scans;
+    channels_ = setup.Channels;
+    rate_ = rate;
 
     // Only the chosen channels deliver.
     chosen_.assign(static_cast<std::size_t>(channels_), nullptr);
     for (int i = 0; i < channels_; ++i)
-        chosen_[static_cast<std::size_t>(i)] = analog_[static_cast<std::size_t>(pendingTable_[i])];
+        chosen_[static_cast<std::size_t>(i)] = analog_[static_cast<std::size_t>(i)];
     for (GSList* c = sr_dev_inst_channels_get(device_.Device); c != nullptr; c = c->next) {
         auto* channel = static_cast<sr_channel*>(c->data);
         const bool on = std::find(chosen_.begin(), chosen_.end(), channel) != chosen_.end();
@@ -178,7 +138,7 @@ int SigrokCard::AdStartIrqRingMode(int mode) {
             SR_OK ||
         sr_config_set(device_.Device, nullptr, SR_CONF_LIMIT_SAMPLES,
                       g_variant_new_uint64(static_cast<std::uint64_t>(scansWanted_))) != SR_OK)
-        return -1;
+        return StartFailure::Start;
     // A driver that rounded the rate quietly would record at a rate the header does not say.
     GVariant* actual = nullptr;
     if (sr_config_get(sr_dev_inst_driver_get(device_.Device), device_.Device, nullptr,
@@ -187,27 +147,27 @@ int SigrokCard::AdStartIrqRingMode(int mode) {
         const bool same = g_variant_get_uint64(actual) == rate_;
         g_variant_unref(actual);
         if (!same)
-            return -1;
+            return StartFailure::Start;
     }
 
     // The driver's ring size (a whole burst), but no more than RingSeconds of the device.
     const double seconds = options_.RingSeconds * static_cast<double>(rate_) * channels_;
     const std::size_t capacity = std::clamp<std::size_t>(
-        static_cast<std::size_t>(std::min(seconds, static_cast<double>(ringSize_))), 2,
+        static_cast<std::size_t>(std::min(seconds, static_cast<double>(setup.RingSamples))), 2,
         MaxRingSamples);
     if (!ring_ || ring_->Capacity() < capacity || ring_->Capacity() >= 4 * capacity)
-        ring_ = std::make_unique<SpscRing<std::uint16_t>>(capacity);
+        ring_ = std::make_unique<SpscRing<float>>(capacity);
     else
         ring_->Discard();
 
     if (session_ == nullptr) {
         if (sr_session_new(SigrokLibrary::Instance().Context(), &session_) != SR_OK) {
             session_ = nullptr;
-            return -1;
+            return StartFailure::Start;
         }
         if (sr_session_dev_add(session_, device_.Device) != SR_OK ||
-            sr_session_datafeed_callback_add(session_, &SigrokCard::OnPacket, this) != SR_OK)
-            return -1;
+            sr_session_datafeed_callback_add(session_, &SigrokSource::OnPacket, this) != SR_OK)
+            return StartFailure::Start;
     }
     stopRequested_ = false;
     overflow_ = false;
@@ -217,7 +177,7 @@ int SigrokCard::AdStartIrqRingMode(int mode) {
     startedUs_ = 0;
     overflowed_ = false;
     startAnswered_ = false;
-    thread_ = std::thread(&SigrokCard::SessionThread, this);
+    thread_ = std::thread(&SigrokSource::SessionThread, this);
     int started = 0;
     {
         std::unique_lock lock(startMutex_);
@@ -226,14 +186,14 @@ int SigrokCard::AdStartIrqRingMode(int mode) {
     }
     if (started != SR_OK) {
         JoinSession(false);
-        return -1;
+        return StartFailure::Start;
     }
     converting_ = true;
-    Notify(NotifyConverting, 0);
-    return 0;
+    Say(DeviceEventKind::Converting, 0);
+    return StartFailure::None;
 }
 
-void SigrokCard::SessionThread() {
+void SigrokSource::SessionThread() {
     // The session's sources belong to a main context of this thread, never to the window's.
     GMainContext* context = g_main_context_new();
     g_main_context_push_thread_default(context);
@@ -252,7 +212,7 @@ void SigrokCard::SessionThread() {
     sessionOver_.store(true, std::memory_order_release);
 }
 
-void SigrokCard::JoinSession(bool stop) {
+void SigrokSource::JoinSession(bool stop) {
     if (!thread_.joinable())
         return;
     if (stop) {
@@ -262,12 +222,12 @@ void SigrokCard::JoinSession(bool stop) {
     thread_.join();
 }
 
-void SigrokCard::OnPacket(const struct sr_dev_inst* /*sdi*/, const sr_datafeed_packet* packet,
-                          void* self) {
-    static_cast<SigrokCard*>(self)->TakePacket(packet);
+void SigrokSource::OnPacket(const struct sr_dev_inst* /*sdi*/, const sr_datafeed_packet* packet,
+                            void* self) {
+    static_cast<SigrokSource*>(self)->TakePacket(packet);
 }
 
-void SigrokCard::TakePacket(const sr_datafeed_packet* packet) {
+void SigrokSource::TakePacket(const sr_datafeed_packet* packet) {
     if (packet->type != SR_DF_ANALOG || overflow_.load(std::memory_order_relaxed))
         return;
     const auto* analog = static_cast<const sr_datafeed_analog*>(packet->payload);
@@ -292,7 +252,7 @@ void SigrokCard::TakePacket(const sr_datafeed_packet* packet) {
     MoveScansToRing();
 }
 
-void SigrokCard::MoveScansToRing() {
+void SigrokSource::MoveScansToRing() {
     std::size_t ready = SIZE_MAX;
     for (std::size_t c = 0; c < pending_.size(); ++c)
         ready = std::min(ready, pending_[c].size() - pendingTaken_[c]);
@@ -310,18 +270,18 @@ void SigrokCard::MoveScansToRing() {
             sr_session_stop(session_);
             return;
         }
-        scanCodes_.resize(ready * ch);
+        scanValues_.resize(ready * ch);
         for (std::size_t c = 0; c < ch; ++c) {
             const float* values = pending_[c].data() + pendingTaken_[c];
             for (std::size_t s = 0; s < ready; ++s)
-                scanCodes_[s * ch + c] = ValueToRaw(static_cast<double>(values[s]));
+                scanValues_[s * ch + c] = values[s];
             pendingTaken_[c] += ready;
             if (pendingTaken_[c] == pending_[c].size()) {
                 pending_[c].clear();
                 pendingTaken_[c] = 0;
             }
         }
-        ring_->Push(scanCodes_);
+        ring_->Push(scanValues_);
         if (pushed == 0)
             firstScanUs_.store(SteadyMicroseconds(), std::memory_order_release);
         scansPushed_.store(pushed + static_cast<std::int64_t>(ready), std::memory_order_release);
@@ -333,59 +293,45 @@ void SigrokCard::MoveScansToRing() {
 }
 
 // What the session thread has done since the last call, as the card's notifications.
-void SigrokCard::Update() {
+void SigrokSource::Update() {
     if (!converting_)
         return;
     if (overflow_.load(std::memory_order_acquire)) {
         converting_ = false;
         overflowed_ = true;
-        Notify(NotifyOverflow, static_cast<std::int32_t>(scansPushed_.load()));
+        Say(DeviceEventKind::Overflow, scansPushed_.load());
         return;
     }
     const bool over = sessionOver_.load(std::memory_order_acquire);
     const std::int64_t pushed = scansPushed_.load(std::memory_order_acquire);
     if (pushed >= scansWanted_) {
         converting_ = false;
-        Notify(NotifyEnded, static_cast<std::int32_t>(pushed));
+        Say(DeviceEventKind::Ended, pushed);
         return;
     }
     // Ended without the burst's scans and not by a stop: the device went away. What came is
     // fetched first.
     if (over && !stopRequested_ && ring_->Available() == 0) {
         converting_ = false;
-        Notify(NotifyDeviceLost, static_cast<std::int32_t>(pushed));
+        Say(DeviceEventKind::Abnormal, pushed);
     }
 }
 
-int SigrokCard::AdGetRingBuf(std::span<std::uint16_t> buffer, std::int32_t position,
-                             std::int32_t wanted) {
+ReadResult SigrokSource::Read(std::span<double> values) {
     Update();
-    if (!allocated_ || !ring_)
-        return 0;
+    if (!ring_)
+        return {};
     if (overflowed_)
-        return -1;
-    if (position < 0 || static_cast<std::size_t>(position) >= buffer.size() || wanted <= 0)
-        return 0;
-    const std::size_t room = std::min(static_cast<std::size_t>(wanted),
-                                      buffer.size() - static_cast<std::size_t>(position));
-    const std::size_t got = ring_->Pop(buffer.subspan(static_cast<std::size_t>(position), room));
+        return {ReadStatus::Overflow, 0};
+    if (values.empty())
+        return {};
+    readValues_.resize(values.size());
+    const std::size_t got = ring_->Pop(std::span<float>(readValues_));
+    for (std::size_t i = 0; i < got; ++i)
+        values[i] = static_cast<double>(readValues_[i]);
     if (got == 0)
         Update(); // a lost device is reported once the ring is empty
-    return static_cast<int>(got);
-}
-
-double SigrokCard::HexToVal(std::uint32_t raw) {
-    const auto code = static_cast<std::int16_t>(static_cast<std::uint16_t>(raw & 0xFFFFu));
-    if (code == INT16_MIN)
-        return NAN;
-    return code / 1000.0;
-}
-
-std::uint16_t SigrokCard::ValueToRaw(double value) {
-    if (!std::isfinite(value))
-        return MissingCode;
-    const double mv = std::round(std::clamp(value * 1000.0, -32767.0, 32767.0));
-    return static_cast<std::uint16_t>(static_cast<std::int16_t>(mv));
+    return {ReadStatus::Samples, static_cast<std::int32_t>(got)};
 }
 
 } // namespace tavrel
