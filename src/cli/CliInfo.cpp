@@ -2,7 +2,7 @@
 #include "cli/CliLanguage.h"
 #include "cli/CliSupport.h"
 
-#include "datafiles/io/BinaryFile.h"
+#include "datafiles/DataFileFormats.h"
 #include "datafiles/sdf/SdfBlockReader.h"
 #include "datafiles/tsd/TsdFile.h"
 #include "model/TimeUnits.h"
@@ -23,7 +23,7 @@ namespace tavrel::cli {
 namespace {
 
 struct FileHeader {
-    std::string Format; // "sdf" or "tsd"
+    std::string Format; // the data format's id
     int Version = 0;
     MeasurementHeader Header;
     std::optional<std::int64_t> BlocksPresent;
@@ -32,19 +32,15 @@ struct FileHeader {
 
 // The header of an sdf or tsd file, as the file holds it (an old sdf file is not upgraded).
 std::optional<FileHeader> ReadHeader(const std::string& fileName, std::string& error) {
-    std::string start(SdfSignature.size(), '\0');
-    {
-        BinaryFile file(fileName, BinaryFile::Mode::Read);
-        start.resize(file.ReadAt(0, start.data(), start.size()));
-    }
+    const DataFormat* format = SniffDataFile(fileName);
     FileHeader result;
-    if (start == SdfSignature) {
+    if (format && format->Type == DataFileType::Sdf) {
         SdfBlockReader reader(fileName);
         if (reader.Check() != SdfHeaderCheck::Ok) {
             error = Sentences(CannotReadMessage(fileName), FormatMessage);
             return std::nullopt;
         }
-        result.Format = "sdf";
+        result.Format = format->Id;
         result.Version = reader.Decoded().Version;
         result.Header = reader.Decoded().Header;
         result.BlocksPresent = reader.BlocksPresent();
@@ -52,11 +48,11 @@ std::optional<FileHeader> ReadHeader(const std::string& fileName, std::string& e
         return result;
     }
     result.Header = DefaultMeasurementHeader();
-    if (!ReadTsdHeader(fileName, result.Header, result.Version)) {
+    if (!format || !ReadTsdHeader(fileName, result.Header, result.Version)) {
         error = Sentences(CannotReadMessage(fileName), FormatMessage);
         return std::nullopt;
     }
-    result.Format = "tsd";
+    result.Format = format->Id;
     return result;
 }
 
@@ -119,8 +115,9 @@ void PrintForAPerson(const std::string& fileName, const FileHeader& f) {
     const auto line = [](const std::string& text) { std::printf("%s\n", text.c_str()); };
     line(Fill(Tr("cli", "ファイル名：%1"), fileName));
     line(Fill(Tr("cli", "保存形式：%1 バージョン %2"), f.Format, std::to_string(f.Version)) +
-         (f.Format == "sdf" && f.Version < 4 ? Tr("cli", "（旧形式。バージョン 1 の間隔は msec）")
-                                             : ""));
+         (f.Format == DataFormatOf(DataFileType::Sdf).Id && f.Version < 4
+              ? Tr("cli", "（旧形式。バージョン 1 の間隔は msec）")
+              : ""));
     line(Fill(Tr("cli", "コメント：%1"), Utf8(WithoutCommentPadding(h.Comment.Bytes()))));
     line(Fill(Tr("cli", "開始時刻：%1"), FormatFileDateTime(h.StartTime)));
     line(Fill(Tr("cli", "サンプリング間隔：%1"), Interval(h.SamplingInterval, h.SamplingUnit)));

@@ -1,23 +1,117 @@
 #include "datafiles/DataFileFormats.h"
 
+#include "datafiles/DataFileReader.h"
+#include "datafiles/OpenDataFile.h"
+#include "datafiles/io/ByteSource.h"
+#include "datafiles/io/TextLineReader.h"
 #include "datafiles/sdf/SdfLayout.h"
+#include "datafiles/sdf/SdfUpgrade.h"
 #include "datafiles/sdf/SdfWriter.h"
 #include "datafiles/tsd/TsdFile.h"
 #include "datafiles/tsd/TsdWriter.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <sys/statvfs.h>
 
 namespace tavrel {
+namespace {
+
+bool SniffSdf(std::string_view first) {
+    return first.starts_with(SdfSignature);
+}
+
+bool SniffTsd(std::string_view first) {
+    return IsTsdFirstLine(first.substr(0, first.find_first_of("\r\n")));
+}
+
+constexpr std::array<std::string_view, 1> SdfExtensions{".sdf"};
+constexpr std::array<std::string_view, 1> TsdExtensions{".tsd"};
+
+const std::array<DataFormat, 2> Formats{{
+    {DataFileType::Sdf, "sdf", "時系列標準ファイル", SdfExtensions, SniffSdf,
+     [](const std::string& fileName) {
+         return std::make_unique<DataFileReader>(fileName, DataFileType::Sdf);
+     },
+     [](std::string fileName) -> std::unique_ptr<DataFileWriter> {
+         return std::make_unique<SdfWriter>(std::move(fileName));
+     },
+     [](const MeasurementHeader& h) {
+         return HeaderBytes(h) +
+                std::int64_t{std::max<std::int16_t>(h.BurstCount, 0)} * BlockBytes(h);
+     },
+     CheckSdfFile, RepairSdfFile, OpenSdfHeader, UpgradeSdfFile},
+    {DataFileType::Tsd, "tsd", "時系列テキストファイル", TsdExtensions, SniffTsd,
+     [](const std::string& fileName) {
+         return std::make_unique<DataFileReader>(fileName, DataFileType::Tsd);
+     },
+     [](std::string fileName) -> std::unique_ptr<DataFileWriter> {
+         return std::make_unique<TsdWriter>(std::move(fileName));
+     },
+     TsdFileBytesAtMost, CheckTsdFile, RepairTsdFile,
+     [](SDFdata& data, const std::string& fileName, Prompter& prompter, ProgressReporter&) {
+         return OpenTsdHeader(data, fileName, prompter);
+     },
+     nullptr},
+}};
+
+} // namespace
+
+std::size_t SniffBytes() {
+    // The tsd header reader takes a first line this long, ended by CR LF.
+    return MaxHeaderLineBytes + 2;
+}
+
+std::span<const DataFormat> DataFormats() {
+    return Formats;
+}
+
+const DataFormat& DataFormatOf(DataFileType type) {
+    for (const DataFormat& f : Formats)
+        if (f.Type == type)
+            return f;
+    return Formats.front();
+}
+
+const DataFormat* SniffDataFormat(std::string_view firstBytes) {
+    for (const DataFormat& f : Formats)
+        if (f.Sniff(firstBytes))
+            return &f;
+    return nullptr;
+}
+
+const DataFormat* SniffDataFormat(ByteSource& source) {
+    std::string first(SniffBytes(), '\0');
+    first.resize(source.ReadAt(0, first.data(), first.size()));
+    return SniffDataFormat(first);
+}
+
+const DataFormat* SniffDataFile(const std::string& fileName) {
+    FileSource source(fileName);
+    return SniffDataFormat(source);
+}
+
+const DataFormat* DataFormatOfName(std::string_view fileName) {
+    const auto slash = fileName.find_last_of('/');
+    const auto dot = fileName.find_last_of('.');
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
+        return nullptr;
+    std::string ext(fileName.substr(dot));
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const DataFormat& f : Formats)
+        if (std::find(f.Extensions.begin(), f.Extensions.end(), ext) != f.Extensions.end())
+            return &f;
+    return nullptr;
+}
 
 DataFileType DataFileTypeOfChoice(int radioGroupFileType) {
     return radioGroupFileType == 1 ? DataFileType::Tsd : DataFileType::Sdf;
 }
 
 std::int64_t PlannedFileBytes(DataFileType type, const MeasurementHeader& h) {
-    if (type == DataFileType::Tsd)
-        return TsdFileBytesAtMost(h);
-    return HeaderBytes(h) + std::int64_t{std::max<std::int16_t>(h.BurstCount, 0)} * BlockBytes(h);
+    return DataFormatOf(type).PlannedBytes(h);
 }
 
 std::int64_t AvailableBytesFor(const std::string& fileName) {
@@ -30,13 +124,7 @@ std::int64_t AvailableBytesFor(const std::string& fileName) {
 }
 
 std::unique_ptr<DataFileWriter> MakeDataFileWriter(DataFileType type, std::string fileName) {
-    switch (type) {
-    case DataFileType::Sdf:
-        break;
-    case DataFileType::Tsd:
-        return std::make_unique<TsdWriter>(std::move(fileName));
-    }
-    return std::make_unique<SdfWriter>(std::move(fileName));
+    return DataFormatOf(type).MakeWriter(std::move(fileName));
 }
 
 } // namespace tavrel

@@ -1,15 +1,68 @@
 #pragma once
 
+#include "datafiles/DataFileRepair.h"
 #include "datafiles/DataFileWriter.h"
+#include "model/ProgressReporter.h"
+#include "model/Prompter.h"
+#include "model/SDFdata.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace tavrel {
 
+class ByteSource;
+class DataFileReader;
+
 // The data-file formats a measurement can record to.
 enum class DataFileType { Sdf, Tsd };
+
+// One row of the table of data formats. Every entry works on the file of that format; a
+// format without old layouts has no Upgrade.
+struct DataFormat {
+    DataFileType Type;
+    std::string_view Id;   // "sdf", "tsd": as the command line and the viewer name it
+    std::string_view Name; // what the format is, in the window's words
+    // Lower case, with the dot; the first is the one the window gives a new file.
+    std::span<const std::string_view> Extensions;
+    // True when the first bytes of a file (SniffBytes of them, fewer for a short file) are
+    // this format's.
+    bool (*Sniff)(std::string_view firstBytes);
+    // Opens the file as this format; throws FileError (FormatMessage) when it is not.
+    std::unique_ptr<DataFileReader> (*OpenReader)(const std::string& fileName);
+    std::unique_ptr<DataFileWriter> (*MakeWriter)(std::string fileName);
+    // The size of the whole file the header plans (its bursts).
+    std::int64_t (*PlannedBytes)(const MeasurementHeader& h);
+    // As CheckDataFile and RepairDataFile, for a file of this format.
+    DataFileCheck (*Check)(const std::string& fileName);
+    DataFileCheck (*Repair)(const std::string& fileName);
+    // Takes the header into data with the operator (OpenSdfHeader, OpenTsdHeader).
+    bool (*OpenHeader)(SDFdata& data, const std::string& fileName, Prompter& prompter,
+                       ProgressReporter& progress);
+    // Rewrites a file of an old version in the current layout (UpgradeSdfFile); may be null.
+    bool (*Upgrade)(SDFdata& data, int version, const std::string& fileName,
+                    ProgressReporter& progress);
+};
+
+// How many first bytes Sniff sees: enough for the longest first line a header may have.
+std::size_t SniffBytes();
+
+// Every data format, one row each.
+std::span<const DataFormat> DataFormats();
+const DataFormat& DataFormatOf(DataFileType type);
+// The format whose Sniff takes firstBytes; nullptr when none does.
+const DataFormat* SniffDataFormat(std::string_view firstBytes);
+// The format of the content of source or of the file; nullptr when none. Throws FileError
+// when it cannot be read.
+const DataFormat* SniffDataFormat(ByteSource& source);
+const DataFormat* SniffDataFile(const std::string& fileName);
+// The format a file name's extension stands for (any case); nullptr when none. It says
+// which files are offered as data files, never what a file holds.
+const DataFormat* DataFormatOfName(std::string_view fileName);
 
 // The file type the main window's choice holds: 1 tsd, anything else sdf.
 DataFileType DataFileTypeOfChoice(int radioGroupFileType);
@@ -21,7 +74,7 @@ std::int64_t PlannedFileBytes(DataFileType type, const MeasurementHeader& h);
 // The free bytes of the file system the file goes to (its directory's); -1 when unknown.
 std::int64_t AvailableBytesFor(const std::string& fileName);
 
-// The writer of the format, for the file fileName: the one place that picks by type.
+// The writer of the format, for the file fileName.
 std::unique_ptr<DataFileWriter> MakeDataFileWriter(DataFileType type, std::string fileName);
 
 } // namespace tavrel

@@ -43,6 +43,29 @@ struct DataFileReader::Impl {
         return tsdCache;
     }
 
+    bool Open(DataFileType as) {
+        type = as;
+        if (as == DataFileType::Sdf) {
+            sdf.emplace(source);
+            if (sdf->Check() != SdfHeaderCheck::Ok) {
+                sdf.reset();
+                return false;
+            }
+            header = sdf->Decoded().Header;
+            version = sdf->Decoded().Version;
+            // What a repaired header would say: the whole blocks, as many as the count can hold.
+            bursts = std::min<std::int64_t>(sdf->BlocksPresent(), INT16_MAX);
+            return true;
+        }
+        header = DefaultMeasurementHeader();
+        // Ver.1 files hold no burst lines; they are not read here, as repair does not.
+        if (!ReadTsdHeader(source, header, version) || version != 2)
+            return false;
+        tsd = ScanTsdBlocks(source, header);
+        bursts = std::min<std::int64_t>(static_cast<std::int64_t>(tsd.BlockEnds.size()), INT16_MAX);
+        return tsd.HeaderEnd >= 0;
+    }
+
     void ReadTsdBlock(std::int64_t k,
                       std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData,
                       std::vector<std::int16_t>& extraData) {
@@ -57,32 +80,15 @@ struct DataFileReader::Impl {
 
 DataFileReader::DataFileReader(const std::string& fileName)
     : impl_(std::make_unique<Impl>(fileName)) {
-    Impl& r = *impl_;
-    r.sdf.emplace(r.source);
-    const SdfHeaderCheck check = r.sdf->Check();
-    if (check == SdfHeaderCheck::Ok) {
-        r.header = r.sdf->Decoded().Header;
-        r.version = r.sdf->Decoded().Version;
-        // What a repaired header would say: the whole blocks, as many as the count can hold.
-        r.bursts = std::min<std::int64_t>(r.sdf->BlocksPresent(), INT16_MAX);
-        return;
-    }
-    r.sdf.reset();
-    // A broken sdf header is not taken for a tsd file.
-    if (check == SdfHeaderCheck::NotSdf) {
-        r.type = DataFileType::Tsd;
-        r.header = DefaultMeasurementHeader();
-        // Ver.1 files hold no burst lines; they are not read here, as repair does not.
-        if (ReadTsdHeader(r.source, r.header, r.version) && r.version == 2) {
-            r.tsd = ScanTsdBlocks(r.source, r.header);
-            if (r.tsd.HeaderEnd >= 0) {
-                r.bursts = std::min<std::int64_t>(static_cast<std::int64_t>(r.tsd.BlockEnds.size()),
-                                                  INT16_MAX);
-                return;
-            }
-        }
-    }
-    throw FileError(std::string(FormatMessage));
+    const DataFormat* format = SniffDataFormat(impl_->source);
+    if (!format || !impl_->Open(format->Type))
+        throw FileError(std::string(FormatMessage));
+}
+
+DataFileReader::DataFileReader(const std::string& fileName, DataFileType type)
+    : impl_(std::make_unique<Impl>(fileName)) {
+    if (!impl_->Open(type))
+        throw FileError(std::string(FormatMessage));
 }
 
 DataFileReader::~DataFileReader() = default;

@@ -17,10 +17,12 @@ namespace tavrel {
 // opens at once and memory stays that of the bursts read.
 class DataFileReader {
 public:
-    // Opens fileName; the type comes from the content (the sdf signature, else tsd). Throws
+    // Opens fileName; the type comes from the content (the table of data formats' sniff). Throws
     // FileError with the file messages when it cannot be read, is not a regular file or is
     // not a data file ("フォーマットが違います。").
     explicit DataFileReader(const std::string& fileName);
+    // Opens fileName as a file of type, whatever its content shows.
+    DataFileReader(const std::string& fileName, DataFileType type);
     ~DataFileReader();
     DataFileReader(const DataFileReader&) = delete;
     DataFileReader& operator=(const DataFileReader&) = delete;

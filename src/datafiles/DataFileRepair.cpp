@@ -1,5 +1,7 @@
 #include "datafiles/DataFileRepair.h"
 
+#include "datafiles/DataFileFormats.h"
+
 #include "datafiles/io/AtomicReplace.h"
 #include "datafiles/io/ByteSource.h"
 #include "datafiles/io/LittleEndian.h"
@@ -100,23 +102,26 @@ void CopySdf(const std::string& fileName, const SdfShape& shape) {
 
 } // namespace
 
-DataFileCheck CheckDataFile(const std::string& fileName) {
+DataFileCheck CheckSdfFile(const std::string& fileName) {
     SdfShape sdf;
-    if (ShapeOfSdf(fileName, sdf))
-        return sdf.Check;
-    TsdShape tsd;
-    if (ShapeOfTsd(fileName, tsd))
-        return tsd.Check;
-    return {};
+    return ShapeOfSdf(fileName, sdf) ? sdf.Check : DataFileCheck{};
 }
 
-DataFileCheck RepairDataFile(const std::string& fileName) {
+DataFileCheck RepairSdfFile(const std::string& fileName) {
     SdfShape sdf;
-    if (ShapeOfSdf(fileName, sdf)) {
-        if (sdf.Check.Result == DataFileCheck::Outcome::Repairable)
-            CopySdf(fileName, sdf);
-        return sdf.Check;
-    }
+    if (!ShapeOfSdf(fileName, sdf))
+        return {};
+    if (sdf.Check.Result == DataFileCheck::Outcome::Repairable)
+        CopySdf(fileName, sdf);
+    return sdf.Check;
+}
+
+DataFileCheck CheckTsdFile(const std::string& fileName) {
+    TsdShape tsd;
+    return ShapeOfTsd(fileName, tsd) ? tsd.Check : DataFileCheck{};
+}
+
+DataFileCheck RepairTsdFile(const std::string& fileName) {
     TsdShape tsd;
     if (!ShapeOfTsd(fileName, tsd))
         return {};
@@ -126,6 +131,16 @@ DataFileCheck RepairDataFile(const std::string& fileName) {
         RebuildTsdFile(h, fileName);
     }
     return tsd.Check;
+}
+
+DataFileCheck CheckDataFile(const std::string& fileName) {
+    const DataFormat* format = SniffDataFile(fileName);
+    return format ? format->Check(fileName) : DataFileCheck{};
+}
+
+DataFileCheck RepairDataFile(const std::string& fileName) {
+    const DataFormat* format = SniffDataFile(fileName);
+    return format ? format->Repair(fileName) : DataFileCheck{};
 }
 
 } // namespace tavrel

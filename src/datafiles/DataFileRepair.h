@@ -18,13 +18,19 @@ struct DataFileCheck {
     std::int64_t ExtraBytes = 0;   // bytes behind the last whole block (a cut block)
 };
 
-// Checks an sdf (versions 1 to 4) or tsd file (Ver.2), by its contents. Throws FileError
-// when it cannot be read.
+// Checks an sdf (versions 1 to 4) or tsd file (Ver.2), of the format its content shows. Throws
+// FileError when it cannot be read.
 DataFileCheck CheckDataFile(const std::string& fileName);
 
 // Makes the file consistent: the header's burst count set to the whole blocks, anything after
 // them cut off, the file replaced in one rename (a tsd header rebuilt). A consistent file is
 // not touched. Gives the check made before. Throws FileError; the file then stays as it was.
 DataFileCheck RepairDataFile(const std::string& fileName);
+
+// The same for a file of one format (the rows of the table of data formats).
+DataFileCheck CheckSdfFile(const std::string& fileName);
+DataFileCheck RepairSdfFile(const std::string& fileName);
+DataFileCheck CheckTsdFile(const std::string& fileName);
+DataFileCheck RepairTsdFile(const std::string& fileName);
 
 } // namespace tavrel

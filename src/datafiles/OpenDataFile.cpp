@@ -1,5 +1,6 @@
 #include "datafiles/OpenDataFile.h"
 
+#include "datafiles/DataFileFormats.h"
 #include "datafiles/DataFileRepair.h"
 #include "datafiles/sdf/SdfFile.h"
 #include "datafiles/sdf/SdfUpgrade.h"
@@ -51,6 +52,15 @@ bool OpenTsdHeader(SDFdata& data, const std::string& fileName, Prompter& prompte
     }
     data.AllocateBlockBuffers();
     return true;
+}
+
+bool OpenDataFileHeader(SDFdata& data, const DataFormat& named, const std::string& fileName,
+                        Prompter& prompter, ProgressReporter& progress) {
+    if (SniffDataFile(fileName) != &named) {
+        ShowFormatError(prompter);
+        return false;
+    }
+    return named.OpenHeader(data, fileName, prompter, progress);
 }
 
 } // namespace tavrel

@@ -10,6 +10,8 @@
 
 namespace tavrel {
 
+struct DataFormat;
+
 // Taking the header of a data file into use, with the operator: the readers only report what
 // they found; here a file not of the format is refused with FormatMessage and an old sdf
 // layout is upgraded when the operator says yes to OldLayoutQuestion. Both throw FileError
@@ -27,5 +29,10 @@ std::optional<std::int64_t> OfferDataFileRepair(const std::string& fileName, Pro
 
 // Fills data.Header from a tsd file and sizes the block buffers; false when refused.
 bool OpenTsdHeader(SDFdata& data, const std::string& fileName, Prompter& prompter);
+
+// The header of a file named as a file of format named: refused with FormatMessage when its
+// content is not of that format, else that format's OpenHeader.
+bool OpenDataFileHeader(SDFdata& data, const DataFormat& named, const std::string& fileName,
+                        Prompter& prompter, ProgressReporter& progress);
 
 } // namespace tavrel

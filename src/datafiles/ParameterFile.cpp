@@ -1,5 +1,6 @@
 #include "datafiles/ParameterFile.h"
 
+#include "datafiles/DataFileFormats.h"
 #include "datafiles/OpenDataFile.h"
 #include "datafiles/io/AtomicReplace.h"
 #include "datafiles/io/BinaryFile.h"
@@ -42,17 +43,6 @@ std::string ToCp932(std::string_view utf8, const std::string& fileName) {
     if (!cp932)
         throw FileError(NotCp932Message(fileName));
     return std::move(*cp932);
-}
-
-std::string Extension(const std::string& fileName) {
-    const auto slash = fileName.find_last_of('/');
-    const auto dot = fileName.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    std::string ext = fileName.substr(dot);
-    for (char& c : ext)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return ext;
 }
 
 // An item index: out of the box's range means no selection.
@@ -204,14 +194,9 @@ bool LoadParameterFile(MainEntries& entries, ByteSource& source) {
 bool LoadParametersFromDataFile(MainEntries& entries, SDFdata& data, std::uint16_t& driverRateUnit,
                                 const std::string& fileName, Prompter& prompter,
                                 ProgressReporter& progress) {
-    const std::string ext = Extension(fileName);
     const MeasurementHeader saved = data.Header;
-    bool read = false;
-    if (ext == ".SDF")
-        read = OpenSdfHeader(data, fileName, prompter, progress);
-    else if (ext == ".TSD")
-        read = OpenTsdHeader(data, fileName, prompter);
-    if (!read)
+    const DataFormat* named = DataFormatOfName(fileName);
+    if (!named || !OpenDataFileHeader(data, *named, fileName, prompter, progress))
         return false;
 
     const MeasurementHeader& h = data.Header;

@@ -30,10 +30,10 @@ void SaveParameterFile(const MainEntries& entries, MeasurementHeader& header,
 bool LoadParameterFile(MainEntries& entries, const std::string& fileName);
 bool LoadParameterFile(MainEntries& entries, ByteSource& source);
 
-// Takes the parameters from the header of an sdf or tsd file (by its extension; others do
-// nothing and give false). Old sdf files may be upgraded on the way. A file whose channel
-// count the window cannot show (not 1 to 4) is refused with a message. On refusal the entries,
-// data.Header and driverRateUnit stay as they were.
+// Takes the parameters from the header of an sdf or tsd file (a name with a data format's
+// extension and content of that format; other names do nothing and give false). Old sdf files may
+// be upgraded on the way. A file whose channel count the window cannot show (not 1 to 4) is refused
+// with a message. On refusal the entries, data.Header and driverRateUnit stay as they were.
 bool LoadParametersFromDataFile(MainEntries& entries, SDFdata& data, std::uint16_t& driverRateUnit,
                                 const std::string& fileName, Prompter& prompter,
                                 ProgressReporter& progress);

@@ -2,6 +2,7 @@
 
 #include "acquisition/DeviceRegistry.h"
 #include "acquisition/MeasurementRun.h"
+#include "datafiles/DataFileFormats.h"
 #include "datafiles/ParameterFile.h"
 #include "model/TimeUnits.h"
 #include "text/DateTime.h"
@@ -293,10 +294,11 @@ void MainWindow::ComboChNumChange() {
 void MainWindow::RadioGroupFileTypeClick() {
     QLineEdit* fileName = form_->EditFileName;
     const int type = form_->RadioGroupFileTypeButtons->checkedId();
-    if (type == 0)
-        fileName->setText(ChangeFileExt(fileName->text(), QStringLiteral(".sdf")));
-    else if (type == 1)
-        fileName->setText(ChangeFileExt(fileName->text(), QStringLiteral(".tsd")));
+    if (type == 0 || type == 1) {
+        const std::string_view ext = DataFormatOf(DataFileTypeOfChoice(type)).Extensions.front();
+        fileName->setText(ChangeFileExt(fileName->text(),
+                                        QString::fromLatin1(ext.data(), qsizetype(ext.size()))));
+    }
 }
 
 void MainWindow::BrowseDataFile() {
@@ -336,7 +338,7 @@ void MainWindow::LoadParametersFrom(const QString& fileName) {
                 dir = ExeDir();
             if (QDir(dir).exists())
                 form_->dataFileDialog->setDirectory(dir);
-        } else if (ext == QStringLiteral(".SDF") || ext == QStringLiteral(".TSD")) {
+        } else if (DataFormatOfName(S(fileName))) {
             MainEntries entries = TakeEntries();
             if (LoadParametersFromDataFile(entries, data_, settings_.DriverRateUnit, S(fileName),
                                            Messages(), *progress_))

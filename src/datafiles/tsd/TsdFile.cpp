@@ -359,15 +359,19 @@ bool ReadTsdHeader(const std::string& fileName, MeasurementHeader& h, int& versi
     return ReadTsdHeader(file, h, version);
 }
 
+bool IsTsdFirstLine(std::string_view line) {
+    const std::size_t versionAt = TsdSignature.size(); // the 34th character
+    const char digit = line.size() > versionAt ? line[versionAt] : '\0';
+    return line.find(TsdSignature) != std::string_view::npos && (digit == '1' || digit == '2');
+}
+
 bool ReadTsdHeader(ByteSource& source, MeasurementHeader& out, int& version) {
     TextLineReader reader(source);
     reader.LimitLineLength(MaxHeaderLineBytes);
     const std::string first = reader.ReadLine();
-    const std::size_t versionAt = TsdSignature.size(); // the 34th character
-    const char digit = first.size() > versionAt ? first[versionAt] : '\0';
+    const char digit = first.size() > TsdSignature.size() ? first[TsdSignature.size()] : '\0';
     MeasurementHeader h = out;
-    if (first.find(TsdSignature) == std::string::npos || (digit != '1' && digit != '2') ||
-        !ParseTsdHeader(reader, digit - '0', h) || reader.LineTooLong())
+    if (!IsTsdFirstLine(first) || !ParseTsdHeader(reader, digit - '0', h) || reader.LineTooLong())
         return false;
     out = h;
     version = digit - '0';

@@ -27,6 +27,8 @@ void WriteTsdHeader(const MeasurementHeader& h, const std::string& fileName,
                     BinaryFile::Mode mode = BinaryFile::Mode::Create);
 // Fills h from the file's header lines (Ver.1 or Ver.2, given in version). False, with h as
 // it was, when the lines are not a tsd header the record can hold.
+// True when line, a file's first line without its end, is a tsd signature line of Ver.1 or 2.
+bool IsTsdFirstLine(std::string_view line);
 bool ReadTsdHeader(ByteSource& source, MeasurementHeader& h, int& version);
 bool ReadTsdHeader(const std::string& fileName, MeasurementHeader& h, int& version);
 
