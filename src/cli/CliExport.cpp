@@ -3,15 +3,14 @@
 #include "cli/CliSupport.h"
 
 #include "datafiles/DataFileReader.h"
-#include "export/CsvExport.h"
-#include "export/Hdf5Export.h"
-#include "export/WavExport.h"
+#include "export/Exporters.h"
 #include "model/FileError.h"
 #include "text/Messages.h"
 
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace tavrel::cli {
 namespace {
@@ -20,24 +19,26 @@ struct Options {
     std::string In, Out, Format, Bursts, Channels, Encoding;
 };
 
+std::vector<std::string> ExporterIds() {
+    std::vector<std::string> ids;
+    for (const Exporter& e : Exporters())
+        ids.emplace_back(e.Id);
+    return ids;
+}
+
 int Usage(const std::string& message) {
     Fail(message);
     return UsageStatus;
 }
 
 int Export(const Options& o) {
-    std::optional<ExportFormat> format;
-    if (o.Format.empty()) {
-        format = ExportFormatOfName(o.Out);
-        if (!format)
-            return Usage(Fill(Tr("cli", "出力ファイル「%1」の拡張子から形式が決まりません。"
-                                        "--format csv|hdf5|wav を指定して下さい。"),
-                              o.Out));
-    } else {
-        format = o.Format == "csv" ? ExportFormat::Csv
-                                   : (o.Format == "hdf5" ? ExportFormat::Hdf5 : ExportFormat::Wav);
-    }
-    if (!o.Encoding.empty() && *format != ExportFormat::Csv)
+    // --format is checked against the table's ids when it is parsed.
+    const Exporter* exporter = o.Format.empty() ? ExporterOfName(o.Out) : ExporterOfId(o.Format);
+    if (!exporter)
+        return Usage(Fill(Tr("cli", "出力ファイル「%1」の拡張子から形式が決まりません。"
+                                    "--format csv|hdf5|wav を指定して下さい。"),
+                          o.Out));
+    if (!o.Encoding.empty() && !exporter->Takes("encoding"))
         return Usage(Tr("cli", "--encoding は CSV の書き出しにだけ指定できます。"));
     ExportSelection selection;
     if (!o.Bursts.empty()) {
@@ -65,21 +66,9 @@ int Export(const Options& o) {
         throw;
     }
     TerminalProgress progress;
-    bool written = false;
-    switch (*format) {
-    case ExportFormat::Csv:
-        written =
-            ExportCsv(*reader, selection, o.Out,
-                      o.Encoding == "cp932" ? CsvEncoding::Cp932 : CsvEncoding::Utf8, progress);
-        break;
-    case ExportFormat::Hdf5:
-        written = ExportHdf5(*reader, selection, o.Out, progress);
-        break;
-    case ExportFormat::Wav:
-        written = ExportWav(*reader, selection, o.Out, progress);
-        break;
-    }
-    if (!written) {
+    ExportOptions options;
+    options.Encoding = o.Encoding == "cp932" ? CsvEncoding::Cp932 : CsvEncoding::Utf8;
+    if (!exporter->Write(*reader, selection, o.Out, options, progress)) {
         Note(Fill(Tr("cli", "中止しました。ファイル「%1」は書き込んでいません。"), o.Out));
         return 130;
     }
@@ -98,7 +87,7 @@ Command AddExportCommand(CLI::App& app) {
                     "The file to write (several OUT-001.wav ... for WAV of several bursts)")
         ->required();
     sub->add_option("--format", options->Format, "csv, hdf5 or wav (default: from OUT's extension)")
-        ->check(CLI::IsMember({"csv", "hdf5", "wav"}));
+        ->check(CLI::IsMember(ExporterIds()));
     sub->add_option("--bursts", options->Bursts,
                     "The bursts to export, 1-based: 1,3-5 (default all)");
     sub->add_option("--channels", options->Channels,

@@ -2,6 +2,7 @@
 
 #include "datafiles/DataFileReader.h"
 #include "datafiles/sdf/SdfLayout.h"
+#include "export/Exporters.h"
 #include "model/FileError.h"
 #include "model/TimeUnits.h"
 #include "text/DateTime.h"
@@ -27,19 +28,8 @@ std::string_view WithoutPadding(std::string_view text) {
 } // namespace
 
 std::optional<ExportFormat> ExportFormatOfName(const std::string& fileName) {
-    const auto slash = fileName.find_last_of('/');
-    const auto dot = fileName.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return std::nullopt;
-    std::string ext = fileName.substr(dot + 1);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (ext == "csv")
-        return ExportFormat::Csv;
-    if (ext == "h5" || ext == "hdf5" || ext == "he5")
-        return ExportFormat::Hdf5;
-    if (ext == "wav")
-        return ExportFormat::Wav;
+    if (const Exporter* e = ExporterOfName(fileName))
+        return e->Format;
     return std::nullopt;
 }
 

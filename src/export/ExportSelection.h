@@ -15,7 +15,7 @@ class DataFileReader;
 // The formats a data file can be exported to.
 enum class ExportFormat { Csv, Hdf5, Wav };
 
-// The format an output name's extension stands for (.csv, .h5 .hdf5 .he5, .wav, any case).
+// The format an output name's extension stands for (the table of exporters, any case).
 std::optional<ExportFormat> ExportFormatOfName(const std::string& fileName);
 
 // What an export writes: the whole file, chosen bursts and channels, or the scans between the

@@ -5,6 +5,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -17,21 +18,22 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include <array>
-
 namespace tavrel {
 
 namespace {
 
-struct FormatEntry {
-    ExportFormat Format;
-    const char* Extension;
-};
-constexpr std::array<FormatEntry, 3> Formats{{
-    {ExportFormat::Csv, ".csv"},
-    {ExportFormat::Hdf5, ".h5"},
-    {ExportFormat::Wav, ".wav"},
-}};
+QString Translated(const char* text) {
+    return QCoreApplication::translate(ExportContext, text);
+}
+
+QString Extension(const Exporter& e) {
+    const std::string_view ext = e.Extensions.front();
+    return QString::fromLatin1(ext.data(), qsizetype(ext.size()));
+}
+
+const Exporter& Row(int index) {
+    return Exporters()[static_cast<std::size_t>(index)];
+}
 
 } // namespace
 
@@ -62,8 +64,8 @@ ExportDialog::ExportDialog(const QString& dataFile, std::int64_t shownBurst, QWi
     auto* form = new QFormLayout;
     format_ = new QComboBox;
     format_->setObjectName(QStringLiteral("FormatBox"));
-    format_->addItems(
-        {tr("CSV（表計算・pandas）"), tr("HDF5（h5py・MATLAB）"), tr("WAV（音響ツール）")});
+    for (const Exporter& e : Exporters())
+        format_->addItem(Translated(e.Label));
     form->addRow(tr("形式："), format_);
     encoding_ = new QComboBox;
     encoding_->setObjectName(QStringLiteral("EncodingBox"));
@@ -71,8 +73,7 @@ ExportDialog::ExportDialog(const QString& dataFile, std::int64_t shownBurst, QWi
     form->addRow(tr("文字コード："), encoding_);
     auto* outRow = new QHBoxLayout;
     const QFileInfo data(dataFile);
-    out_ = new QLineEdit(data.absolutePath() + u'/' + data.completeBaseName() +
-                         QStringLiteral(".csv"));
+    out_ = new QLineEdit(data.absolutePath() + u'/' + data.completeBaseName() + Extension(Row(0)));
     out_->setObjectName(QStringLiteral("OutEdit"));
     out_->setMinimumWidth(360);
     auto* browse = new QPushButton(tr("参照"));
@@ -91,13 +92,13 @@ ExportDialog::ExportDialog(const QString& dataFile, std::int64_t shownBurst, QWi
 
 void ExportDialog::FollowFormat() {
     const int index = format_->currentIndex();
-    encoding_->setEnabled(index == 0);
+    encoding_->setEnabled(Row(index).Takes("encoding"));
     // The output name follows the format's extension.
     QString out = out_->text();
     const QFileInfo info(out);
     if (!info.suffix().isEmpty())
         out.chop(info.suffix().size() + 1);
-    out_->setText(out + QString::fromLatin1(Formats[static_cast<std::size_t>(index)].Extension));
+    out_->setText(out + Extension(Row(index)));
 }
 
 void ExportDialog::ChooseOut() {
@@ -105,10 +106,7 @@ void ExportDialog::ChooseOut() {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    const QString filters[3] = {tr("CSV ファイル (*.csv)|*.csv"),
-                                tr("HDF5 ファイル (*.h5)|*.h5;*.hdf5"),
-                                tr("WAV ファイル (*.wav)|*.wav")};
-    dialog.setNameFilters(NameFilters(filters[format_->currentIndex()]));
+    dialog.setNameFilters(NameFilters(Translated(Row(format_->currentIndex()).Name)));
     dialog.selectFile(out_->text());
     dialog.resize(720, 440);
     if (dialog.exec() == QDialog::Accepted)
@@ -130,7 +128,7 @@ void ExportDialog::accept() {
         }
         r.Bursts = *bursts;
     }
-    r.Format = Formats[static_cast<std::size_t>(format_->currentIndex())].Format;
+    r.Format = Row(format_->currentIndex()).Format;
     r.Encoding = encoding_->currentIndex() == 1 ? CsvEncoding::Cp932 : CsvEncoding::Utf8;
     r.Out = out_->text().trimmed();
     if (r.Out.isEmpty()) {

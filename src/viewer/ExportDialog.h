@@ -1,7 +1,6 @@
 #pragma once
 
-#include "export/CsvExport.h"
-#include "export/ExportSelection.h"
+#include "export/Exporters.h"
 
 #include <QDialog>
 #include <QString>

@@ -2,8 +2,7 @@
 
 #include "datafiles/DataFileReader.h"
 #include "datafiles/sdf/SdfLayout.h"
-#include "export/Hdf5Export.h"
-#include "export/WavExport.h"
+#include "export/Exporters.h"
 #include "model/TimeUnits.h"
 #include "text/DateTime.h"
 #include "text/RealText.h"
@@ -456,14 +455,10 @@ bool ViewerWindow::Export(const ExportRequest& request) {
     }
     const std::string out = request.Out.toStdString();
     try {
-        switch (request.Format) {
-        case ExportFormat::Csv:
-            return ExportCsv(source_->Reader(), selection, out, request.Encoding, *progress_);
-        case ExportFormat::Hdf5:
-            return ExportHdf5(source_->Reader(), selection, out, *progress_);
-        case ExportFormat::Wav:
-            return ExportWav(source_->Reader(), selection, out, *progress_);
-        }
+        ExportOptions options;
+        options.Encoding = request.Encoding;
+        return ExporterOf(request.Format)
+            .Write(source_->Reader(), selection, out, options, *progress_);
     } catch (const std::exception& e) {
         progress_->HideProgress();
         Messages().ShowMessage(MessageKind::Error, e.what(), MessageButtons::Ok);

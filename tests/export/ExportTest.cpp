@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "datafiles/DataFileReader.h"
 #include "export/CsvExport.h"
+#include "export/Exporters.h"
 #include "export/Hdf5Export.h"
 #include "export/WavExport.h"
 #include "model/FileError.h"
@@ -17,6 +18,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <set>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -235,7 +237,55 @@ std::vector<double> ReadDoublesAttribute(hid_t at, const char* name) {
     return out;
 }
 
+// The output of exporter e named stem and its first extension, in dir.
+std::string OutOf(const TempDir& dir, const std::string& stem, const Exporter& e) {
+    return dir.File(stem + std::string(e.Extensions.front()));
+}
+
 } // namespace
+
+TEST(Exporters, EveryRowWritesItsFormatUnderEveryExtensionAndIsFoundByIt) {
+    TempDir dir;
+    const auto inputs = WriteInputs(dir);
+    const DataFileReader reader(inputs.at("v4"));
+    RecordingProgress progress;
+    ExportSelection one;
+    one.Bursts = {1};
+    // The first bytes each format starts with.
+    const std::map<std::string_view, std::string> magic = {
+        {"csv", "\xEF\xBB\xBF"}, {"hdf5", "\x89HDF\r\n\x1A\n"}, {"wav", "RIFF"}};
+    std::set<std::string_view> ids;
+    ASSERT_EQ(Exporters().size(), magic.size());
+    for (const Exporter& e : Exporters()) {
+        SCOPED_TRACE(std::string(e.Id));
+        EXPECT_TRUE(ids.insert(e.Id).second);
+        EXPECT_EQ(ExporterOfId(e.Id), &e);
+        EXPECT_EQ(&ExporterOf(e.Format), &e);
+        EXPECT_EQ(ExportFormatOfName("a" + std::string(e.Extensions.front())), e.Format);
+        for (const std::string_view ext : e.Extensions) {
+            const std::string out = dir.File("out" + std::string(ext));
+            EXPECT_EQ(ExporterOfName(out), &e);
+            ASSERT_TRUE(e.Write(reader, one, out, {}, progress));
+            EXPECT_EQ(ReadBytes(out).substr(0, magic.at(e.Id).size()), magic.at(e.Id));
+            std::filesystem::remove(out);
+        }
+        // The filter names the first extension.
+        EXPECT_NE(std::string_view(e.Name).find("*" + std::string(e.Extensions.front())),
+                  std::string_view::npos);
+    }
+    EXPECT_EQ(ExporterOfId("tsd"), nullptr);
+    EXPECT_EQ(ExporterOfName("a.sdf"), nullptr);
+    EXPECT_TRUE(ExporterOf(ExportFormat::Csv).Takes("encoding"));
+    EXPECT_FALSE(ExporterOf(ExportFormat::Wav).Takes("encoding"));
+
+    // The options reach the writer: CP932 keeps the file's bytes.
+    ExportOptions cp932;
+    cp932.Encoding = CsvEncoding::Cp932;
+    ASSERT_TRUE(
+        ExporterOf(ExportFormat::Csv).Write(reader, one, dir.File("o.csv"), cp932, progress));
+    EXPECT_NE(ReadBytes(dir.File("o.csv")).find(VoltageCp932), std::string::npos);
+    EXPECT_NE(ReadBytes(dir.File("o.csv")).substr(0, 3), "\xEF\xBB\xBF");
+}
 
 TEST(Export, SelectionListsAndTimes) {
     EXPECT_EQ(ParseNumberList("1,3-5"), (std::vector<std::int64_t>{0, 2, 3, 4}));
@@ -491,29 +541,28 @@ TEST(Export, FailuresAndCancelsLeaveNoFile) {
     WriteBytes(dir.File("bad.tsd"), text);
     {
         const DataFileReader bad(dir.File("bad.tsd"));
-        EXPECT_EQ(
-            Message([&] { ExportCsv(bad, {}, dir.File("x.csv"), CsvEncoding::Utf8, progress); }),
-            FormatMessage);
-        EXPECT_EQ(Message([&] { ExportHdf5(bad, {}, dir.File("x.h5"), progress); }), FormatMessage);
-        EXPECT_EQ(Message([&] { ExportWav(bad, {}, dir.File("x.wav"), progress); }), FormatMessage);
+        for (const Exporter& e : Exporters())
+            EXPECT_EQ(Message([&] { e.Write(bad, {}, OutOf(dir, "x", e), {}, progress); }),
+                      FormatMessage)
+                << e.Id;
     }
     std::filesystem::remove(dir.File("bad.tsd"));
     expectUnchanged("broken input");
 
     // Cancelled: an old output stays as it was; outputs that are no files or the input refused.
-    WriteBytes(dir.File("old.csv"), "old");
     CancellingProgress cancel;
-    EXPECT_FALSE(ExportCsv(reader, {}, dir.File("old.csv"), CsvEncoding::Utf8, cancel));
-    EXPECT_FALSE(ExportHdf5(reader, {}, dir.File("x.h5"), cancel));
-    EXPECT_FALSE(ExportWav(reader, {}, dir.File("x.wav"), cancel));
-    EXPECT_EQ(ReadBytes(dir.File("old.csv")), "old");
+    for (const Exporter& e : Exporters()) {
+        WriteBytes(OutOf(dir, "old", e), "old");
+        EXPECT_FALSE(e.Write(reader, {}, OutOf(dir, "old", e), {}, cancel)) << e.Id;
+        EXPECT_EQ(ReadBytes(OutOf(dir, "old", e)), "old") << e.Id;
+        std::filesystem::remove(OutOf(dir, "old", e));
+    }
     std::filesystem::create_directory(dir.File("x-002.wav"));
     EXPECT_EQ(Message([&] { ExportWav(reader, {}, dir.File("x.wav"), progress); }),
               NotRegularFileMessage(dir.File("x-002.wav")));
     EXPECT_EQ(Message([&] { ExportCsv(reader, {}, inputs.at("v4"), CsvEncoding::Utf8, progress); }),
               SameFileMessage(inputs.at("v4")));
     std::filesystem::remove(dir.File("x-002.wav"));
-    std::filesystem::remove(dir.File("old.csv"));
     expectUnchanged("cancelled");
 }
 
