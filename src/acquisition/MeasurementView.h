@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acquisition/RunState.h"
+#include "model/ChannelScale.h"
 #include "model/MeasurementHeader.h"
 
 #include <cstdint>
@@ -15,13 +16,6 @@ struct MeasurementSettings;
 // The longest the run lets pass between two steps when nothing happens: the displays still
 // move 20 times a second.
 inline constexpr std::int64_t MaxYieldWaitMicroseconds = 50'000;
-
-// How a channel's codes are charted: value A * code + B (the code in mV), time scan * TimeScale.
-struct ChartScale {
-    double A = 1;
-    double B = 0;
-    double TimeScale = 1;
-};
 
 // The displays a measurement drives: the window implements it with widgets, the command line
 // with the terminal, the tests with a recording fake. Texts are UTF-8. Every call comes from
@@ -49,7 +43,7 @@ public:
     // buffer lives as long as the run's data and its first end codes stay as they are until
     // the next SetUpCharts, so a view draws from it rather than keep a copy.
     virtual void AppendCodes(int channel, const std::vector<std::int16_t>& block,
-                             std::int64_t first, std::int64_t end, const ChartScale& scale) = 0;
+                             std::int64_t first, std::int64_t end, const ChannelScale& scale) = 0;
 };
 
 } // namespace tavrel

@@ -15,7 +15,7 @@ public:
     void LayOutCharts(const MeasurementHeader&) override {}
     void SetUpCharts(const MeasurementHeader&, const MeasurementSettings&) override {}
     void AppendCodes(int, const std::vector<std::int16_t>&, std::int64_t, std::int64_t,
-                     const ChartScale&) override {}
+                     const ChannelScale&) override {}
 };
 
 } // namespace tavrel

@@ -184,6 +184,10 @@ std::span<const std::int16_t> SampleStore::Codes(int channel) const {
     return channels_.at(static_cast<std::size_t>(channel)).Codes;
 }
 
+const CodeSummary& SampleStore::Summary(int channel) const {
+    return channels_.at(static_cast<std::size_t>(channel)).Summary;
+}
+
 CodeRange SampleStore::Range(int channel, std::int64_t first, std::int64_t last) const {
     const auto& c = channels_.at(static_cast<std::size_t>(channel));
     return c.Summary.Range(c.Codes, first, last);

@@ -69,6 +69,7 @@ public:
     int Channels() const { return static_cast<int>(channels_.size()); }
     std::int64_t Size(int channel) const;
     std::span<const std::int16_t> Codes(int channel) const;
+    const CodeSummary& Summary(int channel) const;
     CodeRange Range(int channel, std::int64_t first, std::int64_t last) const;
     void Columns(int channel, std::int64_t first, std::int64_t last,
                  std::span<CodeRange> columns) const;

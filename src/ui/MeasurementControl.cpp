@@ -122,7 +122,7 @@ void MeasurementControl::SetUpCharts(const MeasurementHeader&,
 
 void MeasurementControl::AppendCodes(int channel, const std::vector<std::int16_t>& block,
                                      std::int64_t first, std::int64_t end,
-                                     const ChartScale& scale) {
+                                     const ChannelScale& scale) {
     form_.Charts().AppendCodes(channel, block, first, end, scale);
 }
 

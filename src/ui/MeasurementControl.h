@@ -39,7 +39,7 @@ public:
     void LayOutCharts(const MeasurementHeader& header) override;
     void SetUpCharts(const MeasurementHeader& header, const MeasurementSettings& settings) override;
     void AppendCodes(int channel, const std::vector<std::int16_t>& block, std::int64_t first,
-                     std::int64_t end, const ChartScale& scale) override;
+                     std::int64_t end, const ChannelScale& scale) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,6 +4,7 @@
 #include "model/SampleStore.h"
 #include "text/ShiftJis.h"
 #include "widgets/FormFonts.h"
+#include "widgets/MinMaxRenderer.h"
 
 #include <QEvent>
 #include <qcustomplot.h>
@@ -18,9 +19,8 @@
 namespace tavrel {
 
 // The red line of one chart, drawn from the codes of the channel's block buffer through a
-// min/max summary of them: per pixel column the envelope of every code in it, so a replot
-// costs by pixels, not by codes, and no point is kept per code. The graph's own container
-// stays empty; the point accessors answer from the codes.
+// min/max summary of them, so a replot costs by pixels, not by codes. The graph holds only
+// the points of the last replot; the point accessors answer from the codes.
 class WaveformSeries : public QCPGraph {
 public:
     using QCPGraph::QCPGraph;
@@ -29,11 +29,12 @@ public:
         block_ = nullptr;
         end_ = 0;
         summary_.Clear();
+        data()->clear();
     }
 
     // The codes [0, end) of block are the burst's so far; returns the range of [first, end).
     CodeRange Append(const std::vector<std::int16_t>& block, std::int64_t first, std::int64_t end,
-                     const ChartScale& scale) {
+                     const ChannelScale& scale) {
         if (&block != block_ || end < summary_.Size())
             summary_.Clear(); // another buffer, or a new burst without a set-up
         block_ = &block;
@@ -47,14 +48,14 @@ public:
     std::size_t MemoryBytes() const { return summary_.MemoryBytes(); }
 
     int dataCount() const override { return static_cast<int>(Codes().size()); }
-    double dataMainKey(int index) const override { return index * scale_.TimeScale; }
+    double dataMainKey(int index) const override { return scale_.Time(index); }
     double dataSortKey(int index) const override { return dataMainKey(index); }
     double dataMainValue(int index) const override {
         const auto codes = Codes();
         if (index < 0 || static_cast<std::size_t>(index) >= codes.size() ||
             codes[static_cast<std::size_t>(index)] == ErrorData)
             return std::numeric_limits<double>::quiet_NaN();
-        return Value(codes[static_cast<std::size_t>(index)]);
+        return scale_.Value(codes[static_cast<std::size_t>(index)]);
     }
     QCPRange dataValueRange(int index) const override {
         const double v = dataMainValue(index);
@@ -67,17 +68,16 @@ public:
 protected:
     void draw(QCPPainter* painter) override {
         QCPAxis* keyAxis = mKeyAxis.data();
-        QCPAxis* valueAxis = mValueAxis.data();
-        const auto codes = Codes();
-        // A buffer shorter than what was summarised (taken from under the charts) is not read.
-        if (!keyAxis || !valueAxis || keyAxis->range().size() <= 0 || mLineStyle == lsNone ||
-            codes.empty() || static_cast<std::int64_t>(codes.size()) < summary_.Size() ||
-            !(scale_.TimeScale > 0))
+        if (!keyAxis || !mValueAxis || mLineStyle == lsNone)
             return;
-        Envelope(*keyAxis, *valueAxis, codes);
+        renderer_.Fill(*this, Codes(), summary_, scale_, keyAxis->range(),
+                       keyAxis->axisRect()->width());
+        // Drawn from the points themselves: dataCount() counts the codes, not the points.
+        QVector<QPointF> lines;
+        getLines(&lines, QCPDataRange(0, static_cast<int>(mDataContainer->size())));
         painter->setPen(mPen);
         painter->setBrush(Qt::NoBrush);
-        drawLinePlot(painter, lines_);
+        drawLinePlot(painter, lines);
     }
 
 private:
@@ -88,70 +88,11 @@ private:
                                                              std::max<std::int64_t>(end_, 0)))};
     }
 
-    double Value(std::int16_t code) const { return scale_.A * code + scale_.B; }
-
-    // The line in pixels: every code where there are few per pixel column, else each column's
-    // lowest and highest; a column of only error data breaks the line (NaN).
-    void Envelope(const QCPAxis& keyAxis, const QCPAxis& valueAxis,
-                  std::span<const std::int16_t> codes) {
-        const auto n = static_cast<std::int64_t>(codes.size());
-        const double ts = scale_.TimeScale;
-        const QCPRange range = keyAxis.range();
-        // The codes in view and one beyond each side, so the line runs out of the chart.
-        const auto first = static_cast<std::int64_t>(
-            std::clamp(std::floor(range.lower / ts) - 1, 0.0, static_cast<double>(n - 1)));
-        const auto last = static_cast<std::int64_t>(
-            std::clamp(std::ceil(range.upper / ts) + 2, 1.0, static_cast<double>(n)));
-        const double pixels =
-            std::abs(keyAxis.coordToPixel(range.upper) - keyAxis.coordToPixel(range.lower));
-        const auto gap = std::numeric_limits<double>::quiet_NaN();
-        lines_.clear();
-        auto pixelOf = [&](std::int16_t code) { return valueAxis.coordToPixel(Value(code)); };
-        if (static_cast<double>(last - first) <= 2 * pixels + 4) {
-            lines_.reserve(last - first);
-            for (std::int64_t i = first; i < last; ++i) {
-                const std::int16_t code = codes[static_cast<std::size_t>(i)];
-                lines_.append(QPointF(keyAxis.coordToPixel(static_cast<double>(i) * ts),
-                                      code == ErrorData ? gap : pixelOf(code)));
-            }
-            return;
-        }
-        const auto columns = static_cast<std::int64_t>(std::ceil(pixels));
-        const double keyPerColumn = range.size() / static_cast<double>(columns);
-        lines_.reserve(2 * columns + 2);
-        std::int64_t from = first;
-        for (std::int64_t c = 0; c < columns; ++c) {
-            const std::int64_t to =
-                c + 1 == columns ? last
-                                 : std::clamp(static_cast<std::int64_t>(std::ceil(
-                                                  (range.lower + (c + 1) * keyPerColumn) / ts)),
-                                              from, last);
-            if (to == from)
-                continue;
-            const CodeRange r = summary_.Range(codes, from, to);
-            const double x = keyAxis.coordToPixel(static_cast<double>(from + to - 1) / 2 * ts);
-            from = to;
-            if (r.Empty()) {
-                if (!lines_.isEmpty() && !std::isnan(lines_.last().y()))
-                    lines_.append(QPointF(x, gap));
-                continue;
-            }
-            double low = pixelOf(r.Min);
-            double high = pixelOf(r.Max);
-            // From the end nearer the line so far, so the column joins it without a spike.
-            if (!lines_.isEmpty() && !std::isnan(lines_.last().y()) &&
-                std::abs(lines_.last().y() - high) < std::abs(lines_.last().y() - low))
-                std::swap(low, high);
-            lines_.append(QPointF(x, low));
-            lines_.append(QPointF(x, high));
-        }
-    }
-
     const std::vector<std::int16_t>* block_ = nullptr;
     std::int64_t end_ = 0;
-    ChartScale scale_;
+    ChannelScale scale_;
     CodeSummary summary_;
-    QVector<QPointF> lines_; // kept from replot to replot
+    MinMaxRenderer renderer_;
 };
 
 namespace {
@@ -238,7 +179,7 @@ WaveformCharts::WaveformCharts(QWidget* chartPanel, const MeasurementHeader& hea
         series->setPen(QPen(Qt::red));
         series->setLineStyle(QCPGraph::lsLine);
         series->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
-        series->setAdaptiveSampling(true);
+        series->setAdaptiveSampling(false); // the renderer thins already
 
         charts_[static_cast<std::size_t>(k)] = chart;
         series_[static_cast<std::size_t>(k)] = series;
@@ -322,7 +263,7 @@ QString WaveformCharts::ChartTitle(int k) const {
 }
 
 void WaveformCharts::AppendCodes(int channel, const std::vector<std::int16_t>& block,
-                                 std::int64_t first, std::int64_t end, const ChartScale& scale) {
+                                 std::int64_t first, std::int64_t end, const ChannelScale& scale) {
     if (channel < 0 || channel >= ChartCount || end <= first)
         return;
     const auto i = static_cast<std::size_t>(channel);
@@ -332,10 +273,10 @@ void WaveformCharts::AppendCodes(int channel, const std::vector<std::int16_t>& b
     ScheduleReplot();
     if (codes.Empty())
         return; // only error data: nothing to frame
-    const double x0 = static_cast<double>(first) * scale.TimeScale;
-    const double x1 = static_cast<double>(end - 1) * scale.TimeScale;
-    const double y0 = scale.A * codes.Min + scale.B;
-    const double y1 = scale.A * codes.Max + scale.B;
+    const double x0 = scale.Time(first);
+    const double x1 = scale.Time(end - 1);
+    const double y0 = scale.Value(codes.Min);
+    const double y1 = scale.Value(codes.Max);
     Bounds& b = bounds_[i];
     if (b.Empty)
         b = {false, std::min(x0, x1), std::max(x0, x1), std::min(y0, y1), std::max(y0, y1)};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "acquisition/MeasurementView.h"
+#include "model/ChannelScale.h"
 #include "model/MeasurementHeader.h"
 
 #include <QElapsedTimer>
@@ -53,7 +53,7 @@ public:
     // stay alive and its first end codes unchanged until the next SetUpCharts. Every code is
     // drawn; a replot is requested, at most one every ReplotIntervalMs.
     void AppendCodes(int channel, const std::vector<std::int16_t>& block, std::int64_t first,
-                     std::int64_t end, const ChartScale& scale);
+                     std::int64_t end, const ChannelScale& scale);
 
     // Draws every chart that changed since its last replot, now.
     void ReplotNow();

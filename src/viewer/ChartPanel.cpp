@@ -12,7 +12,6 @@ namespace tavrel {
 
 namespace {
 
-constexpr double Nan = std::numeric_limits<double>::quiet_NaN();
 const std::array<QColor, 2> CursorColours{QColor(0, 150, 0), QColor(200, 0, 200)};
 constexpr int CursorGrip = 4; // pixels either side of a cursor line that grab it
 
@@ -35,7 +34,7 @@ void AddRange(const SampleStore& burst, int channel, const ChannelScale& s, doub
     const CodeRange r = burst.Range(channel, 0, burst.Size(channel));
     if (r.Empty())
         return;
-    const double a = s.A * r.Min + s.B, b = s.A * r.Max + s.B;
+    const double a = s.Value(r.Min), b = s.Value(r.Max);
     lo = std::min({lo, a, b});
     hi = std::max({hi, a, b});
 }
@@ -61,16 +60,16 @@ ChartPanel::ChartPanel(QWidget* parent) : QCustomPlot(parent) {
     connect(this, &QCustomPlot::afterLayout, this, &ChartPanel::Refresh);
 }
 
-void ChartPanel::BuildCharts(const std::vector<ChannelScale>& scales) {
+void ChartPanel::BuildCharts(const std::vector<ChartChannel>& channels) {
     clearItems();
     clearGraphs();
     plotLayout()->clear();
     charts_.clear();
     auto* margins = new QCPMarginGroup(this);
     const QFont font = MinchoFont(12);
-    for (std::size_t c = 0; c < scales.size(); ++c) {
+    for (std::size_t c = 0; c < channels.size(); ++c) {
         Chart chart;
-        chart.Scale = scales[c];
+        chart.Scale = channels[c].Scale;
         chart.Rect = new QCPAxisRect(this);
         plotLayout()->addElement(static_cast<int>(c), 0, chart.Rect);
         chart.Rect->setMarginGroup(QCP::msLeft | QCP::msRight, margins);
@@ -78,13 +77,13 @@ void ChartPanel::BuildCharts(const std::vector<ChannelScale>& scales) {
         QCPAxis* time = chart.Rect->axis(QCPAxis::atBottom);
         QCPAxis* value = chart.Rect->axis(QCPAxis::atLeft);
         chart.Rect->setRangeZoomAxes(time, value);
-        value->setLabel(scales[c].Label);
+        value->setLabel(channels[c].Label);
         value->setLabelFont(font);
         value->setTickLabelFont(font);
         time->setTickLabelFont(font);
         time->setLabelFont(font);
         // Only the lowest chart labels the shared time axis.
-        const bool lowest = c + 1 == scales.size();
+        const bool lowest = c + 1 == channels.size();
         time->setTickLabels(lowest);
         if (lowest)
             time->setLabel(tr("時間 [s]"));
@@ -112,19 +111,21 @@ void ChartPanel::BuildCharts(const std::vector<ChannelScale>& scales) {
 }
 
 void ChartPanel::SetBurst(std::shared_ptr<const SampleStore> burst,
-                          std::vector<ChannelScale> scales, double secondsPerSample,
-                          bool keepRange) {
+                          std::vector<ChartChannel> channels, bool keepRange) {
     const std::int64_t before = Samples();
-    const bool sameCharts = scales.size() == charts_.size();
+    const bool sameCharts = channels.size() == charts_.size();
     if (!sameCharts)
-        BuildCharts(scales);
+        BuildCharts(channels);
     else
-        for (std::size_t c = 0; c < scales.size(); ++c) {
-            charts_[c].Scale = scales[c];
-            charts_[c].Rect->axis(QCPAxis::atLeft)->setLabel(scales[c].Label);
+        for (std::size_t c = 0; c < channels.size(); ++c) {
+            charts_[c].Scale = channels[c].Scale;
+            charts_[c].Rect->axis(QCPAxis::atLeft)->setLabel(channels[c].Label);
         }
     burst_ = std::move(burst);
-    secondsPerSample_ = secondsPerSample > 0 ? secondsPerSample : 1;
+    const double dt = channels.empty() ? 1 : channels.front().Scale.TimeScale;
+    secondsPerSample_ = dt > 0 ? dt : 1;
+    for (Chart& chart : charts_)
+        chart.Scale.TimeScale = secondsPerSample_; // one time axis for all
     stale_ = true;
     if (keepRange && sameCharts && before == Samples()) {
         replot(rpQueuedReplot);
@@ -199,67 +200,23 @@ void ChartPanel::Refresh() {
     const QCPRange range = TimeRange();
     if (!stale_ && columns == builtColumns_ && range == builtRange_)
         return;
-    for (int c = 0; c < Charts(); ++c) {
-        const Chart& chart = charts_[static_cast<std::size_t>(c)];
-        Fill(chart.Graph, burst_.get(), c, chart.Scale, columns);
-        Fill(chart.Overlay, overlay_.get(), c, chart.Scale, columns);
+    const auto fill = [&](QCPGraph* graph, const SampleStore* burst, std::size_t c) {
+        const MinMaxTrace trace =
+            renderer_.Fill(*graph, burst, static_cast<int>(c), charts_[c].Scale, range, columns);
+        // Single codes between gaps show as dots when sparse; strokes on whole pixel columns
+        // gain nothing from smoothing, which costs the most.
+        graph->setAntialiased(trace.EveryCode);
+        graph->setScatterStyle(trace.EveryCode && trace.Codes * 4 <= columns
+                                   ? QCPScatterStyle(QCPScatterStyle::ssDisc, 4)
+                                   : QCPScatterStyle(QCPScatterStyle::ssNone));
+    };
+    for (std::size_t c = 0; c < charts_.size(); ++c) {
+        fill(charts_[c].Graph, burst_.get(), c);
+        fill(charts_[c].Overlay, overlay_.get(), c);
     }
     stale_ = false;
     builtColumns_ = columns;
     builtRange_ = range;
-}
-
-void ChartPanel::Fill(QCPGraph* graph, const SampleStore* burst, int channel,
-                      const ChannelScale& scale, int columns) {
-    QVector<QCPGraphData> points;
-    if (!burst || channel >= burst->Channels()) {
-        graph->data()->set(points, true);
-        return;
-    }
-    const std::int64_t n = burst->Size(channel);
-    const QCPRange range = TimeRange();
-    const double dt = secondsPerSample_;
-    // One sample beyond each edge, so the trace reaches the chart's borders. Clamped before
-    // the conversion: a range panned far away holds no index an integer could.
-    const auto index = [n](double at) {
-        return static_cast<std::int64_t>(std::clamp(at, 0.0, static_cast<double>(n)));
-    };
-    const std::int64_t first = index(std::floor(range.lower / dt) - 1);
-    const std::int64_t last = std::max(first, index(std::ceil(range.upper / dt) + 2));
-    const std::int64_t count = last - first;
-    if (count <= columns) {
-        // Few enough to draw each sample; alone between gaps they show as dots.
-        const auto codes = burst->Codes(channel);
-        points.reserve(static_cast<qsizetype>(count));
-        for (std::int64_t i = first; i < last; ++i) {
-            const std::int16_t code = codes[static_cast<std::size_t>(i)];
-            points.append(QCPGraphData(static_cast<double>(i) * dt,
-                                       code == ErrorData ? Nan : scale.A * code + scale.B));
-        }
-        graph->setAntialiased(true);
-        graph->setScatterStyle(count * 4 <= columns ? QCPScatterStyle(QCPScatterStyle::ssDisc, 4)
-                                                    : QCPScatterStyle(QCPScatterStyle::ssNone));
-    } else {
-        // Each pixel column: its lowest and highest value joined by a vertical stroke.
-        columns_.resize(static_cast<std::size_t>(columns));
-        burst->Columns(channel, first, last, columns_);
-        points.reserve(2 * columns);
-        const double samplesPerColumn = static_cast<double>(count) / columns;
-        for (int j = 0; j < columns; ++j) {
-            const double key = (static_cast<double>(first) + samplesPerColumn * (j + 0.5)) * dt;
-            const CodeRange& r = columns_[static_cast<std::size_t>(j)];
-            if (r.Empty()) {
-                points.append(QCPGraphData(key, Nan));
-                continue;
-            }
-            points.append(QCPGraphData(key, scale.A * r.Min + scale.B));
-            points.append(QCPGraphData(key, scale.A * r.Max + scale.B));
-        }
-        // Strokes on whole pixel columns gain nothing from smoothing, which costs the most.
-        graph->setAntialiased(false);
-        graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
-    }
-    graph->data()->set(points, true);
 }
 
 std::int64_t ChartPanel::SampleAt(double seconds) const {

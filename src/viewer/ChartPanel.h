@@ -1,6 +1,8 @@
 #pragma once
 
+#include "model/ChannelScale.h"
 #include "model/SampleStore.h"
+#include "widgets/MinMaxRenderer.h"
 
 #include <QString>
 #include <qcustomplot.h>
@@ -12,9 +14,9 @@
 
 namespace tavrel {
 
-// How one channel's codes become physical values on its chart.
-struct ChannelScale {
-    double A = 1, B = 0;
+// One chart: how its channel's codes become points (time in seconds) and its value axis title.
+struct ChartChannel {
+    ChannelScale Scale;
     QString Label; // "name [unit]"
 };
 
@@ -38,10 +40,11 @@ public:
     static QColor TraceColour();
     static QColor OverlayColour();
 
-    // Shows burst with one chart per scale; secondsPerSample is the sampling interval. Keeps
-    // the time range when keepRange and the new burst has the same length, else fits all.
-    void SetBurst(std::shared_ptr<const SampleStore> burst, std::vector<ChannelScale> scales,
-                  double secondsPerSample, bool keepRange = false);
+    // Shows burst with one chart per channel. The charts share one time axis: the channels
+    // sample at one interval, the first one's TimeScale. Keeps the time range when keepRange
+    // and the new burst has the same length, else fits all.
+    void SetBurst(std::shared_ptr<const SampleStore> burst, std::vector<ChartChannel> channels,
+                  bool keepRange = false);
     // Lays burst over the shown one (null: nothing).
     void SetOverlay(std::shared_ptr<const SampleStore> burst);
     // Shows nothing.
@@ -89,10 +92,8 @@ private:
         ChannelScale Scale;
     };
 
-    void BuildCharts(const std::vector<ChannelScale>& scales);
+    void BuildCharts(const std::vector<ChartChannel>& channels);
     void SyncTimeRange(const QCPRange& range);
-    void Fill(QCPGraph* graph, const SampleStore* burst, int channel, const ChannelScale& scale,
-              int columns);
     void PlaceCursorLines();
     std::int64_t SampleAt(double seconds) const;
     QCPAxisRect* ChartAt(const QPointF& pos) const;
@@ -109,7 +110,7 @@ private:
     bool stale_ = true;
     QCPRange builtRange_;
     int builtColumns_ = 0;
-    std::vector<CodeRange> columns_;
+    MinMaxRenderer renderer_;
     // Mouse drags of a cursor or of the view.
     int draggedCursor_ = -1;
     bool panning_ = false;

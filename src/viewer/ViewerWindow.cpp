@@ -284,15 +284,15 @@ bool ViewerWindow::ShowBurst(std::int64_t k) {
         return false;
     }
     const MeasurementHeader& h = source_->Header();
-    std::vector<ChannelScale> scales;
+    std::vector<ChartChannel> channels; // the one sampling interval in each scale
     for (int c = 0; c < h.ChannelCount; ++c) {
         const auto e = static_cast<std::size_t>(c);
-        scales.push_back({h.CoefA[e], h.CoefB[e],
-                          QStringLiteral("%1 [%2]").arg(FromCp932(h.ChannelName[e].Bytes()),
-                                                        FromCp932(h.ChannelUnit[e].Bytes()))});
+        channels.push_back({{h.CoefA[e], h.CoefB[e], source_->Reader().SamplingSeconds()},
+                            QStringLiteral("%1 [%2]").arg(FromCp932(h.ChannelName[e].Bytes()),
+                                                          FromCp932(h.ChannelUnit[e].Bytes()))});
     }
     // Another burst of the same file keeps the zoom, so bursts compare at a glance.
-    charts_->SetBurst(burst, std::move(scales), source_->Reader().SamplingSeconds(), shown_ >= 0);
+    charts_->SetBurst(burst, std::move(channels), shown_ >= 0);
     burst_ = std::move(burst);
     shown_ = k;
     UpdateLegend();

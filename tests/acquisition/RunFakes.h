@@ -155,7 +155,7 @@ public:
     }
     // The points the charts draw: time and value of every new code, NaN for error data.
     void AppendCodes(int channel, const std::vector<std::int16_t>& block, std::int64_t first,
-                     std::int64_t end, const ChartScale& scale) override {
+                     std::int64_t end, const ChannelScale& scale) override {
         Blocks[static_cast<std::size_t>(channel)] = &block;
         auto& series = Series[static_cast<std::size_t>(channel)];
         EXPECT_EQ(static_cast<std::int64_t>(series.size()), first) << "codes given twice or lost";

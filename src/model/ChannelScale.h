@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tavrel {
+
+// How one channel's codes become chart points, in the live charts and in the viewer alike:
+// value A * code + B (the code in mV), time index * TimeScale (the time of one sample in the
+// chart's time unit; seconds in the viewer).
+struct ChannelScale {
+    double A = 1;
+    double B = 0;
+    double TimeScale = 1;
+
+    double Value(std::int16_t code) const { return A * code + B; }
+    double Time(std::int64_t index) const { return static_cast<double>(index) * TimeScale; }
+};
+
+} // namespace tavrel
