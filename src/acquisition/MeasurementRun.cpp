@@ -1,5 +1,6 @@
 #include "acquisition/MeasurementRun.h"
 
+#include "acquisition/RunSchedule.h"
 #include "model/FileError.h"
 #include "model/Rounding.h"
 #include "model/TimeUnits.h"
@@ -14,17 +15,13 @@
 
 namespace tavrel {
 
-std::int16_t MillivoltCode(double millivolts) {
-    if (std::isnan(millivolts))
-        return ErrorData;
-    return static_cast<std::int16_t>(RoundHalfAway(std::clamp(millivolts, -32767.0, 32767.0)));
-}
-
 MeasurementRun::MeasurementRun(Device& device, Clock& clock, SDFdata& data,
                                MeasurementSettings& settings, Prompter& prompter,
                                MeasurementView& view)
-    : device_(device), clock_(clock), data_(data), settings_(settings), prompter_(prompter),
-      view_(view) {}
+    : ScansDone(transfer_.ScansDone), SamplesFetched(transfer_.SamplesFetched),
+      BlocksWritten(file_.BlocksWritten), device_(device), clock_(clock), data_(data),
+      settings_(settings), prompter_(prompter), view_(view),
+      transfer_(device, data, settings, view), display_(view), file_(data) {}
 
 void MeasurementRun::HandleDeviceEvents() {
     while (const std::optional<DeviceEvent> event = device_.NextEvent())
@@ -42,7 +39,7 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
                               MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
 
-    if (!ValidateParameters(entries, data_, settings_, prompter_, ScansDone))
+    if (!ValidateParameters(entries, data_, settings_, prompter_, transfer_.ScansDone))
         return;
     view_.LayOutCharts(data_.Header);
     channels_ = data_.Header.ChannelCount;
@@ -65,7 +62,8 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     }
 
     // Nothing is written unless the planned file fits, or the operator says to go on.
-    KeepRunHeader();
+    data_.Header.ChannelCount = channels_;
+    data_.Header.SampleCount = samples_;
     const DataFileType type = DataFileTypeOfChoice(entries.RadioGroupFileType);
     PlannedBytes = PlannedFileBytes(type, data_.Header);
     AvailableBytes = AvailableBytesFor(settings_.DataFileName);
@@ -75,22 +73,16 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
         return;
 
     // A failing creation ends the start with nothing changed but the reason shown.
-    auto writer = MakeDataFileWriter(type, settings_.DataFileName);
-    writer->SetDurable(settings_.DurableDataFile);
     LastErrorCode = 0;
     try {
-        writer->Begin(data_.Header);
+        file_.Create(type, settings_.DataFileName, settings_.DurableDataFile, channels_, samples_);
     } catch (const std::exception& e) {
-        writer->Discard();
         ReportError(e);
         return;
     }
-    writer_ = std::move(writer);
 
-    BlocksWritten = 0;
     BurstNumber = 0;
-    lastTimeText_.clear();
-    lastProgress_ = -1;
+    display_.Reset();
     waitBegun_ = false;
     SetState(RunState::Waiting);
     view_.SetUpCharts(data_.Header, settings_);
@@ -106,21 +98,11 @@ void MeasurementRun::EndByWriteError(const std::exception& e) {
             FinishDataFile(false);
         } catch (const std::exception&) {
         }
-        if (BlocksWritten == 0 && writer_) // nothing recorded: no file left behind
-            writer_->Discard();
+        file_.Discard(); // nothing recorded: no file left behind
         EnterIdle();
         view_.SetPresentStatus(IsDiskFull(e) ? DiskFullStatus : RunText::Aborted);
     }
     ReportError(e);
-}
-
-std::int64_t MeasurementRun::WaitUntil(double days) {
-    // Sleeps until the moment comes, at most MaxYieldWaitMicroseconds, so the countdown and
-    // the progress still move.
-    const double us = days * 86400e6;
-    if (!(us < static_cast<double>(MaxYieldWaitMicroseconds)))
-        return MaxYieldWaitMicroseconds;
-    return std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(us)));
 }
 
 std::int64_t MeasurementRun::Step() {
@@ -150,9 +132,9 @@ std::int64_t MeasurementRun::StepOnce() {
             const double due = waitFrom_ + waitDays_;
             const double now = clock_.Now();
             if (now < due) {
-                ShowProgress(ClampPercent((now - waitFrom_) * 100 / waitDays_));
-                ShowTimeText(std::string(RunText::TimeToStart) + FormatCountdown(due - now));
-                return WaitUntil(due - now);
+                display_.Progress(ClampPercent((now - waitFrom_) * 100 / waitDays_));
+                display_.Time(std::string(RunText::TimeToStart) + FormatCountdown(due - now));
+                return StepWaitFor(due - now);
             }
         }
         BeginRecording();
@@ -168,14 +150,13 @@ void MeasurementRun::BeginRecording() {
     BurstNumber = 0;
     data_.Header.StartTime = clock_.Now();
     NextBurstTime = data_.Header.StartTime;
-    WriteHeader();
+    file_.WriteHeader();               // the start time is known only now
     SetState(RunState::BetweenBursts); // the first burst is due now
 }
 
 std::int64_t MeasurementRun::StartBurst() {
-    ScansDone = 0;
-    SamplesFetched = 0;
-    KeepRunHeader();
+    transfer_.Begin(channels_, samples_);
+    file_.KeepHeader();
     AcquisitionSetup setup;
     setup.Channels = channels_;
     // The interval goes to the device in 16 bits; validation keeps it within them.
@@ -195,7 +176,7 @@ std::int64_t MeasurementRun::StartBurst() {
     ++BurstNumber;
     SetState(RunState::Converting);
     view_.SetPresentStatus(std::to_string(BurstNumber) + std::string(RunText::BurstRunning));
-    ShowTimeText("");
+    display_.Time("");
     view_.SetUpCharts(data_.Header, settings_);
     return 0;
 }
@@ -203,106 +184,48 @@ std::int64_t MeasurementRun::StartBurst() {
 std::int64_t MeasurementRun::ShowBurstWait() {
     const double now = clock_.Now();
     const double left = NextBurstTime - now;
-    ShowTimeText(std::string(RunText::TimeLeft) + FormatCountdown(left));
-    const auto& h = data_.Header;
-    const double gap =
-        settings_.BurstIntervalDays - static_cast<double>(h.SamplingInterval) *
-                                          static_cast<double>(TimeUnitFactor(h.SamplingUnit)) *
-                                          (h.SampleCount - 1) / 86400;
-    ShowProgress(gap > 0 ? ClampPercent((1 - left / gap) * 100) : 100);
-    return WaitUntil(left);
+    display_.Time(std::string(RunText::TimeLeft) + FormatCountdown(left));
+    const double gap = IdleGapDays(data_.Header, settings_.BurstIntervalDays);
+    display_.Progress(gap > 0 ? ClampPercent((1 - left / gap) * 100) : 100);
+    return StepWaitFor(left);
 }
 
 std::int64_t MeasurementRun::FetchSamples() {
     if (Card.Converting == 0)
         return MaxYieldWaitMicroseconds;
-    const std::int32_t ch = channels_;
-    const std::int32_t total = ch * samples_;
-    if (!BuffersHoldTheBurst()) { // taken from under the run: nothing more can be stored
+    switch (transfer_.Fetch()) {
+    case SampleTransfer::Fetched::BuffersGone: // taken from under the run
+    case SampleTransfer::Fetched::Lost:        // the acquisition is not to be trusted
         HaltCard(RunText::CardAbnormal);
         EndByFault(RunText::CardAbnormal);
         return 0;
-    }
-    // At most ScansPerFetch scans, counting the part of a scan already taken.
-    const std::int32_t partial = SamplesFetched - ScansDone * ch;
-    const std::int32_t wanted = std::min(ScansPerFetch, samples_ - ScansDone) * ch - partial;
-    if (wanted <= 0)
-        return MaxYieldWaitMicroseconds;
-    values_.resize(static_cast<std::size_t>(wanted));
-    const ReadResult read = device_.Read(values_);
-    if (read.Status == ReadStatus::Overflow) {
+    case SampleTransfer::Fetched::Overflow:
         HaltCard(RunText::CardOverflowFetch);
         EndByFault(RunText::CardOverflowFetch);
         return 0;
-    }
-    if (read.Status == ReadStatus::Lost) { // the acquisition is not to be trusted
-        HaltCard(RunText::CardAbnormal);
-        EndByFault(RunText::CardAbnormal);
-        return 0;
-    }
-    if (read.Count <= 0) {
+    case SampleTransfer::Fetched::Nothing:
         // Nothing yet: sleep about one scan, so a slow device costs no processor time.
         return std::clamp<std::int64_t>(scanMicroseconds_, 1000, MaxYieldWaitMicroseconds);
+    case SampleTransfer::Fetched::Samples:
+        break;
     }
-    StoreValues(std::span<const double>(values_).first(
-        static_cast<std::size_t>(std::min(read.Count, wanted))));
-    const std::int32_t scans = SamplesFetched / ch - ScansDone;
-    if (scans > 0) {
-        ChartScans(ScansDone, scans);
-        ScansDone += scans;
-    }
-    ShowProgress(ClampPercent(ScansDone * 100.0 / samples_));
-    ShowTimeText(samples_ > ScansDone
-                     ? std::string(RunText::ScansLeft) + std::to_string(samples_ - ScansDone)
-                     : std::string(RunText::ScansComplete));
-    if (SamplesFetched >= total) {
-        // The block goes to the file within this step, so a stop that comes after it finds it
-        // written and never writes it a second time.
+    display_.Progress(ClampPercent(ScansDone * 100.0 / samples_));
+    display_.Time(samples_ > ScansDone
+                      ? std::string(RunText::ScansLeft) + std::to_string(samples_ - ScansDone)
+                      : std::string(RunText::ScansComplete));
+    // The block goes to the file within this step, so a stop that comes after it finds it
+    // written and never writes it a second time.
+    if (transfer_.BurstComplete())
         EndOfBurst();
-        return 0;
-    }
     return 0;
-}
-
-bool MeasurementRun::BuffersHoldTheBurst() const {
-    if (settings_.SampleBuffer.size() <
-        static_cast<std::size_t>(channels_) * static_cast<std::size_t>(samples_))
-        return false;
-    for (int c = 0; c < channels_; ++c)
-        if (data_.BlockData[static_cast<std::size_t>(c)].size() <
-            static_cast<std::size_t>(samples_))
-            return false;
-    return true;
-}
-
-void MeasurementRun::StoreValues(std::span<const double> values) {
-    // The one place where a value becomes the millivolt code the files hold.
-    const auto ch = static_cast<std::size_t>(channels_);
-    auto sample = static_cast<std::size_t>(SamplesFetched);
-    for (const double volts : values) {
-        data_.BlockData[sample % ch][sample / ch] = MillivoltCode(volts * 1000);
-        ++sample;
-    }
-    SamplesFetched = static_cast<std::int32_t>(sample);
-}
-
-void MeasurementRun::ChartScans(std::int32_t first, std::int32_t count) {
-    // The charts draw from the block buffers themselves: nothing is copied for them.
-    const auto& h = data_.Header;
-    for (int c = 0; c < std::min<int>(channels_, MaxChannels); ++c) {
-        const auto cu = static_cast<std::size_t>(c);
-        view_.AppendCodes(c, data_.BlockData[cu], first, first + count,
-                          {static_cast<double>(h.CoefA[cu]), static_cast<double>(h.CoefB[cu]),
-                           settings_.ChartTimeScale});
-    }
 }
 
 void MeasurementRun::EndOfBurst() {
     Card.Converting = 0; // the device has ended by itself
-    WriteBlock(BurstNumber - 1);
+    file_.WriteBlock(BurstNumber - 1);
     if (BurstNumber == data_.Header.BurstCount) {
         view_.SetPresentStatus(RunText::Finished);
-        ShowTimeText("");
+        display_.Time("");
         EnterIdle();
         return;
     }
@@ -320,7 +243,7 @@ void MeasurementRun::BtnAdStopClick() {
     const bool burstCut = state_ == RunState::Converting;
     SetState(RunState::Finishing);
     view_.SetPresentStatus(RunText::Aborted);
-    ShowTimeText("");
+    display_.Time("");
     try {
         FinishDataFile(burstCut);
     } catch (const std::exception& e) {
@@ -364,38 +287,26 @@ void MeasurementRun::SetState(RunState state) {
 }
 
 void MeasurementRun::EnterIdle() {
-    if (writer_) // the lock ends with the measurement
-        writer_->Release();
+    file_.Release();
     SetState(RunState::Idle);
-    ShowProgress(0);
+    display_.Progress(0);
 }
 
 void MeasurementRun::FinishDataFile(bool burstCut) {
-    if (!writer_)
+    if (!file_.Exists())
         return; // no measurement has begun a file
-    KeepRunHeader();
     std::exception_ptr failure;
     if (burstCut) {
         // The interrupted burst: every scan not converted is marked missing.
-        for (int c = 0; c < channels_; ++c) {
-            auto& block = data_.BlockData[static_cast<std::size_t>(c)];
-            if (block.size() < static_cast<std::size_t>(samples_))
-                block.resize(static_cast<std::size_t>(samples_), ErrorData);
-            std::fill(block.begin() + std::clamp(ScansDone, 0, samples_), block.begin() + samples_,
-                      ErrorData);
-        }
+        transfer_.MarkMissing();
         try {
-            WriteBlock(BurstNumber - 1);
+            file_.WriteBlock(BurstNumber - 1);
         } catch (const std::exception&) {
             // A full disk or a vanished file: the blocks before it are still completed.
             failure = std::current_exception();
         }
     }
-    if (data_.Header.BurstCount != BlocksWritten) {
-        data_.Header.BurstCount =
-            static_cast<std::int16_t>(std::min<std::int32_t>(BlocksWritten, INT16_MAX));
-        writer_->Complete(data_.Header, BlocksWritten);
-    }
+    file_.Complete();
     if (failure)
         std::rethrow_exception(failure);
 }
@@ -428,42 +339,10 @@ void MeasurementRun::CloseRequested() {
         StopConversion();
 }
 
-void MeasurementRun::WriteHeader() {
-    // The start time is known only now: the file, still without blocks, begins again with it.
-    KeepRunHeader();
-    writer_->Begin(data_.Header);
-}
-
-void MeasurementRun::WriteBlock(int k) {
-    KeepRunHeader();
-    writer_->AppendBlock(k, data_);
-    ++BlocksWritten;
-}
-
-void MeasurementRun::KeepRunHeader() {
-    // The file's layout was fixed when the measurement started.
-    data_.Header.ChannelCount = channels_;
-    data_.Header.SampleCount = samples_;
-}
-
 void MeasurementRun::ReportError(const std::exception& e) {
     const auto* file = dynamic_cast<const FileError*>(&e);
     LastErrorCode = file != nullptr ? file->Code() : 0;
     prompter_.ShowMessage(MessageKind::Error, e.what(), MessageButtons::Ok);
-}
-
-void MeasurementRun::ShowTimeText(const std::string& text) {
-    if (text == lastTimeText_)
-        return;
-    lastTimeText_ = text;
-    view_.SetTimeText(text);
-}
-
-void MeasurementRun::ShowProgress(int percent) {
-    if (percent == lastProgress_)
-        return;
-    lastProgress_ = percent;
-    view_.SetProgress(percent);
 }
 
 bool MeasurementRun::IsDiskFull(const std::exception& e) {

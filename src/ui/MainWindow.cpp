@@ -84,6 +84,9 @@ MainWindow::MainWindow(Device& device, MainWindowOptions options, QWidget* paren
     form_ = std::make_unique<MainWindowForm>(*this);
     entries_ = new EntryBinding(
         *form_, [this]() -> Prompter& { return Messages(); }, this);
+    cardPage_ = new CardPage(
+        *form_, device_, options_.Devices, DeviceSettingsFile(),
+        [this]() -> Prompter& { return Messages(); }, this);
     // The layout stores a channel count of 0 back into the header as 1, so the set-up, the
     // run and "default.apm" all see the one channel the charts show.
     charts_ = new WaveformCharts(form_->chartPanel, data_.Header, [this] {
@@ -161,8 +164,8 @@ void MainWindow::FormShow() {
     settings_.DriverRateUnit = 1;
     ApplyEntries(DefaultMainEntries(S(SettingsDir())));
 
-    FillDeviceChoice();
-    ShowCardInformation();
+    cardPage_->FillDeviceChoice();
+    cardPage_->ShowCardInformation();
     form_->BtnAdStop->setEnabled(false);
     ComboChNumChange();
     form_->EditPresentStatus->setText(tr("未変換"));
@@ -187,72 +190,6 @@ void MainWindow::FormShow() {
 
 QString MainWindow::DeviceSettingsFile() const {
     return SettingsDir() + QStringLiteral("tavrelrex.ini");
-}
-
-void MainWindow::FillDeviceChoice() {
-    QComboBox* box = form_->ComboDevice;
-    const QSignalBlocker blocker(box);
-    box->clear();
-    devices_.clear();
-    if (options_.Devices == nullptr) { // a card of its own: nothing to choose
-        box->addItem(tr("模擬カード"));
-        box->setEnabled(false);
-        return;
-    }
-    devices_ = ListDevices(true);
-    const QSettings remembered(DeviceSettingsFile(), QSettings::IniFormat);
-    const QString wanted = remembered.value(QStringLiteral("Device/Name")).toString();
-    int chosen = 0;
-    for (std::size_t i = 0; i < devices_.size(); ++i) {
-        const DeviceEntry& device = devices_[i];
-        QString channels;
-        for (const std::string& c : device.Channels)
-            channels += (channels.isEmpty() ? QString() : QStringLiteral(", ")) + Q(c);
-        box->addItem(device.Sigrok == nullptr ? tr("模擬カード") : Q(device.Name));
-        box->setItemData(static_cast<int>(i),
-                         Q(device.Description) + QStringLiteral("\n") + channels +
-                             QStringLiteral("\n") + Q(device.Rates),
-                         Qt::ToolTipRole);
-        if (Q(device.Name) == wanted)
-            chosen = static_cast<int>(i);
-    }
-    box->setCurrentIndex(chosen);
-    options_.Devices->Select(devices_[static_cast<std::size_t>(chosen)]);
-    connect(box, &QComboBox::currentIndexChanged, this, &MainWindow::ComboDeviceChange,
-            Qt::UniqueConnection);
-    if (!wanted.isEmpty() && Q(devices_[static_cast<std::size_t>(chosen)].Name) != wanted)
-        Messages().ShowMessage(
-            MessageKind::Information,
-            S(tr("装置「%1」が見つかりません。模擬カードで計測します。").arg(wanted)),
-            MessageButtons::Ok);
-}
-
-void MainWindow::ComboDeviceChange(int index) {
-    if (options_.Devices == nullptr || index < 0 ||
-        static_cast<std::size_t>(index) >= devices_.size())
-        return;
-    const DeviceEntry& device = devices_[static_cast<std::size_t>(index)];
-    options_.Devices->Select(device);
-    // Beside "default.apm", never in a parameter file.
-    QSettings remembered(DeviceSettingsFile(), QSettings::IniFormat);
-    remembered.setValue(QStringLiteral("Device/Name"), Q(device.Name));
-    ShowCardInformation();
-}
-
-void MainWindow::ShowCardInformation() {
-    identity_ = device_.Identify();
-    if (identity_.Found) {
-        form_->TextCardType->setText(Q(identity_.Model));
-        form_->TextCardType->setCursorPosition(0);
-        form_->TextAdrs->setText(Q(identity_.Address));
-        form_->TextIrqNo->setText(Q(identity_.Irq));
-        form_->BtnAdStart->setEnabled(true);
-    } else {
-        form_->TextCardType->setText(QStringLiteral("No Card in Slot"));
-        form_->BtnAdStart->setEnabled(false);
-        Messages().ShowMessage(MessageKind::Information, S(tr("AD変換カードが入っていません。")),
-                               MessageButtons::Ok);
-    }
 }
 
 void MainWindow::ShowCaptionClock() {
@@ -447,7 +384,7 @@ void MainWindow::ShowCardStatus(const QString& text) {
 
 void MainWindow::ShowRunState(RunState state) {
     const RunControls controls = ControlsFor(state);
-    form_->BtnAdStart->setEnabled(controls.Start && identity_.Found);
+    form_->BtnAdStart->setEnabled(controls.Start && cardPage_->Found().Found);
     form_->BtnAdStop->setEnabled(controls.Stop);
     form_->ComboChNum->setEnabled(controls.ChannelBox);
     form_->ComboDevice->setEnabled(controls.FileMenus && options_.Devices != nullptr);

@@ -7,6 +7,7 @@
 #include "datafiles/MainEntries.h"
 #include "model/Prompter.h"
 #include "model/SDFdata.h"
+#include "ui/CardPage.h"
 #include "ui/EntryBinding.h"
 #include "ui/SettingsLocation.h"
 
@@ -89,7 +90,7 @@ public:
 
     // What the measurement run shares with the window.
     Device& Source() { return device_; }
-    const DeviceIdentity& FoundDevice() const { return identity_; }
+    const DeviceIdentity& FoundDevice() const { return cardPage_->Found(); }
     SDFdata& Data() { return data_; }
     MeasurementSettings& Settings() { return settings_; }
     int& ScansDone() { return scansDone_; }
@@ -124,10 +125,6 @@ protected:
 
 private:
     void ConnectHandlers();
-    void ShowCardInformation();
-    // The device list of the card page, the remembered choice selected.
-    void FillDeviceChoice();
-    void ComboDeviceChange(int index);
     void ShowCaptionClock();
     void EndProgram();
 
@@ -153,7 +150,7 @@ private:
     std::unique_ptr<MainWindowForm> form_;
     EntryBinding* entries_ = nullptr;
     WaveformCharts* charts_ = nullptr;
-    DeviceIdentity identity_;
+    CardPage* cardPage_ = nullptr;
     SDFdata data_;
     MeasurementSettings settings_;
     int scansDone_ = 0;
@@ -165,7 +162,6 @@ private:
     bool startUpDone_ = false;
     bool endRequested_ = false;
     Prompter* redirect_ = nullptr;
-    std::vector<DeviceEntry> devices_;
 };
 
 // The window caption's fixed part; the clock follows it.

@@ -1,0 +1,64 @@
+#include "acquisition/RunDataFile.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace tavrel {
+
+void RunDataFile::Create(DataFileType type, const std::string& fileName, bool durable,
+                         std::int16_t channels, std::int32_t samples) {
+    auto writer = MakeDataFileWriter(type, fileName);
+    writer->SetDurable(durable);
+    const std::int16_t lastChannels = channels_;
+    const std::int32_t lastSamples = samples_;
+    channels_ = channels;
+    samples_ = samples;
+    KeepHeader();
+    try {
+        writer->Begin(data_.Header);
+    } catch (...) {
+        writer->Discard();
+        channels_ = lastChannels;
+        samples_ = lastSamples;
+        throw;
+    }
+    writer_ = std::move(writer);
+    BlocksWritten = 0;
+}
+
+void RunDataFile::WriteHeader() {
+    KeepHeader();
+    writer_->Begin(data_.Header);
+}
+
+void RunDataFile::WriteBlock(int k) {
+    KeepHeader();
+    writer_->AppendBlock(k, data_);
+    ++BlocksWritten;
+}
+
+void RunDataFile::Complete() {
+    KeepHeader();
+    if (data_.Header.BurstCount == BlocksWritten)
+        return;
+    data_.Header.BurstCount =
+        static_cast<std::int16_t>(std::min<std::int32_t>(BlocksWritten, INT16_MAX));
+    writer_->Complete(data_.Header, BlocksWritten);
+}
+
+void RunDataFile::Discard() {
+    if (writer_ && BlocksWritten == 0)
+        writer_->Discard();
+}
+
+void RunDataFile::Release() {
+    if (writer_) // the lock ends with the measurement
+        writer_->Release();
+}
+
+void RunDataFile::KeepHeader() {
+    data_.Header.ChannelCount = channels_;
+    data_.Header.SampleCount = samples_;
+}
+
+} // namespace tavrel
