@@ -11,10 +11,12 @@ namespace tavrel {
 
 // One acquisition as a measurement asks for it.
 struct AcquisitionSetup {
-    int Channels = 1;             // the device's channels 0..Channels-1, scanned in this order
-    std::uint16_t Interval = 1;   // the sampling interval, in RateUnit
-    std::uint16_t RateUnit = 1;   // 0 sec, 1 msec, 2 usec
-    std::int32_t Scans = 0;       // scans to take; the acquisition then ends by itself
+    int Channels = 1;           // the device's channels 0..Channels-1, scanned in this order
+    std::uint16_t Interval = 1; // the sampling interval, in RateUnit
+    std::uint16_t RateUnit = 1; // 0 sec, 1 msec, 2 usec
+    // Scans to take, after which the acquisition ends by itself; 0: until stopped (a device
+    // that cannot refuses with StartFailure::Ring).
+    std::int32_t Scans = 0;
     std::int32_t RingSamples = 0; // samples the device may hold for the reader
     // The transfer buffer of a device that stores its samples by their place in the burst
     // (the card's driver does); other devices leave it alone. It must hold Channels x Scans

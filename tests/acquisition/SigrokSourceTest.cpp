@@ -263,5 +263,35 @@ TEST_F(SigrokSourceTest, AStopMidBurstEndsAtOnceAndTheNextBurstStartsAfresh) {
     EXPECT_EQ(events.back(), (DeviceEvent{DeviceEventKind::Ended, 300}));
 }
 
+TEST_F(SigrokSourceTest, AContinuousAcquisitionGoesOnUntilStopped) {
+    // No number of scans: more comes than any burst would hold, and it never says it ended.
+    AcquisitionSetup setup = Acquisition(1, 100, 2, 0); // 10 kHz
+    setup.RingSamples = 20'000;
+    ASSERT_EQ(source.Start(setup), StartFailure::None);
+    std::vector<double> values(1000);
+    std::int64_t taken = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (taken < 5000 && std::chrono::steady_clock::now() < deadline) {
+        const ReadResult r = source.Read(values);
+        ASSERT_EQ(r.Status, ReadStatus::Samples);
+        for (std::int32_t i = 0; i < r.Count; ++i)
+            ASSERT_EQ(std::abs(MillivoltCode(values[static_cast<std::size_t>(i)] * 1000)), 10000);
+        taken += r.Count;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_GE(taken, 5000);
+    EXPECT_TRUE(source.Converting());
+    source.Stop();
+    Collect(source, events);
+    for (const DeviceEvent& e : events)
+        EXPECT_NE(e.Kind, DeviceEventKind::Ended);
+    // A burst after it has its number of scans again.
+    events.clear();
+    ASSERT_EQ(source.Start(Acquisition(1, 100, 2, 300)), StartFailure::None);
+    ReadResult last;
+    EXPECT_EQ(ReadAll(1, 300, last).size(), 300u);
+    EXPECT_EQ(events.back(), (DeviceEvent{DeviceEventKind::Ended, 300}));
+}
+
 } // namespace
 } // namespace tavrel

@@ -63,6 +63,10 @@ TEST(SimulatedDevice, ReadsVoltsByPlaceAndLeavesAnEndedBurstAlone) {
     EXPECT_EQ(device.State().Converting, 0);
     ASSERT_EQ(device.Start(setup), StartFailure::None);
     EXPECT_EQ(card.StopCalls, 0);
+    // The card takes a number of scans: no acquisition until stopped.
+    AcquisitionSetup continuous = setup;
+    continuous.Scans = 0;
+    EXPECT_EQ(device.Start(continuous), StartFailure::Ring);
     // A failing step is named.
     card.FailAt = 3;
     EXPECT_EQ(device.Start(setup), StartFailure::Rate);

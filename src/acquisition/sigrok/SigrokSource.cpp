@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <limits>
 
 namespace tavrel {
 namespace {
@@ -116,9 +117,11 @@ StartFailure SigrokSource::Start(const AcquisitionSetup& setup) {
     const std::uint64_t rate = RateOfInterval(setup.Interval, setup.RateUnit);
     if (rate == 0 || !device_.Rates.Offers(rate))
         return StartFailure::Rate;
-    if (setup.RingSamples < setup.Channels || setup.Scans < 1)
+    if (setup.RingSamples < setup.Channels || setup.Scans < 0)
         return StartFailure::Ring;
-    scansWanted_ = setup.Scans;
+    // No number of scans: until stopped. libsigrok refuses a limit of 0, so the limit is one
+    // no acquisition reaches.
+    scansWanted_ = setup.Scans > 0 ? setup.Scans : std::numeric_limits<std::int64_t>::max();
     channels_ = setup.Channels;
     rate_ = rate;
 

@@ -34,6 +34,9 @@ std::string SimulatedDevice::Refusal(int channels, std::uint16_t interval,
 }
 
 StartFailure SimulatedDevice::Start(const AcquisitionSetup& setup) {
+    // The card's driver takes a number of scans and ends after them.
+    if (setup.Scans < 1)
+        return StartFailure::Ring;
     setup_ = setup;
     taken_ = 0;
     return StartFailureOfSetUp(SetUpCard(card_, state_, setup));
