@@ -623,6 +623,61 @@ Sampling rates it offers: %4</translation>
     </message>
 </context>
 <context>
+    <name>tavrel::HeaderPanel</name>
+    <message>
+        <source>ヘッダ</source>
+        <translation>Header</translation>
+    </message>
+    <message>
+        <source>保存形式：</source>
+        <translation>File format:</translation>
+    </message>
+    <message>
+        <source>コメント：</source>
+        <translation>Comment:</translation>
+    </message>
+    <message>
+        <source>開始時刻：</source>
+        <translation>Start time:</translation>
+    </message>
+    <message>
+        <source>サンプリング間隔：</source>
+        <translation>Sampling interval:</translation>
+    </message>
+    <message>
+        <source>サンプリング個数：</source>
+        <translation>Samples:</translation>
+    </message>
+    <message>
+        <source>バースト時間間隔：</source>
+        <translation>Burst interval:</translation>
+    </message>
+    <message>
+        <source>バースト数：</source>
+        <translation>Bursts:</translation>
+    </message>
+    <message>
+        <source>項目名</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>単位</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>sdf バージョン %1</source>
+        <translation>sdf version %1</translation>
+    </message>
+    <message>
+        <source>%1（ヘッダでは %2）</source>
+        <translation>%1 (header: %2)</translation>
+    </message>
+    <message>
+        <source>付加%1</source>
+        <translation>Extra %1</translation>
+    </message>
+</context>
+<context>
     <name>tavrel::HelpWindow</name>
     <message>
         <source>TavrelREX ヘルプ</source>
@@ -858,6 +913,45 @@ Sampling rates it offers: %4</translation>
     </message>
 </context>
 <context>
+    <name>tavrel::StatisticsPanel</name>
+    <message>
+        <source>チャンネル</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>最小</source>
+        <translation>Minimum</translation>
+    </message>
+    <message>
+        <source>最大</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <source>平均</source>
+        <translation>Mean</translation>
+    </message>
+    <message>
+        <source>実効値</source>
+        <translation>RMS</translation>
+    </message>
+    <message>
+        <source>ピーク間</source>
+        <translation>Peak-to-peak</translation>
+    </message>
+    <message>
+        <source>サンプル数</source>
+        <translation>Samples</translation>
+    </message>
+    <message>
+        <source>カーソル1：%1 s&#x3000;カーソル2：%2 s&#x3000;Δt：%3 s（%4 サンプル）</source>
+        <translation>Cursor 1: %1 s   Cursor 2: %2 s   Δt: %3 s (%4 samples)</translation>
+    </message>
+    <message>
+        <source>バースト %1</source>
+        <translation>Burst %1</translation>
+    </message>
+</context>
+<context>
     <name>tavrel::ViewerWindow</name>
     <message>
         <source>TavrelREX ビューア</source>
@@ -900,46 +994,6 @@ Sampling rates it offers: %4</translation>
         <translation>Bring &amp;Cursors into View</translation>
     </message>
     <message>
-        <source>ヘッダ</source>
-        <translation>Header</translation>
-    </message>
-    <message>
-        <source>保存形式：</source>
-        <translation>File format:</translation>
-    </message>
-    <message>
-        <source>コメント：</source>
-        <translation>Comment:</translation>
-    </message>
-    <message>
-        <source>開始時刻：</source>
-        <translation>Start time:</translation>
-    </message>
-    <message>
-        <source>サンプリング間隔：</source>
-        <translation>Sampling interval:</translation>
-    </message>
-    <message>
-        <source>サンプリング個数：</source>
-        <translation>Samples:</translation>
-    </message>
-    <message>
-        <source>バースト時間間隔：</source>
-        <translation>Burst interval:</translation>
-    </message>
-    <message>
-        <source>バースト数：</source>
-        <translation>Bursts:</translation>
-    </message>
-    <message>
-        <source>項目名</source>
-        <translation>Name</translation>
-    </message>
-    <message>
-        <source>単位</source>
-        <translation>Unit</translation>
-    </message>
-    <message>
         <source>バースト</source>
         <translation>Bursts</translation>
     </message>
@@ -950,54 +1004,6 @@ Sampling rates it offers: %4</translation>
     <message>
         <source>なし</source>
         <translation>None</translation>
-    </message>
-    <message>
-        <source>チャンネル</source>
-        <translation>Channel</translation>
-    </message>
-    <message>
-        <source>最小</source>
-        <translation>Minimum</translation>
-    </message>
-    <message>
-        <source>最大</source>
-        <translation>Maximum</translation>
-    </message>
-    <message>
-        <source>平均</source>
-        <translation>Mean</translation>
-    </message>
-    <message>
-        <source>実効値</source>
-        <translation>RMS</translation>
-    </message>
-    <message>
-        <source>ピーク間</source>
-        <translation>Peak-to-peak</translation>
-    </message>
-    <message>
-        <source>サンプル数</source>
-        <translation>Samples</translation>
-    </message>
-    <message>
-        <source>バースト %1</source>
-        <translation>Burst %1</translation>
-    </message>
-    <message>
-        <source>sdf バージョン %1</source>
-        <translation>sdf version %1</translation>
-    </message>
-    <message>
-        <source>%1（ヘッダでは %2）</source>
-        <translation>%1 (header: %2)</translation>
-    </message>
-    <message>
-        <source>付加%1</source>
-        <translation>Extra %1</translation>
-    </message>
-    <message>
-        <source>カーソル1：%1 s&#x3000;カーソル2：%2 s&#x3000;Δt：%3 s（%4 サンプル）</source>
-        <translation>Cursor 1: %1 s   Cursor 2: %2 s   Δt: %3 s (%4 samples)</translation>
     </message>
     <message>
         <source>時系列データファイル (*.sdf,*.tsd)|*.sdf;*.tsd|時系列標準ファイル (*.sdf)|*.sdf|時系列テキストファイル (*.tsd)|*.tsd|すべてのファイル (*.*)|*</source>

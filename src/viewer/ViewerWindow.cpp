@@ -1,15 +1,12 @@
 #include "viewer/ViewerWindow.h"
 
 #include "datafiles/DataFileReader.h"
-#include "datafiles/sdf/SdfLayout.h"
 #include "export/Exporters.h"
-#include "model/TimeUnits.h"
-#include "text/DateTime.h"
-#include "text/RealText.h"
-#include "text/ShiftJis.h"
 #include "viewer/BurstListModel.h"
 #include "viewer/BurstSource.h"
 #include "viewer/ChartPanel.h"
+#include "viewer/HeaderPanel.h"
+#include "viewer/StatisticsPanel.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/ProgressDialog.h"
@@ -19,10 +16,8 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
@@ -33,65 +28,12 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <exception>
 
 namespace tavrel {
-
-namespace {
-
-QString Q(const std::string& utf8) {
-    return QString::fromStdString(utf8);
-}
-QString FromCp932(std::string_view bytes) {
-    return Q(Cp932ToUtf8(bytes));
-}
-QString Number(double value) {
-    return QString::number(value, 'g', 7);
-}
-QString Interval(int value, int unit) {
-    return QStringLiteral("%1 %2").arg(value).arg(Q(std::string(TimeUnitName(unit))));
-}
-
-QLabel* AddField(QFormLayout* form, const QString& name, const QString& caption) {
-    auto* field = new QLabel;
-    field->setObjectName(name);
-    field->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    field->setWordWrap(true);
-    form->addRow(caption, field);
-    return field;
-}
-
-QTableWidget* MakeTable(const QString& name, const QStringList& titles) {
-    auto* table = new QTableWidget(0, static_cast<int>(titles.size()));
-    table->setObjectName(name);
-    table->setHorizontalHeaderLabels(titles);
-    table->verticalHeader()->setVisible(false);
-    table->verticalHeader()->setDefaultSectionSize(20);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionMode(QAbstractItemView::NoSelection);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table->horizontalHeader()->setStretchLastSection(true);
-    return table;
-}
-
-// A table as tall as rows rows.
-void FitRows(QTableWidget* table, int rows) {
-    table->setFixedHeight(table->horizontalHeader()->sizeHint().height() + 20 * rows +
-                          2 * table->frameWidth() + 2);
-}
-
-void SetCell(QTableWidget* table, int row, int column, const QString& text) {
-    auto* item = new QTableWidgetItem(text);
-    if (column > 0)
-        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    table->setItem(row, column, item);
-}
-
-} // namespace
 
 ViewerWindow::ViewerWindow(const ViewerOptions& options, QWidget* parent)
     : QMainWindow(parent),
@@ -106,7 +48,8 @@ ViewerWindow::ViewerWindow(const ViewerOptions& options, QWidget* parent)
     charts_->setFocusPolicy(Qt::StrongFocus);
     auto* right = new QSplitter(Qt::Vertical);
     right->addWidget(charts_);
-    right->addWidget(BuildStatisticsPanel());
+    statisticsPanel_ = new StatisticsPanel;
+    right->addWidget(statisticsPanel_);
     right->setStretchFactor(0, 1);
     right->setSizes({520, 170});
     auto* main = new QSplitter(Qt::Horizontal);
@@ -166,27 +109,8 @@ QWidget* ViewerWindow::BuildSidePanel() {
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(4, 4, 4, 4);
 
-    auto* headerBox = new QGroupBox(tr("ヘッダ"));
-    auto* headerLayout = new QVBoxLayout(headerBox);
-    auto* form = new QFormLayout;
-    form->setLabelAlignment(Qt::AlignLeft);
-    formatText_ = AddField(form, QStringLiteral("FormatText"), tr("保存形式："));
-    commentText_ = AddField(form, QStringLiteral("CommentText"), tr("コメント："));
-    startTimeText_ = AddField(form, QStringLiteral("StartTimeText"), tr("開始時刻："));
-    samplingText_ = AddField(form, QStringLiteral("SamplingText"), tr("サンプリング間隔："));
-    sampleCountText_ = AddField(form, QStringLiteral("SampleCountText"), tr("サンプリング個数："));
-    burstIntervalText_ =
-        AddField(form, QStringLiteral("BurstIntervalText"), tr("バースト時間間隔："));
-    burstCountText_ = AddField(form, QStringLiteral("BurstCountText"), tr("バースト数："));
-    headerLayout->addLayout(form);
-    channelTable_ =
-        MakeTable(QStringLiteral("ChannelTable"), {QStringLiteral("No."), tr("項目名"), tr("単位"),
-                                                   QStringLiteral("A"), QStringLiteral("B")});
-    channelTable_->horizontalHeader()->setStretchLastSection(false);
-    FitRows(channelTable_, 4);
-    channelTable_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    headerLayout->addWidget(channelTable_);
-    layout->addWidget(headerBox, 0);
+    headerPanel_ = new HeaderPanel;
+    layout->addWidget(headerPanel_, 0);
 
     auto* burstBox = new QGroupBox(tr("バースト"));
     auto* burstLayout = new QVBoxLayout(burstBox);
@@ -217,27 +141,6 @@ QWidget* ViewerWindow::BuildSidePanel() {
     return panel;
 }
 
-QWidget* ViewerWindow::BuildStatisticsPanel() {
-    auto* panel = new QWidget;
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(4, 2, 4, 2);
-    cursorText_ = new QLabel;
-    cursorText_->setObjectName(QStringLiteral("CursorText"));
-    cursorText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    legend_ = new QLabel;
-    legend_->setObjectName(QStringLiteral("Legend"));
-    auto* row = new QHBoxLayout;
-    row->addWidget(cursorText_, 1);
-    row->addWidget(legend_);
-    layout->addLayout(row);
-    statisticsTable_ = MakeTable(QStringLiteral("StatisticsTable"),
-                                 {tr("チャンネル"), QStringLiteral("Δy"), tr("最小"), tr("最大"),
-                                  tr("平均"), tr("実効値"), tr("ピーク間"), tr("サンプル数")});
-    statisticsTable_->horizontalHeader()->setStretchLastSection(false);
-    layout->addWidget(statisticsTable_);
-    return panel;
-}
-
 bool ViewerWindow::OpenFile(const QString& fileName) {
     std::unique_ptr<BurstSource> source;
     try {
@@ -260,7 +163,7 @@ bool ViewerWindow::OpenFile(const QString& fileName) {
                                      source_->Bursts(), std::numeric_limits<int>::max())));
         overlayBox_->setValue(0);
     }
-    ShowHeader();
+    headerPanel_->Show(*source_);
     recent_.Add(fileName_);
     setWindowTitle(tr("TavrelREX ビューア") + QStringLiteral(" - ") +
                    QFileInfo(fileName_).fileName());
@@ -288,14 +191,13 @@ bool ViewerWindow::ShowBurst(std::int64_t k) {
     for (int c = 0; c < h.ChannelCount; ++c) {
         const auto e = static_cast<std::size_t>(c);
         channels.push_back({{h.CoefA[e], h.CoefB[e], source_->Reader().SamplingSeconds()},
-                            QStringLiteral("%1 [%2]").arg(FromCp932(h.ChannelName[e].Bytes()),
-                                                          FromCp932(h.ChannelUnit[e].Bytes()))});
+                            HeaderPanel::ChannelLabel(h, c)});
     }
     // Another burst of the same file keeps the zoom, so bursts compare at a glance.
     charts_->SetBurst(burst, std::move(channels), shown_ >= 0);
     burst_ = std::move(burst);
     shown_ = k;
-    UpdateLegend();
+    statisticsPanel_->SetLegend(shown_, overlay_);
     const QModelIndex index = burstModel_->index(static_cast<int>(k));
     if (burstList_->currentIndex() != index) {
         const QSignalBlocker blocker(burstList_->selectionModel());
@@ -321,91 +223,23 @@ bool ViewerWindow::SetOverlayBurst(std::int64_t k) {
     }
     charts_->SetOverlay(std::move(overlay));
     overlay_ = k;
-    UpdateLegend();
+    statisticsPanel_->SetLegend(shown_, overlay_);
     const QSignalBlocker blocker(overlayBox_);
     overlayBox_->setValue(k < 0 ? 0 : static_cast<int>(k + 1));
     return true;
 }
 
-void ViewerWindow::UpdateLegend() {
-    if (shown_ < 0 || overlay_ < 0) {
-        legend_->clear();
-        return;
-    }
-    const auto line = [](const QColor& colour, const QString& text) {
-        return QStringLiteral("<span style=\"color:%1\">━━</span> %2")
-            .arg(colour.name(), text.toHtmlEscaped());
-    };
-    legend_->setText(line(ChartPanel::TraceColour(), tr("バースト %1").arg(shown_ + 1)) +
-                     QStringLiteral("&nbsp;&nbsp;") +
-                     line(ChartPanel::OverlayColour(), tr("バースト %1").arg(overlay_ + 1)));
-}
-
-void ViewerWindow::ShowHeader() {
-    const MeasurementHeader& h = source_->Header();
-    formatText_->setText(source_->Reader().Type() == DataFileType::Sdf
-                             ? tr("sdf バージョン %1").arg(source_->Reader().Version())
-                             : QStringLiteral("tsd"));
-    commentText_->setText(FromCp932(WithoutCommentPadding(h.Comment.Bytes())));
-    startTimeText_->setText(Q(FormatFileDateTime(h.StartTime)));
-    samplingText_->setText(Interval(h.SamplingInterval, h.SamplingUnit));
-    sampleCountText_->setText(QString::number(h.SampleCount));
-    burstIntervalText_->setText(Interval(h.BurstInterval, h.BurstUnit));
-    burstCountText_->setText(
-        source_->Bursts() == h.BurstCount
-            ? QString::number(h.BurstCount)
-            : tr("%1（ヘッダでは %2）").arg(source_->Bursts()).arg(h.BurstCount));
-    const int entries = h.EntryCount();
-    channelTable_->setRowCount(entries);
-    for (int i = 0; i < entries; ++i) {
-        const auto e = static_cast<std::size_t>(i);
-        SetCell(channelTable_, i, 0,
-                i < h.ChannelCount ? QString::number(i + 1)
-                                   : tr("付加%1").arg(i - h.ChannelCount + 1));
-        SetCell(channelTable_, i, 1, FromCp932(h.ChannelName[e].Bytes()));
-        SetCell(channelTable_, i, 2, FromCp932(h.ChannelUnit[e].Bytes()));
-        SetCell(channelTable_, i, 3, Q(FormatGeneralReal(h.CoefA[e])));
-        SetCell(channelTable_, i, 4, Q(FormatGeneralReal(h.CoefB[e])));
-    }
-    // As tall as its rows (up to eight), so the burst list gets the rest.
-    FitRows(channelTable_, std::clamp(entries, 1, 8));
+const std::vector<ChannelStatistics>& ViewerWindow::Statistics() const {
+    return statisticsPanel_->Statistics();
 }
 
 void ViewerWindow::UpdateStatistics() {
-    statistics_.clear();
     if (!burst_) {
-        cursorText_->clear();
-        statisticsTable_->setRowCount(0);
+        statisticsPanel_->Clear();
         return;
     }
-    const MeasurementHeader& h = source_->Header();
-    const std::int64_t c1 = charts_->CursorSample(0), c2 = charts_->CursorSample(1);
-    const double dt = charts_->SecondsPerSample();
-    cursorText_->setText(tr("カーソル1：%1 s　カーソル2：%2 s　Δt：%3 s（%4 サンプル）")
-                             .arg(Number(static_cast<double>(c1) * dt),
-                                  Number(static_cast<double>(c2) * dt),
-                                  Number(static_cast<double>(c2 - c1) * dt))
-                             .arg(std::abs(c2 - c1) + 1));
-    const int channels = burst_->Channels();
-    statisticsTable_->setRowCount(channels);
-    const QString none = QStringLiteral("―");
-    for (int c = 0; c < channels; ++c) {
-        const auto e = static_cast<std::size_t>(c);
-        const ChannelStatistics s =
-            ComputeStatistics(burst_->Codes(c), c1, c2, c1, c2, h.CoefA[e], h.CoefB[e]);
-        statistics_.push_back(s);
-        const bool any = s.Count > 0;
-        SetCell(statisticsTable_, c, 0,
-                QStringLiteral("%1 [%2]").arg(FromCp932(h.ChannelName[e].Bytes()),
-                                              FromCp932(h.ChannelUnit[e].Bytes())));
-        SetCell(statisticsTable_, c, 1, s.DeltaY ? Number(*s.DeltaY) : none);
-        SetCell(statisticsTable_, c, 2, any ? Number(s.Min) : none);
-        SetCell(statisticsTable_, c, 3, any ? Number(s.Max) : none);
-        SetCell(statisticsTable_, c, 4, any ? Number(s.Mean) : none);
-        SetCell(statisticsTable_, c, 5, any ? Number(s.Rms) : none);
-        SetCell(statisticsTable_, c, 6, any ? Number(s.PeakToPeak) : none);
-        SetCell(statisticsTable_, c, 7, QString::number(s.Count));
-    }
+    statisticsPanel_->Update(*burst_, source_->Header(), charts_->CursorSample(0),
+                             charts_->CursorSample(1), charts_->SecondsPerSample());
 }
 
 void ViewerWindow::ChooseFile() {

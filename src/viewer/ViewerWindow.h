@@ -13,19 +13,19 @@
 #include <vector>
 
 class QAction;
-class QLabel;
 class QListView;
 class QMenu;
 class QSpinBox;
-class QTableWidget;
 
 namespace tavrel {
 
 class BurstListModel;
 class BurstSource;
 class ChartPanel;
+class HeaderPanel;
 class ProgressDialog;
 class SampleStore;
+class StatisticsPanel;
 
 struct ViewerOptions {
     // The settings file of the recent-files list; empty: RecentFiles::DefaultSettingsFile().
@@ -58,7 +58,7 @@ public:
 
     ChartPanel& Charts() const { return *charts_; }
     // The statistics of every channel between the cursors, as the table shows them.
-    const std::vector<ChannelStatistics>& Statistics() const { return statistics_; }
+    const std::vector<ChannelStatistics>& Statistics() const;
 
     // Messages go to prompter instead of message boxes (tests).
     void RedirectMessages(Prompter* prompter) { redirect_ = prompter; }
@@ -73,20 +73,16 @@ protected:
 private:
     void BuildMenus();
     QWidget* BuildSidePanel();
-    QWidget* BuildStatisticsPanel();
     void ChooseFile();
     void ChooseExport();
     void FillRecentMenu();
-    void ShowHeader();
     void UpdateStatistics();
-    void UpdateLegend();
 
     RecentFiles recent_;
     std::unique_ptr<BurstSource> source_;
     std::shared_ptr<const SampleStore> burst_;
     QString fileName_;
     std::int64_t shown_ = -1;
-    std::vector<ChannelStatistics> statistics_;
     Prompter* redirect_ = nullptr;
 
     ChartPanel* charts_ = nullptr;
@@ -94,18 +90,9 @@ private:
     QListView* burstList_ = nullptr;
     QSpinBox* overlayBox_ = nullptr;
     QMenu* recentMenu_ = nullptr;
-    QLabel* formatText_ = nullptr;
-    QLabel* commentText_ = nullptr;
-    QLabel* startTimeText_ = nullptr;
-    QLabel* samplingText_ = nullptr;
-    QLabel* sampleCountText_ = nullptr;
-    QLabel* burstIntervalText_ = nullptr;
-    QLabel* burstCountText_ = nullptr;
-    QTableWidget* channelTable_ = nullptr;
-    QLabel* cursorText_ = nullptr;
-    QLabel* legend_ = nullptr;
+    HeaderPanel* headerPanel_ = nullptr;
+    StatisticsPanel* statisticsPanel_ = nullptr;
     std::int64_t overlay_ = -1;
-    QTableWidget* statisticsTable_ = nullptr;
     ProgressDialog* progress_ = nullptr;
     std::vector<QAction*> fileActions_; // enabled only with a file open
 };
