@@ -5,6 +5,7 @@
 #include "datafiles/sdf/SdfBlockReader.h"
 #include "datafiles/sdf/SdfLayout.h"
 #include "datafiles/sdf/SdfUpgrade.h"
+#include "datafiles/tsd/TsdBlockText.h"
 #include "datafiles/tsd/TsdFile.h"
 #include "model/FileError.h"
 #include "text/Messages.h"

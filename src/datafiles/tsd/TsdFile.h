@@ -1,12 +1,10 @@
 #pragma once
 
-#include "datafiles/ValueText.h"
 #include "datafiles/io/ByteSource.h"
 #include "model/SDFdata.h"
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,33 +29,6 @@ void WriteTsdHeader(const MeasurementHeader& h, const std::string& fileName,
 bool IsTsdFirstLine(std::string_view line);
 bool ReadTsdHeader(ByteSource& source, MeasurementHeader& h, int& version);
 bool ReadTsdHeader(const std::string& fileName, MeasurementHeader& h, int& version);
-
-// The lines of tsd blocks made from version-4 block bytes (values in file order): "No.k",
-// a line per scan of the sampled values, a line of the extra values. The text of each code is
-// made once per channel entry: a run repeats few distinct codes.
-class TsdBlockText {
-public:
-    explicit TsdBlockText(const MeasurementHeader& h);
-    ~TsdBlockText();
-    TsdBlockText(const TsdBlockText&) = delete;
-    TsdBlockText& operator=(const TsdBlockText&) = delete;
-
-    // Adds the text of block k; it goes to write in pieces of some megabytes, the last
-    // piece kept back until a later block fills it or Flush.
-    using Sink = std::function<void(const char* text, std::size_t size)>;
-    void Write(std::int64_t k, const unsigned char* values, const Sink& write);
-    // The same text in parts: the lines of scans [firstScan, firstScan + scans) of block k
-    // from their values (EncodeBlockScans), the block's first line with its first scan.
-    void WriteScans(std::int64_t k, std::int64_t firstScan, std::int64_t scans,
-                    const unsigned char* values, const Sink& write);
-    void Flush(const Sink& write);
-
-private:
-    MeasurementHeader h_;
-    std::vector<ValueTextTable> texts_;
-    std::vector<char> buffer_;
-    std::size_t used_ = 0;
-};
 
 // The fields of a line split at ",": at most 33, the text after the 33rd comma ignored.
 std::vector<std::string> SplitFields(std::string_view line);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "datafiles/DataFileWriter.h"
+#include "datafiles/tsd/TsdBlockText.h"
 #include "datafiles/tsd/TsdFile.h"
 
 #include <cstdint>
