@@ -40,10 +40,9 @@ inline std::string ScratchDirectory() {
 // Says yes to every question; errors go to stderr.
 class QuietPrompter final : public Prompter {
 public:
-    MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons,
-                              int) override {
+    MessageAnswer ShowMessage(MessageKind kind, const Message& message, MessageButtons) override {
         if (kind == MessageKind::Error)
-            std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
+            std::fprintf(stderr, "message: %s\n", Japanese(message).c_str());
         return MessageAnswer::Yes;
     }
 };

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -93,11 +94,23 @@ inline std::vector<std::string> CrlfLines(const std::string& text) {
     return lines;
 }
 
+} // namespace tavrel::test
+
+namespace tavrel {
+// gtest shows a message by its Japanese sentence.
+inline void PrintTo(const Message& message, std::ostream* os) {
+    *os << Japanese(message);
+}
+} // namespace tavrel
+
+namespace tavrel::test {
+
 struct ShownMessage {
     MessageKind Kind;
-    std::string Text;
+    std::string Text; // in Japanese
     MessageButtons Buttons;
     int HelpContext;
+    Message Sent; // as the core sent it
 };
 
 // Records every message. Questions take the scripted Answers in turn, then Answer.
@@ -107,9 +120,9 @@ public:
     MessageAnswer Answer;
     std::deque<MessageAnswer> Answers;
     std::vector<ShownMessage> Messages;
-    MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons buttons,
-                              int helpContext) override {
-        Messages.push_back({kind, std::string(text), buttons, helpContext});
+    MessageAnswer ShowMessage(MessageKind kind, const Message& message,
+                              MessageButtons buttons) override {
+        Messages.push_back({kind, Japanese(message), buttons, HelpContextOf(message.Id), message});
         if (buttons == MessageButtons::Ok)
             return MessageAnswer::Ok;
         if (Answers.empty())

@@ -2,22 +2,27 @@
 
 namespace tavrel {
 
-std::string_view StartFailureText(StartFailure failure) {
+Message StartFailureMessage(StartFailure failure) {
     switch (failure) {
     case StartFailure::Detection:
-        return "A/D カード検出エラー";
+        return {MessageId::CardDetectionError};
     case StartFailure::Channels:
-        return "A/D変換チャンネル設定エラー";
+        return {MessageId::CardChannelsError};
     case StartFailure::Rate:
-        return "サンプリング周期設定エラー";
+        return {MessageId::CardRateError};
     case StartFailure::Ring:
-        return "リングバッファ初期化エラー";
+        return {MessageId::CardRingError};
     case StartFailure::Start:
-        return "リングバッファモード変換開始エラー";
+        return {MessageId::CardStartError};
     case StartFailure::None:
         break;
     }
-    return {};
+    return Verbatim({});
+}
+
+std::string_view StartFailureText(StartFailure failure) {
+    return failure == StartFailure::None ? std::string_view{}
+                                         : FormOf(StartFailureMessage(failure).Id);
 }
 
 } // namespace tavrel

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "text/Message.h"
 #include <cstdint>
 #include <optional>
 #include <span>
+
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,7 +30,8 @@ struct AcquisitionSetup {
 // The step of setting up and starting an acquisition that failed.
 enum class StartFailure { None, Detection, Channels, Rate, Ring, Start };
 
-// The operator's text of a failed step; empty for None.
+// The operator's message of a failed step, and its Japanese text (empty for None).
+Message StartFailureMessage(StartFailure failure);
 std::string_view StartFailureText(StartFailure failure);
 
 // What the card page shows of the device.
@@ -72,11 +76,11 @@ public:
 
     // Looks for the device (a card: over its slots) and says what it is.
     virtual DeviceIdentity Identify() = 0;
-    // Why channels at this interval cannot be recorded (empty: they can). Asked before a
+    // Why channels at this interval cannot be recorded (none: they can). Asked before a
     // measurement creates its file, so a device that cannot record leaves nothing written.
-    virtual std::string Refusal(int /*channels*/, std::uint16_t /*interval*/,
-                                std::uint16_t /*rateUnit*/) const {
-        return {};
+    virtual std::optional<Message> Refusal(int /*channels*/, std::uint16_t /*interval*/,
+                                           std::uint16_t /*rateUnit*/) const {
+        return std::nullopt;
     }
     // Sets up and starts one acquisition; an acquisition still running is stopped first.
     virtual StartFailure Start(const AcquisitionSetup& setup) = 0;

@@ -53,8 +53,8 @@ std::unique_ptr<Device> MakeDevice(const DeviceEntry& device, const Clock& clock
     return std::make_unique<SimulatedDevice>(std::make_unique<SimulatedCard>(clock));
 }
 
-std::string DeviceNotFoundMessage(const std::string& name) {
-    return "装置「" + name + "」が見つかりません。";
+Message DeviceNotFoundMessage(const std::string& name) {
+    return {MessageId::DeviceNotFound, {name}};
 }
 
 } // namespace tavrel

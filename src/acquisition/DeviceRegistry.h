@@ -3,7 +3,9 @@
 #include "acquisition/Clock.h"
 #include "acquisition/Device.h"
 
+#include "text/Message.h"
 #include <memory>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +37,6 @@ DeviceEntry FindDevice(const std::string& name);
 std::unique_ptr<Device> MakeDevice(const DeviceEntry& device, const Clock& clock);
 
 // "装置「NAME」が見つかりません。"
-std::string DeviceNotFoundMessage(const std::string& name);
+Message DeviceNotFoundMessage(const std::string& name);
 
 } // namespace tavrel

@@ -20,8 +20,8 @@ public:
     bool SimulatedSelected() const { return selected_.Sigrok == nullptr; }
 
     DeviceIdentity Identify() override { return device_->Identify(); }
-    std::string Refusal(int channels, std::uint16_t interval,
-                        std::uint16_t rateUnit) const override {
+    std::optional<Message> Refusal(int channels, std::uint16_t interval,
+                                   std::uint16_t rateUnit) const override {
         return device_->Refusal(channels, interval, rateUnit);
     }
     StartFailure Start(const AcquisitionSetup& setup) override { return device_->Start(setup); }

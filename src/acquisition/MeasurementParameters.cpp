@@ -13,13 +13,13 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <optional>
 #include <string>
 
 namespace tavrel {
 namespace {
 
-constexpr std::string_view ConversionMessage =
-    "バースト／サンプリング時間間隔は整数で設定して下さい。";
+const Message ConversionMessage{MessageId::IntervalNotInteger};
 
 constexpr std::int32_t Int32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t MaxSamplingInterval = 65535; // the driver takes it in 16 bits
@@ -122,7 +122,7 @@ bool ValidateParameters(const MainEntries& entries, SDFdata& data, MeasurementSe
     MeasurementHeader h = data.Header;
     MeasurementSettings s;
     CopySettings(settings, s);
-    const auto stop = [&](std::string_view message) {
+    const auto stop = [&](const Message& message) {
         data.Header = h;
         CopySettings(s, settings);
         prompter.ShowMessage(MessageKind::Error, message, MessageButtons::Ok);
@@ -180,7 +180,7 @@ bool ValidateParameters(const MainEntries& entries, SDFdata& data, MeasurementSe
     // 12: the comment.
     const auto comment = Utf8ToCp932(entries.Memo1);
     if (!comment)
-        return stop("コメントにShift-JISで表せない文字が含まれています。");
+        return stop({MessageId::CommentNotCp932});
     h.Comment = *comment;
 
     // 13: the driver's ring buffer, in samples.
@@ -188,17 +188,17 @@ bool ValidateParameters(const MainEntries& entries, SDFdata& data, MeasurementSe
 
     // 14: the channel table. Rows beyond the channels the window offers are never read; such
     // a count is refused below.
-    std::string coefRefusal;
+    std::optional<Message> coefRefusal;
     for (int r = 1; r <= std::min<std::int32_t>(channels, MaxChannels); ++r) {
         const auto i = static_cast<std::size_t>(r - 1);
-        const std::string ch = "チャンネル" + std::to_string(r);
+        const std::string ch = std::to_string(r);
         const auto name = Utf8ToCp932(Cell(entries, 1, r));
         if (!name)
-            return stop(ch + "の項目名にShift-JISで表せない文字が含まれています。");
+            return stop({MessageId::ChannelNameNotCp932, {ch}});
         h.ChannelName[i] = *name;
         const auto unit = Utf8ToCp932(Cell(entries, 2, r));
         if (!unit)
-            return stop(ch + "の単位にShift-JISで表せない文字が含まれています。");
+            return stop({MessageId::ChannelUnitNotCp932, {ch}});
         h.ChannelUnit[i] = *unit;
         for (int column = 3; column <= 4; ++column) {
             double coef = 0;
@@ -207,56 +207,49 @@ bool ValidateParameters(const MainEntries& entries, SDFdata& data, MeasurementSe
             float& stored = column == 3 ? h.CoefA[i] : h.CoefB[i];
             if (std::fabs(coef) <= FLT_MAX)
                 stored = static_cast<float>(coef);
-            else if (coefRefusal.empty())
-                coefRefusal = ch + "の係数" + (column == 3 ? "A" : "B") +
-                              "は-3.402823E38～3.402823E38の範囲で設定して下さい。";
+            else if (!coefRefusal)
+                coefRefusal = Message{MessageId::CoefficientRange, {ch, column == 3 ? "A" : "B"}};
         }
     }
 
     // Every entry converted: values the card, the buffers or the files cannot take are
     // refused, and nothing is taken.
-    const auto refuse = [&](const std::string& message) {
+    const auto refuse = [&](const Message& message) {
         prompter.ShowMessage(MessageKind::Error, message, MessageButtons::Ok);
         return false;
     };
     if (channels < 1 || channels > MaxChannels)
-        return refuse("チャンネル数は1～" + std::to_string(MaxChannels) +
-                      "の整数で設定して下さい。");
+        return refuse({MessageId::ChannelCountRange, {std::to_string(MaxChannels)}});
     if (h.SampleCount < 1)
-        return refuse("データ数は1以上の整数で設定して下さい。");
+        return refuse({MessageId::SampleCountRange});
     if (h.SamplingInterval < 1 || h.SamplingInterval > MaxSamplingInterval)
-        return refuse("サンプリング時間間隔は1～" + std::to_string(MaxSamplingInterval) +
-                      "の整数で設定して下さい。");
+        return refuse({MessageId::SamplingIntervalRange, {std::to_string(MaxSamplingInterval)}});
     if (s.DriverRateUnit > 2 || h.SamplingUnit != 2 - s.DriverRateUnit)
-        return refuse("サンプリング時間間隔の単位は sec、msec、usec から選択して下さい。");
+        return refuse({MessageId::SamplingUnitChoice});
     if (bursts < 1 || bursts > MaxBurstCount)
-        return refuse("バースト回数は1～" + std::to_string(MaxBurstCount) +
-                      "の整数で設定して下さい。");
+        return refuse({MessageId::BurstCountRange, {std::to_string(MaxBurstCount)}});
     if (!IsTimeUnitCode(h.BurstUnit))
-        return refuse("バースト時間間隔の単位は sec、min、hr から選択して下さい。");
+        return refuse({MessageId::BurstUnitChoice});
     if (!burstMsFits) {
         const std::int64_t maxInterval = std::min<std::int64_t>(
             Int32Max, std::int64_t{Int32Max} * 1000 / TimeUnitMicroseconds[h.BurstUnit]);
-        return refuse("バースト時間間隔は0～" + std::to_string(maxInterval) + " " +
-                      UnitName(h.BurstUnit) + "の整数で設定して下さい。");
+        return refuse({MessageId::BurstIntervalRange,
+                       {std::to_string(maxInterval), std::string(UnitName(h.BurstUnit))}});
     }
     const std::int64_t samples = std::int64_t{h.SampleCount} * channels;
     const std::int64_t maxSamples = MaxSamplesPerBurst();
     if (samples > maxSamples)
-        return refuse("データ数×チャンネル数は" + std::to_string(maxSamples) +
-                      "以下で設定して下さい。");
+        return refuse({MessageId::SampleTotalRange, {std::to_string(maxSamples)}});
     // No format chosen: neither writer nor the sdf limit would be the one meant.
     if (entries.RadioGroupFileType != 0 && entries.RadioGroupFileType != 1)
-        return refuse(std::string(FileTypeChoiceMessage));
+        return refuse(FileTypeChoiceMessage);
     if (entries.RadioGroupFileType == 0) {
         const std::int64_t headerBytes = 256 * (1 + (channels + 7) / 8);
         if (headerBytes + std::int64_t{bursts} * 2 * samples > SdfFileLimit)
-            return refuse("sdfファイルが上限の" + std::to_string(SdfFileLimit) +
-                          "バイトを超えます。データ数、チャンネル数またはバースト回数を減らして"
-                          "下さい。");
+            return refuse({MessageId::SdfFileTooLarge, {std::to_string(SdfFileLimit)}});
     }
-    if (!coefRefusal.empty())
-        return refuse(coefRefusal);
+    if (coefRefusal)
+        return refuse(*coefRefusal);
 
     // 15, 16: the block buffers and the raw sample buffer.
     const MeasurementHeader previous = data.Header;
@@ -270,7 +263,7 @@ bool ValidateParameters(const MainEntries& entries, SDFdata& data, MeasurementSe
         settings.SampleBuffer.resize(static_cast<std::size_t>(samples));
     } catch (const std::bad_alloc&) {
         data.Header = previous;
-        return refuse("メモリが不足しています。データ数またはチャンネル数を減らして下さい。");
+        return refuse({MessageId::MemoryShort});
     }
     CopySettings(s, settings);
     return true;

@@ -35,7 +35,7 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     std::error_code ec;
     if (!entries.EditFileName.empty() &&
         std::filesystem::exists(std::filesystem::path(entries.EditFileName), ec) &&
-        prompter_.ShowMessage(MessageKind::Warning, RunText::OverwriteQuestion,
+        prompter_.ShowMessage(MessageKind::Warning, Message{MessageId::OverwriteQuestion},
                               MessageButtons::YesNo) != MessageAnswer::Yes)
         return;
 
@@ -53,11 +53,10 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
         settings_.SampleBuffer.size() < needed)
         return; // nothing a burst could be recorded into
     // A device that cannot record these channels at this rate is refused before any file.
-    if (const std::string refusal =
+    if (const std::optional<Message> refusal =
             device_.Refusal(channels_, static_cast<std::uint16_t>(data_.Header.SamplingInterval),
-                            settings_.DriverRateUnit);
-        !refusal.empty()) {
-        prompter_.ShowMessage(MessageKind::Error, refusal, MessageButtons::Ok);
+                            settings_.DriverRateUnit)) {
+        prompter_.ShowMessage(MessageKind::Error, *refusal, MessageButtons::Ok);
         return;
     }
 
@@ -73,7 +72,6 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
         return;
 
     // A failing creation ends the start with nothing changed but the reason shown.
-    LastErrorCode = 0;
     try {
         file_.Create(type, settings_.DataFileName, settings_.DurableDataFile, channels_, samples_);
     } catch (const std::exception& e) {
@@ -167,9 +165,8 @@ std::int64_t MeasurementRun::StartBurst() {
     setup.TransferBuffer = &settings_.SampleBuffer;
     if (const StartFailure failure = device_.Start(setup); failure != StartFailure::None) {
         // Shown once, over a measurement that has ended as by the operator's stop.
-        const std::string text(StartFailureText(failure));
-        EndByFault(text);
-        prompter_.ShowMessage(MessageKind::Error, text, MessageButtons::Ok);
+        EndByFault(StartFailureText(failure));
+        prompter_.ShowMessage(MessageKind::Error, StartFailureMessage(failure), MessageButtons::Ok);
         return 0;
     }
     Card.Converting = 1;
@@ -340,9 +337,7 @@ void MeasurementRun::CloseRequested() {
 }
 
 void MeasurementRun::ReportError(const std::exception& e) {
-    const auto* file = dynamic_cast<const FileError*>(&e);
-    LastErrorCode = file != nullptr ? file->Code() : 0;
-    prompter_.ShowMessage(MessageKind::Error, e.what(), MessageButtons::Ok);
+    prompter_.ShowMessage(MessageKind::Error, MessageOf(e), MessageButtons::Ok);
 }
 
 bool MeasurementRun::IsDiskFull(const std::exception& e) {

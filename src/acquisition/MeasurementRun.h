@@ -80,8 +80,6 @@ public:
     // The last start's planned file size and the free space found for it (-1: unknown).
     std::int64_t PlannedBytes = 0;
     std::int64_t AvailableBytes = -1;
-    // The system's errno behind the last error shown (0: none or not a file's).
-    int LastErrorCode = 0;
 
 private:
     std::int64_t StepOnce();

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "text/Message.h"
+
 #include <string_view>
 
 namespace tavrel {
 
 // Texts of the measurement displays.
 namespace RunText {
-inline constexpr std::string_view OverwriteQuestion =
-    "同名のファイルが存在します。\n上書きしてよろしいですか。";
+inline const std::string_view OverwriteQuestion = FormOf(MessageId::OverwriteQuestion);
 inline constexpr std::string_view WaitingStart = "計測待ち";
 inline constexpr std::string_view TimeToStart = "開始まであと";
 inline constexpr std::string_view BurstRunning = "回目の計測";

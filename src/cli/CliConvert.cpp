@@ -16,7 +16,7 @@ int Convert(const std::string& in, const std::string& out) {
     const SdfToTsdResult r = ConvertSdfToTsd(in, out, progress);
     switch (r.Outcome) {
     case SdfToTsdResult::Outcome::NotSdf:
-        return Fail(Sentences(CannotReadMessage(in), FormatMessage));
+        return Fail(Verbatim(Sentences(CannotReadMessage(in), FormatMessage)));
     case SdfToTsdResult::Outcome::Cancelled:
         Note(Fill(Tr("cli", "中止しました。ファイル「%1」は書き込んでいません。"), out));
         return 130;

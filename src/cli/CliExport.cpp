@@ -61,8 +61,8 @@ int Export(const Options& o) {
     try {
         reader = std::make_unique<DataFileReader>(o.In);
     } catch (const FileError& e) {
-        if (e.what() == FormatMessage)
-            return Fail(Sentences(CannotReadMessage(o.In), FormatMessage));
+        if (e.GetMessage().Id == MessageId::Format)
+            return Fail(Verbatim(Sentences(CannotReadMessage(o.In), FormatMessage)));
         throw;
     }
     TerminalProgress progress;

@@ -153,7 +153,7 @@ Command AddInfoCommand(CLI::App& app) {
                 std::string error;
                 const auto header = ReadHeader(options->File, error);
                 if (!header)
-                    return Fail(error);
+                    return Fail(Verbatim(error));
                 if (options->Json)
                     std::printf("%s\n", ToJson(*header).dump(2).c_str());
                 else

@@ -3,8 +3,6 @@
 #include <cstdlib>
 #include <string_view>
 #include <unordered_map>
-#include <utility>
-#include <vector>
 
 namespace tavrel::cli {
 namespace {
@@ -19,22 +17,23 @@ constexpr Translation EnglishTexts[] = {
 #include "EnglishTexts.inc"
 };
 
-struct Catalogue {
-    std::unordered_map<std::string_view, std::string_view> Whole;
-    std::vector<std::pair<std::string_view, std::string_view>> Forms; // with places
-};
+using Catalogue = std::unordered_map<std::string_view, std::string_view>;
 
 const Catalogue& English() {
     static const Catalogue catalogue = [] {
         Catalogue c;
-        for (const Translation& t : EnglishTexts) {
-            c.Whole.emplace(t.Source, t.English);
-            if (FormPlaces(t.Source) > 0)
-                c.Forms.emplace_back(t.Source, t.English);
-        }
+        for (const Translation& t : EnglishTexts)
+            c.emplace(t.Source, t.English);
         return c;
     }();
     return catalogue;
+}
+
+// The English of a text or form, or the text itself without a translation.
+std::string_view EnglishOf(std::string_view text) {
+    const Catalogue& english = English();
+    const auto found = english.find(text);
+    return found != english.end() ? found->second : text;
 }
 
 bool LocaleIsEnglish() {
@@ -64,12 +63,20 @@ std::string Shown(std::string_view text) {
     if (!SpeaksEnglish())
         return std::string(text);
     const Catalogue& english = English();
-    if (const auto whole = english.Whole.find(text); whole != english.Whole.end())
+    if (const auto whole = english.find(text); whole != english.end())
         return std::string(whole->second);
-    for (const auto& [form, translation] : english.Forms)
-        if (const auto parts = MatchForm(form, text))
-            return FillForm(translation, *parts);
+    // A status text the run still hands over filled in: taken apart by its form.
+    for (const MessageForm& row : MessageForms())
+        if (row.Id != MessageId::Verbatim && FormPlaces(row.Form) > 0)
+            if (const auto parts = MatchForm(row.Form, text))
+                return Shown(Message{row.Id, *parts});
     return std::string(text);
+}
+
+std::string Shown(const Message& message) {
+    if (!SpeaksEnglish())
+        return Japanese(message);
+    return FillForm(EnglishOf(FormOf(message.Id)), message.Args);
 }
 
 } // namespace tavrel::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "text/Message.h"
 #include "text/TextForms.h"
 
 #include <string>
@@ -15,9 +16,11 @@ bool SpeaksEnglish();
 // context is always "cli"), in the user's language.
 std::string Tr(const char* context, const char* text);
 
-// A text the core made (a message, a caption, a status; whole or filled into a form), in the
-// user's language; as it came when there is no translation.
+// A fixed text the core made (a caption, a status), in the user's language; as it came when
+// there is no translation.
 std::string Shown(std::string_view text);
+// A message in the user's language: its form translated, then filled with its arguments.
+std::string Shown(const Message& message);
 
 // form with its places %1, %2... filled in.
 template <typename... Parts> std::string Fill(std::string_view form, const Parts&... parts) {

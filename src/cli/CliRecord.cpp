@@ -9,6 +9,7 @@
 #include "acquisition/NullMeasurementView.h"
 #include "datafiles/MainEntries.h"
 #include "datafiles/ParameterFile.h"
+#include "model/FileError.h"
 #include "text/Messages.h"
 
 #include <csignal>
@@ -46,32 +47,30 @@ class TerminalPrompter final : public Prompter {
 public:
     explicit TerminalPrompter(bool force) : force_(force) {}
 
-    MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons buttons,
-                              int) override {
+    MessageAnswer ShowMessage(MessageKind kind, const Message& message,
+                              MessageButtons buttons) override {
         if (buttons == MessageButtons::YesNo)
-            return text == RunText::OverwriteQuestion || force_ ? MessageAnswer::Yes
-                                                                : MessageAnswer::No;
-        std::string line = Shown(text);
+            return message.Id == MessageId::OverwriteQuestion || force_ ? MessageAnswer::Yes
+                                                                        : MessageAnswer::No;
+        std::string line = Shown(message);
         if (kind == MessageKind::Error) {
             ++Errors;
             // A file's failure names the system's reason too.
-            if (run_ != nullptr && run_->LastErrorCode != 0)
-                line += Fill(Tr("cli", "（%1）"), SystemReason(run_->LastErrorCode));
-            Fail(line);
+            if (message.SystemCode != 0)
+                line += Fill(Tr("cli", "（%1）"), SystemReason(message.SystemCode));
+            Fail(Verbatim(line));
             return MessageAnswer::Ok;
         }
         for (auto& c : line)
             if (c == '\n')
                 c = ' ';
-        std::fprintf(stderr, "%s: %s\n", Shown(CaptionOf(kind)).c_str(), line.c_str());
+        std::fprintf(stderr, "%s: %s\n", Shown(Message{CaptionIdOf(kind)}).c_str(), line.c_str());
         return MessageAnswer::Ok;
     }
-    void Attach(const MeasurementRun& run) { run_ = &run; }
     int Errors = 0;
 
 private:
     bool force_;
-    const MeasurementRun* run_ = nullptr;
 };
 
 // Status changes as lines, the progress as one line rewritten in place.
@@ -167,7 +166,7 @@ int Record(const std::string& paramFile, bool force, const std::string& deviceNa
         if (!LoadParameterFile(entries, paramPath.string()))
             return Fail(Fill(Tr("cli", "パラメータファイル %1 を読み込めません。"), paramFile));
     } catch (const std::exception& e) {
-        return Fail(e.what());
+        return Fail(MessageOf(e));
     }
     if (entries.EditFileName.empty())
         return Fail(Tr("cli", "パラメータファイルにデータファイル名がありません。"));
@@ -183,8 +182,9 @@ int Record(const std::string& paramFile, bool force, const std::string& deviceNa
     const DeviceEntry device =
         FindDevice(deviceName.empty() ? std::string(SimulatedDeviceName) : deviceName);
     if (device.Name.empty())
-        return Fail(Sentences(DeviceNotFoundMessage(deviceName),
-                              Tr("cli", "「tavrelrex-cli devices」で一覧を表示できます。")));
+        return Fail(Verbatim(
+            Sentences(DeviceNotFoundMessage(deviceName),
+                      Verbatim(Tr("cli", "「tavrelrex-cli devices」で一覧を表示できます。")))));
 
     InstallStopHandlers();
     SystemClock clock;
@@ -195,13 +195,12 @@ int Record(const std::string& paramFile, bool force, const std::string& deviceNa
     TerminalView view(clock);
     MeasurementRun run(*source, clock, data, settings, prompter, view);
     view.Attach(run);
-    prompter.Attach(run);
     try {
         run.BtnAdStartClick(entries);
         DriveToEnd(run, [&view](std::int64_t wait) { view.Pass(wait); });
     } catch (const std::exception& e) {
         view.EndProgressLine();
-        return Fail(e.what());
+        return Fail(MessageOf(e));
     }
     view.EndProgressLine();
     if (!view.Started()) {

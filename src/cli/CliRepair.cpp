@@ -15,7 +15,7 @@ int Repair(const std::string& fileName) {
     const DataFileCheck c = RepairDataFile(fileName);
     switch (c.Result) {
     case DataFileCheck::Outcome::NotDataFile:
-        return Fail(Sentences(CannotReadMessage(fileName), FormatMessage));
+        return Fail(Verbatim(Sentences(CannotReadMessage(fileName), FormatMessage)));
     case DataFileCheck::Outcome::Consistent:
         std::printf(
             "%s\n",

@@ -35,12 +35,17 @@ std::optional<int> ParseCommandLine(CLI::App& app, int argc, const char* const* 
     return std::nullopt;
 }
 
-void Note(const std::string& message) {
-    std::string line = Shown(message);
+namespace {
+void PrintNote(std::string line) {
     for (char& c : line)
         if (c == '\n' || c == '\r')
             c = ' ';
     std::fprintf(stderr, "tavrelrex-cli: %s\n", line.c_str());
+}
+} // namespace
+
+void Note(const std::string& message) {
+    PrintNote(Shown(message));
 }
 
 int Fail(const std::string& message) {
@@ -48,7 +53,12 @@ int Fail(const std::string& message) {
     return 1;
 }
 
-std::string Sentences(std::string_view first, std::string_view second) {
+int Fail(const Message& message) {
+    PrintNote(Shown(message));
+    return 1;
+}
+
+std::string Sentences(const Message& first, const Message& second) {
     // Japanese sentences follow each other without a space; English ones with one.
     return Shown(first) + (SpeaksEnglish() ? " " : "") + Shown(second);
 }

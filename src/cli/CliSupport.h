@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ProgressReporter.h"
+#include "text/Message.h"
 
 #include <csignal>
 #include <string>
@@ -11,10 +12,11 @@ namespace tavrel::cli {
 // Prints "tavrelrex-cli: message" as one line on stderr, in the user's language, and gives the
 // failure status.
 int Fail(const std::string& message);
+int Fail(const Message& message);
 // The same line for a note or a cancellation, with no status.
 void Note(const std::string& message);
-// Two messages of the core as one, each in the user's language.
-std::string Sentences(std::string_view first, std::string_view second);
+// Two messages as one, each in the user's language.
+std::string Sentences(const Message& first, const Message& second);
 
 // A progress bar on stderr when it is a terminal; Ctrl-C, SIGTERM and SIGHUP cancel, so the
 // work removes its temporary file before the program exits.

@@ -19,7 +19,7 @@ int Upgrade(const std::string& fileName) {
     {
         SdfBlockReader reader(fileName);
         if (reader.Check() != SdfHeaderCheck::Ok)
-            return Fail(Sentences(CannotReadMessage(fileName), FormatMessage));
+            return Fail(Verbatim(Sentences(CannotReadMessage(fileName), FormatMessage)));
         version = reader.Decoded().Version;
         data.Header = reader.Decoded().Header;
     }

@@ -23,10 +23,8 @@ int main(int argc, char** argv) {
         for (const Command& command : commands)
             if (command.Subcommand->parsed())
                 return command.Run();
-    } catch (const tavrel::FileError& e) {
-        return Fail(e.what());
     } catch (const std::exception& e) {
-        return Fail(e.what());
+        return Fail(tavrel::MessageOf(e));
     }
     return Fail(Tr("cli", "コマンドがありません。"));
 }

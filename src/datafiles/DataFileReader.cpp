@@ -74,7 +74,7 @@ struct DataFileReader::Impl {
         std::string text(static_cast<std::size_t>(tsd.BlockEnds[at] - first), '\0');
         source.ReadExactAt(first, text.data(), text.size());
         if (!ParseTsdBlock(text, header, blockData, extraData))
-            throw FileError(std::string(FormatMessage));
+            throw FileError(FormatMessage);
     }
 };
 
@@ -82,13 +82,13 @@ DataFileReader::DataFileReader(const std::string& fileName)
     : impl_(std::make_unique<Impl>(fileName)) {
     const DataFormat* format = SniffDataFormat(impl_->source);
     if (!format || !impl_->Open(format->Type))
-        throw FileError(std::string(FormatMessage));
+        throw FileError(FormatMessage);
 }
 
 DataFileReader::DataFileReader(const std::string& fileName, DataFileType type)
     : impl_(std::make_unique<Impl>(fileName)) {
     if (!impl_->Open(type))
-        throw FileError(std::string(FormatMessage));
+        throw FileError(FormatMessage);
 }
 
 DataFileReader::~DataFileReader() = default;
@@ -202,7 +202,7 @@ void DataFileReader::ReadChannel(std::int64_t k, int channel,
                                  std::vector<std::int16_t>& codes) const {
     const MeasurementHeader& h = impl_->header;
     if (channel < 0 || channel >= std::clamp<int>(h.ChannelCount, 0, MaxSampledChannels))
-        throw FileError(std::string(FormatMessage));
+        throw FileError(FormatMessage);
     std::array<std::vector<std::int16_t>, MaxSampledChannels> blockData;
     std::vector<std::int16_t> extraData;
     ReadBurst(k, blockData, extraData);

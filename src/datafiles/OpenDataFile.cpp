@@ -11,7 +11,7 @@ namespace tavrel {
 namespace {
 
 void ShowFormatError(Prompter& prompter) {
-    prompter.ShowMessage(MessageKind::Error, FormatMessage, MessageButtons::Ok, FormatHelpContext);
+    prompter.ShowMessage(MessageKind::Error, FormatMessage, MessageButtons::Ok);
 }
 
 } // namespace

@@ -1,23 +1,35 @@
 #pragma once
 
+#include "text/Message.h"
+
 #include <stdexcept>
-#include <string>
+#include <utility>
 
 namespace tavrel {
 
-// An input/output failure, carried to the handler that started the work. The message is
-// Japanese and names the file; Code() is the system's errno when one caused it (0 otherwise),
-// so a caller can tell a full disk from other failures and name the reason.
+// An input/output failure, carried to the handler that started the work. What() is the
+// Japanese sentence for logs only; callers decide by GetMessage().Id and show it at the edge.
 class FileError : public std::runtime_error {
 public:
-    explicit FileError(const std::string& message, int code = 0)
-        : std::runtime_error(message), code_(code) {}
-    explicit FileError(const char* message) : std::runtime_error(message) {}
+    explicit FileError(Message message, int code = 0)
+        : std::runtime_error(Japanese(message)), message_(std::move(message)) {
+        if (code != 0)
+            message_.SystemCode = code;
+    }
 
-    int Code() const { return code_; }
+    const Message& GetMessage() const { return message_; }
+    // The system's errno when one caused it (0 otherwise).
+    int Code() const { return message_.SystemCode; }
 
 private:
-    int code_ = 0;
+    Message message_;
 };
+
+// What a handler shows for a failure it caught: a file's message, or any other's own text.
+inline Message MessageOf(const std::exception& e) {
+    if (const auto* file = dynamic_cast<const FileError*>(&e))
+        return file->GetMessage();
+    return Verbatim(e.what());
+}
 
 } // namespace tavrel

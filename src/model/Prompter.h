@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/Message.h"
+
 #include <string_view>
 
 namespace tavrel {
@@ -10,27 +12,32 @@ enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
 
 // Shows the operator a message box and returns the answer. The core never opens a window: the
-// window program, the command line and the tests each give their own.
-// Texts are UTF-8. Called on the thread that runs the operation; may run nested events.
+// window program, the command line and the tests each give their own, and each makes the
+// message's words (and finds its help topic, HelpContextOf) itself.
+// Called on the thread that runs the operation; may run nested events.
 class Prompter {
 public:
     virtual ~Prompter() = default;
-    virtual MessageAnswer ShowMessage(MessageKind kind, std::string_view text,
-                                      MessageButtons buttons, int helpContext = 0) = 0;
+    virtual MessageAnswer ShowMessage(MessageKind kind, const Message& message,
+                                      MessageButtons buttons) = 0;
 };
 
-inline constexpr std::string_view CaptionOf(MessageKind kind) {
+constexpr MessageId CaptionIdOf(MessageKind kind) {
     switch (kind) {
     case MessageKind::Warning:
-        return "警告";
+        return MessageId::CaptionWarning;
     case MessageKind::Error:
-        return "エラー";
+        return MessageId::CaptionError;
     case MessageKind::Information:
-        return "情報";
+        return MessageId::CaptionInformation;
     case MessageKind::Confirmation:
-        return "確認";
+        break;
     }
-    return "";
+    return MessageId::CaptionConfirmation;
+}
+
+inline std::string_view CaptionOf(MessageKind kind) {
+    return FormOf(CaptionIdOf(kind));
 }
 
 } // namespace tavrel

@@ -4,125 +4,119 @@
 
 namespace tavrel {
 
-std::string CannotOpenMessage(const std::string& fileName) {
-    return "ファイル「" + fileName + "」を開けません。";
+namespace {
+Message Named(MessageId id, const std::string& fileName) {
+    return {id, {fileName}};
+}
+} // namespace
+
+Message CannotOpenMessage(const std::string& fileName) {
+    return Named(MessageId::CannotOpen, fileName);
 }
 
-std::string CannotReadMessage(const std::string& fileName) {
-    return "ファイル「" + fileName + "」を読み込めません。";
+Message CannotReadMessage(const std::string& fileName) {
+    return Named(MessageId::CannotRead, fileName);
 }
 
-std::string CannotWriteMessage(const std::string& fileName) {
-    return "ファイル「" + fileName + "」に書き込めません。";
+Message CannotWriteMessage(const std::string& fileName) {
+    return Named(MessageId::CannotWrite, fileName);
 }
 
-std::string EndsEarlyMessage(const std::string& fileName) {
-    return "ファイル「" + fileName + "」が途中で終わっています。";
+Message EndsEarlyMessage(const std::string& fileName) {
+    return Named(MessageId::EndsEarly, fileName);
 }
 
-std::string NotRegularFileMessage(const std::string& fileName) {
-    return "ファイル「" + fileName + "」は通常のファイルではありません。";
+Message NotRegularFileMessage(const std::string& fileName) {
+    return Named(MessageId::NotRegularFile, fileName);
 }
 
-std::string SameFileMessage(const std::string& fileName) {
-    return "ファイル「" + fileName + "」は入力ファイルと同じです。";
+Message SameFileMessage(const std::string& fileName) {
+    return Named(MessageId::SameFile, fileName);
 }
 
 std::string SystemReason(int code) {
     return code == 0 ? std::string{} : std::string(std::strerror(code));
 }
 
-std::string DataFileInUseMessage(const std::string& fileName) {
-    return "ファイル「" + fileName + "」は他の計測が使用中です。";
+Message DataFileInUseMessage(const std::string& fileName) {
+    return Named(MessageId::DataFileInUse, fileName);
 }
 
-std::string DataFileGoneMessage(const std::string& fileName) {
-    return "ファイル「" + fileName + "」が計測中に削除または置き換えられました。";
+Message DataFileGoneMessage(const std::string& fileName) {
+    return Named(MessageId::DataFileGone, fileName);
 }
 
-std::string FreeSpaceQuestion(std::int64_t planned, std::int64_t available) {
-    return "ディスクの空き容量（" + std::to_string(available) +
-           " バイト）がデータファイルの予定の大きさ（" + std::to_string(planned) +
-           " バイト）より少なくなっています。\n計測を開始してよろしいですか。";
+Message FreeSpaceQuestion(std::int64_t planned, std::int64_t available) {
+    return {MessageId::FreeSpaceQuestion, {std::to_string(available), std::to_string(planned)}};
 }
 
-std::string FreeSpaceMessage(std::int64_t planned, std::int64_t available) {
-    return "ディスクの空き容量（" + std::to_string(available) +
-           " バイト）がデータファイルの予定の大きさ（" + std::to_string(planned) +
-           " バイト）より少なくなっています。計測を開始するには --force を付けて下さい。";
+Message FreeSpaceMessage(std::int64_t planned, std::int64_t available) {
+    return {MessageId::FreeSpace, {std::to_string(available), std::to_string(planned)}};
 }
 
-std::string SdfUnstorableHeaderMessage(const std::string& fileName) {
-    return "チャンネル数・サンプル数・バースト数または時間単位が範囲外のため、ファイル「" +
-           fileName + "」に書き込めません。";
+Message SdfUnstorableHeaderMessage(const std::string& fileName) {
+    return Named(MessageId::SdfUnstorableHeader, fileName);
 }
 
-std::string SdfBlockPastLimitMessage(const std::string& fileName) {
-    return "ファイル「" + fileName +
-           "」の大きさが上限（2147483647 バイト）を超えるため、ブロックを書き込めません。";
+Message SdfBlockPastLimitMessage(const std::string& fileName) {
+    return Named(MessageId::SdfBlockPastLimit, fileName);
 }
 
-std::string UpgradeNameTakenMessage(const std::string& fileName) {
-    return "ファイル「" + fileName + "」は一時ファイルと同じ名前のため更新できません。";
+Message UpgradeNameTakenMessage(const std::string& fileName) {
+    return Named(MessageId::UpgradeNameTaken, fileName);
 }
 
-std::string UpgradePastLimitMessage(const std::string& fileName) {
-    return "ファイル「" + fileName +
-           "」は更新後の大きさが上限（2147483647 バイト）を超えるため、更新できません。";
+Message UpgradePastLimitMessage(const std::string& fileName) {
+    return Named(MessageId::UpgradePastLimit, fileName);
 }
 
-std::string TsdUnwritableCountsMessage(const std::string& fileName) {
-    return "チャンネル数・サンプル数または時間単位が範囲外のため、ファイル「" + fileName +
-           "」に書き込めません。";
+Message TsdUnwritableCountsMessage(const std::string& fileName) {
+    return Named(MessageId::TsdUnwritableCounts, fileName);
 }
 
-std::string TsdNoBlockMessage(const std::string& fileName) {
-    return "ファイル " + fileName + " にデータブロックがありません。";
+Message TsdNoBlockMessage(const std::string& fileName) {
+    return Named(MessageId::TsdNoBlock, fileName);
 }
 
-std::string TsdBlockEndsEarlyMessage(const std::string& fileName) {
-    return "ファイル " + fileName + " のデータブロックが途中で終わっています。";
+Message TsdBlockEndsEarlyMessage(const std::string& fileName) {
+    return Named(MessageId::TsdBlockEndsEarly, fileName);
 }
 
-std::string TsdTooFewBlocksMessage(const std::string& fileName) {
-    return "ファイル " + fileName + " のデータブロックが足りません。";
+Message TsdTooFewBlocksMessage(const std::string& fileName) {
+    return Named(MessageId::TsdTooFewBlocks, fileName);
 }
 
-std::string CannotReplaceMessage(const std::string& fileName) {
-    return "ファイル " + fileName + " を置き換えられません。";
+Message CannotReplaceMessage(const std::string& fileName) {
+    return Named(MessageId::CannotReplace, fileName);
 }
 
-std::string NotCp932Message(const std::string& fileName) {
-    return "Shift-JIS で表せない文字があるため、ファイル「" + fileName + "」に書き込めません。";
+Message NotCp932Message(const std::string& fileName) {
+    return Named(MessageId::NotCp932, fileName);
 }
 
-std::string ChannelCountNotShownMessage(int channelCount) {
-    return "チャンネル数が " + std::to_string(channelCount) +
-           " のデータファイルからは計測パラメータを読み込めません。チャンネル数は1～4です。";
+Message ChannelCountNotShownMessage(int channelCount) {
+    return {MessageId::ChannelCountNotShown, {std::to_string(channelCount)}};
 }
 
-std::string NoSuchBurstMessage(std::int64_t number, std::int64_t bursts) {
+Message NoSuchBurstMessage(std::int64_t number, std::int64_t bursts) {
     if (bursts <= 0)
-        return "ファイルにバーストがありません。";
-    return "バースト " + std::to_string(number) + " はありません（1～" + std::to_string(bursts) +
-           "）。";
+        return {MessageId::NoBurstInFile};
+    return {MessageId::NoSuchBurst, {std::to_string(number), std::to_string(bursts)}};
 }
 
-std::string NoSuchChannelMessage(std::int64_t number, int channels) {
+Message NoSuchChannelMessage(std::int64_t number, int channels) {
     if (channels <= 0)
-        return "ファイルにチャンネルがありません。";
-    return "チャンネル " + std::to_string(number) + " はありません（1～" +
-           std::to_string(channels) + "）。";
+        return {MessageId::NoChannelInFile};
+    return {MessageId::NoSuchChannel, {std::to_string(number), std::to_string(channels)}};
 }
 
-std::string ScanRangeMessage(std::int64_t first, std::int64_t end, std::int64_t scans) {
-    return "サンプル範囲 " + std::to_string(first + 1) + "～" + std::to_string(end) +
-           " はバーストの範囲（1～" + std::to_string(scans) + "）を外れています。";
+Message ScanRangeMessage(std::int64_t first, std::int64_t end, std::int64_t scans) {
+    return {MessageId::ScanRange,
+            {std::to_string(first + 1), std::to_string(end), std::to_string(scans)}};
 }
 
-std::string WavRateMessage(const std::string& interval) {
-    return "サンプリング間隔 " + interval +
-           " はサンプリング周波数が整数のヘルツにならないため、WAV に書き出せません。";
+Message WavRateMessage(const std::string& interval) {
+    return {MessageId::WavRate, {interval}};
 }
 
 } // namespace tavrel

@@ -62,10 +62,11 @@ void CardPage::FillDeviceChoice() {
     if (!wanted.isEmpty() && Q(entries_[static_cast<std::size_t>(chosen)].Name) != wanted)
         messages_().ShowMessage(
             MessageKind::Information,
-            (QCoreApplication::translate("tavrel::MainWindow",
-                                         "装置「%1」が見つかりません。模擬カードで計測します。")
-                 .arg(wanted))
-                .toStdString(),
+            Verbatim(
+                (QCoreApplication::translate("tavrel::MainWindow",
+                                             "装置「%1」が見つかりません。模擬カードで計測します。")
+                     .arg(wanted))
+                    .toStdString()),
             MessageButtons::Ok);
 }
 
@@ -91,11 +92,11 @@ void CardPage::ShowCardInformation() {
     } else {
         form_.TextCardType->setText(QStringLiteral("No Card in Slot"));
         form_.BtnAdStart->setEnabled(false);
-        messages_().ShowMessage(
-            MessageKind::Information,
-            QCoreApplication::translate("tavrel::MainWindow", "AD変換カードが入っていません。")
-                .toStdString(),
-            MessageButtons::Ok);
+        messages_().ShowMessage(MessageKind::Information,
+                                Verbatim(QCoreApplication::translate(
+                                             "tavrel::MainWindow", "AD変換カードが入っていません。")
+                                             .toStdString()),
+                                MessageButtons::Ok);
     }
 }
 

@@ -193,7 +193,7 @@ void EntryBinding::RefuseEntry(const QString& field) {
     // Shown after the edit has been undone, outside the widget's own signal.
     const std::string text = S(tr("%1にShift-JISで表せない文字は入力できません。").arg(field));
     QTimer::singleShot(0, this, [this, text] {
-        messages_().ShowMessage(MessageKind::Warning, text, MessageButtons::Ok);
+        messages_().ShowMessage(MessageKind::Warning, Verbatim(text), MessageButtons::Ok);
     });
 }
 

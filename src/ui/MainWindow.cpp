@@ -4,6 +4,7 @@
 #include "acquisition/MeasurementRun.h"
 #include "datafiles/DataFileFormats.h"
 #include "datafiles/ParameterFile.h"
+#include "model/FileError.h"
 #include "model/TimeUnits.h"
 #include "text/DateTime.h"
 #include "ui/AboutBox.h"
@@ -224,7 +225,7 @@ void MainWindow::ComboChNumChange() {
     // channel count is reported.
     if (!entries.ComboChNumText.empty())
         Messages().ShowMessage(MessageKind::Error,
-                               S(tr("チャンネル数は1～4の整数で設定して下さい。")),
+                               Verbatim(S(tr("チャンネル数は1～4の整数で設定して下さい。"))),
                                MessageButtons::Ok);
 }
 
@@ -282,7 +283,7 @@ void MainWindow::LoadParametersFrom(const QString& fileName) {
                 ApplyEntries(entries);
         }
     } catch (const std::exception& e) {
-        Messages().ShowMessage(MessageKind::Error, e.what(), MessageButtons::Ok);
+        Messages().ShowMessage(MessageKind::Error, MessageOf(e), MessageButtons::Ok);
     }
 }
 
@@ -295,7 +296,7 @@ void MainWindow::SaveParameters() {
     try {
         SaveParametersTo(chosen);
     } catch (const std::exception& e) {
-        Messages().ShowMessage(MessageKind::Error, e.what(), MessageButtons::Ok);
+        Messages().ShowMessage(MessageKind::Error, MessageOf(e), MessageButtons::Ok);
     }
 }
 
@@ -304,7 +305,7 @@ void MainWindow::SaveParametersTo(const QString& fileName) {
 }
 
 bool MainWindow::SaveDefaultParameters() {
-    std::string failure;
+    std::optional<Message> failure;
     for (const QString& target : location_->DefaultParameterTargets()) {
         form_->saveParametersDialog->selectFile(target);
         try {
@@ -312,14 +313,15 @@ bool MainWindow::SaveDefaultParameters() {
             SaveParametersTo(target);
             return true;
         } catch (const std::exception& e) {
-            if (failure.empty())
-                failure = e.what();
+            if (!failure)
+                failure = MessageOf(e);
         }
     }
     // The program must stay closable: the operator may end it without the settings.
     const MessageAnswer answer = Messages().ShowMessage(
         MessageKind::Error,
-        S(CoreText(failure) + QStringLiteral("\n\n") + tr("設定を保存せずに終了しますか。")),
+        Verbatim(S((failure ? CoreText(*failure) : QString()) + QStringLiteral("\n\n") +
+                   tr("設定を保存せずに終了しますか。"))),
         MessageButtons::YesNo);
     return answer == MessageAnswer::Yes;
 }
@@ -407,9 +409,10 @@ QString MainWindow::AnalysisWorkingDirectory() const {
 void MainWindow::RunApplicationClick() {
     if (StartAnalysisProgram(AnalysisProgramPath(), AnalysisWorkingDirectory()))
         return;
-    if (Messages().ShowMessage(MessageKind::Error,
-                               S(tr("アプリケーションファイルが見つかりません。指定しますか。")),
-                               MessageButtons::YesNo) == MessageAnswer::Yes)
+    if (Messages().ShowMessage(
+            MessageKind::Error,
+            Verbatim(S(tr("アプリケーションファイルが見つかりません。指定しますか。"))),
+            MessageButtons::YesNo) == MessageAnswer::Yes)
         AssignApplicationClick();
 }
 
@@ -426,7 +429,7 @@ void MainWindow::AssignApplicationClick() {
 void MainWindow::ViewDataFileClick() {
     if (!StartViewer(ViewerProgramPath(ExeDir()), form_->EditFileName->text()))
         Messages().ShowMessage(MessageKind::Error,
-                               S(tr("ビューア（tavrelrex-view）が見つかりません。")),
+                               Verbatim(S(tr("ビューア（tavrelrex-view）が見つかりません。"))),
                                MessageButtons::Ok);
 }
 
@@ -452,9 +455,9 @@ void MainWindow::ShowAboutBox() {
     aboutBox_->exec();
 }
 
-MessageAnswer MainWindow::ShowMessage(MessageKind kind, std::string_view text,
-                                      MessageButtons buttons, int /*helpContext*/) {
-    return ShowMessageBox(isVisible() ? this : nullptr, kind, text, buttons);
+MessageAnswer MainWindow::ShowMessage(MessageKind kind, const Message& message,
+                                      MessageButtons buttons) {
+    return ShowMessageBox(isVisible() ? this : nullptr, kind, message, buttons);
 }
 
 } // namespace tavrel

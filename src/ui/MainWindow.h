@@ -82,8 +82,8 @@ public:
     void ShowRunState(RunState state);
 
     // Prompter: message boxes with the captions and buttons of their kind.
-    MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons buttons,
-                              int helpContext = 0) override;
+    MessageAnswer ShowMessage(MessageKind kind, const Message& message,
+                              MessageButtons buttons) override;
     // Sends the messages to another prompter (tests); nullptr restores the message boxes.
     void RedirectMessages(Prompter* prompter) { redirect_ = prompter; }
     Prompter& Messages() { return redirect_ ? *redirect_ : *this; }

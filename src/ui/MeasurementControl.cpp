@@ -8,10 +8,10 @@
 
 namespace tavrel {
 
-MessageAnswer MeasurementControl::FormPrompter::ShowMessage(MessageKind kind, std::string_view text,
-                                                            MessageButtons buttons,
-                                                            int helpContext) {
-    return form_.Messages().ShowMessage(kind, text, buttons, helpContext);
+MessageAnswer MeasurementControl::FormPrompter::ShowMessage(MessageKind kind,
+                                                            const Message& message,
+                                                            MessageButtons buttons) {
+    return form_.Messages().ShowMessage(kind, message, buttons);
 }
 
 MeasurementControl::MeasurementControl(MainWindow& form, Clock& clock)

@@ -49,8 +49,8 @@ private:
     class FormPrompter final : public Prompter {
     public:
         explicit FormPrompter(MainWindow& form) : form_(form) {}
-        MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons buttons,
-                                  int helpContext) override;
+        MessageAnswer ShowMessage(MessageKind kind, const Message& message,
+                                  MessageButtons buttons) override;
 
     private:
         MainWindow& form_;

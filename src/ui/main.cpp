@@ -1,4 +1,5 @@
 #include "acquisition/DeviceSwitch.h"
+#include "model/FileError.h"
 #include "ui/MainWindow.h"
 #include "ui/MeasurementControl.h"
 #include "widgets/FormFonts.h"
@@ -22,11 +23,12 @@ public:
         try {
             return QApplication::notify(receiver, event);
         } catch (const std::exception& e) {
-            QMessageBox::critical(activeWindow(), tavrel::CoreText("エラー"),
-                                  tavrel::CoreText(e.what()));
+            QMessageBox::critical(
+                activeWindow(), tavrel::CoreText(tavrel::Message{tavrel::MessageId::CaptionError}),
+                tavrel::CoreText(tavrel::MessageOf(e)));
         } catch (...) {
             QMessageBox::critical(
-                activeWindow(), tavrel::CoreText("エラー"),
+                activeWindow(), tavrel::CoreText(tavrel::Message{tavrel::MessageId::CaptionError}),
                 QCoreApplication::translate("main", "予期しないエラーが発生しました。"));
         }
         return false;

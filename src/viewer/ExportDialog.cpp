@@ -120,9 +120,10 @@ void ExportDialog::accept() {
     if (r.Scope == ExportScope::ChosenBursts) {
         const auto bursts = ParseNumberList(bursts_->text().toStdString());
         if (!bursts) {
-            ShowMessageBox(this, MessageKind::Error,
-                           tr("バーストは 1,3-5 のように番号で指定してください。").toStdString(),
-                           MessageButtons::Ok);
+            ShowMessageBox(
+                this, MessageKind::Error,
+                Verbatim(tr("バーストは 1,3-5 のように番号で指定してください。").toStdString()),
+                MessageButtons::Ok);
             bursts_->setFocus();
             return;
         }
@@ -133,7 +134,8 @@ void ExportDialog::accept() {
     r.Out = out_->text().trimmed();
     if (r.Out.isEmpty()) {
         ShowMessageBox(this, MessageKind::Error,
-                       tr("出力ファイルを指定してください。").toStdString(), MessageButtons::Ok);
+                       Verbatim(tr("出力ファイルを指定してください。").toStdString()),
+                       MessageButtons::Ok);
         out_->setFocus();
         return;
     }

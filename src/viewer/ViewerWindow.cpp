@@ -2,6 +2,7 @@
 
 #include "datafiles/DataFileReader.h"
 #include "export/Exporters.h"
+#include "model/FileError.h"
 #include "viewer/BurstListModel.h"
 #include "viewer/BurstSource.h"
 #include "viewer/ChartPanel.h"
@@ -146,7 +147,7 @@ bool ViewerWindow::OpenFile(const QString& fileName) {
     try {
         source = std::make_unique<BurstSource>(fileName.toStdString());
     } catch (const std::exception& e) {
-        Messages().ShowMessage(MessageKind::Error, e.what(), MessageButtons::Ok);
+        Messages().ShowMessage(MessageKind::Error, MessageOf(e), MessageButtons::Ok);
         return false;
     }
     burstModel_->SetReader(nullptr);
@@ -183,7 +184,7 @@ bool ViewerWindow::ShowBurst(std::int64_t k) {
     try {
         burst = source_->Burst(k);
     } catch (const std::exception& e) {
-        Messages().ShowMessage(MessageKind::Error, e.what(), MessageButtons::Ok);
+        Messages().ShowMessage(MessageKind::Error, MessageOf(e), MessageButtons::Ok);
         return false;
     }
     const MeasurementHeader& h = source_->Header();
@@ -217,7 +218,7 @@ bool ViewerWindow::SetOverlayBurst(std::int64_t k) {
         try {
             overlay = source_->Burst(k);
         } catch (const std::exception& e) {
-            Messages().ShowMessage(MessageKind::Error, e.what(), MessageButtons::Ok);
+            Messages().ShowMessage(MessageKind::Error, MessageOf(e), MessageButtons::Ok);
             return false;
         }
     }
@@ -295,7 +296,7 @@ bool ViewerWindow::Export(const ExportRequest& request) {
             .Write(source_->Reader(), selection, out, options, *progress_);
     } catch (const std::exception& e) {
         progress_->HideProgress();
-        Messages().ShowMessage(MessageKind::Error, e.what(), MessageButtons::Ok);
+        Messages().ShowMessage(MessageKind::Error, MessageOf(e), MessageButtons::Ok);
     }
     return false;
 }
@@ -328,9 +329,9 @@ void ViewerWindow::dropEvent(QDropEvent* event) {
     OpenFile(urls.first().toLocalFile());
 }
 
-MessageAnswer ViewerWindow::ShowMessage(MessageKind kind, std::string_view text,
-                                        MessageButtons buttons, int /*helpContext*/) {
-    return ShowMessageBox(isVisible() ? this : nullptr, kind, text, buttons);
+MessageAnswer ViewerWindow::ShowMessage(MessageKind kind, const Message& message,
+                                        MessageButtons buttons) {
+    return ShowMessageBox(isVisible() ? this : nullptr, kind, message, buttons);
 }
 
 } // namespace tavrel

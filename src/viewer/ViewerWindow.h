@@ -63,8 +63,8 @@ public:
     // Messages go to prompter instead of message boxes (tests).
     void RedirectMessages(Prompter* prompter) { redirect_ = prompter; }
     Prompter& Messages() { return redirect_ ? *redirect_ : *this; }
-    MessageAnswer ShowMessage(MessageKind kind, std::string_view text, MessageButtons buttons,
-                              int helpContext = 0) override;
+    MessageAnswer ShowMessage(MessageKind kind, const Message& message,
+                              MessageButtons buttons) override;
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -26,10 +26,10 @@ QMessageBox::Icon IconOf(MessageKind kind) {
 }
 } // namespace
 
-MessageAnswer ShowMessageBox(QWidget* parent, MessageKind kind, std::string_view text,
+MessageAnswer ShowMessageBox(QWidget* parent, MessageKind kind, const Message& message,
                              MessageButtons buttons) {
-    QMessageBox box(IconOf(kind), CoreText(CaptionOf(kind)), CoreText(text), QMessageBox::NoButton,
-                    parent);
+    QMessageBox box(IconOf(kind), CoreText(Message{CaptionIdOf(kind)}), CoreText(message),
+                    QMessageBox::NoButton, parent);
     box.setFont(GothicFont(12));
     QAbstractButton* yes = nullptr;
     if (buttons == MessageButtons::YesNo) {

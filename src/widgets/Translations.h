@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/Message.h"
+
 #include <QLocale>
 #include <QString>
 
@@ -16,10 +18,10 @@ bool SpeaksEnglish(const QLocale& locale);
 // translation file could not be loaded (the texts then stay as Qt or the program wrote them).
 bool InstallTranslations(const QLocale& locale);
 
-// A text the core hands the window (a message, a caption, a status text), in the window's
-// language. Texts the core fills in ("ファイル「x」を開けません。") are matched against their
-// forms, so the file names and numbers carry over. Without a translation the text is returned
-// as it came.
+// A fixed text the core hands the window (a caption, a status text), in the window's
+// language; without a translation as it came.
 QString CoreText(std::string_view text);
+// A message in the window's language: its form translated, then filled with its arguments.
+QString CoreText(const Message& message);
 
 } // namespace tavrel

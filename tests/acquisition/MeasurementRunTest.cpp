@@ -741,9 +741,9 @@ TEST_F(RunTest, ADialogDuringTheStartWaitStartsOnTime) {
 // refused, so the message is neither shown again nor the card started under it.
 class SteppingPrompter final : public Prompter {
 public:
-    MessageAnswer ShowMessage(MessageKind, std::string_view text, MessageButtons buttons,
-                              int) override {
-        Texts.emplace_back(text);
+    MessageAnswer ShowMessage(MessageKind, const Message& message,
+                              MessageButtons buttons) override {
+        Texts.push_back(Japanese(message));
         if (Run != nullptr)
             for (int i = 0; i < 5; ++i)
                 Waits.push_back(Run->Step());

@@ -133,15 +133,16 @@ TEST_F(SigrokSourceTest, RatesTheDeviceCannotGiveExactlyAreRefusedWithTheNearest
     EXPECT_EQ(SigrokSource::RateOfInterval(1, 0), 1u);
     EXPECT_EQ(SigrokSource::RateOfInterval(3, 1), 0u); // 333.3 Hz
     EXPECT_EQ(SigrokSource::RateOfInterval(2, 0), 0u); // 0.5 Hz
-    EXPECT_EQ(source.Refusal(4, 100, 2), "");
-    EXPECT_EQ(source.Refusal(1, 1, 0), "");
-    const std::string third = source.Refusal(2, 3, 1);
+    EXPECT_EQ(source.Refusal(4, 100, 2), std::nullopt);
+    EXPECT_EQ(source.Refusal(1, 1, 0), std::nullopt);
+    const std::string third = Japanese(source.Refusal(2, 3, 1).value());
     EXPECT_NE(third.find("サンプリング間隔 3 msec"), std::string::npos) << third;
     EXPECT_NE(third.find("2500 usec（400 Hz）"), std::string::npos) << third;
     EXPECT_NE(third.find("3125 usec（320 Hz）"), std::string::npos) << third;
-    const std::string slow = source.Refusal(1, 2, 0);
+    const std::string slow = Japanese(source.Refusal(1, 2, 0).value());
     EXPECT_NE(slow.find("1 sec（1 Hz）"), std::string::npos) << slow;
-    EXPECT_NE(source.Refusal(5, 100, 2).find("アナログチャンネルは 4 本"), std::string::npos);
+    EXPECT_NE(Japanese(source.Refusal(5, 100, 2).value()).find("アナログチャンネルは 4 本"),
+              std::string::npos);
     EXPECT_EQ(source.Start(Acquisition(5, 100, 2, 10)), StartFailure::Channels);
     EXPECT_EQ(source.Start(Acquisition(2, 3, 1, 10)), StartFailure::Rate);
     EXPECT_EQ(source.SampleRate(), 0u); // a refused start takes nothing over

@@ -71,7 +71,7 @@ TEST(DataFormats, EveryRowSniffsAndReadsBackWhatItsWriterWrote) {
                     other.OpenReader(file);
                     ADD_FAILURE() << "opened as " << other.Id;
                 } catch (const FileError& e) {
-                    EXPECT_EQ(e.what(), FormatMessage);
+                    EXPECT_EQ(e.GetMessage(), FormatMessage);
                 }
             }
     }

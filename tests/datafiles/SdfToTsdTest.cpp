@@ -111,7 +111,7 @@ TEST(SdfToTsd, RefusalsCancelsAndFailuresLeaveNoOutput) {
         ConvertSdfToTsd(dir.File("m.sdf"), dir.File("no/dir/o.tsd"), progress);
         ADD_FAILURE() << "no error";
     } catch (const FileError& e) {
-        EXPECT_EQ(std::string(e.what()), CannotWriteMessage(dir.File("no/dir/o.tsd")));
+        EXPECT_EQ(std::string(e.what()), Japanese(CannotWriteMessage(dir.File("no/dir/o.tsd"))));
     }
     auto names = dir.Names();
     std::sort(names.begin(), names.end());

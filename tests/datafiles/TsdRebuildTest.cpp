@@ -55,7 +55,7 @@ TEST_F(TsdRebuildTest, NewHeaderThenTheBlocksItCounts) {
     EXPECT_FALSE(fs::exists(dir / "ADdata.$$$"));
     SDFdata back;
     class NoQuestions final : public Prompter {
-        MessageAnswer ShowMessage(MessageKind, std::string_view, MessageButtons, int) override {
+        MessageAnswer ShowMessage(MessageKind, const Message&, MessageButtons) override {
             return MessageAnswer::No;
         }
     } prompter;

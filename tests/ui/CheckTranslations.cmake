@@ -6,7 +6,7 @@ file(COPY ${SOURCE_DIR}/translations/tavrelrex_en.ts DESTINATION ${WORK_DIR})
 set(copy ${WORK_DIR}/tavrelrex_en.ts)
 execute_process(
     COMMAND ${LUPDATE} -silent -I ${SOURCE_DIR}/src ${SOURCE_DIR}/src/ui ${SOURCE_DIR}/src/widgets ${SOURCE_DIR}/src/viewer ${SOURCE_DIR}/src/export
-        ${SOURCE_DIR}/src/cli -tr-function-alias QT_TRANSLATE_NOOP+=Tr -ts ${copy}
+        ${SOURCE_DIR}/src/cli ${SOURCE_DIR}/src/text -tr-function-alias QT_TRANSLATE_NOOP+=Tr -ts ${copy}
         -source-language ja_JP -target-language en_US -locations none
     RESULT_VARIABLE result)
 if(NOT result EQUAL 0)

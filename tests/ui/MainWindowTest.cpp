@@ -776,17 +776,18 @@ private slots:
             });
         };
         answer("いいえ(&N)");
-        QCOMPARE(
-            w->ShowMessage(MessageKind::Confirmation, "上書きしますか。", MessageButtons::YesNo),
-            MessageAnswer::No);
+        QCOMPARE(w->ShowMessage(MessageKind::Confirmation, Verbatim("上書きしますか。"),
+                                MessageButtons::YesNo),
+                 MessageAnswer::No);
         QCOMPARE(caption, QString("確認"));
         QCOMPARE(buttons, QStringList({"はい(&Y)", "いいえ(&N)"}));
         answer("はい(&Y)");
-        QCOMPARE(w->ShowMessage(MessageKind::Error, "x", MessageButtons::YesNo),
+        QCOMPARE(w->ShowMessage(MessageKind::Error, Verbatim("x"), MessageButtons::YesNo),
                  MessageAnswer::Yes);
         QCOMPARE(caption, QString("エラー"));
         answer("OK");
-        QCOMPARE(w->ShowMessage(MessageKind::Warning, "x", MessageButtons::Ok), MessageAnswer::Ok);
+        QCOMPARE(w->ShowMessage(MessageKind::Warning, Verbatim("x"), MessageButtons::Ok),
+                 MessageAnswer::Ok);
         QCOMPARE(caption, QString("警告"));
         QCOMPARE(buttons, QStringList({"OK"}));
     }

@@ -32,8 +32,8 @@ namespace {
 
 class Prompts final : public Prompter {
 public:
-    MessageAnswer ShowMessage(MessageKind, std::string_view text, MessageButtons, int) override {
-        Texts.emplace_back(text);
+    MessageAnswer ShowMessage(MessageKind, const Message& message, MessageButtons) override {
+        Texts.push_back(Japanese(message));
         return MessageAnswer::Yes;
     }
     std::vector<std::string> Texts;

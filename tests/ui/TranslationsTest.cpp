@@ -123,8 +123,8 @@ struct RunningWindow {
     std::unique_ptr<MainWindow> window = StartWindow(card, prompter, dir.path(), dir.path());
 };
 
-// The core's texts, made by the core itself, each way it fills them in.
-std::vector<std::string> CoreSamples(const std::string& file) {
+// The core's fixed and status texts, made by the core itself, each way it fills them in.
+std::vector<std::string> CoreSamples() {
     std::vector<std::string> texts;
     for (MessageKind kind : {MessageKind::Warning, MessageKind::Error, MessageKind::Information,
                              MessageKind::Confirmation})
@@ -132,10 +132,9 @@ std::vector<std::string> CoreSamples(const std::string& file) {
     for (int r = -1; r >= -5; --r)
         texts.emplace_back(SetUpCardErrorText(r));
     using namespace RunText;
-    for (std::string_view t :
-         {OverwriteQuestion, WaitingStart, ScansComplete, Finished, Aborted, CardStopped,
-          CardConverting, CardOverflow, CardOverflowFetch, CardAbnormal, FormatMessage,
-          OldLayoutQuestion, UpgradeCaption, ConversionCaption})
+    for (std::string_view t : {OverwriteQuestion, WaitingStart, ScansComplete, Finished, Aborted,
+                               CardStopped, CardConverting, CardOverflow, CardOverflowFetch,
+                               CardAbnormal, UpgradeCaption, ConversionCaption})
         texts.emplace_back(t);
     texts.push_back(std::string(TimeToStart) + "00:00:05");
     texts.push_back("3" + std::string(BurstRunning));
@@ -143,18 +142,26 @@ std::vector<std::string> CoreSamples(const std::string& file) {
     texts.push_back(std::string(TimeLeft) + "00:01:02");
     texts.push_back(std::string(ScansLeft) + "250");
     texts.push_back(std::string(CardEnded) + "7]");
+    return texts;
+}
+
+// The core's messages about a file, as the core makes them.
+std::vector<Message> FileMessageSamples(const std::string& file) {
+    std::vector<Message> messages = {FormatMessage, OldLayoutQuestion,
+                                     ChannelCountNotShownMessage(6)};
+    for (int r = -1; r >= -5; --r)
+        messages.push_back(StartFailureMessage(StartFailureOfSetUp(r)));
     for (auto message :
          {CannotOpenMessage, CannotReadMessage, CannotWriteMessage, EndsEarlyMessage,
           SdfUnstorableHeaderMessage, SdfBlockPastLimitMessage, UpgradeNameTakenMessage,
           UpgradePastLimitMessage, TsdUnwritableCountsMessage, TsdNoBlockMessage,
           TsdBlockEndsEarlyMessage, TsdTooFewBlocksMessage, CannotReplaceMessage, NotCp932Message})
-        texts.push_back(message(file));
-    texts.push_back(ChannelCountNotShownMessage(6));
-    return texts;
+        messages.push_back(message(file));
+    return messages;
 }
 
-// The parameter checks' refusals, as ValidateParameters words them.
-std::vector<std::string> ParameterRefusals() {
+// The parameter checks' refusals, as ValidateParameters sends them.
+std::vector<Message> ParameterRefusals() {
     std::vector<MainEntries> cases;
     const MainEntries defaults = DefaultMainEntries("/tmp");
     const auto add = [&](auto change) {
@@ -177,7 +184,7 @@ std::vector<std::string> ParameterRefusals() {
     });
     add([](MainEntries& e) { e.Memo1 = "\xF0\x9F\x98\x80"; }); // an emoji: no CP932 form
     add([](MainEntries& e) { e.GridCells[1][3] = "1e40"; });
-    std::vector<std::string> texts;
+    std::vector<Message> texts;
     for (const MainEntries& e : cases) {
         RecordingPrompter prompter;
         SDFdata data;
@@ -185,7 +192,7 @@ std::vector<std::string> ParameterRefusals() {
         MeasurementSettings settings;
         ValidateParameters(e, data, settings, prompter, 0);
         for (const auto& shown : prompter.Messages)
-            texts.push_back(shown.Text);
+            texts.push_back(shown.Sent);
     }
     return texts;
 }
@@ -293,13 +300,18 @@ private slots:
     void coreTextsUnderEnglish() {
         QVERIFY(InstallTranslations(QLocale(QStringLiteral("en_US"))));
         const std::string file = "/tmp/run %2 1.sdf";
-        std::vector<std::string> texts = CoreSamples(file);
-        const std::vector<std::string> refusals = ParameterRefusals();
+        std::vector<Message> messages = FileMessageSamples(file);
+        const std::vector<Message> refusals = ParameterRefusals();
         QVERIFY(refusals.size() >= 8);
-        texts.insert(texts.end(), refusals.begin(), refusals.end());
+        messages.insert(messages.end(), refusals.begin(), refusals.end());
         QStringList untranslated;
-        for (const std::string& text : texts) {
+        for (const std::string& text : CoreSamples()) {
             const QString shown = CoreText(text);
+            if (HasJapanese(shown))
+                untranslated.append(shown);
+        }
+        for (const Message& message : messages) {
+            const QString shown = CoreText(message);
             if (HasJapanese(shown))
                 untranslated.append(shown);
         }
@@ -318,11 +330,13 @@ private slots:
 
     void coreTextsUnchangedUnderJapanese() {
         QVERIFY(InstallTranslations(QLocale(QStringLiteral("ja_JP"))));
-        std::vector<std::string> texts = CoreSamples("/tmp/計測.sdf");
-        const std::vector<std::string> refusals = ParameterRefusals();
-        texts.insert(texts.end(), refusals.begin(), refusals.end());
-        for (const std::string& text : texts)
+        for (const std::string& text : CoreSamples())
             QCOMPARE(CoreText(text).toStdString(), text);
+        std::vector<Message> messages = FileMessageSamples("/tmp/計測.sdf");
+        const std::vector<Message> refusals = ParameterRefusals();
+        messages.insert(messages.end(), refusals.begin(), refusals.end());
+        for (const Message& message : messages)
+            QCOMPARE(CoreText(message).toStdString(), Japanese(message));
     }
 
     void messageBoxesUnderEnglish() {

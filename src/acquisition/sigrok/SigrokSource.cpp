@@ -71,30 +71,32 @@ std::uint64_t SigrokSource::RateOfInterval(std::uint16_t interval, std::uint16_t
     return 1'000'000 % us == 0 ? 1'000'000 / us : 0;
 }
 
-std::string SigrokSource::Refusal(int count, std::uint16_t interval, std::uint16_t rateUnit) const {
+std::optional<Message> SigrokSource::Refusal(int count, std::uint16_t interval,
+                                             std::uint16_t rateUnit) const {
     if (count < 1 || static_cast<std::size_t>(count) > analog_.size())
-        return "装置「" + device_.Name + "」のアナログチャンネルは " +
-               std::to_string(analog_.size()) + " 本です。チャンネル数 " + std::to_string(count) +
-               " では計測できません。";
+        return Message{MessageId::DeviceChannels,
+                       {device_.Name, std::to_string(analog_.size()), std::to_string(count)}};
     if (rateUnit > 2 || interval == 0)
-        return "サンプリング周期設定エラー";
+        return Message{MessageId::CardRateError};
     const std::uint64_t rate = RateOfInterval(interval, rateUnit);
     if (rate != 0 && device_.Rates.Offers(rate))
-        return {};
+        return std::nullopt;
     const std::uint64_t us = interval * MicrosecondsPerRateUnit[rateUnit];
-    std::string text = "サンプリング間隔 " + std::to_string(interval) + " " +
-                       std::string(RateUnitNames[rateUnit]) + "（" + HertzText(1'000'000 / us) +
-                       (rate == 0 ? " 以下" : "") + "）は装置「" + device_.Name +
-                       "」では設定できません。";
+    std::vector<std::string> args = {
+        std::to_string(interval) + " " + std::string(RateUnitNames[rateUnit]),
+        HertzText(1'000'000 / us) + (rate == 0 ? " 以下" : ""), device_.Name};
     const auto [below, above] =
         device_.Rates.NearestWholeMicroseconds(rate != 0 ? rate : 1'000'000 / us);
     std::string nearest;
     for (const std::uint64_t r : {above, below})
         if (r != 0)
             nearest += (nearest.empty() ? "" : "、") + IntervalText(r) + "（" + HertzText(r) + "）";
-    if (nearest.empty())
-        return text + "\n設定できるサンプリング周波数：" + device_.Rates.Text();
-    return text + "\n近い設定：" + nearest;
+    if (nearest.empty()) {
+        args.push_back(device_.Rates.Text());
+        return Message{MessageId::DeviceRateList, std::move(args)};
+    }
+    args.push_back(nearest);
+    return Message{MessageId::DeviceRateNear, std::move(args)};
 }
 
 void SigrokSource::Stop() {

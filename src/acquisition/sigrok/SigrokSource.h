@@ -46,8 +46,8 @@ public:
     SigrokSource& operator=(const SigrokSource&) = delete;
 
     DeviceIdentity Identify() override;
-    std::string Refusal(int channels, std::uint16_t interval,
-                        std::uint16_t rateUnit) const override;
+    std::optional<Message> Refusal(int channels, std::uint16_t interval,
+                                   std::uint16_t rateUnit) const override;
     StartFailure Start(const AcquisitionSetup& setup) override;
     ReadResult Read(std::span<double> values) override;
     void Stop() override;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "text/Message.h"
+
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -44,12 +47,12 @@ public:
     // Volts of one raw sample.
     virtual double HexToVal(std::uint32_t raw) = 0;
 
-    // Why count channels at this interval cannot be recorded (empty: they can). Asked before a
+    // Why count channels at this interval cannot be recorded (none: they can). Asked before a
     // measurement creates its file, so a device that cannot record leaves nothing written.
     // The card takes whatever the parameters' validation let through.
-    virtual std::string SetUpRefusal(std::int16_t /*count*/, std::uint16_t /*interval*/,
-                                     std::uint16_t /*rateUnit*/) const {
-        return {};
+    virtual std::optional<Message> SetUpRefusal(std::int16_t /*count*/, std::uint16_t /*interval*/,
+                                                std::uint16_t /*rateUnit*/) const {
+        return std::nullopt;
     }
 };
 

@@ -28,8 +28,8 @@ DeviceIdentity SimulatedDevice::Identify() {
             std::to_string(found_.Irq)};
 }
 
-std::string SimulatedDevice::Refusal(int channels, std::uint16_t interval,
-                                     std::uint16_t rateUnit) const {
+std::optional<Message> SimulatedDevice::Refusal(int channels, std::uint16_t interval,
+                                                std::uint16_t rateUnit) const {
     return card_.SetUpRefusal(static_cast<std::int16_t>(channels), interval, rateUnit);
 }
 

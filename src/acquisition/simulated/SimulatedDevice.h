@@ -25,8 +25,8 @@ public:
     SimulatedDevice& operator=(const SimulatedDevice&) = delete;
 
     DeviceIdentity Identify() override;
-    std::string Refusal(int channels, std::uint16_t interval,
-                        std::uint16_t rateUnit) const override;
+    std::optional<Message> Refusal(int channels, std::uint16_t interval,
+                                   std::uint16_t rateUnit) const override;
     StartFailure Start(const AcquisitionSetup& setup) override;
     ReadResult Read(std::span<double> values) override;
     void Stop() override;

@@ -75,7 +75,7 @@ void RefuseOutputFile(const std::string& in, const std::string& out) {
 
 bool ReplaceFileAtomically(const std::string& fileName, const std::string& tempPrefix,
                            const std::function<bool(const std::string& tempName)>& write,
-                           const std::string& renameFailure) {
+                           const Message& renameFailure) {
     return ReplaceFilesAtomically(
         {fileName}, {tempPrefix},
         [&](std::size_t, const std::string& tempName) { return write(tempName); },
@@ -85,7 +85,7 @@ bool ReplaceFileAtomically(const std::string& fileName, const std::string& tempP
 bool ReplaceFilesAtomically(
     const std::vector<std::string>& fileNames, const std::vector<std::string>& tempPrefixes,
     const std::function<bool(std::size_t i, const std::string& tempName)>& write,
-    const std::function<std::string(std::size_t i)>& renameFailure) {
+    const std::function<Message(std::size_t i)>& renameFailure) {
     struct Pending {
         std::string Target, Temp;
     };

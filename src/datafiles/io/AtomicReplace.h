@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/Message.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,7 +18,7 @@ namespace tavrel {
 // write gave.
 bool ReplaceFileAtomically(const std::string& fileName, const std::string& tempPrefix,
                            const std::function<bool(const std::string& tempName)>& write,
-                           const std::string& renameFailure);
+                           const Message& renameFailure);
 
 // The same for several files that belong together (one per burst): every file is written to
 // its temporary (tempPrefixes[i], write(i, tempName)) before any is renamed into place, so a
@@ -25,7 +27,7 @@ bool ReplaceFileAtomically(const std::string& fileName, const std::string& tempP
 bool ReplaceFilesAtomically(
     const std::vector<std::string>& fileNames, const std::vector<std::string>& tempPrefixes,
     const std::function<bool(std::size_t i, const std::string& tempName)>& write,
-    const std::function<std::string(std::size_t i)>& renameFailure);
+    const std::function<Message(std::size_t i)>& renameFailure);
 
 // Refuses (FileError) an output name that exists as anything but a regular file, or that is
 // the input file itself (links followed).
