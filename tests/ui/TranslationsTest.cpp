@@ -5,6 +5,7 @@
 #include "acquisition/simulated/CardSetup.h"
 #include "datafiles/MainEntries.h"
 #include "text/Messages.h"
+#include "text/TextForms.h"
 #include "ui/MainWindow.h"
 #include "widgets/MessageBoxes.h"
 
@@ -309,6 +310,14 @@ private slots:
             const QString shown = CoreText(text);
             if (HasJapanese(shown))
                 untranslated.append(shown);
+        }
+        // Every row of the table, each place filled.
+        for (const MessageForm& row : MessageForms()) {
+            Message m{row.Id};
+            for (int n = 1; n <= FormPlaces(row.Form); ++n)
+                m.Args.push_back(std::to_string(n));
+            if (row.Id != MessageId::Verbatim)
+                messages.push_back(m);
         }
         for (const Message& message : messages) {
             const QString shown = CoreText(message);
