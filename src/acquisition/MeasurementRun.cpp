@@ -98,7 +98,7 @@ void MeasurementRun::EndByWriteError(const std::exception& e) {
         }
         file_.Discard(); // nothing recorded: no file left behind
         EnterIdle();
-        view_.SetPresentStatus(IsDiskFull(e) ? DiskFullStatus : RunText::Aborted);
+        view_.SetPresentStatus({IsDiskFull(e) ? MessageId::DiskFullStatus : MessageId::Aborted});
     }
     ReportError(e);
 }
@@ -123,7 +123,7 @@ std::int64_t MeasurementRun::StepOnce() {
             waitDays_ = settings_.WaitTime > 0 ? settings_.WaitTime / 86400 : 0;
             if (waitDays_ > 0) {
                 waitFrom_ = clock_.Now();
-                view_.SetPresentStatus(RunText::WaitingStart);
+                view_.SetPresentStatus({MessageId::WaitingStart});
             }
         }
         if (waitDays_ > 0) {
@@ -131,7 +131,7 @@ std::int64_t MeasurementRun::StepOnce() {
             const double now = clock_.Now();
             if (now < due) {
                 display_.Progress(ClampPercent((now - waitFrom_) * 100 / waitDays_));
-                display_.Time(std::string(RunText::TimeToStart) + FormatCountdown(due - now));
+                display_.Time({MessageId::TimeToStart, {FormatCountdown(due - now)}});
                 return StepWaitFor(due - now);
             }
         }
@@ -165,15 +165,16 @@ std::int64_t MeasurementRun::StartBurst() {
     setup.TransferBuffer = &settings_.SampleBuffer;
     if (const StartFailure failure = device_.Start(setup); failure != StartFailure::None) {
         // Shown once, over a measurement that has ended as by the operator's stop.
-        EndByFault(StartFailureText(failure));
-        prompter_.ShowMessage(MessageKind::Error, StartFailureMessage(failure), MessageButtons::Ok);
+        const Message text = StartFailureMessage(failure);
+        EndByFault(text);
+        prompter_.ShowMessage(MessageKind::Error, text, MessageButtons::Ok);
         return 0;
     }
     Card.Converting = 1;
     ++BurstNumber;
     SetState(RunState::Converting);
-    view_.SetPresentStatus(std::to_string(BurstNumber) + std::string(RunText::BurstRunning));
-    display_.Time("");
+    view_.SetPresentStatus({MessageId::BurstRunning, {std::to_string(BurstNumber)}});
+    display_.NoTime();
     view_.SetUpCharts(data_.Header, settings_);
     return 0;
 }
@@ -181,7 +182,7 @@ std::int64_t MeasurementRun::StartBurst() {
 std::int64_t MeasurementRun::ShowBurstWait() {
     const double now = clock_.Now();
     const double left = NextBurstTime - now;
-    display_.Time(std::string(RunText::TimeLeft) + FormatCountdown(left));
+    display_.Time({MessageId::TimeLeft, {FormatCountdown(left)}});
     const double gap = IdleGapDays(data_.Header, settings_.BurstIntervalDays);
     display_.Progress(gap > 0 ? ClampPercent((1 - left / gap) * 100) : 100);
     return StepWaitFor(left);
@@ -193,12 +194,12 @@ std::int64_t MeasurementRun::FetchSamples() {
     switch (transfer_.Fetch()) {
     case SampleTransfer::Fetched::BuffersGone: // taken from under the run
     case SampleTransfer::Fetched::Lost:        // the acquisition is not to be trusted
-        HaltCard(RunText::CardAbnormal);
-        EndByFault(RunText::CardAbnormal);
+        HaltCard({MessageId::CardAbnormal});
+        EndByFault({MessageId::CardAbnormal});
         return 0;
     case SampleTransfer::Fetched::Overflow:
-        HaltCard(RunText::CardOverflowFetch);
-        EndByFault(RunText::CardOverflowFetch);
+        HaltCard({MessageId::CardOverflowFetch});
+        EndByFault({MessageId::CardOverflowFetch});
         return 0;
     case SampleTransfer::Fetched::Nothing:
         // Nothing yet: sleep about one scan, so a slow device costs no processor time.
@@ -208,8 +209,8 @@ std::int64_t MeasurementRun::FetchSamples() {
     }
     display_.Progress(ClampPercent(ScansDone * 100.0 / samples_));
     display_.Time(samples_ > ScansDone
-                      ? std::string(RunText::ScansLeft) + std::to_string(samples_ - ScansDone)
-                      : std::string(RunText::ScansComplete));
+                      ? Message{MessageId::ScansLeft, {std::to_string(samples_ - ScansDone)}}
+                      : Message{MessageId::ScansComplete});
     // The block goes to the file within this step, so a stop that comes after it finds it
     // written and never writes it a second time.
     if (transfer_.BurstComplete())
@@ -221,14 +222,14 @@ void MeasurementRun::EndOfBurst() {
     Card.Converting = 0; // the device has ended by itself
     file_.WriteBlock(BurstNumber - 1);
     if (BurstNumber == data_.Header.BurstCount) {
-        view_.SetPresentStatus(RunText::Finished);
-        display_.Time("");
+        view_.SetPresentStatus({MessageId::Finished});
+        display_.NoTime();
         EnterIdle();
         return;
     }
     SetState(RunState::BetweenBursts);
     NextBurstTime = BurstNumber * settings_.BurstIntervalDays + data_.Header.StartTime;
-    view_.SetPresentStatus(std::to_string(BurstNumber + 1) + std::string(RunText::BurstWaiting));
+    view_.SetPresentStatus({MessageId::BurstWaiting, {std::to_string(BurstNumber + 1)}});
 }
 
 void MeasurementRun::BtnAdStopClick() {
@@ -239,15 +240,15 @@ void MeasurementRun::BtnAdStopClick() {
     }
     const bool burstCut = state_ == RunState::Converting;
     SetState(RunState::Finishing);
-    view_.SetPresentStatus(RunText::Aborted);
-    display_.Time("");
+    view_.SetPresentStatus({MessageId::Aborted});
+    display_.NoTime();
     try {
         FinishDataFile(burstCut);
     } catch (const std::exception& e) {
         StopConversion();
         EnterIdle();
         if (IsDiskFull(e))
-            view_.SetPresentStatus(DiskFullStatus);
+            view_.SetPresentStatus({MessageId::DiskFullStatus});
         HandleDeviceEvents();
         ReportError(e);
         return;
@@ -257,13 +258,13 @@ void MeasurementRun::BtnAdStopClick() {
     HandleDeviceEvents();
 }
 
-void MeasurementRun::HaltCard(std::string_view cardStatus) {
+void MeasurementRun::HaltCard(const Message& cardStatus) {
     view_.SetCardStatus(cardStatus);
     device_.Stop();
     Card.Converting = 0;
 }
 
-void MeasurementRun::EndByFault(std::string_view cardStatus) {
+void MeasurementRun::EndByFault(const Message& cardStatus) {
     BtnAdStopClick();
     view_.SetCardStatus(cardStatus);
 }
@@ -272,7 +273,7 @@ void MeasurementRun::StopConversion() {
     if (Card.Converting == 1) {
         device_.Stop();
         Card.Converting = 0;
-        view_.SetCardStatus(RunText::CardStopped);
+        view_.SetCardStatus({MessageId::CardStopped});
     }
 }
 
@@ -311,20 +312,20 @@ void MeasurementRun::FinishDataFile(bool burstCut) {
 void MeasurementRun::DeviceEventArrived(const DeviceEvent& event) {
     switch (event.Kind) {
     case DeviceEventKind::Converting:
-        view_.SetCardStatus(RunText::CardConverting);
+        view_.SetCardStatus({MessageId::CardConverting});
         break;
     case DeviceEventKind::Overflow:
-        view_.SetCardStatus(RunText::CardOverflow);
+        view_.SetCardStatus({MessageId::CardOverflow});
         BtnAdStopClick();
         break;
     case DeviceEventKind::Ended:
-        view_.SetCardStatus(std::string(RunText::CardEnded) + std::to_string(event.Count) + "]");
+        view_.SetCardStatus({MessageId::CardEnded, {std::to_string(event.Count)}});
         break;
     case DeviceEventKind::Abnormal:
-        HaltCard(RunText::CardAbnormal);
+        HaltCard({MessageId::CardAbnormal});
         // The interrupted burst is kept as by the operator's stop.
         if (Active())
-            EndByFault(RunText::CardAbnormal);
+            EndByFault({MessageId::CardAbnormal});
         break;
     }
 }

@@ -7,7 +7,6 @@
 #include "acquisition/RunDataFile.h"
 #include "acquisition/RunDisplay.h"
 #include "acquisition/RunState.h"
-#include "acquisition/RunText.h"
 #include "acquisition/SampleTransfer.h"
 #include "datafiles/MainEntries.h"
 #include "model/Prompter.h"
@@ -90,9 +89,9 @@ private:
     void EndByWriteError(const std::exception& e);
     void EndOfBurst();
     // Stops the card's conversion at once after a fault, showing cardStatus.
-    void HaltCard(std::string_view cardStatus);
+    void HaltCard(const Message& cardStatus);
     // Ends the measurement as the operator's stop does, after a fault of the card.
-    void EndByFault(std::string_view cardStatus);
+    void EndByFault(const Message& cardStatus);
     // Reports a change to the view.
     void SetState(RunState state);
     void EnterIdle();

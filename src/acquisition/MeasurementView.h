@@ -3,6 +3,7 @@
 #include "acquisition/RunState.h"
 #include "model/ChannelScale.h"
 #include "model/MeasurementHeader.h"
+#include "text/Message.h"
 
 #include <cstdint>
 #include <span>
@@ -25,10 +26,10 @@ class MeasurementView {
 public:
     virtual ~MeasurementView() = default;
 
-    virtual void SetPresentStatus(std::string_view text) = 0; // EditPresentStatus
-    virtual void SetTimeText(std::string_view text) = 0;      // EditTime
-    virtual void SetProgress(int percent) = 0;                // ProgressBar1, 0..100
-    virtual void SetCardStatus(std::string_view text) = 0;    // TextStatus
+    virtual void SetPresentStatus(const Message& text) = 0; // EditPresentStatus
+    virtual void SetTimeText(const Message& text) = 0;      // EditTime
+    virtual void SetProgress(int percent) = 0;              // ProgressBar1, 0..100
+    virtual void SetCardStatus(const Message& text) = 0;    // TextStatus
     // The run's state changed; the view enables its controls as ControlsFor(state) says.
     virtual void ShowRunState(RunState state) = 0;
 

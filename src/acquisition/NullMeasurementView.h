@@ -7,10 +7,10 @@ namespace tavrel {
 // Displays that show nothing: for runs without a window, which override only what they show.
 class NullMeasurementView : public MeasurementView {
 public:
-    void SetPresentStatus(std::string_view) override {}
-    void SetTimeText(std::string_view) override {}
+    void SetPresentStatus(const Message&) override {}
+    void SetTimeText(const Message&) override {}
     void SetProgress(int) override {}
-    void SetCardStatus(std::string_view) override {}
+    void SetCardStatus(const Message&) override {}
     void ShowRunState(RunState) override {}
     void LayOutCharts(const MeasurementHeader&) override {}
     void SetUpCharts(const MeasurementHeader&, const MeasurementSettings&) override {}

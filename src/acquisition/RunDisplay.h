@@ -1,8 +1,7 @@
 #pragma once
 
 #include "acquisition/MeasurementView.h"
-
-#include <string>
+#include "text/Message.h"
 
 namespace tavrel {
 
@@ -12,12 +11,14 @@ class RunDisplay {
 public:
     explicit RunDisplay(MeasurementView& view) : view_(view) {}
 
-    void Time(const std::string& text) {
+    void Time(const Message& text) {
         if (text == lastTime_)
             return;
         lastTime_ = text;
         view_.SetTimeText(text);
     }
+    // No time text.
+    void NoTime() { Time(Verbatim("")); }
     void Progress(int percent) {
         if (percent == lastProgress_)
             return;
@@ -26,13 +27,13 @@ public:
     }
     // A new measurement: the next texts are shown whatever the last one showed.
     void Reset() {
-        lastTime_.clear();
+        lastTime_ = Verbatim("");
         lastProgress_ = -1;
     }
 
 private:
     MeasurementView& view_;
-    std::string lastTime_;
+    Message lastTime_ = Verbatim("");
     int lastProgress_ = -1;
 };
 

@@ -63,14 +63,8 @@ std::string Shown(std::string_view text) {
     if (!SpeaksEnglish())
         return std::string(text);
     const Catalogue& english = English();
-    if (const auto whole = english.find(text); whole != english.end())
-        return std::string(whole->second);
-    // A status text the run still hands over filled in: taken apart by its form.
-    for (const MessageForm& row : MessageForms())
-        if (row.Id != MessageId::Verbatim && FormPlaces(row.Form) > 0)
-            if (const auto parts = MatchForm(row.Form, text))
-                return Shown(Message{row.Id, *parts});
-    return std::string(text);
+    const auto whole = english.find(text);
+    return std::string(whole != english.end() ? whole->second : text);
 }
 
 std::string Shown(const Message& message) {

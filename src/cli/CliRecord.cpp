@@ -78,13 +78,13 @@ class TerminalView final : public NullMeasurementView {
 public:
     explicit TerminalView(const Clock& clock) : clock_(clock) {}
 
-    void SetPresentStatus(std::string_view text) override {
+    void SetPresentStatus(const Message& text) override {
         EndProgressLine();
         std::fprintf(stderr, "%s\n", Shown(text).c_str());
     }
     // Shown between steps, when the step has set both the time and the percentage: a new
     // phase never shows the last one's percentage beside its own time.
-    void SetTimeText(std::string_view text) override {
+    void SetTimeText(const Message& text) override {
         time_ = text;
         progressDue_ = true;
     }
@@ -92,7 +92,7 @@ public:
         percent_ = percent;
         progressDue_ = true;
     }
-    void SetCardStatus(std::string_view text) override {
+    void SetCardStatus(const Message& text) override {
         EndProgressLine();
         std::fprintf(stderr, "%s\n", Fill(Tr("cli", "[カード] %1"), Shown(text)).c_str());
     }
@@ -130,8 +130,8 @@ private:
         if (!tty_)
             return;
         const std::int64_t now = clock_.Microseconds();
-        if (!force && progressShown_ && now - lastShownUs_ < 100'000 && time_ != "終了" &&
-            !time_.empty())
+        if (!force && progressShown_ && now - lastShownUs_ < 100'000 &&
+            time_.Id != MessageId::ScansComplete && !Japanese(time_).empty())
             return;
         lastShownUs_ = now;
         progressShown_ = true;
@@ -142,7 +142,7 @@ private:
     const Clock& clock_;
     const bool tty_ = ::isatty(STDERR_FILENO) != 0;
     MeasurementRun* run_ = nullptr;
-    std::string time_;
+    Message time_ = Verbatim("");
     int percent_ = 0;
     bool progressShown_ = false;
     bool started_ = false;

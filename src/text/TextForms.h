@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,15 +7,10 @@
 namespace tavrel {
 
 // Texts made from forms with places %1..%9 ("ファイル「%1」を開けません。"): a translation is
-// of the form, so a filled-in text is taken apart by its form and the parts are put into the
-// translated form.
+// of the form, and the parts are put into the translated form.
 
 // The number of places in form (the highest %n).
 int FormPlaces(std::string_view form);
-
-// The parts text holds at the places of form, or nullopt when text was not made from it.
-// Earlier places take as much as they can, as a pattern ^lit(.*)lit(.*)lit$ would.
-std::optional<std::vector<std::string>> MatchForm(std::string_view form, std::string_view text);
 
 // form with each %n replaced by parts[n - 1], all at once: a part holding "%2" stays as it is.
 // A place without a part stays as it stands.

@@ -170,7 +170,7 @@ void MainWindow::FormShow() {
     form_->BtnAdStop->setEnabled(false);
     ComboChNumChange();
     form_->EditPresentStatus->setText(tr("未変換"));
-    form_->TextStatus->setText(CoreText(RunText::CardStopped));
+    form_->TextStatus->setText(CoreText(Message{MessageId::CardStopped}));
     form_->EditTime->clear();
 
     for (QFileDialog* dialog : {form_->loadParametersDialog, form_->saveParametersDialog})

@@ -74,15 +74,15 @@ bool MeasurementControl::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-void MeasurementControl::SetPresentStatus(std::string_view text) {
+void MeasurementControl::SetPresentStatus(const Message& text) {
     form_.ShowPresentStatus(CoreText(text));
 }
 
-void MeasurementControl::SetTimeText(std::string_view text) {
+void MeasurementControl::SetTimeText(const Message& text) {
     pendingTime_ = CoreText(text);
     timePending_ = true;
     // Only the countdown of the scans is held back; every other text shows at once.
-    if (!text.starts_with(RunText::ScansLeft) || sinceTimeText_.elapsed() >= TimeTextIntervalMs) {
+    if (text.Id != MessageId::ScansLeft || sinceTimeText_.elapsed() >= TimeTextIntervalMs) {
         ShowPendingTime();
         return;
     }
@@ -103,7 +103,7 @@ void MeasurementControl::SetProgress(int percent) {
     form_.ShowProgress(percent);
 }
 
-void MeasurementControl::SetCardStatus(std::string_view text) {
+void MeasurementControl::SetCardStatus(const Message& text) {
     form_.ShowCardStatus(CoreText(text));
 }
 

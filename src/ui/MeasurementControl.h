@@ -31,10 +31,10 @@ public:
     void BtnAdStopClick();
 
     // MeasurementView.
-    void SetPresentStatus(std::string_view text) override;
-    void SetTimeText(std::string_view text) override;
+    void SetPresentStatus(const Message& text) override;
+    void SetTimeText(const Message& text) override;
     void SetProgress(int percent) override;
-    void SetCardStatus(std::string_view text) override;
+    void SetCardStatus(const Message& text) override;
     void ShowRunState(RunState state) override;
     void LayOutCharts(const MeasurementHeader& header) override;
     void SetUpCharts(const MeasurementHeader& header, const MeasurementSettings& settings) override;

@@ -54,19 +54,7 @@ QString CoreText(std::string_view text) {
     // The Japanese program shows the core's texts exactly as they came.
     if (!englishInstalled)
         return original;
-    const QByteArray utf8 = original.toUtf8();
-    const QString whole = QCoreApplication::translate(CoreContext, utf8.constData());
-    if (whole != original)
-        return whole;
-    // A status text the run still hands over filled in: taken apart by its form.
-    const std::string_view utf8Text(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-    for (const MessageForm& row : MessageForms()) {
-        if (row.Id == MessageId::Verbatim || FormPlaces(row.Form) == 0)
-            continue;
-        if (const auto parts = MatchForm(row.Form, utf8Text))
-            return CoreText(Message{row.Id, *parts});
-    }
-    return original;
+    return QCoreApplication::translate(CoreContext, original.toUtf8().constData());
 }
 
 QString CoreText(const Message& message) {

@@ -129,16 +129,17 @@ public:
     explicit RecordingView(std::function<void(std::int64_t)> advance)
         : advance_(std::move(advance)) {}
 
-    void SetPresentStatus(std::string_view t) override { Log("status", PresentStatus = t); }
-    void SetTimeText(std::string_view t) override {
-        TimeText = t;
-        TimeTexts.emplace_back(t);
+    // The texts as the Japanese program shows them.
+    void SetPresentStatus(const Message& t) override { Log("status", PresentStatus = Japanese(t)); }
+    void SetTimeText(const Message& t) override {
+        TimeText = Japanese(t);
+        TimeTexts.push_back(TimeText);
     }
     void SetProgress(int p) override {
         Progress = p;
         Progresses.push_back(p);
     }
-    void SetCardStatus(std::string_view t) override { Log("card", CardStatus = t); }
+    void SetCardStatus(const Message& t) override { Log("card", CardStatus = Japanese(t)); }
     void ShowRunState(RunState state) override {
         States.push_back(state);
         const RunControls controls = ControlsFor(state);

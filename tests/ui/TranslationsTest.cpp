@@ -125,24 +125,25 @@ struct RunningWindow {
 };
 
 // The core's fixed and status texts, made by the core itself, each way it fills them in.
-std::vector<std::string> CoreSamples() {
-    std::vector<std::string> texts;
+std::vector<Message> CoreSamples() {
+    std::vector<Message> texts;
     for (MessageKind kind : {MessageKind::Warning, MessageKind::Error, MessageKind::Information,
                              MessageKind::Confirmation})
-        texts.emplace_back(CaptionOf(kind));
+        texts.push_back({CaptionIdOf(kind)});
     for (int r = -1; r >= -5; --r)
-        texts.emplace_back(SetUpCardErrorText(r));
-    using namespace RunText;
-    for (std::string_view t : {OverwriteQuestion, WaitingStart, ScansComplete, Finished, Aborted,
-                               CardStopped, CardConverting, CardOverflow, CardOverflowFetch,
-                               CardAbnormal, UpgradeCaption, ConversionCaption})
-        texts.emplace_back(t);
-    texts.push_back(std::string(TimeToStart) + "00:00:05");
-    texts.push_back("3" + std::string(BurstRunning));
-    texts.push_back("4" + std::string(BurstWaiting));
-    texts.push_back(std::string(TimeLeft) + "00:01:02");
-    texts.push_back(std::string(ScansLeft) + "250");
-    texts.push_back(std::string(CardEnded) + "7]");
+        texts.push_back(StartFailureMessage(StartFailureOfSetUp(r)));
+    for (MessageId id :
+         {MessageId::OverwriteQuestion, MessageId::WaitingStart, MessageId::ScansComplete,
+          MessageId::Finished, MessageId::Aborted, MessageId::CardStopped,
+          MessageId::CardConverting, MessageId::CardOverflow, MessageId::CardOverflowFetch,
+          MessageId::CardAbnormal, MessageId::UpgradeCaption, MessageId::ConversionCaption})
+        texts.push_back({id});
+    texts.push_back({MessageId::TimeToStart, {"00:00:05"}});
+    texts.push_back({MessageId::BurstRunning, {"3"}});
+    texts.push_back({MessageId::BurstWaiting, {"4"}});
+    texts.push_back({MessageId::TimeLeft, {"00:01:02"}});
+    texts.push_back({MessageId::ScansLeft, {"250"}});
+    texts.push_back({MessageId::CardEnded, {"7"}});
     return texts;
 }
 
@@ -306,7 +307,7 @@ private slots:
         QVERIFY(refusals.size() >= 8);
         messages.insert(messages.end(), refusals.begin(), refusals.end());
         QStringList untranslated;
-        for (const std::string& text : CoreSamples()) {
+        for (const Message& text : CoreSamples()) {
             const QString shown = CoreText(text);
             if (HasJapanese(shown))
                 untranslated.append(shown);
@@ -328,19 +329,19 @@ private slots:
         // The parts the core filled in carry over, even one that looks like a place.
         QCOMPARE(CoreText(CannotOpenMessage(file)),
                  QStringLiteral("Cannot open the file “/tmp/run %2 1.sdf”."));
-        QCOMPARE(CoreText(std::string(RunText::ScansLeft) + "250"),
+        QCOMPARE(CoreText(Message{MessageId::ScansLeft, {"250"}}),
                  QStringLiteral("Scans left: 250"));
-        QCOMPARE(CoreText("3" + std::string(RunText::BurstWaiting)),
+        QCOMPARE(CoreText(Message{MessageId::BurstWaiting, {"3"}}),
                  QStringLiteral("Waiting for burst 3"));
-        QCOMPARE(CoreText(RunText::WaitingStart), QStringLiteral("Waiting to start"));
+        QCOMPARE(CoreText(Message{MessageId::WaitingStart}), QStringLiteral("Waiting to start"));
         // A text the core never gave stays as it is.
         QCOMPARE(CoreText("what the core never says"), QStringLiteral("what the core never says"));
     }
 
     void coreTextsUnchangedUnderJapanese() {
         QVERIFY(InstallTranslations(QLocale(QStringLiteral("ja_JP"))));
-        for (const std::string& text : CoreSamples())
-            QCOMPARE(CoreText(text).toStdString(), text);
+        for (const Message& text : CoreSamples())
+            QCOMPARE(CoreText(text).toStdString(), Japanese(text));
         std::vector<Message> messages = FileMessageSamples("/tmp/計測.sdf");
         const std::vector<Message> refusals = ParameterRefusals();
         messages.insert(messages.end(), refusals.begin(), refusals.end());
