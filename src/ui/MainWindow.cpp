@@ -8,9 +8,11 @@
 #include "model/TimeUnits.h"
 #include "text/DateTime.h"
 #include "ui/AboutBox.h"
+#include "ui/AnalysisCommands.h"
 #include "ui/AnalysisProgram.h"
 #include "ui/HelpWindow.h"
 #include "ui/MainWindowForm.h"
+#include "ui/ParameterCommands.h"
 #include "ui/PathText.h"
 #include "ui/WaveformCharts.h"
 #include "widgets/FileDialogs.h"
@@ -85,6 +87,8 @@ MainWindow::MainWindow(Device& device, MainWindowOptions options, QWidget* paren
     form_ = std::make_unique<MainWindowForm>(*this);
     entries_ = new EntryBinding(
         *form_, [this]() -> Prompter& { return Messages(); }, this);
+    analysis_ = new AnalysisCommands(
+        *form_, *entries_, ExeDir(), [this]() -> Prompter& { return Messages(); }, this);
     cardPage_ = new CardPage(
         *form_, device_, options_.Devices, DeviceSettingsFile(),
         [this]() -> Prompter& { return Messages(); }, this);
@@ -96,6 +100,9 @@ MainWindow::MainWindow(Device& device, MainWindowOptions options, QWidget* paren
     });
     aboutBox_ = new AboutBox(this);
     progress_ = new ProgressDialog(this);
+    parameters_ = new ParameterCommands(
+        *form_, *entries_, data_, settings_, *location_, *progress_, [this] { ComboChNumChange(); },
+        [this]() -> Prompter& { return Messages(); }, this);
 
     captionClock_ = new QTimer(this);
     captionClock_->setObjectName(QStringLiteral("Timer1"));
@@ -106,26 +113,19 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::ConnectHandlers() {
     const MainWindowForm& f = *form_;
-    connect(f.loadParametersAction, &QAction::triggered, this, &MainWindow::LoadParameters);
-    connect(f.saveParametersAction, &QAction::triggered, this, &MainWindow::SaveParameters);
+    parameters_->Connect();
     connect(f.exitAction, &QAction::triggered, this, &MainWindow::ExitProgram);
-    connect(f.RunApplication, &QAction::triggered, this, &MainWindow::RunApplicationClick);
-    connect(f.AssignApplication, &QAction::triggered, this, &MainWindow::AssignApplicationClick);
-    connect(f.viewDataFileAction, &QAction::triggered, this, &MainWindow::ViewDataFileClick);
-    connect(f.helpContentsAction, &QAction::triggered, this, &MainWindow::ShowHelpContents);
-    connect(f.keywordHelpAction, &QAction::triggered, this, &MainWindow::ShowKeywordHelp);
+    analysis_->Connect();
     connect(f.aboutAction, &QAction::triggered, this, &MainWindow::ShowAboutBox);
 
     connect(f.ComboChNum, &QComboBox::currentTextChanged, this, [this] {
         if (!entries_->Applying())
             ComboChNumChange();
     });
-    connect(f.channelHelpButton, &QPushButton::clicked, this, &MainWindow::ShowChannelHelp);
     connect(f.RadioGroupFileTypeButtons, &QButtonGroup::idClicked, this, [this] {
         if (!entries_->Applying())
             RadioGroupFileTypeClick();
     });
-    connect(f.browseDataFileButton, &QPushButton::clicked, this, &MainWindow::BrowseDataFile);
     connect(f.BtnAdStart, &QPushButton::clicked, this, &MainWindow::StartClicked);
     connect(f.BtnAdStop, &QPushButton::clicked, this, &MainWindow::StopClicked);
     connect(captionClock_, &QTimer::timeout, this, &MainWindow::ShowCaptionClock);
@@ -239,91 +239,16 @@ void MainWindow::RadioGroupFileTypeClick() {
     }
 }
 
-void MainWindow::BrowseDataFile() {
-    QFileDialog* dialog = form_->dataFileDialog;
-    const int type = form_->RadioGroupFileTypeButtons->checkedId();
-    if (type == 0)
-        dialog->setNameFilters(NameFilters(tr("時系列標準ファイル (*.sdf)|*.sdf")));
-    else if (type == 1)
-        dialog->setNameFilters(NameFilters(tr("時系列テキストファイル (*.tsd)|*.tsd")));
-    dialog->selectFile(form_->EditFileName->text());
-    if (dialog->exec() != QDialog::Accepted)
-        return;
-    const QString chosen = SelectedFile(dialog);
-    if (!chosen.isEmpty() && entries_->AcceptPath(chosen))
-        form_->EditFileName->setText(chosen);
-}
-
-void MainWindow::LoadParameters() {
-    if (form_->loadParametersDialog->exec() != QDialog::Accepted)
-        return;
-    const QString chosen = SelectedFile(form_->loadParametersDialog);
-    if (!chosen.isEmpty())
-        LoadParametersFrom(chosen);
-}
-
 void MainWindow::LoadParametersFrom(const QString& fileName) {
-    const QString ext = ExtractFileExt(fileName).toUpper();
-    try {
-        if (ext == QStringLiteral(".APM")) {
-            MainEntries entries = TakeEntries();
-            LoadParameterFile(entries, S(fileName));
-            ApplyEntries(entries);
-            ComboChNumChange();
-            // The data file box opens where the loaded data file path points.
-            QString dir = ExtractFileDir(form_->EditFileName->text());
-            if (dir.isEmpty())
-                dir = ExeDir();
-            if (QDir(dir).exists())
-                form_->dataFileDialog->setDirectory(dir);
-        } else if (DataFormatOfName(S(fileName))) {
-            MainEntries entries = TakeEntries();
-            if (LoadParametersFromDataFile(entries, data_, settings_.DriverRateUnit, S(fileName),
-                                           Messages(), *progress_))
-                ApplyEntries(entries);
-        }
-    } catch (const std::exception& e) {
-        Messages().ShowMessage(MessageKind::Error, MessageOf(e), MessageButtons::Ok);
-    }
-}
-
-void MainWindow::SaveParameters() {
-    if (form_->saveParametersDialog->exec() != QDialog::Accepted)
-        return;
-    const QString chosen = SelectedFile(form_->saveParametersDialog);
-    if (chosen.isEmpty() || !entries_->AcceptPath(chosen))
-        return;
-    try {
-        SaveParametersTo(chosen);
-    } catch (const std::exception& e) {
-        Messages().ShowMessage(MessageKind::Error, MessageOf(e), MessageButtons::Ok);
-    }
+    parameters_->LoadParametersFrom(fileName);
 }
 
 void MainWindow::SaveParametersTo(const QString& fileName) {
-    SaveParameterFile(TakeEntries(), data_.Header, S(fileName));
+    parameters_->SaveParametersTo(fileName);
 }
 
 bool MainWindow::SaveDefaultParameters() {
-    std::optional<Message> failure;
-    for (const QString& target : location_->DefaultParameterTargets()) {
-        form_->saveParametersDialog->selectFile(target);
-        try {
-            location_->PrepareTarget(target);
-            SaveParametersTo(target);
-            return true;
-        } catch (const std::exception& e) {
-            if (!failure)
-                failure = MessageOf(e);
-        }
-    }
-    // The program must stay closable: the operator may end it without the settings.
-    const MessageAnswer answer = Messages().ShowMessage(
-        MessageKind::Error,
-        Verbatim(S((failure ? CoreText(*failure) : QString()) + QStringLiteral("\n\n") +
-                   tr("設定を保存せずに終了しますか。"))),
-        MessageButtons::YesNo);
-    return answer == MessageAnswer::Yes;
+    return parameters_->SaveDefaultParameters();
 }
 
 void MainWindow::ExitProgram() {
@@ -397,59 +322,6 @@ void MainWindow::ShowRunState(RunState state) {
 }
 
 // --- Settings, analysis program, help, about box ------------------------------------------
-
-QString MainWindow::AnalysisProgramPath() const {
-    return tavrel::AnalysisProgramPath(ApplicationPath(), ExeDir());
-}
-
-QString MainWindow::AnalysisWorkingDirectory() const {
-    return ExtractFileDir(form_->EditFileName->text());
-}
-
-void MainWindow::RunApplicationClick() {
-    if (StartAnalysisProgram(AnalysisProgramPath(), AnalysisWorkingDirectory()))
-        return;
-    if (Messages().ShowMessage(
-            MessageKind::Error,
-            Verbatim(S(tr("アプリケーションファイルが見つかりません。指定しますか。"))),
-            MessageButtons::YesNo) == MessageAnswer::Yes)
-        AssignApplicationClick();
-}
-
-void MainWindow::AssignApplicationClick() {
-    QFileDialog* dialog = form_->analysisProgramDialog;
-    dialog->selectFile(ApplicationPath());
-    if (dialog->exec() != QDialog::Accepted)
-        return;
-    const QString chosen = SelectedFile(dialog);
-    if (!chosen.isEmpty() && entries_->AcceptPath(chosen))
-        SetApplicationPath(chosen);
-}
-
-void MainWindow::ViewDataFileClick() {
-    if (!StartViewer(ViewerProgramPath(ExeDir()), form_->EditFileName->text()))
-        Messages().ShowMessage(MessageKind::Error,
-                               Verbatim(S(tr("ビューア（tavrelrex-view）が見つかりません。"))),
-                               MessageButtons::Ok);
-}
-
-HelpWindow& MainWindow::Help() {
-    if (!help_)
-        help_ = new HelpWindow(FindHelpDir(ExeDir()), this);
-    return *help_;
-}
-
-void MainWindow::ShowHelpContents() {
-    Help().ShowContents();
-}
-
-void MainWindow::ShowKeywordHelp() {
-    Help().ShowKeywordSearch();
-}
-
-void MainWindow::ShowChannelHelp() {
-    Help().ShowTopic(QStringLiteral("AD変換データ"));
-}
 
 void MainWindow::ShowAboutBox() {
     aboutBox_->exec();

@@ -7,8 +7,10 @@
 #include "datafiles/MainEntries.h"
 #include "model/Prompter.h"
 #include "model/SDFdata.h"
+#include "ui/AnalysisCommands.h"
 #include "ui/CardPage.h"
 #include "ui/EntryBinding.h"
+#include "ui/ParameterCommands.h"
 #include "ui/SettingsLocation.h"
 
 #include <QMainWindow>
@@ -95,7 +97,7 @@ public:
     MeasurementSettings& Settings() { return settings_; }
     int& ScansDone() { return scansDone_; }
     WaveformCharts& Charts() { return *charts_; }
-    HelpWindow& Help();
+    HelpWindow& Help() { return analysis_->Help(); }
 
     QString ExeDir() const { return location_->ExeDir(); }
     // Where "default.apm" and the default data file live: ExeDir, or the configuration
@@ -104,8 +106,8 @@ public:
     QString ApplicationPath() const { return entries_->ApplicationPath(); }
     void SetApplicationPath(const QString& path) { entries_->SetApplicationPath(path); }
     // The program path the run command uses, and its working directory ("" = current).
-    QString AnalysisProgramPath() const;
-    QString AnalysisWorkingDirectory() const;
+    QString AnalysisProgramPath() const { return analysis_->AnalysisProgramPath(); }
+    QString AnalysisWorkingDirectory() const { return analysis_->AnalysisWorkingDirectory(); }
     // True once the program end has been decided (the window may still be closing).
     bool EndRequested() const { return endRequested_; }
 
@@ -131,17 +133,7 @@ private:
     // Handlers.
     void ComboChNumChange();
     void RadioGroupFileTypeClick();
-    void BrowseDataFile();
-    void LoadParameters();
-    void SaveParameters();
     void ExitProgram();
-    void RunApplicationClick();
-    void AssignApplicationClick();
-    // The analysis menu's viewer entry: the viewer beside the program on the data file.
-    void ViewDataFileClick();
-    void ShowHelpContents();
-    void ShowKeywordHelp();
-    void ShowChannelHelp();
     void ShowAboutBox();
 
     Device& device_;
@@ -151,12 +143,13 @@ private:
     EntryBinding* entries_ = nullptr;
     WaveformCharts* charts_ = nullptr;
     CardPage* cardPage_ = nullptr;
+    AnalysisCommands* analysis_ = nullptr;
+    ParameterCommands* parameters_ = nullptr;
     SDFdata data_;
     MeasurementSettings settings_;
     int scansDone_ = 0;
     AboutBox* aboutBox_ = nullptr;
     ProgressDialog* progress_ = nullptr;
-    HelpWindow* help_ = nullptr;     // made when first asked for
     QTimer* captionClock_ = nullptr; // "Timer1"
     bool formShowQueued_ = false;
     bool startUpDone_ = false;
