@@ -2,6 +2,7 @@
 
 #include "text/Message.h"
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <span>
 
@@ -34,12 +35,23 @@ enum class StartFailure { None, Detection, Channels, Rate, Ring, Start };
 Message StartFailureMessage(StartFailure failure);
 std::string_view StartFailureText(StartFailure failure);
 
-// What the card page shows of the device.
+// An input of the device: its own name and the range of values it takes (NaN where the
+// device does not say).
+struct DeviceChannel {
+    std::string Name;
+    double Low = std::numeric_limits<double>::quiet_NaN();
+    double High = std::numeric_limits<double>::quiet_NaN();
+};
+
+// What the device is: what the card page shows, its inputs in scan order, and the sampling
+// rates it offers, as a text.
 struct DeviceIdentity {
     bool Found = false;
     std::string Model;   // the card's type, or the device's own description
     std::string Address; // the bus address, "-" where there is none
     std::string Irq;     // the interrupt, "-" where there is none
+    std::vector<DeviceChannel> Channels;
+    std::string Rates;
 };
 
 // How a read ended.
@@ -74,7 +86,7 @@ class Device {
 public:
     virtual ~Device() = default;
 
-    // Looks for the device (a card: over its slots) and says what it is.
+    // Looks for the device (a card: over its slots) and describes it.
     virtual DeviceIdentity Identify() = 0;
     // Why channels at this interval cannot be recorded (none: they can). Asked before a
     // measurement creates its file, so a device that cannot record leaves nothing written.

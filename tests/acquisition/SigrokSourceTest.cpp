@@ -150,6 +150,10 @@ TEST_F(SigrokSourceTest, RatesTheDeviceCannotGiveExactlyAreRefusedWithTheNearest
     EXPECT_TRUE(identity.Found);
     EXPECT_EQ(identity.Model, Demo().Description);
     EXPECT_EQ(identity.Address, "-");
+    ASSERT_EQ(identity.Channels.size(), 4u);
+    EXPECT_EQ(identity.Channels[1].Name, "A1");
+    EXPECT_TRUE(std::isnan(identity.Channels[1].Low));
+    EXPECT_EQ(identity.Rates, "1 Hz - 1 GHz");
 }
 
 TEST_F(SigrokSourceTest, FourChannelsCarryTheDemoWaveformsInScanOrder) {

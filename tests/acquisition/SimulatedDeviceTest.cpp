@@ -1,5 +1,7 @@
 #include "acquisition/simulated/SimulatedDevice.h"
 #include "RunFakes.h"
+#include "acquisition/VirtualClock.h"
+#include "acquisition/simulated/SimulatedCard.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +79,22 @@ TEST(SimulatedDevice, ReadsVoltsByPlaceAndLeavesAnEndedBurstAlone) {
     EXPECT_EQ(device.Read(values).Status, ReadStatus::Overflow);
     card.Deliver = [](std::int32_t, int) { return -3; };
     EXPECT_EQ(device.Read(values).Status, ReadStatus::Lost);
+}
+
+TEST(SimulatedDevice, DescribesTheCardItFinds) {
+    VirtualClock clock;
+    SimulatedCard card(clock, 2);
+    SimulatedDevice device(card);
+    const DeviceIdentity found = device.Identify();
+    ASSERT_TRUE(found.Found);
+    EXPECT_EQ(found.Model, "REX-5054U");
+    EXPECT_EQ(found.Address, std::to_string(SimulatedCard::IoAddress));
+    ASSERT_EQ(found.Channels.size(), 8u);
+    EXPECT_EQ(found.Channels[3].Name, "CH3");
+    EXPECT_DOUBLE_EQ(found.Channels[0].Low, -SimulatedCard::FullScaleVolts);
+    EXPECT_DOUBLE_EQ(found.Channels[0].High, SimulatedCard::FullScaleVolts);
+    card.Faults().NoCard = true;
+    EXPECT_FALSE(device.Identify().Found);
 }
 
 } // namespace

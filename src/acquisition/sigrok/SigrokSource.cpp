@@ -60,8 +60,17 @@ std::optional<DeviceEvent> SigrokSource::NextEvent() {
 }
 
 DeviceIdentity SigrokSource::Identify() {
-    // A libsigrok device has neither a bus address nor an interrupt.
-    return {true, device_.Description, "-", "-"};
+    // A libsigrok device has neither a bus address nor an interrupt, and does not tell its
+    // inputs' ranges.
+    DeviceIdentity identity;
+    identity.Found = true;
+    identity.Model = device_.Description;
+    identity.Address = "-";
+    identity.Irq = "-";
+    for (const std::string& name : device_.AnalogChannels)
+        identity.Channels.push_back({name, NAN, NAN});
+    identity.Rates = device_.Rates.Text();
+    return identity;
 }
 
 std::uint64_t SigrokSource::RateOfInterval(std::uint16_t interval, std::uint16_t rateUnit) {

@@ -24,8 +24,20 @@ DeviceIdentity SimulatedDevice::Identify() {
     found_ = DetectCard(card_);
     if (!found_.Found)
         return {};
-    return {true, std::string(CardTypeName(found_.CardType)), std::to_string(found_.IoAddress),
-            std::to_string(found_.Irq)};
+    DeviceIdentity identity;
+    identity.Found = true;
+    identity.Model = CardTypeName(found_.CardType);
+    identity.Address = std::to_string(found_.IoAddress);
+    identity.Irq = std::to_string(found_.Irq);
+    // The eight inputs of the channel table; the range is what the driver makes of its lowest
+    // and highest raw words.
+    const double low = card_.HexToVal(0x0000);
+    const double high = card_.HexToVal(0xFFFF);
+    for (int c = 0; c < 8; ++c)
+        identity.Channels.push_back(
+            {"CH" + std::to_string(c), std::min(low, high), std::max(low, high)});
+    identity.Rates = "1-65535 usec, msec, sec";
+    return identity;
 }
 
 std::optional<Message> SimulatedDevice::Refusal(int channels, std::uint16_t interval,
