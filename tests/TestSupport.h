@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/FileError.h"
 #include "model/ProgressReporter.h"
 #include "model/Prompter.h"
 
@@ -10,6 +11,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <ostream>
 #include <string>
@@ -104,6 +106,18 @@ inline void PrintTo(const Message& message, std::ostream* os) {
 } // namespace tavrel
 
 namespace tavrel::test {
+
+// The message f failed with, without the system's code the expected messages do not name.
+inline Message Thrown(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const FileError& e) {
+        Message m = e.GetMessage();
+        m.SystemCode = 0;
+        return m;
+    }
+    return Verbatim("(no error)");
+}
 
 struct ShownMessage {
     MessageKind Kind;

@@ -52,18 +52,6 @@ std::vector<std::int16_t> FileOrderBlock(int samples, int k) {
     return v;
 }
 
-// The message f failed with, without the system's code the expected messages do not name.
-Message Thrown(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const FileError& e) {
-        Message m = e.GetMessage();
-        m.SystemCode = 0;
-        return m;
-    }
-    return Verbatim("(no error)");
-}
-
 } // namespace
 
 TEST(DataFileReader, ReadsEveryOldSdfVersionInItsOwnLayoutByBurst) {

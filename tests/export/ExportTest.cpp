@@ -181,18 +181,6 @@ std::vector<std::vector<std::string>> TsdLines(const std::string& tsd) {
     return out;
 }
 
-// The message f failed with, without the system's code the expected messages do not name.
-Message Thrown(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const FileError& e) {
-        Message m = e.GetMessage();
-        m.SystemCode = 0;
-        return m;
-    }
-    return Verbatim("(no error)");
-}
-
 // Cancels at the first question.
 struct CancellingProgress : RecordingProgress {
     bool Cancelled() const override { return true; }
