@@ -20,9 +20,4 @@ Message StartFailureMessage(StartFailure failure) {
     return Verbatim({});
 }
 
-std::string_view StartFailureText(StartFailure failure) {
-    return failure == StartFailure::None ? std::string_view{}
-                                         : FormOf(StartFailureMessage(failure).Id);
-}
-
 } // namespace tavrel

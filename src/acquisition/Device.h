@@ -31,9 +31,8 @@ struct AcquisitionSetup {
 // The step of setting up and starting an acquisition that failed.
 enum class StartFailure { None, Detection, Channels, Rate, Ring, Start };
 
-// The operator's message of a failed step, and its Japanese text (empty for None).
+// The operator's message of a failed step (no text for None).
 Message StartFailureMessage(StartFailure failure);
-std::string_view StartFailureText(StartFailure failure);
 
 // An input of the device: its own name and the range of values it takes (NaN where the
 // device does not say).

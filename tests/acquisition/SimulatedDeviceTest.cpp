@@ -72,7 +72,7 @@ TEST(SimulatedDevice, ReadsVoltsByPlaceAndLeavesAnEndedBurstAlone) {
     // A failing step is named.
     card.FailAt = 3;
     EXPECT_EQ(device.Start(setup), StartFailure::Rate);
-    EXPECT_EQ(StartFailureText(StartFailure::Rate), "サンプリング周期設定エラー");
+    EXPECT_EQ(Japanese(StartFailureMessage(StartFailure::Rate)), "サンプリング周期設定エラー");
     card.FailAt = 0;
     card.Deliver = [](std::int32_t, int) { return -1; };
     ASSERT_EQ(device.Start(setup), StartFailure::None);

@@ -68,7 +68,7 @@ StartFailure StartFailureOfSetUp(int result) {
 }
 
 std::string_view SetUpCardErrorText(int result) {
-    return result < 0 && result >= -5 ? StartFailureText(StartFailureOfSetUp(result))
+    return result < 0 && result >= -5 ? FormOf(StartFailureMessage(StartFailureOfSetUp(result)).Id)
                                       : std::string_view{};
 }
 
