@@ -33,12 +33,10 @@ double Recording(const Case& c, const std::string& dir, bool durable) {
         clock.SetAutoAdvance(86'400'000'000LL); // a day per reading: every sample is owed
         SimulatedCard card(clock);
         SimulatedDevice device(card);
-        SDFdata data;
-        MeasurementSettings settings;
-        settings.DurableDataFile = durable;
         bench::QuietPrompter prompter;
         NullMeasurementView view;
-        MeasurementRun run(device, clock, data, settings, prompter, view);
+        MeasurementRun run(device, clock, prompter, view);
+        run.Settings().DurableDataFile = durable;
         run.BtnAdStartClick(bench::RecordingEntries(DefaultMainEntries(dir), file, 4, c.Samples, 1,
                                                     2, c.Blocks, 0,
                                                     c.Type == DataFileType::Tsd ? 1 : 0));

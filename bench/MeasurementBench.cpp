@@ -80,18 +80,19 @@ struct Window {
         options.ShowAboutBox = false;
         options.ExeDir = dir + "/";
         options.ConfigDir = dir + "/";
+        options.RunClock = &clock;
         form = std::make_unique<MainWindow>(device, options);
         form->RedirectMessages(&prompter);
         form->resize(1000, 700);
         form->show();
         while (!form->StartUpDone())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        control = std::make_unique<MeasurementControl>(*form, clock);
+        control = &form->Measurement();
     }
     SimulatedDevice device;
     bench::QuietPrompter prompter;
     std::unique_ptr<MainWindow> form;
-    std::unique_ptr<MeasurementControl> control;
+    MeasurementControl* control = nullptr;
 };
 
 // The click starts the measurement; the window's timer steps it until it ends.
@@ -132,11 +133,9 @@ void Throughput(const QString& dir, const QString& data) {
         clock.SetAutoAdvance(86'400'000'000LL);
         SimulatedCard card(clock);
         SimulatedDevice device(card);
-        SDFdata data;
-        MeasurementSettings settings;
         bench::QuietPrompter prompter;
         NullMeasurementView view;
-        MeasurementRun run(device, clock, data, settings, prompter, view);
+        MeasurementRun run(device, clock, prompter, view);
         std::filesystem::remove(file);
         const auto t0 = Steady::now();
         const double c0 = CpuSeconds();

@@ -89,18 +89,19 @@ void Sustained(const QString& dir, int seconds, const std::vector<int>& interval
     for (const int intervalUs : intervals) {
         SigrokSource card(Demo());
         bench::QuietPrompter prompter;
+        SystemClock clock;
         MainWindowOptions options;
         options.ShowAboutBox = false;
         options.ExeDir = dir + "/";
         options.ConfigDir = dir + "/";
+        options.RunClock = &clock;
         MainWindow window(card, options);
         window.RedirectMessages(&prompter);
         window.resize(1000, 700);
         window.show();
         while (!window.StartUpDone())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        SystemClock clock;
-        MeasurementControl control(window, clock);
+        MeasurementControl& control = window.Measurement();
         constexpr int Channels = 4;
         const int scans = 1'500'000 / intervalUs;
         const int bursts = std::max(1, seconds / 2);
@@ -160,11 +161,10 @@ void Report(const char* what, std::vector<double> ms) {
 void Latency(const QString& dir) {
     SystemClock clock;
     SigrokSource card(Demo());
-    SDFdata data;
-    MeasurementSettings settings;
     bench::QuietPrompter prompter;
     LatencyView view;
-    MeasurementRun run(card, clock, data, settings, prompter, view);
+    MeasurementRun run(card, clock, prompter, view);
+    const SDFdata& data = run.Data();
     view.Run = &run;
     view.Card = &card;
     constexpr int Bursts = 20;

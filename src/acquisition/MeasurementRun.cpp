@@ -15,13 +15,11 @@
 
 namespace tavrel {
 
-MeasurementRun::MeasurementRun(Device& device, Clock& clock, SDFdata& data,
-                               MeasurementSettings& settings, Prompter& prompter,
+MeasurementRun::MeasurementRun(Device& device, Clock& clock, Prompter& prompter,
                                MeasurementView& view)
     : ScansDone(transfer_.ScansDone), SamplesFetched(transfer_.SamplesFetched),
-      BlocksWritten(file_.BlocksWritten), device_(device), clock_(clock), data_(data),
-      settings_(settings), prompter_(prompter), view_(view),
-      transfer_(device, data, settings, view), display_(view), file_(data) {}
+      BlocksWritten(file_.BlocksWritten), device_(device), clock_(clock), prompter_(prompter),
+      view_(view), transfer_(device, data_, settings_, view), display_(view), file_(data_) {}
 
 void MeasurementRun::HandleDeviceEvents() {
     while (const std::optional<DeviceEvent> event = device_.NextEvent())

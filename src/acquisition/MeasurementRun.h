@@ -25,10 +25,11 @@ namespace tavrel {
 // the caller may wait before the next; displays change only inside the run's calls, and what
 // the device says of its acquisition is handled at the end of the call that made it say so.
 // The run never waits for events itself, so a dialog opened between two steps does not hold it.
+// It holds the header and the block buffers with the settings taken from the entries; the
+// window shows and edits them between measurements through Data() and Settings().
 class MeasurementRun {
 public:
-    MeasurementRun(Device& device, Clock& clock, SDFdata& data, MeasurementSettings& settings,
-                   Prompter& prompter, MeasurementView& view);
+    MeasurementRun(Device& device, Clock& clock, Prompter& prompter, MeasurementView& view);
     MeasurementRun(const MeasurementRun&) = delete;
     MeasurementRun& operator=(const MeasurementRun&) = delete;
 
@@ -55,6 +56,13 @@ public:
 
     // One step of the loop while converting; returns the wait before the next.
     std::int64_t FetchSamples();
+
+    // The header, the block buffers and the settings of the current (or last) measurement, and
+    // of the next one as the entries are taken. Not to be changed while the run is Active().
+    SDFdata& Data() { return data_; }
+    const SDFdata& Data() const { return data_; }
+    MeasurementSettings& Settings() { return settings_; }
+    const MeasurementSettings& Settings() const { return settings_; }
 
     RunState State() const { return state_; }
     // True from the start of a measurement until it is Idle again.
@@ -103,8 +111,8 @@ private:
 
     Device& device_;
     Clock& clock_;
-    SDFdata& data_;
-    MeasurementSettings& settings_;
+    SDFdata data_;
+    MeasurementSettings settings_;
     Prompter& prompter_;
     MeasurementView& view_;
     SampleTransfer transfer_;

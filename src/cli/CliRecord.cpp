@@ -189,11 +189,9 @@ int Record(const std::string& paramFile, bool force, const std::string& deviceNa
     InstallStopHandlers();
     SystemClock clock;
     const std::unique_ptr<Device> source = MakeDevice(device, clock);
-    SDFdata data;
-    MeasurementSettings settings;
     TerminalPrompter prompter(force);
     TerminalView view(clock);
-    MeasurementRun run(*source, clock, data, settings, prompter, view);
+    MeasurementRun run(*source, clock, prompter, view);
     view.Attach(run);
     try {
         run.BtnAdStartClick(entries);

@@ -12,6 +12,7 @@
 #include "ui/AnalysisProgram.h"
 #include "ui/HelpWindow.h"
 #include "ui/MainWindowForm.h"
+#include "ui/MeasurementControl.h"
 #include "ui/ParameterCommands.h"
 #include "ui/PathText.h"
 #include "ui/WaveformCharts.h"
@@ -85,6 +86,12 @@ MainWindow::MainWindow(Device& device, MainWindowOptions options, QWidget* paren
     location_ = std::make_unique<SettingsLocation>(options_.ExeDir, options_.ConfigDir);
 
     form_ = std::make_unique<MainWindowForm>(*this);
+    if (!options_.RunClock) {
+        systemClock_ = std::make_unique<SystemClock>();
+        options_.RunClock = systemClock_.get();
+    }
+    measurement_ = std::make_unique<MeasurementControl>(*this, *options_.RunClock);
+    SDFdata& data = Data();
     entries_ = new EntryBinding(
         *form_, [this]() -> Prompter& { return Messages(); }, this);
     analysis_ = new AnalysisCommands(
@@ -94,14 +101,14 @@ MainWindow::MainWindow(Device& device, MainWindowOptions options, QWidget* paren
         [this]() -> Prompter& { return Messages(); }, this);
     // The layout stores a channel count of 0 back into the header as 1, so the set-up, the
     // run and "default.apm" all see the one channel the charts show.
-    charts_ = new WaveformCharts(form_->chartPanel, data_.Header, [this] {
-        if (data_.Header.ChannelCount == 0)
-            data_.Header.ChannelCount = 1;
+    charts_ = new WaveformCharts(form_->chartPanel, data.Header, [&data] {
+        if (data.Header.ChannelCount == 0)
+            data.Header.ChannelCount = 1;
     });
     aboutBox_ = new AboutBox(this);
     progress_ = new ProgressDialog(this);
     parameters_ = new ParameterCommands(
-        *form_, *entries_, data_, settings_, *location_, *progress_, [this] { ComboChNumChange(); },
+        *form_, *entries_, data, Settings(), *location_, *progress_, [this] { ComboChNumChange(); },
         [this]() -> Prompter& { return Messages(); }, this);
 
     captionClock_ = new QTimer(this);
@@ -109,7 +116,19 @@ MainWindow::MainWindow(Device& device, MainWindowOptions options, QWidget* paren
     ConnectHandlers();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The pages that show the run's header go before the run.
+    delete parameters_;
+    delete charts_;
+}
+
+SDFdata& MainWindow::Data() {
+    return measurement_->Run().Data();
+}
+
+MeasurementSettings& MainWindow::Settings() {
+    return measurement_->Run().Settings();
+}
 
 void MainWindow::ConnectHandlers() {
     const MainWindowForm& f = *form_;
@@ -155,14 +174,13 @@ void MainWindow::FormShow() {
     captionClock_->setInterval(100);
     captionClock_->start();
     ShowCaptionClock();
-    scansDone_ = 0;
 
     // The defaults, before any parameter file.
-    data_.Header = DefaultMeasurementHeader();
-    settings_.RingBufferSize =
-        (data_.Header.ChannelCount + data_.Header.ExtraChannelCount) * data_.Header.SampleCount +
-        32;
-    settings_.DriverRateUnit = 1;
+    MeasurementHeader& header = Data().Header;
+    header = DefaultMeasurementHeader();
+    Settings().RingBufferSize =
+        (header.ChannelCount + header.ExtraChannelCount) * header.SampleCount + 32;
+    Settings().DriverRateUnit = 1;
     ApplyEntries(DefaultMainEntries(S(SettingsDir())));
 
     cardPage_->FillDeviceChoice();
@@ -201,7 +219,9 @@ void MainWindow::ShowCaptionClock() {
 
 bool MainWindow::ValidateParameters() {
     const MainEntries entries = TakeEntries();
-    const bool ok = tavrel::ValidateParameters(entries, data_, settings_, Messages(), scansDone_);
+    MeasurementRun& run = measurement_->Run();
+    const bool ok =
+        tavrel::ValidateParameters(entries, run.Data(), run.Settings(), Messages(), run.ScansDone);
     // Laid out whatever the result: a failed check keeps the channel count it had taken, and
     // the set-up shows that many charts.
     charts_->ChartPanelResize();
@@ -210,14 +230,15 @@ bool MainWindow::ValidateParameters() {
 
 void MainWindow::SetUpCharts() {
     // A check that failed before the time unit was derived leaves none: the samples' own unit.
-    charts_->SetUpCharts(settings_.ChartTimeUnit.empty()
-                             ? std::string(TimeUnitName(data_.Header.SamplingUnit))
-                             : settings_.ChartTimeUnit);
+    const MeasurementSettings& settings = Settings();
+    charts_->SetUpCharts(settings.ChartTimeUnit.empty()
+                             ? std::string(TimeUnitName(Data().Header.SamplingUnit))
+                             : settings.ChartTimeUnit);
 }
 
 void MainWindow::ComboChNumChange() {
     MainEntries entries = TakeEntries();
-    if (tavrel::ComboChNumChange(entries, data_.Header)) {
+    if (tavrel::ComboChNumChange(entries, Data().Header)) {
         entries_->ShowGridRows(entries.GridRowCount);
         return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/Clock.h"
 #include "acquisition/Device.h"
 #include "acquisition/DeviceSwitch.h"
 #include "acquisition/MeasurementParameters.h"
@@ -25,6 +26,7 @@ namespace tavrel {
 
 class AboutBox;
 class HelpWindow;
+class MeasurementControl;
 class ProgressDialog;
 class WaveformCharts;
 struct MainWindowForm;
@@ -39,11 +41,14 @@ struct MainWindowOptions {
     QString ConfigDir;
     // The card when it is a switch between devices: the card page lets the operator choose.
     DeviceSwitch* Devices = nullptr;
+    // The clock of the measurements; nullptr: the system's.
+    Clock* RunClock = nullptr;
 };
 
 // The main window: the card, parameter, channel and save pages, the start and stop buttons
-// with the status displays, the charts and the menus. It owns the data-file unit's record and
-// the settings derived from the entries, and answers the core's messages with message boxes.
+// with the status displays, the charts and the menus. It holds the measurement, whose run owns
+// the data-file unit's record and the settings derived from the entries, and answers the
+// core's messages with message boxes.
 // Its controls are its own; others reach them through what the window does.
 class MainWindow : public QMainWindow, public Prompter {
     Q_OBJECT
@@ -93,9 +98,10 @@ public:
     // What the measurement run shares with the window.
     Device& Source() { return device_; }
     const DeviceIdentity& FoundDevice() const { return cardPage_->Found(); }
-    SDFdata& Data() { return data_; }
-    MeasurementSettings& Settings() { return settings_; }
-    int& ScansDone() { return scansDone_; }
+    // The measurement, which holds the header and the settings taken from the entries.
+    MeasurementControl& Measurement() { return *measurement_; }
+    SDFdata& Data();
+    MeasurementSettings& Settings();
     WaveformCharts& Charts() { return *charts_; }
     HelpWindow& Help() { return analysis_->Help(); }
 
@@ -145,9 +151,9 @@ private:
     CardPage* cardPage_ = nullptr;
     AnalysisCommands* analysis_ = nullptr;
     ParameterCommands* parameters_ = nullptr;
-    SDFdata data_;
-    MeasurementSettings settings_;
-    int scansDone_ = 0;
+    std::unique_ptr<SystemClock> systemClock_;
+    // Made before the pages that show its header, and gone after them.
+    std::unique_ptr<MeasurementControl> measurement_;
     AboutBox* aboutBox_ = nullptr;
     ProgressDialog* progress_ = nullptr;
     QTimer* captionClock_ = nullptr; // "Timer1"

@@ -16,8 +16,7 @@ MessageAnswer MeasurementControl::FormPrompter::ShowMessage(MessageKind kind,
 
 MeasurementControl::MeasurementControl(MainWindow& form, Clock& clock)
     : form_(form), prompter_(form) {
-    run_ = std::make_unique<MeasurementRun>(form.Source(), clock, form.Data(), form.Settings(),
-                                            prompter_, *this);
+    run_ = std::make_unique<MeasurementRun>(form.Source(), clock, prompter_, *this);
     // Single-shot and started again only after a step: a message shown inside a step never
     // meets another step.
     step_.setSingleShot(true);

@@ -1,7 +1,6 @@
 #include "acquisition/DeviceSwitch.h"
 #include "model/FileError.h"
 #include "ui/MainWindow.h"
-#include "ui/MeasurementControl.h"
 #include "widgets/FormFonts.h"
 #include "widgets/ProgramCommandLine.h"
 #include "widgets/ProgramIcon.h"
@@ -55,8 +54,8 @@ int main(int argc, char** argv) {
     tavrel::DeviceSwitch card(clock);
     tavrel::MainWindowOptions options;
     options.Devices = &card;
+    options.RunClock = &clock;
     tavrel::MainWindow window(card, options);
-    tavrel::MeasurementControl measurement(window, clock);
     QObject::connect(&window, &tavrel::MainWindow::ProgramEnded, &app, &QApplication::quit,
                      Qt::QueuedConnection);
     // A file given on the command line (a file manager's "open with") wins over "default.apm".

@@ -124,11 +124,11 @@ protected:
     TestClock clock;
     ScriptedCard card{clock};
     SimulatedDevice device{card};
-    SDFdata data;
-    MeasurementSettings settings;
     RecordingPrompter prompter;
     RecordingView view{clock};
-    MeasurementRun run{device, clock, data, settings, prompter, view};
+    MeasurementRun run{device, clock, prompter, view};
+    SDFdata& data = run.Data();
+    MeasurementSettings& settings = run.Settings();
     MainEntries entries;
 };
 
@@ -757,7 +757,7 @@ public:
 TEST_F(RunTest, TheSetUpErrorIsShownOverAnEndedRun) {
     Configure(1, 10, 4, 1, 0);
     SteppingPrompter messages;
-    MeasurementRun stepped{device, clock, data, settings, messages, view};
+    MeasurementRun stepped{device, clock, messages, view};
     bool opened = false;
     view.OnYield = [&] {
         if (stepped.BlocksWritten == 1 && !opened) {
@@ -814,7 +814,7 @@ protected:
     SimulatedCard simCard{vclock};
     SimulatedDevice simDevice{simCard};
     RecordingView simView{[this](std::int64_t us) { vclock.Advance(us); }};
-    MeasurementRun simRun{simDevice, vclock, data, settings, prompter, simView};
+    MeasurementRun simRun{simDevice, vclock, prompter, simView};
 };
 
 TEST_F(SimulatedRunTest, TypicalMeasurementWithTheSimulatedCard) {

@@ -103,12 +103,12 @@ protected:
     fs::path dir = temp.Path(), file;
     SystemClock clock;
     SigrokSource card;
-    SDFdata data;
-    MeasurementSettings settings;
     RecordingPrompter prompter;
     RecordingView view{
         [](std::int64_t us) { std::this_thread::sleep_for(std::chrono::microseconds(us)); }};
-    MeasurementRun run{card, clock, data, settings, prompter, view};
+    MeasurementRun run{card, clock, prompter, view};
+    SDFdata& data = run.Data();
+    MeasurementSettings& settings = run.Settings();
     MainEntries entries;
 };
 

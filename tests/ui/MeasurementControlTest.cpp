@@ -76,7 +76,7 @@ private:
     std::unique_ptr<SimulatedCard> card;
     std::unique_ptr<SimulatedDevice> device;
     std::unique_ptr<MainWindow> window;
-    std::unique_ptr<MeasurementControl> control;
+    MeasurementControl* control = nullptr;
     Prompts prompts;
 
     QString DataFile() const { return dir.filePath(QStringLiteral("ADdata.sdf")); }
@@ -117,16 +117,17 @@ private slots:
         options.ShowAboutBox = false;
         options.ExeDir = dir.path() + "/";
         options.ConfigDir = dir.path() + "/";
+        options.RunClock = &clock;
         window = std::make_unique<MainWindow>(*device, options);
         window->RedirectMessages(&prompts);
         window->show();
         QVERIFY(QTest::qWaitFor([&] { return window->StartUpDone(); }, 5000));
-        control = std::make_unique<MeasurementControl>(*window, clock);
+        control = &window->Measurement();
         prompts.Texts.clear();
     }
 
     void cleanup() {
-        control.reset();
+        control = nullptr;
         window.reset();
         device.reset();
         card.reset();
@@ -295,19 +296,20 @@ private slots:
     }
 
     void theDemoDeviceChosenOnTheCardPageRecordsAndIsRemembered() {
-        control.reset();
+        control = nullptr;
         window.reset();
         DeviceSwitch devices(clock);
         MainWindowOptions options;
         options.ShowAboutBox = false;
         options.ExeDir = dir.path() + "/";
         options.ConfigDir = dir.path() + "/";
+        options.RunClock = &clock;
         options.Devices = &devices;
         window = std::make_unique<MainWindow>(devices, options);
         window->RedirectMessages(&prompts);
         window->show();
         QVERIFY(QTest::qWaitFor([&] { return window->StartUpDone(); }, 5000));
-        control = std::make_unique<MeasurementControl>(*window, clock);
+        control = &window->Measurement();
         auto* choice = Form<QComboBox>(*window, "ComboDevice");
         QVERIFY(choice->isEnabled());
         QCOMPARE(choice->itemText(0), QStringLiteral("模擬カード"));
@@ -347,7 +349,7 @@ private slots:
         QVERIFY(ReadAll(dir.filePath(QStringLiteral("tavrelrex.ini"))).contains("demo"));
         QVERIFY(window->SaveDefaultParameters());
         QVERIFY(!ReadAll(dir.filePath(QStringLiteral("default.apm"))).contains("demo"));
-        control.reset();
+        control = nullptr;
         window.reset();
         DeviceSwitch again(clock);
         options.Devices = &again;
