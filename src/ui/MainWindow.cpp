@@ -29,7 +29,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QFontMetrics>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
@@ -37,8 +36,6 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QSignalBlocker>
-#include <QStyle>
-#include <QStyleOptionFrame>
 #include <QTimer>
 
 #include <exception>
@@ -57,20 +54,6 @@ QString Q(const std::string& utf8) {
 }
 std::string S(const QString& text) {
     return text.toStdString();
-}
-
-// The widest text the line edit shows whole, without scrolling it.
-int TextRoom(QLineEdit* edit) {
-    QStyleOptionFrame option;
-    option.initFrom(edit);
-    option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
-    option.midLineWidth = 0;
-    option.state |= QStyle::State_Sunken;
-    const QRect contents =
-        edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
-    const QMargins margins = edit->textMargins();
-    constexpr int lineEditMargin = 2; // QLineEdit keeps this much on each side of its text
-    return contents.width() - margins.left() - margins.right() - 2 * lineEditMargin;
 }
 
 } // namespace
@@ -310,16 +293,7 @@ void MainWindow::ShowPresentStatus(const QString& text) {
 
 void MainWindow::ShowTime(const QString& text) {
     // A long count of scans takes a smaller font rather than scroll its label out of the box.
-    QLineEdit* edit = form_->EditTime;
-    QFont font = edit->parentWidget()->font();
-    if (font.pixelSize() <= 0)
-        font.setPixelSize(QFontInfo(font).pixelSize());
-    const int room = TextRoom(edit);
-    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(text) > room)
-        font.setPixelSize(font.pixelSize() - 1);
-    if (font != edit->font())
-        edit->setFont(font);
-    edit->setText(text);
+    ShowShrunkToFit(form_->EditTime, text);
 }
 
 void MainWindow::ShowProgress(int percent) {

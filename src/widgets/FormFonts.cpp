@@ -2,7 +2,10 @@
 
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QStringList>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QWidget>
 
 namespace tavrel {
@@ -50,6 +53,36 @@ QFont MinchoFont(int pixelSize) {
     QFont font(MinchoFace);
     font.setPixelSize(pixelSize);
     return font;
+}
+
+namespace {
+
+// The widest text the line edit shows whole, without scrolling it.
+int TextRoom(QLineEdit* edit) {
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+    option.midLineWidth = 0;
+    option.state |= QStyle::State_Sunken;
+    const QRect contents =
+        edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+    const QMargins margins = edit->textMargins();
+    constexpr int lineEditMargin = 2; // QLineEdit keeps this much on each side of its text
+    return contents.width() - margins.left() - margins.right() - 2 * lineEditMargin;
+}
+
+} // namespace
+
+void ShowShrunkToFit(QLineEdit* edit, const QString& text) {
+    QFont font = edit->parentWidget()->font();
+    if (font.pixelSize() <= 0)
+        font.setPixelSize(QFontInfo(font).pixelSize());
+    const int room = TextRoom(edit);
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(text) > room)
+        font.setPixelSize(font.pixelSize() - 1);
+    if (font != edit->font())
+        edit->setFont(font);
+    edit->setText(text);
 }
 
 } // namespace tavrel

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QString>
 
+class QLineEdit;
 class QWidget;
 
 namespace tavrel {
@@ -19,5 +20,9 @@ QFont MinchoFont(int pixelSize = 12);
 // The form's positions were made for the narrower Windows faces: a text wider than the room
 // given to it gets a smaller font (down to 9 pixels) instead of being cut.
 void FitFontToWidth(QWidget* widget, const QString& text, int room);
+
+// Shows text in the line edit, in a smaller font (down to 8 pixels) when the parent's font would
+// scroll it out of the box.
+void ShowShrunkToFit(QLineEdit* edit, const QString& text);
 
 } // namespace tavrel
