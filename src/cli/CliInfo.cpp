@@ -3,8 +3,7 @@
 #include "cli/CliSupport.h"
 
 #include "datafiles/DataFileFormats.h"
-#include "datafiles/sdf/SdfBlockReader.h"
-#include "datafiles/tsd/TsdFile.h"
+#include "datafiles/sdf/SdfLayout.h"
 #include "model/TimeUnits.h"
 #include "text/DateTime.h"
 #include "text/Messages.h"
@@ -24,36 +23,20 @@ namespace {
 
 struct FileHeader {
     std::string Format; // the data format's id
-    int Version = 0;
-    MeasurementHeader Header;
-    std::optional<std::int64_t> BlocksPresent;
-    bool PartialBlock = false;
+    StoredHeader Stored;
 };
 
-// The header of an sdf or tsd file, as the file holds it (an old sdf file is not upgraded).
+// The header of a data file, as the file holds it (an old sdf file is not upgraded).
 std::optional<FileHeader> ReadHeader(const std::string& fileName, std::string& error) {
     const DataFormat* format = SniffDataFile(fileName);
-    FileHeader result;
-    if (format && format->Type == DataFileType::Sdf) {
-        SdfBlockReader reader(fileName);
-        if (reader.Check() != SdfHeaderCheck::Ok) {
-            error = Sentences(CannotReadMessage(fileName), FormatMessage);
-            return std::nullopt;
-        }
-        result.Format = format->Id;
-        result.Version = reader.Decoded().Version;
-        result.Header = reader.Decoded().Header;
-        result.BlocksPresent = reader.BlocksPresent();
-        result.PartialBlock = reader.HasPartialBlock();
-        return result;
-    }
-    result.Header = DefaultMeasurementHeader();
-    if (!format || !ReadTsdHeader(fileName, result.Header, result.Version)) {
+    std::optional<StoredHeader> stored;
+    if (format)
+        stored = format->ReadHeader(fileName, DefaultMeasurementHeader());
+    if (!stored) {
         error = Sentences(CannotReadMessage(fileName), FormatMessage);
         return std::nullopt;
     }
-    result.Format = format->Id;
-    return result;
+    return FileHeader{std::string(format->Id), std::move(*stored)};
 }
 
 std::string Utf8(std::string_view cp932) {
@@ -79,10 +62,10 @@ nlohmann::json IsoStartTime(double dateTime) {
 }
 
 nlohmann::json ToJson(const FileHeader& f) {
-    const MeasurementHeader& h = f.Header;
+    const MeasurementHeader& h = f.Stored.Header;
     nlohmann::json j;
     j["Format"] = f.Format;
-    j["Version"] = f.Version;
+    j["Version"] = f.Stored.Version;
     j["Comment"] = Utf8(WithoutCommentPadding(h.Comment.Bytes()));
     j["ChannelCount"] = h.ChannelCount;
     j["ExtraChannelCount"] = h.ExtraChannelCount;
@@ -95,8 +78,8 @@ nlohmann::json ToJson(const FileHeader& f) {
     j["StartTime"] = Plain(h.StartTime);
     j["StartTimeText"] = FormatFileDateTime(h.StartTime);
     j["StartTimeIso"] = IsoStartTime(h.StartTime);
-    if (f.BlocksPresent)
-        j["BlocksPresent"] = *f.BlocksPresent;
+    if (f.Stored.BlocksPresent)
+        j["BlocksPresent"] = *f.Stored.BlocksPresent;
     nlohmann::json channels = nlohmann::json::array();
     for (int i = 0; i < h.EntryCount(); ++i) {
         const auto e = static_cast<std::size_t>(i);
@@ -110,14 +93,13 @@ nlohmann::json ToJson(const FileHeader& f) {
 }
 
 void PrintForAPerson(const std::string& fileName, const FileHeader& f) {
-    const MeasurementHeader& h = f.Header;
+    const StoredHeader& s = f.Stored;
+    const MeasurementHeader& h = s.Header;
     // The labels of the window's entries, so the output reads like the parameter pages.
     const auto line = [](const std::string& text) { std::printf("%s\n", text.c_str()); };
     line(Fill(Tr("cli", "ファイル名：%1"), fileName));
-    line(Fill(Tr("cli", "保存形式：%1 バージョン %2"), f.Format, std::to_string(f.Version)) +
-         (f.Format == DataFormatOf(DataFileType::Sdf).Id && f.Version < 4
-              ? Tr("cli", "（旧形式。バージョン 1 の間隔は msec）")
-              : ""));
+    line(Fill(Tr("cli", "保存形式：%1 バージョン %2"), f.Format, std::to_string(s.Version)) +
+         (s.OldLayout ? Tr("cli", "（旧形式。バージョン 1 の間隔は msec）") : ""));
     line(Fill(Tr("cli", "コメント：%1"), Utf8(WithoutCommentPadding(h.Comment.Bytes()))));
     line(Fill(Tr("cli", "開始時刻：%1"), FormatFileDateTime(h.StartTime)));
     line(Fill(Tr("cli", "サンプリング間隔：%1"), Interval(h.SamplingInterval, h.SamplingUnit)));
@@ -126,9 +108,9 @@ void PrintForAPerson(const std::string& fileName, const FileHeader& f) {
     line(Fill(Tr("cli", "バースト時間間隔：%1"), Interval(h.BurstInterval, h.BurstUnit)));
     line(Fill(Tr("cli", "チャンネル数：%1（付加チャンネル %2）"), std::to_string(h.ChannelCount),
               std::to_string(h.ExtraChannelCount)));
-    if (f.BlocksPresent)
-        line(Fill(Tr("cli", "ブロック数：%1"), std::to_string(*f.BlocksPresent)) +
-             (f.PartialBlock ? Tr("cli", "（末尾に不完全なブロックあり）") : ""));
+    if (s.BlocksPresent)
+        line(Fill(Tr("cli", "ブロック数：%1"), std::to_string(*s.BlocksPresent)) +
+             (s.PartialBlock ? Tr("cli", "（末尾に不完全なブロックあり）") : ""));
     for (int i = 0; i < h.EntryCount(); ++i) {
         const auto e = static_cast<std::size_t>(i);
         std::printf("  %2d %-16s [%s]  Y = %s X + %s%s\n", i + 1,

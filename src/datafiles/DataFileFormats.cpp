@@ -4,10 +4,12 @@
 #include "datafiles/OpenDataFile.h"
 #include "datafiles/io/ByteSource.h"
 #include "datafiles/io/TextLineReader.h"
+#include "datafiles/sdf/SdfFileReader.h"
 #include "datafiles/sdf/SdfLayout.h"
 #include "datafiles/sdf/SdfUpgrade.h"
 #include "datafiles/sdf/SdfWriter.h"
 #include "datafiles/tsd/TsdFile.h"
+#include "datafiles/tsd/TsdFileReader.h"
 #include "datafiles/tsd/TsdWriter.h"
 
 #include <algorithm>
@@ -34,6 +36,7 @@ const std::array<DataFormat, 2> Formats{{
      [](const std::string& fileName) {
          return std::make_unique<DataFileReader>(fileName, DataFileType::Sdf);
      },
+     ReadStoredSdfHeader,
      [](std::string fileName) -> std::unique_ptr<DataFileWriter> {
          return std::make_unique<SdfWriter>(std::move(fileName));
      },
@@ -46,6 +49,7 @@ const std::array<DataFormat, 2> Formats{{
      [](const std::string& fileName) {
          return std::make_unique<DataFileReader>(fileName, DataFileType::Tsd);
      },
+     ReadStoredTsdHeader,
      [](std::string fileName) -> std::unique_ptr<DataFileWriter> {
          return std::make_unique<TsdWriter>(std::move(fileName));
      },

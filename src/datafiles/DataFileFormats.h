@@ -2,6 +2,7 @@
 
 #include "datafiles/DataFileRepair.h"
 #include "datafiles/DataFileWriter.h"
+#include "datafiles/StoredHeader.h"
 #include "model/ProgressReporter.h"
 #include "model/Prompter.h"
 #include "model/SDFdata.h"
@@ -9,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -34,6 +36,10 @@ struct DataFormat {
     bool (*Sniff)(std::string_view firstBytes);
     // Opens the file as this format; throws FileError (FormatMessage) when it is not.
     std::unique_ptr<DataFileReader> (*OpenReader)(const std::string& fileName);
+    // The header as the file stores it, read onto onto (ReadStoredSdfHeader,
+    // ReadStoredTsdHeader); nullopt when the file holds no header of this format.
+    std::optional<StoredHeader> (*ReadHeader)(const std::string& fileName,
+                                              const MeasurementHeader& onto);
     std::unique_ptr<DataFileWriter> (*MakeWriter)(std::string fileName);
     // The size of the whole file the header plans (its bursts).
     std::int64_t (*PlannedBytes)(const MeasurementHeader& h);

@@ -56,8 +56,15 @@ TEST(DataFormats, EveryRowSniffsAndReadsBackWhatItsWriterWrote) {
         EXPECT_EQ(CheckDataFile(file).Result, DataFileCheck::Outcome::Consistent);
         EXPECT_LE(std::int64_t(ReadBytes(file).size()), row.PlannedBytes(TwoBursts().Header));
 
+        const auto stored = row.ReadHeader(file, DefaultMeasurementHeader());
+        ASSERT_TRUE(stored.has_value());
+        EXPECT_FALSE(stored->OldLayout); // the writers write the current layout
+        EXPECT_EQ(stored->Header.ChannelCount, 2);
+        EXPECT_EQ(stored->Header.SampleCount, 5);
+        EXPECT_EQ(stored->Header.BurstCount, 2);
         for (const auto& reader : {row.OpenReader(file), std::make_unique<DataFileReader>(file)}) {
             EXPECT_EQ(reader->Type(), row.Type);
+            EXPECT_EQ(reader->Version(), stored->Version);
             ASSERT_EQ(reader->Bursts(), 2);
             std::vector<std::int16_t> codes;
             reader->ReadChannel(1, 1, codes);
@@ -67,6 +74,7 @@ TEST(DataFormats, EveryRowSniffsAndReadsBackWhatItsWriterWrote) {
         for (const DataFormat& other : DataFormats())
             if (&other != &row) {
                 EXPECT_FALSE(other.Sniff(ReadBytes(file)));
+                EXPECT_FALSE(other.ReadHeader(file, DefaultMeasurementHeader()).has_value());
                 try {
                     other.OpenReader(file);
                     ADD_FAILURE() << "opened as " << other.Id;
