@@ -59,7 +59,7 @@ int Export(const Options& o) {
 
     std::unique_ptr<DataFileReader> reader;
     try {
-        reader = std::make_unique<DataFileReader>(o.In);
+        reader = OpenDataFileReader(o.In);
     } catch (const FileError& e) {
         if (e.GetMessage().Id == MessageId::Format)
             return Fail(Verbatim(Sentences(CannotReadMessage(o.In), FormatMessage)));

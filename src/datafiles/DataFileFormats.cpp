@@ -1,6 +1,5 @@
 #include "datafiles/DataFileFormats.h"
 
-#include "datafiles/DataFileReader.h"
 #include "datafiles/OpenDataFile.h"
 #include "datafiles/io/ByteSource.h"
 #include "datafiles/io/TextLineReader.h"
@@ -33,8 +32,8 @@ constexpr std::array<std::string_view, 1> TsdExtensions{".tsd"};
 
 const std::array<DataFormat, 2> Formats{{
     {DataFileType::Sdf, "sdf", "時系列標準ファイル", SdfExtensions, SniffSdf,
-     [](const std::string& fileName) {
-         return std::make_unique<DataFileReader>(fileName, DataFileType::Sdf);
+     [](const std::string& fileName) -> std::unique_ptr<DataFileReader> {
+         return std::make_unique<SdfFileReader>(fileName);
      },
      ReadStoredSdfHeader,
      [](std::string fileName) -> std::unique_ptr<DataFileWriter> {
@@ -46,8 +45,8 @@ const std::array<DataFormat, 2> Formats{{
      },
      CheckSdfFile, RepairSdfFile, OpenSdfHeader, UpgradeSdfFile},
     {DataFileType::Tsd, "tsd", "時系列テキストファイル", TsdExtensions, SniffTsd,
-     [](const std::string& fileName) {
-         return std::make_unique<DataFileReader>(fileName, DataFileType::Tsd);
+     [](const std::string& fileName) -> std::unique_ptr<DataFileReader> {
+         return std::make_unique<TsdFileReader>(fileName);
      },
      ReadStoredTsdHeader,
      [](std::string fileName) -> std::unique_ptr<DataFileWriter> {

@@ -11,29 +11,24 @@
 
 namespace tavrel {
 
-// Read-only random access to the bursts of a recorded data file: sdf of versions 1 to 4 (read
-// in their own layout, never rewritten) and tsd. Opening reads the header only (and, for
-// tsd, where each block's lines start); a burst is read when asked for, so a file of any size
-// opens at once and memory stays that of the bursts read.
+// Read-only random access to the bursts of a recorded data file, one implementation per format
+// (SdfFileReader, TsdFileReader), made by the row's OpenReader. Opening reads the header only
+// (and, for tsd, where each block's lines start); a burst is read when asked for, so a file of
+// any size opens at once and memory stays that of the bursts read. The calls check their
+// arguments here, so a format reads only what lies in its file.
 class DataFileReader {
 public:
-    // Opens fileName; the type comes from the content (the table of data formats' sniff). Throws
-    // FileError with the file messages when it cannot be read, is not a regular file or is
-    // not a data file ("フォーマットが違います。").
-    explicit DataFileReader(const std::string& fileName);
-    // Opens fileName as a file of type, whatever its content shows.
-    DataFileReader(const std::string& fileName, DataFileType type);
-    ~DataFileReader();
+    virtual ~DataFileReader();
     DataFileReader(const DataFileReader&) = delete;
     DataFileReader& operator=(const DataFileReader&) = delete;
 
-    const std::string& FileName() const;
-    DataFileType Type() const;
-    int Version() const; // sdf 1..4; tsd 2
+    virtual const std::string& FileName() const = 0;
+    virtual DataFileType Type() const = 0;
+    virtual int Version() const = 0; // sdf 1..4; tsd 2
     // Intervals and units as version 4 has them.
-    const MeasurementHeader& Header() const;
+    virtual const MeasurementHeader& Header() const = 0;
     // Whole blocks present (what a repaired header would say).
-    std::int64_t Bursts() const;
+    virtual std::int64_t Bursts() const = 0;
     // The start of burst k (0-based) in days like StartTime: StartTime + k x burst interval.
     double BurstStartTime(std::int64_t k) const;
     // The sampling interval in seconds.
@@ -58,9 +53,29 @@ public:
     // Reads the codes of one sampled channel of burst k into codes. Throws FileError.
     void ReadChannel(std::int64_t k, int channel, std::vector<std::int16_t>& codes) const;
 
+protected:
+    DataFileReader() = default;
+
 private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
+    // What the formats read, asked for only with a burst below Bursts(), scans within the
+    // block and channels the sampled channels (0 to MaxSampledChannels); codes is sized.
+    // Any of them may be called from several threads at once.
+    virtual void ReadBlock(std::int64_t k,
+                           std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData,
+                           std::vector<std::int16_t>& extraData) const = 0;
+    virtual void
+    ReadBlockScans(std::int64_t k, std::int64_t first, std::int64_t count, int channels,
+                   std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData) const = 0;
+    virtual void ReadBlockRows(std::int64_t k, std::int64_t first, std::int64_t count, int channels,
+                               std::vector<std::int16_t>& codes) const = 0;
+
+    // Throws EndsEarlyMessage when burst k or the scans lie outside the file.
+    void CheckScans(std::int64_t k, std::int64_t first, std::int64_t count) const;
 };
+
+// Opens fileName as the format its content shows (the table of data formats' sniff). Throws
+// FileError with the file messages when it cannot be read, is not a regular file or is not a
+// data file ("フォーマットが違います。").
+std::unique_ptr<DataFileReader> OpenDataFileReader(const std::string& fileName);
 
 } // namespace tavrel

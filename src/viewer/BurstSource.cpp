@@ -6,7 +6,7 @@
 
 namespace tavrel {
 
-BurstSource::BurstSource(const std::string& fileName) : reader_(fileName) {}
+BurstSource::BurstSource(const std::string& fileName) : reader_(OpenDataFileReader(fileName)) {}
 
 std::shared_ptr<const SampleStore> BurstSource::Burst(std::int64_t k) {
     const auto found =
@@ -17,14 +17,14 @@ std::shared_ptr<const SampleStore> BurstSource::Burst(std::int64_t k) {
         kept_.push_front(hit);
         return hit.Store;
     }
-    const MeasurementHeader& h = reader_.Header();
+    const MeasurementHeader& h = reader_->Header();
     const int channels = std::max<int>(h.ChannelCount, 0);
     auto store = std::make_shared<SampleStore>();
     store->Reset(channels, std::max<std::int64_t>(h.SampleCount, 0));
     // One read of the whole burst; its buffers go when the store has the codes.
     std::array<std::vector<std::int16_t>, MaxSampledChannels> blockData;
     std::vector<std::int16_t> extraData;
-    reader_.ReadBurst(k, blockData, extraData);
+    reader_->ReadBurst(k, blockData, extraData);
     for (int c = 0; c < channels && c < MaxSampledChannels; ++c) {
         store->Append(c, blockData[static_cast<std::size_t>(c)]);
         std::vector<std::int16_t>().swap(blockData[static_cast<std::size_t>(c)]);

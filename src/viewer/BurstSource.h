@@ -20,9 +20,9 @@ public:
     // Opens the file (its header only). Throws FileError.
     explicit BurstSource(const std::string& fileName);
 
-    const DataFileReader& Reader() const { return reader_; }
-    const MeasurementHeader& Header() const { return reader_.Header(); }
-    std::int64_t Bursts() const { return reader_.Bursts(); }
+    const DataFileReader& Reader() const { return *reader_; }
+    const MeasurementHeader& Header() const { return reader_->Header(); }
+    std::int64_t Bursts() const { return reader_->Bursts(); }
 
     // Burst k (0-based, below Bursts()), its codes and summaries. Throws FileError.
     std::shared_ptr<const SampleStore> Burst(std::int64_t k);
@@ -32,7 +32,7 @@ private:
         std::int64_t Index;
         std::shared_ptr<const SampleStore> Store;
     };
-    DataFileReader reader_;
+    std::unique_ptr<DataFileReader> reader_;
     std::deque<Kept> kept_; // most recently used first
 };
 

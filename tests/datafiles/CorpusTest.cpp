@@ -116,16 +116,16 @@ TEST(Corpus, DataFileReaderReadsOrRefusesEveryFileCleanly) {
     int opened = 0;
     for (const fs::path& file : CorpusFiles()) {
         try {
-            const DataFileReader reader(file.string());
+            const auto reader = OpenDataFileReader(file.string());
             ++opened;
             std::array<std::vector<std::int16_t>, MaxSampledChannels> blocks;
             std::vector<std::int16_t> extra, rows;
-            const std::int64_t scans = std::max<std::int32_t>(reader.Header().SampleCount, 0);
-            for (std::int64_t k = 0; k < std::min<std::int64_t>(reader.Bursts(), 50); ++k) {
-                reader.ReadBurst(k, blocks, extra);
-                reader.ReadScanRows(k, scans / 2, scans - scans / 2, rows);
+            const std::int64_t scans = std::max<std::int32_t>(reader->Header().SampleCount, 0);
+            for (std::int64_t k = 0; k < std::min<std::int64_t>(reader->Bursts(), 50); ++k) {
+                reader->ReadBurst(k, blocks, extra);
+                reader->ReadScanRows(k, scans / 2, scans - scans / 2, rows);
                 EXPECT_EQ(rows.size(), static_cast<std::size_t>(scans - scans / 2) *
-                                           static_cast<std::size_t>(reader.Header().ChannelCount))
+                                           static_cast<std::size_t>(reader->Header().ChannelCount))
                     << file;
             }
         } catch (const FileError&) {

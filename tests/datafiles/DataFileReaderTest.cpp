@@ -73,21 +73,21 @@ TEST(DataFileReader, ReadsEveryOldSdfVersionInItsOwnLayoutByBurst) {
         bytes += std::string(100, '\x01'); // the start of a fourth block
         WriteBytes(dir.File("a.sdf"), bytes);
 
-        DataFileReader reader(dir.File("a.sdf"));
-        EXPECT_EQ(reader.Type(), DataFileType::Sdf);
-        EXPECT_EQ(reader.Version(), version);
-        EXPECT_EQ(reader.Bursts(), 3);
-        EXPECT_EQ(reader.Header().ChannelName[0].Str(), Voltage);
-        EXPECT_EQ(reader.Header().ChannelCount, 2);
+        const auto reader = OpenDataFileReader(dir.File("a.sdf"));
+        EXPECT_EQ(reader->Type(), DataFileType::Sdf);
+        EXPECT_EQ(reader->Version(), version);
+        EXPECT_EQ(reader->Bursts(), 3);
+        EXPECT_EQ(reader->Header().ChannelName[0].Str(), Voltage);
+        EXPECT_EQ(reader->Header().ChannelCount, 2);
         const double seconds = version == 1 ? 0.25 : 0.00025;
-        EXPECT_NEAR(reader.SamplingSeconds(), seconds, 1e-15);
+        EXPECT_NEAR(reader->SamplingSeconds(), seconds, 1e-15);
         const double burstDays = version == 1 ? 0.09 / 86400 : 90.0 / 86400;
-        EXPECT_NEAR(reader.BurstStartTime(2), 46000.25 + 2 * burstDays, 1e-9);
+        EXPECT_NEAR(reader->BurstStartTime(2), 46000.25 + 2 * burstDays, 1e-9);
 
         Blocks data;
         std::vector<std::int16_t> extra;
         for (int k : {2, 0, 1}) { // any order
-            reader.ReadBurst(k, data, extra);
+            reader->ReadBurst(k, data, extra);
             const auto& b = blocks[static_cast<std::size_t>(k)];
             ASSERT_EQ(data[0].size(), std::size_t{samples});
             ASSERT_EQ(data[1].size(), std::size_t{samples});
@@ -102,14 +102,14 @@ TEST(DataFileReader, ReadsEveryOldSdfVersionInItsOwnLayoutByBurst) {
             EXPECT_EQ(extra[0], 500 + k);
         }
         std::vector<std::int16_t> codes;
-        reader.ReadChannel(1, 0, codes);
+        reader->ReadChannel(1, 0, codes);
         EXPECT_EQ(codes[3], version < 4 ? ErrorData : 32767);
         EXPECT_EQ(codes[4], 1004);
-        reader.ReadChannel(2, 1, codes);
+        reader->ReadChannel(2, 1, codes);
         EXPECT_EQ(codes[3], ErrorData);
         EXPECT_EQ(codes[4], -30);
-        EXPECT_THROW(reader.ReadBurst(3, data, extra), FileError);
-        EXPECT_THROW(reader.ReadChannel(0, 2, codes), FileError);
+        EXPECT_THROW(reader->ReadBurst(3, data, extra), FileError);
+        EXPECT_THROW(reader->ReadChannel(0, 2, codes), FileError);
     }
 }
 
@@ -136,21 +136,21 @@ TEST(DataFileReader, TsdAndSdfOfOneMeasurementReadTheSame) {
     tsd += "No.5\r\n1,2\r\n3,";
     WriteBytes(dir.File("m.tsd"), tsd);
 
-    DataFileReader sdf(dir.File("m.sdf"));
-    DataFileReader text(dir.File("m.tsd"));
-    EXPECT_EQ(text.Type(), DataFileType::Tsd);
-    EXPECT_EQ(text.Version(), 2);
-    EXPECT_EQ(text.Bursts(), 4);
-    EXPECT_EQ(sdf.Bursts(), 4);
-    EXPECT_EQ(text.Header().ChannelName[1].Str(), Temperature);
-    EXPECT_EQ(text.SamplingSeconds(), sdf.SamplingSeconds());
+    const auto sdf = OpenDataFileReader(dir.File("m.sdf"));
+    const auto text = OpenDataFileReader(dir.File("m.tsd"));
+    EXPECT_EQ(text->Type(), DataFileType::Tsd);
+    EXPECT_EQ(text->Version(), 2);
+    EXPECT_EQ(text->Bursts(), 4);
+    EXPECT_EQ(sdf->Bursts(), 4);
+    EXPECT_EQ(text->Header().ChannelName[1].Str(), Temperature);
+    EXPECT_EQ(text->SamplingSeconds(), sdf->SamplingSeconds());
     Blocks a, b;
     std::vector<std::int16_t> ea, eb;
     SDFdata expected = d;
     for (int k : {3, 1, 0, 2}) {
         fill(expected, k);
-        sdf.ReadBurst(k, a, ea);
-        text.ReadBurst(k, b, eb);
+        sdf->ReadBurst(k, a, ea);
+        text->ReadBurst(k, b, eb);
         for (std::size_t c = 0; c < 2; ++c) {
             EXPECT_EQ(a[c], expected.BlockData[c]) << k << " " << c;
             EXPECT_EQ(b[c], expected.BlockData[c]) << k << " " << c;
@@ -159,29 +159,29 @@ TEST(DataFileReader, TsdAndSdfOfOneMeasurementReadTheSame) {
         EXPECT_EQ(eb, expected.ExtraData);
     }
     std::vector<std::int16_t> codes;
-    text.ReadChannel(3, 1, codes);
+    text->ReadChannel(3, 1, codes);
     fill(expected, 3);
     EXPECT_EQ(codes, expected.BlockData[1]);
 }
 
 TEST(DataFileReader, RefusesWhatIsNoDataFile) {
     TempDir dir;
-    EXPECT_EQ(Thrown([&] { DataFileReader r(dir.Path().string()); }),
+    EXPECT_EQ(Thrown([&] { OpenDataFileReader(dir.Path().string()); }),
               NotRegularFileMessage(dir.Path().string()));
     const std::string fifo = dir.File("pipe.sdf");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(Thrown([&] { DataFileReader r(fifo); }), NotRegularFileMessage(fifo));
-    EXPECT_EQ(Thrown([&] { DataFileReader r(dir.File("missing.sdf")); }),
+    EXPECT_EQ(Thrown([&] { OpenDataFileReader(fifo); }), NotRegularFileMessage(fifo));
+    EXPECT_EQ(Thrown([&] { OpenDataFileReader(dir.File("missing.sdf")); }),
               CannotOpenMessage(dir.File("missing.sdf")));
 
     WriteBytes(dir.File("text.txt"), "hello\r\nworld\r\n");
-    EXPECT_EQ(Thrown([&] { DataFileReader r(dir.File("text.txt")); }), FormatMessage);
+    EXPECT_EQ(Thrown([&] { OpenDataFileReader(dir.File("text.txt")); }), FormatMessage);
     // An sdf signature with counts the layout cannot hold.
     MeasurementHeader h = TwoChannels(4, 1);
     std::string bytes = BuildSdf(4, h, {FileOrderBlock(4, 0)});
     PutI16(reinterpret_cast<unsigned char*>(bytes.data()) + 210, 40);
     WriteBytes(dir.File("bad.sdf"), bytes);
-    EXPECT_EQ(Thrown([&] { DataFileReader r(dir.File("bad.sdf")); }), FormatMessage);
+    EXPECT_EQ(Thrown([&] { OpenDataFileReader(dir.File("bad.sdf")); }), FormatMessage);
 
     // A tsd file whose header is fine but a value is no number: refused when that block is read.
     SDFdata d;
@@ -193,16 +193,16 @@ TEST(DataFileReader, RefusesWhatIsNoDataFile) {
     ASSERT_NE(second, std::string::npos);
     tsd.replace(second + 6, 1, "x");
     WriteBytes(dir.File("v.tsd"), tsd);
-    DataFileReader reader(dir.File("v.tsd"));
-    EXPECT_EQ(reader.Bursts(), 2);
+    const auto reader = OpenDataFileReader(dir.File("v.tsd"));
+    EXPECT_EQ(reader->Bursts(), 2);
     Blocks data;
     std::vector<std::int16_t> extra;
-    EXPECT_NO_THROW(reader.ReadBurst(0, data, extra));
-    EXPECT_EQ(Thrown([&] { reader.ReadBurst(1, data, extra); }), FormatMessage);
+    EXPECT_NO_THROW(reader->ReadBurst(0, data, extra));
+    EXPECT_EQ(Thrown([&] { reader->ReadBurst(1, data, extra); }), FormatMessage);
 
     // A tsd header cut before its last line.
     WriteBytes(dir.File("cut.tsd"), tsd.substr(0, tsd.find("'mV'")));
-    EXPECT_EQ(Thrown([&] { DataFileReader r(dir.File("cut.tsd")); }), FormatMessage);
+    EXPECT_EQ(Thrown([&] { OpenDataFileReader(dir.File("cut.tsd")); }), FormatMessage);
 }
 
 TEST(DataFileReader, ReadsTheLastBurstOfANearly2GiBFileAtOnce) {
@@ -222,13 +222,13 @@ TEST(DataFileReader, ReadsTheLastBurstOfANearly2GiBFileAtOnce) {
         f.seekp(512 + std::streamoff{1022} * (2 << 20));
         f.write(last.data(), static_cast<std::streamsize>(last.size()));
     }
-    DataFileReader reader(name);
-    EXPECT_EQ(reader.Bursts(), 1023);
+    const auto reader = OpenDataFileReader(name);
+    EXPECT_EQ(reader->Bursts(), 1023);
     std::vector<std::int16_t> codes;
-    reader.ReadChannel(1022, 0, codes);
+    reader->ReadChannel(1022, 0, codes);
     ASSERT_EQ(codes.size(), std::size_t{1} << 20);
     EXPECT_EQ(codes[70000], static_cast<std::int16_t>(70000));
-    reader.ReadChannel(500, 0, codes);
+    reader->ReadChannel(500, 0, codes);
     EXPECT_EQ(codes[70000], 0);
 }
 
@@ -260,14 +260,14 @@ TEST(DataFileReader, ReadsAnyRangeOfScansByChannelAndByRow) {
     WriteBytes(dir.File("old.sdf"), BuildSdf(2, d.Header, oldBlocks));
     for (const char* name : {"r.sdf", "r.tsd", "old.sdf"}) {
         SCOPED_TRACE(name);
-        const DataFileReader reader(dir.File(name));
+        const auto reader = OpenDataFileReader(dir.File(name));
         Blocks data;
         std::vector<std::int16_t> rows;
         // Pieces out of order, across bursts, empty and whole.
         for (const auto& [k, first, count] :
              {std::tuple{2, 290, 10}, {0, 0, 300}, {1, 17, 5}, {2, 0, 1}, {1, 300, 0}, {0, 4, 1}}) {
-            reader.ReadScans(k, first, count, data);
-            reader.ReadScanRows(k, first, count, rows);
+            reader->ReadScans(k, first, count, data);
+            reader->ReadScanRows(k, first, count, rows);
             ASSERT_EQ(data[0].size(), std::size_t(count));
             ASSERT_EQ(rows.size(), std::size_t(2 * count));
             for (int j = 0; j < count; ++j) {
@@ -280,8 +280,8 @@ TEST(DataFileReader, ReadsAnyRangeOfScansByChannelAndByRow) {
                 EXPECT_EQ(rows[std::size_t(2 * j + 1)], second);
             }
         }
-        EXPECT_THROW(reader.ReadScans(0, 299, 2, data), FileError);
-        EXPECT_THROW(reader.ReadScanRows(3, 0, 1, rows), FileError);
-        EXPECT_THROW(reader.ReadScanRows(0, -1, 1, rows), FileError);
+        EXPECT_THROW(reader->ReadScans(0, 299, 2, data), FileError);
+        EXPECT_THROW(reader->ReadScanRows(3, 0, 1, rows), FileError);
+        EXPECT_THROW(reader->ReadScanRows(0, -1, 1, rows), FileError);
     }
 }

@@ -62,7 +62,7 @@ TEST(DataFormats, EveryRowSniffsAndReadsBackWhatItsWriterWrote) {
         EXPECT_EQ(stored->Header.ChannelCount, 2);
         EXPECT_EQ(stored->Header.SampleCount, 5);
         EXPECT_EQ(stored->Header.BurstCount, 2);
-        for (const auto& reader : {row.OpenReader(file), std::make_unique<DataFileReader>(file)}) {
+        for (const auto& reader : {row.OpenReader(file), OpenDataFileReader(file)}) {
             EXPECT_EQ(reader->Type(), row.Type);
             EXPECT_EQ(reader->Version(), stored->Version);
             ASSERT_EQ(reader->Bursts(), 2);

@@ -238,7 +238,7 @@ std::string OutOf(const TempDir& dir, const std::string& stem, const Exporter& e
 TEST(Exporters, EveryRowWritesItsFormatUnderEveryExtensionAndIsFoundByIt) {
     TempDir dir;
     const auto inputs = WriteInputs(dir);
-    const DataFileReader reader(inputs.at("v4"));
+    const auto reader = OpenDataFileReader(inputs.at("v4"));
     RecordingProgress progress;
     ExportSelection one;
     one.Bursts = {1};
@@ -256,7 +256,7 @@ TEST(Exporters, EveryRowWritesItsFormatUnderEveryExtensionAndIsFoundByIt) {
         for (const std::string_view ext : e.Extensions) {
             const std::string out = dir.File("out" + std::string(ext));
             EXPECT_EQ(ExporterOfName(out), &e);
-            ASSERT_TRUE(e.Write(reader, one, out, {}, progress));
+            ASSERT_TRUE(e.Write(*reader, one, out, {}, progress));
             EXPECT_EQ(ReadBytes(out).substr(0, magic.at(e.Id).size()), magic.at(e.Id));
             std::filesystem::remove(out);
         }
@@ -273,7 +273,7 @@ TEST(Exporters, EveryRowWritesItsFormatUnderEveryExtensionAndIsFoundByIt) {
     ExportOptions cp932;
     cp932.Encoding = CsvEncoding::Cp932;
     ASSERT_TRUE(
-        ExporterOf(ExportFormat::Csv).Write(reader, one, dir.File("o.csv"), cp932, progress));
+        ExporterOf(ExportFormat::Csv).Write(*reader, one, dir.File("o.csv"), cp932, progress));
     EXPECT_NE(ReadBytes(dir.File("o.csv")).find(VoltageCp932), std::string::npos);
     EXPECT_NE(ReadBytes(dir.File("o.csv")).substr(0, 3), "\xEF\xBB\xBF");
 }
@@ -304,10 +304,10 @@ TEST(Export, CsvOfEveryInputReadsAsTheTsdValues) {
     ASSERT_EQ(tsd.size(), std::size_t{Bursts});
     for (const auto& [label, input] : inputs) {
         SCOPED_TRACE(label);
-        const DataFileReader reader(input);
+        const auto reader = OpenDataFileReader(input);
         RecordingProgress progress;
         const std::string out = dir.File(label + ".csv");
-        ASSERT_TRUE(ExportCsv(reader, {}, out, CsvEncoding::Utf8, progress));
+        ASSERT_TRUE(ExportCsv(*reader, {}, out, CsvEncoding::Utf8, progress));
         const std::string bytes = ReadBytes(out);
         ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
         const auto lines = CrlfLines(bytes.substr(3));
@@ -346,7 +346,7 @@ TEST(Export, CsvOfEveryInputReadsAsTheTsdValues) {
 TEST(Export, CsvOfChosenBurstsChannelsAndScansInCp932) {
     TempDir dir;
     const auto inputs = WriteInputs(dir);
-    const DataFileReader reader(inputs.at("v2"));
+    const auto reader = OpenDataFileReader(inputs.at("v2"));
     RecordingProgress progress;
     ExportSelection s;
     s.Bursts = {2, 0};
@@ -354,7 +354,7 @@ TEST(Export, CsvOfChosenBurstsChannelsAndScansInCp932) {
     s.FirstSample = 8;
     s.EndSample = 12;
     const std::string out = dir.File("c.csv");
-    ASSERT_TRUE(ExportCsv(reader, s, out, CsvEncoding::Cp932, progress));
+    ASSERT_TRUE(ExportCsv(*reader, s, out, CsvEncoding::Cp932, progress));
     const std::string expectedHead =
         "time [s],burst," + TemperatureCp932 + " [" + DegreeCp932 + "]";
     const auto lines = CrlfLines(ReadBytes(out));
@@ -381,13 +381,13 @@ TEST(Export, Hdf5ReadsBackThroughTheCApi) {
     const auto inputs = WriteInputs(dir);
     for (const char* label : {"v1", "v3", "v4", "tsd"}) {
         SCOPED_TRACE(label);
-        const DataFileReader reader(inputs.at(label));
+        const auto reader = OpenDataFileReader(inputs.at(label));
         RecordingProgress progress;
         ExportSelection s;
         s.Bursts = {0, 2};
         s.Channels = {0, 1};
         const std::string out = dir.File(std::string(label) + ".h5");
-        ASSERT_TRUE(ExportHdf5(reader, s, out, progress));
+        ASSERT_TRUE(ExportHdf5(*reader, s, out, progress));
         const hid_t file = H5Fopen(out.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
         ASSERT_GE(file, 0);
         EXPECT_EQ(ReadStringAttribute(file, "comment"), TestUtf8 + " run");
@@ -440,12 +440,12 @@ TEST(Export, WavReadsBackThroughLibsndfile) {
     const auto inputs = WriteInputs(dir);
     for (const char* label : {"v3", "v4", "tsd"}) {
         SCOPED_TRACE(label);
-        const DataFileReader reader(inputs.at(label));
+        const auto reader = OpenDataFileReader(inputs.at(label));
         RecordingProgress progress;
         ExportSelection s;
         s.Channels = {2, 0};
         const std::string out = dir.File(std::string(label) + ".wav");
-        ASSERT_TRUE(ExportWav(reader, s, out, progress));
+        ASSERT_TRUE(ExportWav(*reader, s, out, progress));
         EXPECT_FALSE(std::filesystem::exists(out)); // one file per burst instead
         for (int k = 0; k < Bursts; ++k) {
             const std::string name =
@@ -467,12 +467,12 @@ TEST(Export, WavReadsBackThroughLibsndfile) {
         }
     }
     // One burst chosen: the name as given, error data as its code.
-    const DataFileReader reader(inputs.at("v2"));
+    const auto reader = OpenDataFileReader(inputs.at("v2"));
     RecordingProgress progress;
     ExportSelection s;
     s.Bursts = {1};
     s.Channels = {1};
-    ASSERT_TRUE(ExportWav(reader, s, dir.File("one.wav"), progress));
+    ASSERT_TRUE(ExportWav(*reader, s, dir.File("one.wav"), progress));
     SF_INFO info{};
     SNDFILE* f = sf_open(dir.File("one.wav").c_str(), SFM_READ, &info);
     ASSERT_NE(f, nullptr);
@@ -488,7 +488,7 @@ TEST(Export, FailuresAndCancelsLeaveNoFile) {
     TempDir dir;
     const auto inputs = WriteInputs(dir);
     const auto before = dir.Names();
-    const DataFileReader reader(inputs.at("v4"));
+    const auto reader = OpenDataFileReader(inputs.at("v4"));
     RecordingProgress progress;
     auto expectUnchanged = [&](const std::string& what) {
         auto names = dir.Names();
@@ -499,15 +499,16 @@ TEST(Export, FailuresAndCancelsLeaveNoFile) {
     };
     ExportSelection s;
     s.Bursts = {3};
-    EXPECT_EQ(Thrown([&] { ExportCsv(reader, s, dir.File("x.csv"), CsvEncoding::Utf8, progress); }),
-              NoSuchBurstMessage(4, 3));
+    EXPECT_EQ(
+        Thrown([&] { ExportCsv(*reader, s, dir.File("x.csv"), CsvEncoding::Utf8, progress); }),
+        NoSuchBurstMessage(4, 3));
     s.Bursts = {};
     s.Channels = {3};
-    EXPECT_EQ(Thrown([&] { ExportHdf5(reader, s, dir.File("x.h5"), progress); }),
+    EXPECT_EQ(Thrown([&] { ExportHdf5(*reader, s, dir.File("x.h5"), progress); }),
               NoSuchChannelMessage(4, 3));
     s.Channels = {};
     s.EndSample = Samples + 1;
-    EXPECT_EQ(Thrown([&] { ExportWav(reader, s, dir.File("x.wav"), progress); }),
+    EXPECT_EQ(Thrown([&] { ExportWav(*reader, s, dir.File("x.wav"), progress); }),
               ScanRangeMessage(0, Samples + 1, Samples));
     expectUnchanged("selections");
 
@@ -517,8 +518,8 @@ TEST(Export, FailuresAndCancelsLeaveNoFile) {
     h.SamplingUnit = 1;
     WriteBytes(dir.File("r.sdf"), BuildSdf(4, h, {std::vector<std::int16_t>(3 * Samples + 1, 0)}));
     {
-        const DataFileReader odd(dir.File("r.sdf"));
-        EXPECT_EQ(Thrown([&] { ExportWav(odd, {}, dir.File("x.wav"), progress); }),
+        const auto odd = OpenDataFileReader(dir.File("r.sdf"));
+        EXPECT_EQ(Thrown([&] { ExportWav(*odd, {}, dir.File("x.wav"), progress); }),
                   WavRateMessage("3 msec"));
     }
     std::filesystem::remove(dir.File("r.sdf"));
@@ -530,9 +531,9 @@ TEST(Export, FailuresAndCancelsLeaveNoFile) {
     text.replace(third + 6, 1, "?");
     WriteBytes(dir.File("bad.tsd"), text);
     {
-        const DataFileReader bad(dir.File("bad.tsd"));
+        const auto bad = OpenDataFileReader(dir.File("bad.tsd"));
         for (const Exporter& e : Exporters())
-            EXPECT_EQ(Thrown([&] { e.Write(bad, {}, OutOf(dir, "x", e), {}, progress); }),
+            EXPECT_EQ(Thrown([&] { e.Write(*bad, {}, OutOf(dir, "x", e), {}, progress); }),
                       FormatMessage)
                 << e.Id;
     }
@@ -543,14 +544,14 @@ TEST(Export, FailuresAndCancelsLeaveNoFile) {
     CancellingProgress cancel;
     for (const Exporter& e : Exporters()) {
         WriteBytes(OutOf(dir, "old", e), "old");
-        EXPECT_FALSE(e.Write(reader, {}, OutOf(dir, "old", e), {}, cancel)) << e.Id;
+        EXPECT_FALSE(e.Write(*reader, {}, OutOf(dir, "old", e), {}, cancel)) << e.Id;
         EXPECT_EQ(ReadBytes(OutOf(dir, "old", e)), "old") << e.Id;
         std::filesystem::remove(OutOf(dir, "old", e));
     }
     std::filesystem::create_directory(dir.File("x-002.wav"));
-    EXPECT_EQ(Thrown([&] { ExportWav(reader, {}, dir.File("x.wav"), progress); }),
+    EXPECT_EQ(Thrown([&] { ExportWav(*reader, {}, dir.File("x.wav"), progress); }),
               NotRegularFileMessage(dir.File("x-002.wav")));
-    EXPECT_EQ(Thrown([&] { ExportCsv(reader, {}, inputs.at("v4"), CsvEncoding::Utf8, progress); }),
+    EXPECT_EQ(Thrown([&] { ExportCsv(*reader, {}, inputs.at("v4"), CsvEncoding::Utf8, progress); }),
               SameFileMessage(inputs.at("v4")));
     std::filesystem::remove(dir.File("x-002.wav"));
     expectUnchanged("cancelled");
@@ -570,12 +571,12 @@ TEST(Export, LongBurstsGoInPiecesWithoutSeams) {
         block.push_back(static_cast<std::int16_t>(-(j % 7)));
     }
     WriteBytes(dir.File("long.sdf"), BuildSdf(4, h, {block}));
-    const DataFileReader reader(dir.File("long.sdf"));
+    const auto reader = OpenDataFileReader(dir.File("long.sdf"));
     RecordingProgress progress;
     ExportSelection s;
     s.Channels = {1, 0};
     s.FirstSample = 3;
-    ASSERT_TRUE(ExportCsv(reader, s, dir.File("l.csv"), CsvEncoding::Cp932, progress));
+    ASSERT_TRUE(ExportCsv(*reader, s, dir.File("l.csv"), CsvEncoding::Cp932, progress));
     const auto lines = CrlfLines(ReadBytes(dir.File("l.csv")));
     ASSERT_EQ(lines.size(), std::size_t(h.SampleCount - 3 + 1));
     for (std::size_t i = 1; i < lines.size(); i += 997) {
@@ -591,7 +592,7 @@ TEST(Export, LongBurstsGoInPiecesWithoutSeams) {
         expected << ",1," << j % 30000 << "," << -(j % 7);
         EXPECT_EQ(lines[i], expected.str());
     }
-    ASSERT_TRUE(ExportWav(reader, s, dir.File("l.wav"), progress));
+    ASSERT_TRUE(ExportWav(*reader, s, dir.File("l.wav"), progress));
     SF_INFO info{};
     SNDFILE* f = sf_open(dir.File("l.wav").c_str(), SFM_READ, &info);
     ASSERT_NE(f, nullptr);
@@ -605,7 +606,7 @@ TEST(Export, LongBurstsGoInPiecesWithoutSeams) {
         wrong += frames[std::size_t(2 * (j - 3))] != j % 30000 ||
                  frames[std::size_t(2 * (j - 3) + 1)] != -(j % 7);
     EXPECT_EQ(wrong, 0);
-    ASSERT_TRUE(ExportHdf5(reader, {}, dir.File("l.h5"), progress));
+    ASSERT_TRUE(ExportHdf5(*reader, {}, dir.File("l.h5"), progress));
     const hid_t file = H5Fopen(dir.File("l.h5").c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
     const hid_t data = H5Dopen2(file, "burst_00001/codes", H5P_DEFAULT);
     std::vector<std::int16_t> codes(block.size());

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "datafiles/DataFileReader.h"
 #include "datafiles/StoredHeader.h"
+#include "datafiles/io/ByteSource.h"
+#include "datafiles/tsd/TsdFile.h"
 
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -13,5 +17,42 @@ namespace tavrel {
 // FileError when it cannot be read.
 std::optional<StoredHeader> ReadStoredTsdHeader(const std::string& fileName,
                                                 const MeasurementHeader& onto);
+
+// The bursts of a Ver.2 tsd file. Ver.1 files hold no burst lines; they are not read here, as
+// repair does not.
+class TsdFileReader final : public DataFileReader {
+public:
+    // Throws FileError: FormatMessage when the file holds no Ver.2 header.
+    explicit TsdFileReader(const std::string& fileName);
+
+    const std::string& FileName() const override { return source_.Name(); }
+    DataFileType Type() const override { return DataFileType::Tsd; }
+    int Version() const override { return version_; }
+    const MeasurementHeader& Header() const override { return header_; }
+    std::int64_t Bursts() const override { return bursts_; }
+
+private:
+    using Block = std::array<std::vector<std::int16_t>, MaxSampledChannels>;
+
+    void ReadBlock(std::int64_t k, Block& blockData,
+                   std::vector<std::int16_t>& extraData) const override;
+    void ReadBlockScans(std::int64_t k, std::int64_t first, std::int64_t count, int channels,
+                        Block& blockData) const override;
+    void ReadBlockRows(std::int64_t k, std::int64_t first, std::int64_t count, int channels,
+                       std::vector<std::int16_t>& codes) const override;
+    // Block k through the cache; the caller holds cacheMutex_.
+    const Block& CachedBlock(std::int64_t k) const;
+
+    mutable FileSource source_;
+    MeasurementHeader header_ = DefaultMeasurementHeader();
+    int version_ = 0;
+    TsdBlockSpans spans_;
+    std::int64_t bursts_ = 0;
+    // The block parsed last, for ReadScans' next piece.
+    mutable std::mutex cacheMutex_;
+    mutable std::int64_t cached_ = -1;
+    mutable Block cache_;
+    mutable std::vector<std::int16_t> cacheExtra_;
+};
 
 } // namespace tavrel
