@@ -1,6 +1,5 @@
 #include "datafiles/DataFileFormats.h"
 
-#include "datafiles/OpenDataFile.h"
 #include "datafiles/io/ByteSource.h"
 #include "datafiles/io/TextLineReader.h"
 #include "datafiles/sdf/SdfFileReader.h"
@@ -43,7 +42,7 @@ const std::array<DataFormat, 2> Formats{{
          return HeaderBytes(h) +
                 std::int64_t{std::max<std::int16_t>(h.BurstCount, 0)} * BlockBytes(h);
      },
-     CheckSdfFile, RepairSdfFile, OpenSdfHeader, UpgradeSdfFile},
+     CheckSdfFile, RepairSdfFile, UpgradeSdfFile},
     {DataFileType::Tsd, "tsd", "時系列テキストファイル", TsdExtensions, SniffTsd,
      [](const std::string& fileName) -> std::unique_ptr<DataFileReader> {
          return std::make_unique<TsdFileReader>(fileName);
@@ -52,11 +51,7 @@ const std::array<DataFormat, 2> Formats{{
      [](std::string fileName) -> std::unique_ptr<DataFileWriter> {
          return std::make_unique<TsdWriter>(std::move(fileName));
      },
-     TsdFileBytesAtMost, CheckTsdFile, RepairTsdFile,
-     [](SDFdata& data, const std::string& fileName, Prompter& prompter, ProgressReporter&) {
-         return OpenTsdHeader(data, fileName, prompter);
-     },
-     nullptr},
+     TsdFileBytesAtMost, CheckTsdFile, RepairTsdFile, nullptr},
 }};
 
 } // namespace

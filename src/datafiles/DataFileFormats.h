@@ -4,7 +4,6 @@
 #include "datafiles/DataFileWriter.h"
 #include "datafiles/StoredHeader.h"
 #include "model/ProgressReporter.h"
-#include "model/Prompter.h"
 #include "model/SDFdata.h"
 
 #include <cstddef>
@@ -46,10 +45,8 @@ struct DataFormat {
     // As CheckDataFile and RepairDataFile, for a file of this format.
     DataFileCheck (*Check)(const std::string& fileName);
     DataFileCheck (*Repair)(const std::string& fileName);
-    // Takes the header into data with the operator (OpenSdfHeader, OpenTsdHeader).
-    bool (*OpenHeader)(SDFdata& data, const std::string& fileName, Prompter& prompter,
-                       ProgressReporter& progress);
-    // Rewrites a file of an old version in the current layout (UpgradeSdfFile); may be null.
+    // Rewrites a file of an old layout (ReadHeader's OldLayout), whose header data.Header
+    // holds as read, in the current layout (UpgradeSdfFile); may be null.
     bool (*Upgrade)(SDFdata& data, int version, const std::string& fileName,
                     ProgressReporter& progress);
 };

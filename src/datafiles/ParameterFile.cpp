@@ -1,7 +1,5 @@
 #include "datafiles/ParameterFile.h"
 
-#include "datafiles/DataFileFormats.h"
-#include "datafiles/OpenDataFile.h"
 #include "datafiles/io/AtomicReplace.h"
 #include "datafiles/io/BinaryFile.h"
 #include "datafiles/io/TextLineReader.h"
@@ -191,25 +189,14 @@ bool LoadParameterFile(MainEntries& entries, ByteSource& source) {
     return true;
 }
 
-bool LoadParametersFromDataFile(MainEntries& entries, SDFdata& data, std::uint16_t& driverRateUnit,
-                                const std::string& fileName, Prompter& prompter,
-                                ProgressReporter& progress) {
-    const MeasurementHeader saved = data.Header;
-    const DataFormat* named = DataFormatOfName(fileName);
-    if (!named || !OpenDataFileHeader(data, *named, fileName, prompter, progress))
-        return false;
+std::optional<Message> ChannelCountRefusal(const MeasurementHeader& h) {
+    if (h.ChannelCount >= 1 && h.ChannelCount <= MaxChannels)
+        return std::nullopt;
+    return ChannelCountNotShownMessage(h.ChannelCount);
+}
 
-    const MeasurementHeader& h = data.Header;
-    if (h.ChannelCount < 1 || h.ChannelCount > MaxChannels) {
-        const int count = h.ChannelCount;
-        data.Header = saved;
-        data.AllocateBlockBuffers();
-        prompter.ShowMessage(MessageKind::Error, ChannelCountNotShownMessage(count),
-                             MessageButtons::Ok);
-        return false;
-    }
-    if (const auto bursts = OfferDataFileRepair(fileName, prompter))
-        data.Header.BurstCount = static_cast<std::int16_t>(*bursts);
+void PutHeaderInEntries(const MeasurementHeader& h, MainEntries& entries,
+                        std::uint16_t& driverRateUnit) {
     entries.EditIteration = std::to_string(h.BurstCount);
     entries.EditBurstInterval = std::to_string(h.BurstInterval);
     entries.EditSInterval = std::to_string(h.SamplingInterval);
@@ -233,7 +220,6 @@ bool LoadParametersFromDataFile(MainEntries& entries, SDFdata& data, std::uint16
         cells[4] = FormatGeneralReal(h.CoefB[e]);
     }
     entries.Memo1 = Cp932ToUtf8(h.Comment.Bytes());
-    return true;
 }
 
 } // namespace tavrel

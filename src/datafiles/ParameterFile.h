@@ -3,11 +3,10 @@
 #include "datafiles/MainEntries.h"
 #include "datafiles/io/ByteSource.h"
 #include "model/MeasurementHeader.h"
-#include "model/ProgressReporter.h"
-#include "model/Prompter.h"
-#include "model/SDFdata.h"
+#include "text/Message.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tavrel {
@@ -30,12 +29,15 @@ void SaveParameterFile(const MainEntries& entries, MeasurementHeader& header,
 bool LoadParameterFile(MainEntries& entries, const std::string& fileName);
 bool LoadParameterFile(MainEntries& entries, ByteSource& source);
 
-// Takes the parameters from the header of an sdf or tsd file (a name with a data format's
-// extension and content of that format; other names do nothing and give false). Old sdf files may
-// be upgraded on the way. A file whose channel count the window cannot show (not 1 to 4) is refused
-// with a message. On refusal the entries, data.Header and driverRateUnit stay as they were.
-bool LoadParametersFromDataFile(MainEntries& entries, SDFdata& data, std::uint16_t& driverRateUnit,
-                                const std::string& fileName, Prompter& prompter,
-                                ProgressReporter& progress);
+// The refusal of a data file's header whose channel count the window cannot show (not 1 to
+// MaxChannels): ChannelCountNotShownMessage; nullopt when it can show them.
+std::optional<Message> ChannelCountRefusal(const MeasurementHeader& h);
+
+// Puts the parameters of a data file's header into the entries: the burst count, the intervals
+// and their units, the sample count, the channel count with its rows, and the comment. A sampling
+// unit the box offers (sec, msec, usec) becomes driverRateUnit too; another keeps driverRateUnit
+// and shows it. The wait, the file type and the file name stay. h must pass ChannelCountRefusal.
+void PutHeaderInEntries(const MeasurementHeader& h, MainEntries& entries,
+                        std::uint16_t& driverRateUnit);
 
 } // namespace tavrel

@@ -3,6 +3,7 @@
 #include "datafiles/DataFileFormats.h"
 #include "datafiles/ParameterFile.h"
 #include "model/FileError.h"
+#include "ui/DataFileDialogue.h"
 #include "ui/EntryBinding.h"
 #include "ui/MainWindowForm.h"
 #include "ui/PathText.h"

@@ -5,9 +5,9 @@
 #include "acquisition/VirtualClock.h"
 #include "acquisition/simulated/SimulatedCard.h"
 #include "datafiles/MainEntries.h"
-#include "datafiles/OpenDataFile.h"
 #include "datafiles/io/TextLineReader.h"
 #include "datafiles/tsd/TsdFile.h"
+#include "datafiles/tsd/TsdFileReader.h"
 #include "model/SDFdata.h"
 #include "text/DateTime.h"
 
@@ -212,11 +212,11 @@ TEST_F(RunTest, TypicalTsdMeasurementReadsBack) {
     RunMeasurement(run, view, entries);
     ExpectIdle("変換終了");
 
-    SDFdata back;
-    ASSERT_TRUE(OpenTsdHeader(back, file.string(), prompter));
-    EXPECT_EQ(back.Header.BurstCount, 2);
-    EXPECT_EQ(back.Header.ChannelCount, 2);
-    EXPECT_EQ(back.Header.SampleCount, 10);
+    const auto back = ReadStoredTsdHeader(file.string(), DefaultMeasurementHeader());
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->Header.BurstCount, 2);
+    EXPECT_EQ(back->Header.ChannelCount, 2);
+    EXPECT_EQ(back->Header.SampleCount, 10);
     const auto lines = ReadLines(file);
     ASSERT_EQ(lines.size(), 12u + 2u * 11u);
     EXPECT_EQ(lines[12], "No.1");
@@ -318,9 +318,9 @@ TEST_P(StopInBurstTest, InterruptedBurstIsCompletedWithErrorData) {
         ExpectSdfBlocks(1, 40);
         return;
     }
-    SDFdata back;
-    ASSERT_TRUE(OpenTsdHeader(back, file.string(), prompter));
-    EXPECT_EQ(back.Header.BurstCount, 2);
+    const auto back = ReadStoredTsdHeader(file.string(), DefaultMeasurementHeader());
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->Header.BurstCount, 2);
     const auto lines = ReadLines(file);
     ASSERT_EQ(lines.size(), 12u + 2u * 101u);
     EXPECT_EQ(lines[12], "No.1");
@@ -349,9 +349,9 @@ TEST_F(RunTest, StopBetweenBurstsKeepsTheWholeBursts) {
         } else {
             const auto lines = ReadLines(file);
             EXPECT_EQ(lines.size(), 12u + 3u * 21u);
-            SDFdata back;
-            ASSERT_TRUE(OpenTsdHeader(back, file.string(), prompter));
-            EXPECT_EQ(back.Header.BurstCount, 3);
+            const auto back = ReadStoredTsdHeader(file.string(), DefaultMeasurementHeader());
+            ASSERT_TRUE(back.has_value());
+            EXPECT_EQ(back->Header.BurstCount, 3);
         }
     }
 }
@@ -455,9 +455,9 @@ TEST_F(RunTest, AbnormalEndCodeEndsTheMeasurementLikeAStop) {
     EXPECT_EQ(view.CardStatus, "変換異常で終了");
     EXPECT_GE(card.StopCalls, 1);
     EXPECT_EQ(card.Bursts, 3); // no further burst started
-    SDFdata back;
-    ASSERT_TRUE(OpenTsdHeader(back, file.string(), prompter));
-    EXPECT_EQ(back.Header.BurstCount, 3);
+    const auto back = ReadStoredTsdHeader(file.string(), DefaultMeasurementHeader());
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->Header.BurstCount, 3);
     const auto lines = ReadLines(file);
     ASSERT_EQ(lines.size(), 12u + 3u * 101u);
     EXPECT_EQ(lines[12 + 2 * 101], "No.3");
@@ -875,9 +875,9 @@ TEST_F(SimulatedRunTest, CardFaultsLeaveAConsistentFile) {
             EXPECT_NE(v.Code(0, 0, 0), ErrorData);
         } else {
             EXPECT_EQ(simView.CardStatus, "変換異常で終了");
-            SDFdata back;
-            ASSERT_TRUE(OpenTsdHeader(back, file.string(), prompter));
-            EXPECT_EQ(back.Header.BurstCount, 1);
+            const auto back = ReadStoredTsdHeader(file.string(), DefaultMeasurementHeader());
+            ASSERT_TRUE(back.has_value());
+            EXPECT_EQ(back->Header.BurstCount, 1);
             const auto lines = ReadLines(file);
             ASSERT_EQ(lines.size(), 12u + 201u);
             EXPECT_NE(lines[13 + 69], "=");

@@ -8,11 +8,11 @@
 #include "acquisition/sigrok/SigrokLibrary.h"
 #include "acquisition/sigrok/SigrokSource.h"
 #include "datafiles/MainEntries.h"
-#include "datafiles/OpenDataFile.h"
 #include "datafiles/io/ByteSource.h"
 #include "datafiles/io/TextLineReader.h"
 #include "datafiles/sdf/SdfBlockReader.h"
 #include "datafiles/tsd/TsdFile.h"
+#include "datafiles/tsd/TsdFileReader.h"
 
 #include <gtest/gtest.h>
 
@@ -136,11 +136,11 @@ TEST_F(SigrokRunTest, FourChannelTsdBurstsReadBackWithTheirWaveforms) {
     Record();
     EXPECT_TRUE(prompter.Messages.empty());
     EXPECT_EQ(view.PresentStatus, "変換終了");
-    SDFdata back;
-    ASSERT_TRUE(OpenTsdHeader(back, file.string(), prompter));
-    EXPECT_EQ(back.Header.BurstCount, 2);
-    EXPECT_EQ(back.Header.ChannelCount, 4);
-    EXPECT_EQ(back.Header.SampleCount, 800);
+    const auto back = ReadStoredTsdHeader(file.string(), DefaultMeasurementHeader());
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->Header.BurstCount, 2);
+    EXPECT_EQ(back->Header.ChannelCount, 4);
+    EXPECT_EQ(back->Header.SampleCount, 800);
     FileSource source(file.string());
     TextLineReader lines(source);
     std::vector<std::vector<std::int16_t>> block(4);
@@ -226,9 +226,9 @@ TEST_F(SigrokSmallRingRunTest, AConsumerThatDoesNotFetchOverflowsAndTheFileIsCom
     Record();
     EXPECT_EQ(view.PresentStatus, "変換中止");
     EXPECT_EQ(view.CardStatus.rfind("リングバッファオーバーフロー", 0), 0u) << view.CardStatus;
-    SDFdata back;
-    ASSERT_TRUE(OpenTsdHeader(back, file.string(), prompter));
-    EXPECT_EQ(back.Header.BurstCount, 1); // the cut burst, its rest marked missing
+    const auto back = ReadStoredTsdHeader(file.string(), DefaultMeasurementHeader());
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->Header.BurstCount, 1); // the cut burst, its rest marked missing
     const std::string text = ReadBytes(file);
     EXPECT_NE(text.find("No.1"), std::string::npos);
 }

@@ -1,7 +1,6 @@
 #include "datafiles/DataFileRepair.h"
 #include "MeasurementFiles.h"
 #include "TestSupport.h"
-#include "datafiles/OpenDataFile.h"
 #include "datafiles/sdf/SdfBlockReader.h"
 #include "datafiles/sdf/SdfLayout.h"
 #include "datafiles/tsd/TsdFile.h"
@@ -15,36 +14,6 @@ using namespace tavrel::test;
 
 namespace {
 
-// Two channels of 4 scans and an extra value, 3 bursts: small blocks, every byte tried.
-SDFdata Measurement() {
-    SDFdata d;
-    d.Header.ChannelCount = 2;
-    d.Header.ExtraChannelCount = 1;
-    d.Header.SampleCount = 4;
-    d.Header.BurstCount = 3;
-    d.AllocateBlockBuffers();
-    return d;
-}
-
-void Fill(SDFdata& d, int k) {
-    for (std::size_t c = 0; c < 2; ++c)
-        for (std::size_t j = 0; j < 4; ++j)
-            d.BlockData[c][j] = static_cast<std::int16_t>(k * 1000 + 10 * static_cast<int>(j) +
-                                                          static_cast<int>(c));
-    d.ExtraData.assign(1, static_cast<std::int16_t>(-k));
-}
-
-struct Files {
-    TempDir dir;
-    std::string sdf = dir.File("m.sdf"), tsd = dir.File("m.tsd");
-    std::string sdfBytes, tsdBytes;
-    Files() {
-        WriteSdfAndTsd(Measurement(), sdf, tsd, 3, Fill);
-        sdfBytes = ReadBytes(sdf);
-        tsdBytes = ReadBytes(tsd);
-    }
-};
-
 // The offset just after the line that contains position at (CR LF ended).
 std::size_t NthLineEnd(const std::string& text, int lines) {
     std::size_t at = 0;
@@ -56,7 +25,7 @@ std::size_t NthLineEnd(const std::string& text, int lines) {
 } // namespace
 
 TEST(DataFileRepair, ConsistentFilesAreLeftByteForByte) {
-    Files f;
+    SmallMeasurementFiles f;
     for (const std::string& name : {f.sdf, f.tsd}) {
         struct stat before {};
         ASSERT_EQ(::stat(name.c_str(), &before), 0);
@@ -72,7 +41,7 @@ TEST(DataFileRepair, ConsistentFilesAreLeftByteForByte) {
 }
 
 TEST(DataFileRepair, SdfCutAtEveryByteOfTheLastBlock) {
-    Files f;
+    SmallMeasurementFiles f;
     const std::size_t block = 2 * (2 * 4 + 1);
     const std::size_t start = f.sdfBytes.size() - block;
     for (std::size_t cut = start; cut < f.sdfBytes.size(); ++cut) {
@@ -93,7 +62,7 @@ TEST(DataFileRepair, SdfCutAtEveryByteOfTheLastBlock) {
 }
 
 TEST(DataFileRepair, SdfHeaderBehindItsBlocksIsBroughtUp) {
-    Files f;
+    SmallMeasurementFiles f;
     std::string behind = f.sdfBytes;
     behind[223] = 2; // killed between a block and the header that counts it
     WriteBytes(f.sdf, behind);
@@ -104,7 +73,7 @@ TEST(DataFileRepair, SdfHeaderBehindItsBlocksIsBroughtUp) {
 }
 
 TEST(DataFileRepair, TsdCutAtEveryByteOfTheLastBlock) {
-    Files f;
+    SmallMeasurementFiles f;
     // The header (12 lines) and two whole blocks of 1 + 4 + 1 lines each.
     const std::size_t twoBlocks = NthLineEnd(f.tsdBytes, 12 + 2 * 6);
     MeasurementHeader twoHeader;
@@ -136,31 +105,4 @@ TEST(DataFileRepair, OtherFilesAreNotDataFiles) {
     WriteBytes(dir.File("x.txt"), "hello\r\n");
     EXPECT_EQ(RepairDataFile(dir.File("x.txt")).Result, DataFileCheck::Outcome::NotDataFile);
     EXPECT_EQ(ReadBytes(dir.File("x.txt")), "hello\r\n");
-}
-
-TEST(DataFileRepair, TheRepairIsOfferedOnlyForAnInconsistentFile) {
-    Files f;
-    const std::size_t start = f.sdfBytes.size() - 18;
-    WriteBytes(f.sdf, f.sdfBytes.substr(0, start + 5));
-    RecordingPrompter no(MessageAnswer::No);
-    EXPECT_FALSE(OfferDataFileRepair(f.sdf, no).has_value());
-    ASSERT_EQ(no.Messages.size(), 1u);
-    EXPECT_EQ(no.Messages[0].Text,
-              "データファイルの内容がヘッダーと一致しません。修復してよろしいですか。");
-    EXPECT_EQ(no.Messages[0].Kind, MessageKind::Confirmation);
-    EXPECT_EQ(no.Messages[0].Buttons, MessageButtons::YesNo);
-    EXPECT_EQ(ReadBytes(f.sdf).size(), start + 5); // declined: left as it is
-
-    RecordingPrompter yes(MessageAnswer::Yes);
-    EXPECT_EQ(OfferDataFileRepair(f.sdf, yes), std::optional<std::int64_t>(2));
-    EXPECT_EQ(ReadBytes(f.sdf).size(), start);
-
-    WriteBytes(f.tsd, f.tsdBytes.substr(0, f.tsdBytes.size() - 7));
-    RecordingPrompter tsdYes(MessageAnswer::Yes);
-    EXPECT_EQ(OfferDataFileRepair(f.tsd, tsdYes), std::optional<std::int64_t>(2));
-    EXPECT_EQ(tsdYes.Messages.size(), 1u);
-    // A consistent file asks nothing.
-    RecordingPrompter none;
-    EXPECT_FALSE(OfferDataFileRepair(f.tsd, none).has_value());
-    EXPECT_TRUE(none.Messages.empty());
 }

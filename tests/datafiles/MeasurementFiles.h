@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestSupport.h"
 #include "datafiles/DataFileFormats.h"
 #include "model/SDFdata.h"
 
@@ -22,5 +23,31 @@ void WriteSdfAndTsd(SDFdata data, const std::string& sdf, const std::string& tsd
         t->AppendBlock(k, data);
     }
 }
+
+// The sdf and tsd files of a small measurement: two channels of 4 scans and an extra value, 3
+// bursts, so that every byte of a block can be tried; each value tells its burst, scan and
+// channel.
+struct SmallMeasurementFiles {
+    TempDir dir;
+    std::string sdf = dir.File("m.sdf"), tsd = dir.File("m.tsd");
+    std::string sdfBytes, tsdBytes;
+    SmallMeasurementFiles() {
+        SDFdata d;
+        d.Header.ChannelCount = 2;
+        d.Header.ExtraChannelCount = 1;
+        d.Header.SampleCount = 4;
+        d.Header.BurstCount = 3;
+        d.AllocateBlockBuffers();
+        WriteSdfAndTsd(d, sdf, tsd, 3, [](SDFdata& b, int k) {
+            for (std::size_t c = 0; c < 2; ++c)
+                for (std::size_t j = 0; j < 4; ++j)
+                    b.BlockData[c][j] = static_cast<std::int16_t>(
+                        k * 1000 + 10 * static_cast<int>(j) + static_cast<int>(c));
+            b.ExtraData.assign(1, static_cast<std::int16_t>(-k));
+        });
+        sdfBytes = ReadBytes(sdf);
+        tsdBytes = ReadBytes(tsd);
+    }
+};
 
 } // namespace tavrel::test

@@ -1,9 +1,7 @@
 #include "datafiles/ParameterFile.h"
 #include "TestSupport.h"
-#include "datafiles/sdf/SdfFile.h"
-#include "datafiles/sdf/SdfLayout.h"
-#include "datafiles/tsd/TsdFile.h"
 #include "model/FileError.h"
+#include "text/Messages.h"
 
 #include <gtest/gtest.h>
 
@@ -226,104 +224,75 @@ TEST(ParameterFile, MalformedFileAppliesNothing) {
     EXPECT_THROW(LoadParameterFile(e, dir.File("none.apm")), FileError);
 }
 
-TEST(ParameterFile, FromDataFiles) {
-    TempDir dir;
-    SDFdata d;
-    d.Header.ChannelCount = 2;
-    d.Header.SampleCount = 300;
-    d.Header.SamplingInterval = 5;
-    d.Header.SamplingUnit = 0; // usec
-    d.Header.BurstCount = 7;
-    d.Header.BurstInterval = 90;
-    d.Header.BurstUnit = 2; // sec
-    d.Header.CoefA[1] = 1.5e-7f;
-    d.Header.CoefB[1] = 0.1f;
-    d.Header.ChannelName[1] = std::string_view("\x89\xB7\x93\x78"); // 温度
-    d.Header.Comment = std::string_view("note");
-    ASSERT_NO_THROW(WriteSdfHeader(d.Header, dir.File("m.sdf")));
-    ASSERT_NO_THROW(WriteTsdHeader(d.Header, dir.File("m.TSD")));
-
-    for (const char* name : {"m.sdf", "m.TSD"}) {
-        MainEntries e = DefaultMainEntries("/x/");
-        e.EditWaitTime = "9";
-        SDFdata target;
-        std::uint16_t rate = 1;
-        // Headers without their blocks: the repair is offered, and declined here.
-        RecordingPrompter prompter(MessageAnswer::No);
-        RecordingProgress progress;
-        ASSERT_TRUE(LoadParametersFromDataFile(e, target, rate, dir.File(name), prompter, progress))
-            << name;
-        EXPECT_EQ(e.EditIteration, "7");
-        EXPECT_EQ(e.EditBurstInterval, "90");
-        EXPECT_EQ(e.EditSInterval, "5");
-        EXPECT_EQ(e.EditDataNum, "300");
-        EXPECT_EQ(e.ComboBoxBITUnit, 0);
-        EXPECT_EQ(rate, 2);
-        EXPECT_EQ(e.ComboSampUnit, 2);
-        EXPECT_EQ(e.ComboChNumText, "2");
-        EXPECT_EQ(e.GridRowCount, 3);
-        EXPECT_EQ(e.GridCells[2], (MainEntries::GridRow{"2", "温度", "mV", "1.5E-7", "0.1"}));
-        EXPECT_EQ(e.EditWaitTime, "9");
-        EXPECT_EQ(e.EditFileName, "/x/ADdata.sdf");
-        EXPECT_EQ(e.Memo1.substr(0, 4), "note");
-        ASSERT_EQ(prompter.Messages.size(), 1u);
-        EXPECT_EQ(prompter.Messages[0].Text,
-                  "データファイルの内容がヘッダーと一致しません。修復してよろしいですか。");
-    }
-    // Accepted: the file is mended and the parameters say what it holds.
-    {
-        MainEntries e = DefaultMainEntries("/x/");
-        SDFdata target;
-        std::uint16_t rate = 1;
-        RecordingPrompter yes(MessageAnswer::Yes);
-        RecordingProgress progress;
-        ASSERT_TRUE(LoadParametersFromDataFile(e, target, rate, dir.File("m.sdf"), yes, progress));
-        EXPECT_EQ(e.EditIteration, "0");
-        EXPECT_EQ(yes.Messages.size(), 1u);
-        RecordingPrompter again;
-        ASSERT_TRUE(
-            LoadParametersFromDataFile(e, target, rate, dir.File("m.sdf"), again, progress));
-        EXPECT_TRUE(again.Messages.empty());
-    }
-
-    // A sampling unit the box does not offer keeps the driver's unit.
-    d.Header.SamplingUnit = 3;
-    ASSERT_NO_THROW(WriteSdfHeader(d.Header, dir.File("min.sdf")));
+TEST(ParameterFile, HeaderIntoEntries) {
+    MeasurementHeader h = DefaultMeasurementHeader();
+    h.ChannelCount = 3;
+    h.SampleCount = 300;
+    h.SamplingInterval = 5;
+    h.BurstCount = 7;
+    h.BurstInterval = 90;
+    h.CoefA[2] = 1.5e-7f;
+    h.CoefB[2] = 0.1f;
+    h.ChannelName[2] = std::string_view("\x89\xB7\x93\x78"); // 温度
+    h.ChannelUnit[2] = std::string_view("V");
+    h.Comment = std::string_view("note");
     MainEntries e = DefaultMainEntries("/x/");
-    SDFdata target;
-    std::uint16_t rate = 0;
-    RecordingPrompter prompter(MessageAnswer::No);
-    RecordingProgress progress;
-    ASSERT_TRUE(
-        LoadParametersFromDataFile(e, target, rate, dir.File("min.sdf"), prompter, progress));
-    EXPECT_EQ(rate, 0);
-    EXPECT_EQ(e.ComboSampUnit, 0);
-    EXPECT_FALSE(
-        LoadParametersFromDataFile(e, target, rate, dir.File("m.apm"), prompter, progress));
+    e.EditWaitTime = "9";
+    e.RadioGroupFileType = 1;
+    std::uint16_t rate = 1;
+    PutHeaderInEntries(h, e, rate);
+    EXPECT_EQ(e.EditIteration, "7");
+    EXPECT_EQ(e.EditBurstInterval, "90");
+    EXPECT_EQ(e.EditSInterval, "5");
+    EXPECT_EQ(e.EditDataNum, "300");
+    EXPECT_EQ(e.ComboChNumText, "3");
+    EXPECT_EQ(e.ComboChNumIndex, 2);
+    EXPECT_EQ(e.GridRowCount, 4);
+    EXPECT_EQ(e.GridCells[1], (MainEntries::GridRow{"1", "Ch.1", "mV", "1", "0"}));
+    EXPECT_EQ(e.GridCells[3], (MainEntries::GridRow{"3", "温度", "V", "1.5E-7", "0.1"}));
+    EXPECT_EQ(e.Memo1, "note");
+    // What a header does not hold stays.
+    EXPECT_EQ(e.EditWaitTime, "9");
+    EXPECT_EQ(e.RadioGroupFileType, 1);
+    EXPECT_EQ(e.EditFileName, "/x/ADdata.sdf");
 }
 
-TEST(ParameterFile, DataFileWithTooManyChannelsIsRefused) {
-    TempDir dir;
-    SDFdata d;
-    d.Header.ChannelCount = 5;
-    ASSERT_NO_THROW(WriteSdfHeader(d.Header, dir.File("five.sdf")));
-    d.Header.ChannelCount = 0;
-    ASSERT_NO_THROW(WriteSdfHeader(d.Header, dir.File("none.sdf")));
-    for (const char* name : {"five.sdf", "none.sdf"}) {
+TEST(ParameterFile, HeaderUnitsIntoTheBoxesAndTheDriver) {
+    // The sampling box offers sec, msec and usec (codes 2, 1, 0), the driver's rate unit
+    // counting them as the box does; another unit keeps the driver's and the box shows that.
+    // The burst box offers sec, min and hr (codes 2 to 4); another unit selects nothing.
+    const struct {
+        std::uint8_t SamplingUnit, BurstUnit;
+        std::uint16_t RateBefore, RateAfter;
+        int SampItem, BitItem;
+    } cases[] = {
+        {0, 2, 1, 2, 2, 0},  {1, 3, 0, 1, 1, 1},  {2, 4, 1, 0, 0, 2},  {3, 1, 0, 0, 0, -1},
+        {5, 5, 2, 2, 2, -1}, {1, 0, 7, 1, 1, -1}, {3, 4, 7, 7, -1, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int{c.SamplingUnit});
+        MeasurementHeader h = DefaultMeasurementHeader();
+        h.SamplingUnit = c.SamplingUnit;
+        h.BurstUnit = c.BurstUnit;
         MainEntries e = DefaultMainEntries("/x/");
-        const MainEntries before = e;
-        SDFdata target;
-        target.Header.SampleCount = 42;
-        std::uint16_t rate = 1;
-        RecordingPrompter prompter;
-        RecordingProgress progress;
-        EXPECT_FALSE(
-            LoadParametersFromDataFile(e, target, rate, dir.File(name), prompter, progress));
-        ASSERT_EQ(prompter.Messages.size(), 1u);
-        EXPECT_EQ(prompter.Messages[0].Kind, MessageKind::Error);
-        EXPECT_NE(prompter.Messages[0].Text.find("チャンネル数"), std::string::npos);
-        EXPECT_EQ(e.GridCells, before.GridCells);
-        EXPECT_EQ(e.EditDataNum, before.EditDataNum);
-        EXPECT_EQ(target.Header.SampleCount, 42);
+        std::uint16_t rate = c.RateBefore;
+        PutHeaderInEntries(h, e, rate);
+        EXPECT_EQ(rate, c.RateAfter);
+        EXPECT_EQ(e.ComboSampUnit, c.SampItem);
+        EXPECT_EQ(e.ComboBoxBITUnit, c.BitItem);
+    }
+}
+
+TEST(ParameterFile, ChannelCountsTheWindowCannotShowAreRefused) {
+    for (const int count : {-1, 0, 1, 2, 3, 4, 5, 32}) {
+        MeasurementHeader h = DefaultMeasurementHeader();
+        h.ChannelCount = static_cast<std::int16_t>(count);
+        const auto refusal = ChannelCountRefusal(h);
+        if (count >= 1 && count <= MaxChannels) {
+            EXPECT_FALSE(refusal.has_value()) << count;
+        } else {
+            ASSERT_TRUE(refusal.has_value()) << count;
+            EXPECT_EQ(*refusal, ChannelCountNotShownMessage(count));
+        }
     }
 }

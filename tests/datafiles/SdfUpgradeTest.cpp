@@ -1,14 +1,15 @@
 #include "datafiles/sdf/SdfUpgrade.h"
 #include "OldSdfBuilder.h"
 #include "TestSupport.h"
-#include "datafiles/OpenDataFile.h"
 #include "datafiles/io/LittleEndian.h"
+#include "datafiles/sdf/SdfFileReader.h"
 #include "datafiles/sdf/SdfLayout.h"
 #include "model/FileError.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 using namespace tavrel;
 using namespace tavrel::test;
@@ -59,11 +60,18 @@ std::string Expected(const MeasurementHeader& h4, std::vector<std::vector<std::i
     return BuildSdf(4, h4, blocks);
 }
 
+// The header as stored, then the upgrade of an old layout, as after the operator's yes.
 struct Upgrade {
     SDFdata data;
-    RecordingPrompter prompter;
     RecordingProgress progress;
-    bool Read(const std::string& name) { return OpenSdfHeader(data, name, prompter, progress); }
+    std::optional<StoredHeader> stored;
+    bool Read(const std::string& name) {
+        stored = ReadStoredSdfHeader(name, data.Header);
+        if (!stored)
+            return false;
+        data.Header = stored->Header;
+        return !stored->OldLayout || UpgradeSdfFile(data, stored->Version, name, progress);
+    }
 };
 
 } // namespace
@@ -97,8 +105,8 @@ TEST(SdfUpgrade, Version1NamesTheUnitsAndRepacks) {
 
     Upgrade u;
     ASSERT_TRUE(u.Read(name));
-    ASSERT_EQ(u.prompter.Messages.size(), 1u);
-    EXPECT_EQ(u.prompter.Messages[0].Buttons, MessageButtons::YesNo);
+    EXPECT_TRUE(u.stored->OldLayout); // the window asks first
+    EXPECT_EQ(u.stored->Version, 1);
     EXPECT_EQ(u.data.Header.SamplingInterval, 100);
     EXPECT_EQ(u.data.Header.SamplingUnit, 1);
     EXPECT_EQ(u.data.Header.BurstInterval, 1);
@@ -119,10 +127,11 @@ TEST(SdfUpgrade, Version1NamesTheUnitsAndRepacks) {
     // The block buffers hold the last block converted.
     EXPECT_EQ(u.data.BlockData[0][0], 3000 - 7);
     EXPECT_EQ(u.data.BlockData[0][1], ErrorData);
-    // The result reads as version 4 without a question.
+    // The result reads as version 4, nothing to ask.
     Upgrade again;
     ASSERT_TRUE(again.Read(name));
-    EXPECT_TRUE(again.prompter.Messages.empty());
+    EXPECT_FALSE(again.stored->OldLayout);
+    EXPECT_EQ(again.stored->Version, 4);
     EXPECT_EQ(again.data.Header.BurstUnit, 4);
 }
 

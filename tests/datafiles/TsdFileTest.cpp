@@ -1,7 +1,8 @@
 #include "datafiles/tsd/TsdFile.h"
+#include "BadHeaders.h"
 #include "TestSupport.h"
-#include "datafiles/OpenDataFile.h"
 #include "datafiles/io/TextLineReader.h"
+#include "datafiles/tsd/TsdFileReader.h"
 #include "datafiles/tsd/TsdWriter.h"
 #include "model/FileError.h"
 #include "text/DateTime.h"
@@ -41,10 +42,21 @@ SDFdata ExampleData() {
     return d;
 }
 
-bool ReadBack(const std::string& text, SDFdata& d, RecordingPrompter& prompter) {
+// Reads the file's header onto back's; false, with back as it was, when refused. No tsd
+// header is an old layout to ask about.
+bool ReadBack(SDFdata& back, const std::string& fileName) {
+    const auto stored = ReadStoredTsdHeader(fileName, back.Header);
+    if (!stored)
+        return false;
+    EXPECT_FALSE(stored->OldLayout);
+    back.Header = stored->Header;
+    return true;
+}
+
+bool ReadBack(const std::string& text, SDFdata& d) {
     TempDir dir;
     WriteBytes(dir.File("r.tsd"), text);
-    return OpenTsdHeader(d, dir.File("r.tsd"), prompter);
+    return ReadBack(d, dir.File("r.tsd"));
 }
 
 } // namespace
@@ -115,9 +127,7 @@ TEST(TsdFile, HeaderRoundTripAndComments) {
     EXPECT_EQ(lines[1], "'it''s a \x83\x65\x83\x58\x83\x67 line two'");
 
     SDFdata back;
-    RecordingPrompter prompter;
-    ASSERT_TRUE(OpenTsdHeader(back, dir.File("c.tsd"), prompter));
-    EXPECT_TRUE(prompter.Messages.empty());
+    ASSERT_TRUE(ReadBack(back, dir.File("c.tsd")));
     EXPECT_EQ(back.Header.Comment.Str(), "it's a \x83\x65\x83\x58\x83\x67 line two");
     EXPECT_EQ(back.Header.ChannelName[0].Str(), "o'clock");
     EXPECT_EQ(back.Header.SamplingUnit, 0);
@@ -127,25 +137,23 @@ TEST(TsdFile, HeaderRoundTripAndComments) {
     // The largest float reads back as nearly itself; its text rounded up still reads.
     d.Header.CoefA[0] = std::numeric_limits<float>::max();
     ASSERT_NO_THROW(WriteTsdHeader(d.Header, dir.File("c.tsd")));
-    ASSERT_TRUE(OpenTsdHeader(back, dir.File("c.tsd"), prompter));
+    ASSERT_TRUE(ReadBack(back, dir.File("c.tsd")));
     EXPECT_NEAR(back.Header.CoefA[0] / std::numeric_limits<float>::max(), 1.0, 1e-6);
     std::string text = ReadBytes(dir.File("c.tsd"));
     text.replace(text.find("3.402823E38"), 11, "3.402824E38");
     WriteBytes(dir.File("c.tsd"), text);
-    ASSERT_TRUE(OpenTsdHeader(back, dir.File("c.tsd"), prompter));
+    ASSERT_TRUE(ReadBack(back, dir.File("c.tsd")));
     EXPECT_EQ(back.Header.CoefA[0], std::numeric_limits<float>::max());
     EXPECT_EQ(back.Header.StartTime, d.Header.StartTime);
     EXPECT_EQ(back.Header.ChannelCount, 2);
-    EXPECT_EQ(back.BlockData[1].size(), 3u);
 }
 
 TEST(TsdFile, Ver1HeaderAndCountsFromTheList) {
     SDFdata d;
-    RecordingPrompter prompter;
     ASSERT_TRUE(
         ReadBack("Time Series Data Text Format Ver.1\r\n'old'\r\n1999/12/31 23:59:58\r\n"
                  "250\r\n64\r\n1,2,3\r\n0,0,0.5\r\n'a','b','c'\r\n'V','V','mV'\r\n1,2,3\r\n",
-                 d, prompter));
+                 d));
     EXPECT_EQ(d.Header.ChannelCount, 3);
     EXPECT_EQ(d.Header.ExtraChannelCount, 0);
     EXPECT_EQ(d.Header.SamplingInterval, 250);
@@ -161,64 +169,22 @@ TEST(TsdFile, Ver1HeaderAndCountsFromTheList) {
     SDFdata v2;
     ASSERT_TRUE(ReadBack("Time Series Data Text Format Ver.2\r\n''\r\n2003/04/05 06:07:08\r\n"
                          "5 sec\r\n3\r\n2 min\r\n0,0\r\n10\r\n1,1\r\n0,0\r\n'x','y'\r\n'V','V'\r\n",
-                         v2, prompter));
+                         v2));
     EXPECT_EQ(v2.Header.ChannelCount, 2);
     EXPECT_EQ(v2.Header.SamplingUnit, 2);
     EXPECT_EQ(v2.Header.BurstInterval, 2);
     EXPECT_EQ(v2.Header.BurstUnit, 3);
-    EXPECT_TRUE(prompter.Messages.empty());
 }
 
 TEST(TsdFile, BadHeadersAreRefusedAndChangeNothing) {
-    const std::string good =
-        "Time Series Data Text Format Ver.2\r\n'c'\r\n2003/04/05 06:07:08\r\n100 msec\r\n2\r\n"
-        "1 hr\r\n2,0\r\n3\r\n1,0.5\r\n0,-1.25\r\n'Ch.1','Ch.2'\r\n'mV','mV'\r\n";
-    auto replace = [&](const std::string& from, const std::string& to) {
-        std::string s = good;
-        s.replace(s.find(from), from.size(), to);
-        return s;
-    };
     {
         SDFdata d;
-        RecordingPrompter prompter;
-        ASSERT_TRUE(ReadBack(good, d, prompter));
+        ASSERT_TRUE(ReadBack(GoodTsdHeader, d));
     }
-    const std::vector<std::pair<const char*, std::string>> cases = {
-        {"no signature", replace("Time Series", "Tame Series")},
-        {"version 3", replace("Ver.2", "Ver.3")},
-        {"no version", replace("Ver.2", "Ver.")},
-        {"no unit", replace("100 msec", "100 ticks")},
-        {"no burst unit", replace("1 hr", "1")},
-        {"fraction", replace("100 msec", "1.5 msec")},
-        {"bad date", replace("2003/04/05", "2003/13/05")},
-        {"one count", replace("2,0\r\n", "2\r\n")},
-        {"negative", replace("2,0\r\n", "2,-1\r\n")},
-        {"33 sampled", replace("2,0\r\n", "33,0\r\n")},
-        {"34 entries", replace("2,0\r\n", "30,4\r\n")},
-        {"burst count 16 bits", replace("\r\n2\r\n", "\r\n40000\r\n")},
-        {"short list", replace("1,0.5", "1")},
-        {"block past 2 GB", replace("\r\n3\r\n1,0.5", "\r\n2000000000\r\n1,0.5")},
-        {"not a number", replace("0,-1.25", "0,x")},
-        {"beyond a float", replace("1,0.5\r\n", "1,1E39\r\n")},
-        {"infinite", replace("1,0.5\r\n", "1,INF\r\n")},
-        {"short names", replace("'Ch.1','Ch.2'", "'Ch.1'")},
-        {"LF only",
-         [&] {
-             std::string s = good;
-             for (std::size_t p; (p = s.find("\r\n")) != std::string::npos;)
-                 s.replace(p, 2, "\n");
-             return s;
-         }()},
-        {"ends early", good.substr(0, good.find("3\r\n1,0.5"))},
-    };
-    for (const auto& [what, text] : cases) {
+    for (const auto& [what, text] : BadTsdHeaders()) {
         SDFdata d;
         d.Header.SampleCount = 99;
-        RecordingPrompter prompter;
-        EXPECT_FALSE(ReadBack(text, d, prompter)) << what;
-        ASSERT_EQ(prompter.Messages.size(), 1u) << what;
-        EXPECT_EQ(prompter.Messages[0].Text, "フォーマットが違います。");
-        EXPECT_EQ(prompter.Messages[0].HelpContext, 2);
+        EXPECT_FALSE(ReadBack(text, d)) << what;
         EXPECT_EQ(d.Header.SampleCount, 99) << what;
     }
 }

@@ -1,9 +1,9 @@
 #include "datafiles/tsd/TsdRebuild.h"
 
 #include "TestSupport.h"
-#include "datafiles/OpenDataFile.h"
 #include "datafiles/io/TextLineReader.h"
 #include "datafiles/tsd/TsdFile.h"
+#include "datafiles/tsd/TsdFileReader.h"
 #include "datafiles/tsd/TsdWriter.h"
 #include "model/FileError.h"
 #include "model/SDFdata.h"
@@ -53,14 +53,9 @@ TEST_F(TsdRebuildTest, NewHeaderThenTheBlocksItCounts) {
     data.Header.BurstCount = 2;
     RebuildTsdFile(data.Header, file);
     EXPECT_FALSE(fs::exists(dir / "ADdata.$$$"));
-    SDFdata back;
-    class NoQuestions final : public Prompter {
-        MessageAnswer ShowMessage(MessageKind, const Message&, MessageButtons) override {
-            return MessageAnswer::No;
-        }
-    } prompter;
-    ASSERT_TRUE(OpenTsdHeader(back, file, prompter));
-    EXPECT_EQ(back.Header.BurstCount, 2);
+    const auto back = ReadStoredTsdHeader(file, DefaultMeasurementHeader());
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->Header.BurstCount, 2);
     const std::string text = ReadBytes(file);
     const auto block1 = text.find("No.1\r\n0,=\r\n0,=\r\n0,=\r\n");
     const std::string second = "No.2\r\n1,=\r\n1,=\r\n1,=\r\n";
