@@ -8,10 +8,10 @@
 #include "text/Messages.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace tavrel {
 
@@ -71,6 +71,7 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
 
     // A failing creation ends the start with nothing changed but the reason shown.
     try {
+        file_.DescribeSource(SourceOf(device_.Identify()));
         file_.Create(type, settings_.DataFileName, settings_.DurableDataFile, channels_, samples_);
     } catch (const std::exception& e) {
         ReportError(e);
@@ -144,6 +145,7 @@ std::int64_t MeasurementRun::StepOnce() {
 
 void MeasurementRun::BeginRecording() {
     BurstNumber = 0;
+    cutEnd_ = BurstEnd::Stopped;
     data_.Header.StartTime = clock_.Now();
     NextBurstTime = data_.Header.StartTime;
     file_.WriteHeader();               // the start time is known only now
@@ -169,6 +171,7 @@ std::int64_t MeasurementRun::StartBurst() {
         return 0;
     }
     Card.Converting = 1;
+    file_.BeginBurst(BurstNumber, clock_.Now(), NextBurstTime);
     ++BurstNumber;
     SetState(RunState::Converting);
     view_.SetPresentStatus({MessageId::BurstRunning, {std::to_string(BurstNumber)}});
@@ -203,6 +206,7 @@ std::int64_t MeasurementRun::FetchSamples() {
         // Nothing yet: sleep about one scan, so a slow device costs no processor time.
         return std::clamp<std::int64_t>(scanMicroseconds_, 1000, MaxYieldWaitMicroseconds);
     case SampleTransfer::Fetched::Samples:
+        file_.Values(transfer_.LastValues());
         break;
     }
     display_.Progress(ClampPercent(ScansDone * 100.0 / samples_));
@@ -263,6 +267,9 @@ void MeasurementRun::HaltCard(const Message& cardStatus) {
 }
 
 void MeasurementRun::EndByFault(const Message& cardStatus) {
+    if (cardStatus.Id == MessageId::CardAbnormal || cardStatus.Id == MessageId::CardOverflowFetch)
+        cutEnd_ = cardStatus.Id == MessageId::CardAbnormal ? BurstEnd::DeviceLost
+                                                           : BurstEnd::Overflow;
     BtnAdStopClick();
     view_.SetCardStatus(cardStatus);
 }
@@ -296,6 +303,7 @@ void MeasurementRun::FinishDataFile(bool burstCut) {
         // The interrupted burst: every scan not converted is marked missing.
         transfer_.MarkMissing();
         try {
+            file_.EndBurstAs(std::exchange(cutEnd_, BurstEnd::Stopped));
             file_.WriteBlock(BurstNumber - 1);
         } catch (const std::exception&) {
             // A full disk or a vanished file: the blocks before it are still completed.
@@ -314,6 +322,7 @@ void MeasurementRun::DeviceEventArrived(const DeviceEvent& event) {
         break;
     case DeviceEventKind::Overflow:
         view_.SetCardStatus({MessageId::CardOverflow});
+        cutEnd_ = BurstEnd::Overflow;
         BtnAdStopClick();
         break;
     case DeviceEventKind::Ended:
@@ -337,12 +346,6 @@ void MeasurementRun::CloseRequested() {
 
 void MeasurementRun::ReportError(const std::exception& e) {
     prompter_.ShowMessage(MessageKind::Error, MessageOf(e), MessageButtons::Ok);
-}
-
-bool MeasurementRun::IsDiskFull(const std::exception& e) {
-    const auto* file = dynamic_cast<const FileError*>(&e);
-    return file != nullptr &&
-           (file->Code() == ENOSPC || file->Code() == EFBIG || file->Code() == EDQUOT);
 }
 
 void DriveToEnd(MeasurementRun& run, const std::function<void(std::int64_t)>& pass) {

@@ -44,8 +44,7 @@ public:
     // What the device said of its acquisition: the card status, and for an overflow or an
     // abnormal end the end of the measurement.
     void DeviceEventArrived(const DeviceEvent& event);
-    // Handles what the device has to say now.
-    void HandleDeviceEvents();
+    void HandleDeviceEvents(); // what the device has to say now
     // The window is closing: a running measurement is stopped and its file completed first.
     void CloseRequested();
 
@@ -57,8 +56,7 @@ public:
     // One step of the loop while converting; returns the wait before the next.
     std::int64_t FetchSamples();
 
-    // The header, the block buffers and the settings of the current (or last) measurement, and
-    // of the next one as the entries are taken. Not to be changed while the run is Active().
+    // The header, block buffers and settings; changed only while the run is not Active().
     SDFdata& Data() { return data_; }
     const SDFdata& Data() const { return data_; }
     MeasurementSettings& Settings() { return settings_; }
@@ -107,7 +105,6 @@ private:
     // block is written with the scans not converted marked missing.
     void FinishDataFile(bool burstCut);
     void ReportError(const std::exception& e);
-    static bool IsDiskFull(const std::exception& e);
 
     Device& device_;
     Clock& clock_;
@@ -121,6 +118,8 @@ private:
     RunDataFile file_;
 
     RunState state_ = RunState::Idle;
+    // How a burst cut short ends, as the data file records it.
+    BurstEnd cutEnd_ = BurstEnd::Stopped;
     // The shape the measurement started with.
     std::int16_t channels_ = 1;
     std::int32_t samples_ = 0;

@@ -5,10 +5,18 @@
 
 namespace tavrel {
 
+RecordingSource SourceOf(const DeviceIdentity& identity) {
+    RecordingSource source{identity.Model, {}};
+    for (const DeviceChannel& c : identity.Channels)
+        source.Inputs.push_back({c.Name, c.Low, c.High});
+    return source;
+}
+
 void RunDataFile::Create(DataFileType type, const std::string& fileName, bool durable,
                          std::int16_t channels, std::int32_t samples) {
     auto writer = MakeDataFileWriter(type, fileName);
     writer->SetDurable(durable);
+    writer->DescribeSource(source_);
     const std::int16_t lastChannels = channels_;
     const std::int32_t lastSamples = samples_;
     channels_ = channels;
@@ -29,6 +37,23 @@ void RunDataFile::Create(DataFileType type, const std::string& fileName, bool du
 void RunDataFile::WriteHeader() {
     KeepHeader();
     writer_->Begin(data_.Header);
+}
+
+void RunDataFile::BeginBurst(int k, double startTime, double scheduledTime) {
+    writer_->BeginBurst(k, startTime, scheduledTime);
+}
+
+void RunDataFile::Values(std::span<const double> volts) {
+    if (!writer_->KeepsValues())
+        return;
+    millivolts_.resize(volts.size());
+    std::transform(volts.begin(), volts.end(), millivolts_.begin(),
+                   [](double v) { return v * 1000; });
+    writer_->AppendValues(millivolts_);
+}
+
+void RunDataFile::EndBurstAs(BurstEnd end) {
+    writer_->EndBurstAs(end);
 }
 
 void RunDataFile::WriteBlock(int k) {

@@ -1,13 +1,19 @@
 #pragma once
 
+#include "acquisition/Device.h"
 #include "datafiles/DataFileFormats.h"
 #include "model/SDFdata.h"
 
 #include <cstdint>
 #include <memory>
+#include <span>
+#include <vector>
 #include <string>
 
 namespace tavrel {
+
+// What a device says of its inputs, as the data file records it.
+RecordingSource SourceOf(const DeviceIdentity& identity);
 
 // The data file of one measurement, in the format chosen at its start: created with the
 // header, a block appended for each burst, the header's burst count made true after a stop.
@@ -25,6 +31,14 @@ public:
 
     // The header once more, over a file without blocks (the start time is known only now).
     void WriteHeader();
+    // The device recorded from, for the formats that keep it (before Create).
+    void DescribeSource(RecordingSource source) { source_ = std::move(source); }
+    // Burst k begins (local date-times: begun and due), and the values as they come (volts,
+    // channel-interleaved) for the formats that keep them at full resolution.
+    void BeginBurst(int k, double startTime, double scheduledTime);
+    void Values(std::span<const double> volts);
+    // The burst being recorded ends otherwise than complete.
+    void EndBurstAs(BurstEnd end);
     // Block k from the block buffers.
     void WriteBlock(int k);
     // The header's burst count becomes the blocks written, when it says otherwise.
@@ -43,6 +57,8 @@ public:
 private:
     SDFdata& data_;
     std::unique_ptr<DataFileWriter> writer_;
+    RecordingSource source_;
+    std::vector<double> millivolts_;
     std::int16_t channels_ = 1;
     std::int32_t samples_ = 0;
 };

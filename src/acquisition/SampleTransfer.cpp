@@ -30,6 +30,7 @@ SampleTransfer::Fetched SampleTransfer::Fetch() {
     // At most ScansPerFetch scans, counting the part of a scan already taken.
     const std::int32_t partial = SamplesFetched - ScansDone * channels_;
     const std::int32_t wanted = std::min(ScansPerFetch, samples_ - ScansDone) * channels_ - partial;
+    lastCount_ = 0;
     if (wanted <= 0)
         return Fetched::Nothing;
     values_.resize(static_cast<std::size_t>(wanted));
@@ -40,8 +41,8 @@ SampleTransfer::Fetched SampleTransfer::Fetch() {
         return Fetched::Lost;
     if (read.Count <= 0)
         return Fetched::Nothing;
-    StoreValues(std::span<const double>(values_).first(
-        static_cast<std::size_t>(std::min(read.Count, wanted))));
+    lastCount_ = static_cast<std::size_t>(std::min(read.Count, wanted));
+    StoreValues(LastValues());
     const std::int32_t scans = SamplesFetched / channels_ - ScansDone;
     if (scans > 0) {
         ChartScans(ScansDone, scans);

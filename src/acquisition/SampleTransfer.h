@@ -42,6 +42,10 @@ public:
         return static_cast<std::int64_t>(SamplesFetched) >=
                static_cast<std::int64_t>(channels_) * samples_;
     }
+    // The values the last Fetch stored (none when it stored none).
+    std::span<const double> LastValues() const {
+        return std::span<const double>(values_).first(lastCount_);
+    }
     // The scans not converted yet are marked missing in every channel's block.
     void MarkMissing();
 
@@ -60,6 +64,7 @@ private:
     int channels_ = 1;
     std::int32_t samples_ = 0;
     std::vector<double> values_; // the values of one fetch
+    std::size_t lastCount_ = 0;
 };
 
 } // namespace tavrel

@@ -112,8 +112,13 @@ void DataFileWriter::Open(bool create) {
         ::close(fd);
         throw FileError(NotRegularFileMessage(fileName_));
     }
-    // Locked before anything is emptied: a second recorder must not cut this one's file.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // Locked before anything is emptied: a second recorder must not cut this one's file. An
+    // open file description's lock, not flock: HDF5 readers of a recording take flock locks
+    // of their own, which must not meet this one.
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    if (::fcntl(fd, F_OFD_SETLK, &whole) != 0) {
         ::close(fd);
         throw FileError(DataFileInUseMessage(fileName_), EWOULDBLOCK);
     }
@@ -141,7 +146,13 @@ void DataFileWriter::Written(std::int64_t bytes) {
     flusher_->Written(bytes);
 }
 
+void DataFileWriter::AppendValues(std::span<const double>) {}
+void DataFileWriter::BeginBurst(int, double, double) {}
+void DataFileWriter::EndBurstAs(BurstEnd) {}
+void DataFileWriter::DescribeSource(const RecordingSource&) {}
+
 void DataFileWriter::Release() {
+    CloseContent();
     flusher_.reset(); // its last flush first
     if (fd_ >= 0)
         ::close(fd_); // the lock goes with it
@@ -154,6 +165,7 @@ void DataFileWriter::Discard() {
         if (::stat(fileName_.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_)
             ::unlink(fileName_.c_str());
     }
+    CloseContent();
     flusher_.reset();
     Release();
 }

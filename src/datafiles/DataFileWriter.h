@@ -1,14 +1,28 @@
 #pragma once
 
 #include "datafiles/io/BinaryFile.h"
+#include "model/BurstEnd.h"
 #include "model/MeasurementHeader.h"
 #include "model/SDFdata.h"
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace tavrel {
+
+// The device a measurement records from, for the formats that keep it: its name and, per
+// sampled channel, the input's name and range (in the unit of the values; NaN when unknown).
+struct RecordingSource {
+    struct Input {
+        std::string Name;
+        double Low = 0, High = 0;
+    };
+    std::string Device;
+    std::vector<Input> Inputs;
+};
 
 // One data-file format: the writer lays out the file, the measurement decides when. Failures
 // throw FileError.
@@ -32,6 +46,17 @@ public:
     // Makes the file a whole one of blocksWritten blocks whose header h says so
     // (h.BurstCount): a rewritten header, no part of a block behind the last whole one.
     virtual void Complete(const MeasurementHeader& h, int blocksWritten) = 0;
+    // Formats that keep the device's values at full resolution take them as they come, in
+    // millivolts (the X of Y = A X + B), channel-interleaved, NaN for none; the block of
+    // AppendBlock then only ends the burst. The others ignore them.
+    virtual bool KeepsValues() const { return false; }
+    virtual void AppendValues(std::span<const double> millivolts);
+    // Burst k begins: the local date-times it began and was due.
+    virtual void BeginBurst(int k, double startTime, double scheduledTime);
+    // The burst being recorded ended otherwise than complete (before its AppendBlock).
+    virtual void EndBurstAs(BurstEnd end);
+    virtual void DescribeSource(const RecordingSource& source);
+
     // Flushes what is written and lets the file go (the lock ends).
     void Release();
     // After a failure before any block: removes the file when this writer created it.
@@ -49,6 +74,8 @@ protected:
     BinaryFile Held();
     // bytes were written: they reach the disk within a second.
     void Written(std::int64_t bytes);
+    // The format's own handles go before the file is let go.
+    virtual void CloseContent() {}
 
 private:
     class Flusher;

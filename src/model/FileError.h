@@ -2,6 +2,7 @@
 
 #include "text/Message.h"
 
+#include <cerrno>
 #include <stdexcept>
 #include <utility>
 
@@ -30,6 +31,14 @@ inline Message MessageOf(const std::exception& e) {
     if (const auto* file = dynamic_cast<const FileError*>(&e))
         return file->GetMessage();
     return Verbatim(e.what());
+}
+
+// True when the failure was a full disk (or a file or quota limit, which is the same to the
+// operator).
+inline bool IsDiskFull(const std::exception& e) {
+    const auto* file = dynamic_cast<const FileError*>(&e);
+    return file != nullptr &&
+           (file->Code() == ENOSPC || file->Code() == EFBIG || file->Code() == EDQUOT);
 }
 
 } // namespace tavrel

@@ -1,5 +1,6 @@
 #include "text/DateTime.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -180,6 +181,64 @@ std::string FormatIsoDateTime(double dateTime) {
         // No offset known: the local time alone is still ISO 8601.
         return std::string(text, static_cast<std::size_t>(length));
     }
+    const long offset = local.tm_gmtoff / 60;
+    const long magnitude = offset < 0 ? -offset : offset;
+    length +=
+        std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length),
+                      "%c%02ld:%02ld", offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
+    return std::string(text, static_cast<std::size_t>(length));
+}
+
+std::optional<double> EpochSecondsOf(double dateTime) {
+    if (!IsShowableDateTime(dateTime))
+        return std::nullopt;
+    const double wholeSecond = std::floor(dateTime * 86400.0 + 1e-6) / 86400.0;
+    const CalendarTime t = DecodeDateTime(wholeSecond);
+    std::tm local{};
+    local.tm_year = t.Year - 1900;
+    local.tm_mon = t.Month - 1;
+    local.tm_mday = t.Day;
+    local.tm_hour = t.Hour;
+    local.tm_min = t.Minute;
+    local.tm_sec = t.Second;
+    local.tm_isdst = -1;
+    const std::time_t instant = std::mktime(&local);
+    if (instant == static_cast<std::time_t>(-1))
+        return std::nullopt;
+    return static_cast<double>(instant) + std::max(0.0, (dateTime - wholeSecond) * 86400.0);
+}
+
+double DateTimeOfEpochSeconds(double seconds) {
+    const double whole = std::floor(seconds);
+    const auto instant = static_cast<std::time_t>(whole);
+    std::tm local{};
+    localtime_r(&instant, &local);
+    const CalendarTime t{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, 0, 0, 0, 0};
+    const double day = EncodeDateTime(t).value_or(0);
+    return day + (local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + seconds - whole) /
+                     86400.0;
+}
+
+std::string FormatIsoEpochSeconds(double seconds) {
+    if (!std::isfinite(seconds) || std::abs(seconds) > 253402300800.0)
+        return {};
+    double whole = std::floor(seconds);
+    auto ms = static_cast<int>(std::lround((seconds - whole) * 1000));
+    if (ms == 1000) {
+        whole += 1;
+        ms = 0;
+    }
+    const auto instant = static_cast<std::time_t>(whole);
+    std::tm local{};
+    if (!localtime_r(&instant, &local) || local.tm_year + 1900 < 1 || local.tm_year + 1900 > 9999)
+        return {};
+    char text[48];
+    int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d",
+                               local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                               local.tm_min, local.tm_sec);
+    if (ms != 0)
+        length += std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length),
+                                ".%03d", ms);
     const long offset = local.tm_gmtoff / 60;
     const long magnitude = offset < 0 ? -offset : offset;
     length +=

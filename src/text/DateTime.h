@@ -37,6 +37,16 @@ std::string FormatFileDateTime(double dateTime);
 // the offset when the system cannot say it; empty when the year has no four-digit form.
 std::string FormatIsoDateTime(double dateTime);
 
+// The instant a local date-time names, in seconds since 1970-01-01 00:00 UTC (the offset the
+// zone had then; an hour a clock change skips counts as the offset before it); nullopt when
+// not showable.
+std::optional<double> EpochSecondsOf(double dateTime);
+// The local date-time of an instant in seconds since the epoch.
+double DateTimeOfEpochSeconds(double seconds);
+// An instant as ISO 8601 in the local zone with the offset in force at that instant
+// ("2024-03-31T03:30:00+02:00", ".mmm" when there are milliseconds); empty when not showable.
+std::string FormatIsoEpochSeconds(double seconds);
+
 // "hh:mm:ss" of a span of days: the hours within the day only, as a clock shows them.
 std::string FormatCountdown(double days);
 

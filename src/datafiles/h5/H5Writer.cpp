@@ -1,0 +1,122 @@
+#include "datafiles/h5/H5Writer.h"
+
+#include "model/TimeUnits.h"
+#include "text/DateTime.h"
+#include "text/ShiftJis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace tavrel {
+
+namespace {
+
+double SecondsOf(double dateTime) {
+    return EpochSecondsOf(dateTime).value_or(std::numeric_limits<double>::quiet_NaN());
+}
+
+} // namespace
+
+h5::Attributes H5AttributesOf(const MeasurementHeader& h, const std::string& device) {
+    h5::Attributes a;
+    a.Comment = Cp932ToUtf8(h.Comment.Bytes());
+    a.StartTime = SecondsOf(h.StartTime);
+    a.SamplingInterval =
+        static_cast<double>(h.SamplingInterval * TimeUnitFactor(h.SamplingUnit));
+    a.Device = device;
+    a.BurstsPlanned = h.BurstCount;
+    return a;
+}
+
+std::vector<h5::Channel> H5ChannelsOf(const MeasurementHeader& h, const RecordingSource& source) {
+    std::vector<h5::Channel> channels;
+    const int count = std::clamp<int>(h.ChannelCount, 0, MaxChannels);
+    const double unknown = std::numeric_limits<double>::quiet_NaN();
+    for (int c = 0; c < count; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        h5::Channel row{Cp932ToUtf8(h.ChannelName[i].Bytes()), Cp932ToUtf8(h.ChannelUnit[i].Bytes()),
+                        "", h.CoefA[i], h.CoefB[i], unknown, unknown};
+        if (i < source.Inputs.size()) {
+            row.DeviceChannel = source.Inputs[i].Name;
+            // The inputs' ranges are in volts; the samples count millivolts.
+            row.RangeLow = source.Inputs[i].Low * 1000;
+            row.RangeHigh = source.Inputs[i].High * 1000;
+        }
+        channels.push_back(std::move(row));
+    }
+    return channels;
+}
+
+H5Writer::~H5Writer() {
+    file_.reset(); // closes quietly
+}
+
+void H5Writer::Begin(const MeasurementHeader& h) {
+    Hold();
+    if (!file_)
+        file_ = std::make_unique<h5::Writer>(FileName(), FileName(), true);
+    channels_ = std::clamp<int>(h.ChannelCount, 0, MaxChannels);
+    file_->SetAttributes(H5AttributesOf(h, source_.Device));
+    file_->SetChannels(H5ChannelsOf(h, source_));
+    FlushNow();
+}
+
+void H5Writer::BeginBurst(int, double startTime, double scheduledTime) {
+    burst_ = {file_ ? file_->Scans() : 0, 0, SecondsOf(startTime), SecondsOf(scheduledTime),
+              BurstEnd::Complete};
+}
+
+void H5Writer::AppendValues(std::span<const double> millivolts) {
+    if (!file_ || channels_ < 1)
+        return;
+    // Whole scans only: a part of a scan waits for the rest in values_.
+    for (const double v : millivolts)
+        values_.push_back(static_cast<float>(v));
+    const std::size_t whole = values_.size() / static_cast<std::size_t>(channels_) *
+                              static_cast<std::size_t>(channels_);
+    if (whole == 0)
+        return;
+    file_->AppendScans(std::span<const float>(values_).first(whole));
+    values_.erase(values_.begin(), values_.begin() + static_cast<std::ptrdiff_t>(whole));
+    Written(static_cast<std::int64_t>(whole * sizeof(float)));
+    if (std::chrono::steady_clock::now() - lastFlush_ >= std::chrono::seconds(1))
+        FlushNow();
+}
+
+void H5Writer::EndBurstAs(BurstEnd end) {
+    burst_.End = end;
+}
+
+void H5Writer::AppendBlock(int, const SDFdata&) {
+    Hold();
+    values_.clear(); // a part of a scan never makes a row
+    burst_.ScanCount = file_->Scans() - burst_.FirstScan;
+    file_->AppendBurst(burst_);
+    FlushNow();
+    burst_ = {file_->Scans(), 0, burst_.StartTime, burst_.ScheduledTime, BurstEnd::Complete};
+}
+
+void H5Writer::Complete(const MeasurementHeader&, int) {
+    // The rows say what is whole; scans after the last row belong to no burst.
+    FlushNow();
+}
+
+void H5Writer::FlushNow() {
+    file_->Flush();
+    Written(1);
+    lastFlush_ = std::chrono::steady_clock::now();
+}
+
+void H5Writer::CloseContent() {
+    if (!file_)
+        return;
+    try {
+        file_->Close();
+    } catch (...) {
+        // Whatever failed was reported by the write that failed; the handles are closed.
+    }
+    file_.reset();
+}
+
+} // namespace tavrel

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "datafiles/DataFileWriter.h"
+#include "datafiles/h5/H5Layout.h"
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+namespace tavrel {
+
+// A recording in HDF5 (the layout of h5::Writer): the device's values at full resolution as
+// they come, a row per burst with its times and how it ended. Written for single-writer /
+// multiple-reader access, flushed after each burst and at least once a second in between.
+class H5Writer final : public DataFileWriter {
+public:
+    explicit H5Writer(std::string fileName) : DataFileWriter(std::move(fileName)) {}
+    ~H5Writer() override;
+
+    void Begin(const MeasurementHeader& h) override;
+    void AppendBlock(int k, const SDFdata& data) override;
+    void Complete(const MeasurementHeader& h, int blocksWritten) override;
+
+    bool KeepsValues() const override { return true; }
+    void AppendValues(std::span<const double> millivolts) override;
+    void BeginBurst(int k, double startTime, double scheduledTime) override;
+    void EndBurstAs(BurstEnd end) override;
+    void DescribeSource(const RecordingSource& source) override { source_ = source; }
+
+protected:
+    void CloseContent() override;
+
+private:
+    void FlushNow();
+    std::unique_ptr<h5::Writer> file_;
+    RecordingSource source_;
+    int channels_ = 0;
+    std::vector<float> values_;
+    h5::Burst burst_;
+    std::chrono::steady_clock::time_point lastFlush_;
+};
+
+// The attributes and channel rows of the layout for a header (names, units and comment made
+// UTF-8) and, where known, the device recorded from.
+h5::Attributes H5AttributesOf(const MeasurementHeader& h, const std::string& device);
+std::vector<h5::Channel> H5ChannelsOf(const MeasurementHeader& h, const RecordingSource& source);
+
+} // namespace tavrel

@@ -1,0 +1,212 @@
+#include "datafiles/h5/H5Layout.h"
+#include "model/FileError.h"
+#include "text/DateTime.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <hdf5.h>
+
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tavrel::test {
+namespace {
+
+using namespace tavrel::h5;
+
+const std::vector<Channel> TwoChannels{{"電圧", "V", "A0", 0.001, 0.5, -10000, 10000},
+                                       {"ch,2", "mV", "A1", 2, -1, NAN, NAN}};
+
+// Bursts of 100 scans of two channels, values b*1000 + scan + 0.25 and its negative.
+void WriteBursts(Writer& w, int bursts) {
+    for (int b = 0; b < bursts; ++b) {
+        std::vector<float> values;
+        for (int i = 0; i < 100; ++i) {
+            values.push_back(static_cast<float>(b * 1000 + i) + 0.25f);
+            values.push_back(-(static_cast<float>(b * 1000 + i) + 0.25f));
+        }
+        // The first burst comes in two pieces, as fetches give it.
+        w.AppendScans(std::span<const float>(values).first(60));
+        w.AppendScans(std::span<const float>(values).subspan(60));
+        w.AppendBurst({b * 100LL, 100, 1.7e9 + b + 0.004, 1.7e9 + b,
+                       b == bursts - 1 ? BurstEnd::Stopped : BurstEnd::Complete});
+        w.Flush();
+    }
+}
+
+void WriteFile(const std::string& path, int bursts) {
+    Writer w(path, path, true);
+    w.SetAttributes({"最初", 1.0, 0.5, "first", 3});
+    w.SetAttributes({"コメント", 1.7e9, 0.001, "Demo device", 10}); // again before the samples
+    w.SetChannels(TwoChannels);
+    WriteBursts(w, bursts);
+    w.Close();
+}
+
+// Reads a double field of a compound dataset by name with the C API alone.
+std::vector<double> Field(hid_t file, const char* dataset, const char* field) {
+    const hid_t d = H5Dopen2(file, dataset, H5P_DEFAULT);
+    const hid_t space = H5Dget_space(d);
+    const auto n = static_cast<std::size_t>(H5Sget_simple_extent_npoints(space));
+    const hid_t type = H5Tcreate(H5T_COMPOUND, sizeof(double));
+    H5Tinsert(type, field, 0, H5T_NATIVE_DOUBLE);
+    std::vector<double> values(n);
+    EXPECT_GE(H5Dread(d, type, H5S_ALL, H5S_ALL, H5P_DEFAULT, values.data()), 0) << field;
+    H5Tclose(type);
+    H5Sclose(space);
+    H5Dclose(d);
+    return values;
+}
+
+TEST(H5Layout, ReadsBackThroughTheLibraryAndTheReader) {
+    TempDir dir;
+    const std::string path = dir.File("r.h5");
+    WriteFile(path, 3);
+
+    // The library alone, as any other reader sees the file.
+    const hid_t file = H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
+    ASSERT_GE(file, 0);
+    const hid_t samples = H5Dopen2(file, "samples", H5P_DEFAULT);
+    const hid_t space = H5Dget_space(samples);
+    hsize_t dims[2] = {};
+    H5Sget_simple_extent_dims(space, dims, nullptr);
+    EXPECT_EQ(dims[0], 300u);
+    EXPECT_EQ(dims[1], 2u);
+    std::vector<float> all(600);
+    H5Dread(samples, H5T_NATIVE_FLOAT, H5S_ALL, H5S_ALL, H5P_DEFAULT, all.data());
+    EXPECT_FLOAT_EQ(all[2 * 150], 1050.25f);
+    EXPECT_FLOAT_EQ(all[2 * 150 + 1], -1050.25f);
+    H5Sclose(space);
+    H5Dclose(samples);
+    EXPECT_EQ(Field(file, "channels", "a"), (std::vector<double>{0.001, 2}));
+    EXPECT_EQ(Field(file, "channels", "b"), (std::vector<double>{0.5, -1}));
+    EXPECT_EQ(Field(file, "bursts", "scheduled_time_s"), (std::vector<double>{1.7e9, 1.7e9 + 1,
+                                                                               1.7e9 + 2}));
+    H5Fclose(file);
+
+    Reader r(path);
+    EXPECT_EQ(r.Header().Comment, "コメント");
+    EXPECT_EQ(r.Header().Device, "Demo device");
+    EXPECT_EQ(r.Header().StartTime, 1.7e9);
+    EXPECT_EQ(r.Header().SamplingInterval, 0.001);
+    EXPECT_EQ(r.Header().BurstsPlanned, 10);
+    ASSERT_EQ(r.Channels().size(), 2u);
+    EXPECT_EQ(r.Channels()[0].Name, "電圧");
+    EXPECT_EQ(r.Channels()[1].Name, "ch,2");
+    EXPECT_EQ(r.Channels()[0].DeviceChannel, "A0");
+    EXPECT_EQ(r.Channels()[0].RangeHigh, 10000);
+    EXPECT_TRUE(std::isnan(r.Channels()[1].RangeLow));
+    ASSERT_EQ(r.Bursts().size(), 3u);
+    EXPECT_EQ(r.Bursts()[2].FirstScan, 200);
+    EXPECT_EQ(r.Bursts()[2].ScanCount, 100);
+    EXPECT_EQ(r.Bursts()[0].StartTime, 1.7e9 + 0.004);
+    EXPECT_EQ(r.Bursts()[0].End, BurstEnd::Complete);
+    EXPECT_EQ(r.Bursts()[2].End, BurstEnd::Stopped);
+    std::vector<float> scans;
+    r.ReadScans(199, 2, scans);
+    EXPECT_EQ(scans, (std::vector<float>{1099.25f, -1099.25f, 2000.25f, -2000.25f}));
+    EXPECT_THROW(r.ReadScans(299, 2, scans), FileError);
+}
+
+TEST(H5Layout, AFileOfAnotherKindIsNoRecording) {
+    TempDir dir;
+    const std::string other = dir.File("other.h5");
+    const hid_t file = H5Fcreate(other.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, H5P_DEFAULT);
+    H5Fclose(file);
+    EXPECT_THROW(Reader{other}, FileError);
+    const std::string text = dir.File("text.h5");
+    WriteBytes(text, "not hdf5");
+    EXPECT_THROW(Reader{text}, FileError);
+    EXPECT_FALSE(IsHdf5Signature("not hdf5"));
+    EXPECT_TRUE(IsHdf5Signature(std::string("\x89HDF\r\n\x1a\n", 8)));
+}
+
+// A recorder killed after its third burst: the bursts flushed are there, readers open the
+// file, and once its flags are cleared so does any HDF5 program.
+TEST(H5Layout, AKilledRecordersBurstsStayReadable) {
+    TempDir dir;
+    const std::string path = dir.File("k.h5");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Writer w(path, path, true);
+        w.SetChannels(TwoChannels);
+        WriteBursts(w, 3);
+        std::vector<float> part(40, 1.0f); // a burst begun, never ended
+        w.AppendScans(part);
+        ::kill(::getpid(), SIGKILL);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    const hid_t plain = H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
+    EXPECT_LT(plain, 0); // marked as still being written
+    {
+        Reader r(path);
+        ASSERT_EQ(r.Bursts().size(), 3u);
+        std::vector<float> scans;
+        r.ReadScans(299, 1, scans);
+        EXPECT_EQ(scans, (std::vector<float>{2099.25f, -2099.25f}));
+    }
+
+    EXPECT_TRUE(ClearRecordingFlags(path));
+    EXPECT_FALSE(ClearRecordingFlags(path));
+    const hid_t cleared = H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
+    EXPECT_GE(cleared, 0);
+    H5Fclose(cleared);
+}
+
+// A reader open while the recorder writes takes the new bursts in on Refresh.
+TEST(H5Layout, AReaderFollowsTheRecorder) {
+    TempDir dir;
+    const std::string path = dir.File("live.h5");
+    Writer w(path, path, true);
+    w.SetChannels(TwoChannels);
+    WriteBursts(w, 1);
+    Reader r(path);
+    EXPECT_EQ(r.Bursts().size(), 1u);
+    EXPECT_FALSE(r.Refresh());
+    WriteBursts(w, 2);
+    EXPECT_TRUE(r.Refresh());
+    EXPECT_EQ(r.Bursts().size(), 3u);
+    std::vector<float> scans;
+    r.ReadScans(250, 1, scans);
+    EXPECT_EQ(scans.size(), 2u);
+    w.Close();
+}
+
+// An instant across a clock change keeps its offset; the local date-time goes there and back.
+TEST(H5Layout, InstantsCarryTheOffsetInForce) {
+    const char* saved = std::getenv("TZ");
+    ::setenv("TZ", "Europe/Berlin", 1);
+    ::tzset();
+    const double start = *EncodeDateTime({2024, 3, 31, 1, 30, 0, 0});
+    const double epoch = *EpochSecondsOf(start);
+    const struct {
+        double hours;
+        const char* text;
+    } cases[] = {{0, "2024-03-31T01:30:00+01:00"},
+                 {1, "2024-03-31T03:30:00+02:00"},
+                 {2, "2024-03-31T04:30:00+02:00"},
+                 {2.5001, "2024-03-31T05:00:00.360+02:00"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatIsoEpochSeconds(epoch + c.hours * 3600), c.text) << c.hours;
+    EXPECT_NEAR(DateTimeOfEpochSeconds(epoch + 3600), *EncodeDateTime({2024, 3, 31, 3, 30, 0, 0}),
+                1e-9);
+    EXPECT_FALSE(EpochSecondsOf(NAN).has_value());
+    EXPECT_EQ(FormatIsoEpochSeconds(NAN), "");
+    if (saved)
+        ::setenv("TZ", saved, 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
+}
+
+} // namespace
+} // namespace tavrel::test
