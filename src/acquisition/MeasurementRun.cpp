@@ -71,8 +71,8 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
 
     // A failing creation ends the start with nothing changed but the reason shown.
     try {
-        file_.DescribeSource(SourceOf(device_.Identify()));
-        file_.Create(type, settings_.DataFileName, settings_.DurableDataFile, channels_, samples_);
+        file_.Create(type, settings_.DataFileName, settings_.DurableDataFile, channels_, samples_,
+                     [this] { return SourceOf(device_.Identify()); });
     } catch (const std::exception& e) {
         ReportError(e);
         return;
@@ -268,8 +268,8 @@ void MeasurementRun::HaltCard(const Message& cardStatus) {
 
 void MeasurementRun::EndByFault(const Message& cardStatus) {
     if (cardStatus.Id == MessageId::CardAbnormal || cardStatus.Id == MessageId::CardOverflowFetch)
-        cutEnd_ = cardStatus.Id == MessageId::CardAbnormal ? BurstEnd::DeviceLost
-                                                           : BurstEnd::Overflow;
+        cutEnd_ =
+            cardStatus.Id == MessageId::CardAbnormal ? BurstEnd::DeviceLost : BurstEnd::Overflow;
     BtnAdStopClick();
     view_.SetCardStatus(cardStatus);
 }

@@ -13,10 +13,12 @@ RecordingSource SourceOf(const DeviceIdentity& identity) {
 }
 
 void RunDataFile::Create(DataFileType type, const std::string& fileName, bool durable,
-                         std::int16_t channels, std::int32_t samples) {
+                         std::int16_t channels, std::int32_t samples,
+                         const std::function<RecordingSource()>& source) {
     auto writer = MakeDataFileWriter(type, fileName);
     writer->SetDurable(durable);
-    writer->DescribeSource(source_);
+    if (writer->KeepsValues() && source)
+        writer->DescribeSource(source());
     const std::int16_t lastChannels = channels_;
     const std::int32_t lastSamples = samples_;
     channels_ = channels;

@@ -5,10 +5,11 @@
 #include "model/SDFdata.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
-#include <vector>
 #include <string>
+#include <vector>
 
 namespace tavrel {
 
@@ -25,14 +26,13 @@ public:
 
     // Creates fileName with the header, shaped channels x samples. A failure (thrown) leaves
     // no file behind and the last measurement's file as it was.
+    // source: the device recorded from, asked only by the formats that keep it.
     void Create(DataFileType type, const std::string& fileName, bool durable, std::int16_t channels,
-                std::int32_t samples);
+                std::int32_t samples, const std::function<RecordingSource()>& source = {});
     bool Exists() const { return writer_ != nullptr; }
 
     // The header once more, over a file without blocks (the start time is known only now).
     void WriteHeader();
-    // The device recorded from, for the formats that keep it (before Create).
-    void DescribeSource(RecordingSource source) { source_ = std::move(source); }
     // Burst k begins (local date-times: begun and due), and the values as they come (volts,
     // channel-interleaved) for the formats that keep them at full resolution.
     void BeginBurst(int k, double startTime, double scheduledTime);
@@ -57,7 +57,6 @@ public:
 private:
     SDFdata& data_;
     std::unique_ptr<DataFileWriter> writer_;
-    RecordingSource source_;
     std::vector<double> millivolts_;
     std::int16_t channels_ = 1;
     std::int32_t samples_ = 0;
