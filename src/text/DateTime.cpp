@@ -233,9 +233,9 @@ std::string FormatIsoEpochSeconds(double seconds) {
     if (!localtime_r(&instant, &local) || local.tm_year + 1900 < 1 || local.tm_year + 1900 > 9999)
         return {};
     char text[48];
-    int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d",
-                               local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                               local.tm_min, local.tm_sec);
+    int length =
+        std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", local.tm_year + 1900,
+                      local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     if (ms != 0)
         length += std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length),
                                 ".%03d", ms);

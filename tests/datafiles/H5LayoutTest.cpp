@@ -85,8 +85,8 @@ TEST(H5Layout, ReadsBackThroughTheLibraryAndTheReader) {
     H5Dclose(samples);
     EXPECT_EQ(Field(file, "channels", "a"), (std::vector<double>{0.001, 2}));
     EXPECT_EQ(Field(file, "channels", "b"), (std::vector<double>{0.5, -1}));
-    EXPECT_EQ(Field(file, "bursts", "scheduled_time_s"), (std::vector<double>{1.7e9, 1.7e9 + 1,
-                                                                               1.7e9 + 2}));
+    EXPECT_EQ(Field(file, "bursts", "scheduled_time_s"),
+              (std::vector<double>{1.7e9, 1.7e9 + 1, 1.7e9 + 2}));
     H5Fclose(file);
 
     Reader r(path);

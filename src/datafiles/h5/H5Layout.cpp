@@ -139,9 +139,9 @@ Writer::Writer(const std::string& path, const std::string& shownName, bool swmr)
     const Id space(H5Screate_simple(1, &none, &unlimited), H5Sclose);
     const Id create(H5Pcreate(H5P_DATASET_CREATE), H5Pclose);
     Check(H5Pset_chunk(create, 1, &chunk));
-    ids_->bursts = Id(H5Dcreate2(ids_->file, "bursts", ids_->burstType, space, H5P_DEFAULT, create,
-                                 H5P_DEFAULT),
-                      H5Dclose);
+    ids_->bursts = Id(
+        H5Dcreate2(ids_->file, "bursts", ids_->burstType, space, H5P_DEFAULT, create, H5P_DEFAULT),
+        H5Dclose);
     Check(ids_->bursts.Valid() ? 0 : -1);
     // What the file is, from the start: a reader recognises even a file cut short.
     const Id text = StringType();
@@ -151,9 +151,9 @@ Writer::Writer(const std::string& path, const std::string& shownName, bool swmr)
     const char* name = FormatName;
     Check(format.Valid() ? H5Awrite(format, text, &name) : -1);
     const std::int64_t version = LayoutVersion;
-    const Id layout(H5Acreate2(ids_->file, "layout_version", H5T_STD_I64LE, scalar, H5P_DEFAULT,
-                               H5P_DEFAULT),
-                    H5Aclose);
+    const Id layout(
+        H5Acreate2(ids_->file, "layout_version", H5T_STD_I64LE, scalar, H5P_DEFAULT, H5P_DEFAULT),
+        H5Aclose);
     Check(layout.Valid() ? H5Awrite(layout, H5T_NATIVE_INT64, &version) : -1);
 }
 
@@ -202,9 +202,8 @@ void Writer::SetChannels(const std::vector<Channel>& channels) {
     const hsize_t n = rows.size();
     const Id type = ChannelType();
     const Id space(H5Screate_simple(1, &n, nullptr), H5Sclose);
-    const Id table(
-        H5Dcreate2(file, "channels", type, space, H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT),
-        H5Dclose);
+    const Id table(H5Dcreate2(file, "channels", type, space, H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT),
+                   H5Dclose);
     Check(table.Valid() ? H5Dwrite(table, type, H5S_ALL, H5S_ALL, H5P_DEFAULT, rows.data()) : -1);
 
     const hsize_t width = std::max<hsize_t>(channels_, 1);
@@ -215,9 +214,9 @@ void Writer::SetChannels(const std::vector<Channel>& channels) {
     Check(H5Pset_chunk(create, 2, chunk));
     const float nan = std::nanf("");
     Check(H5Pset_fill_value(create, H5T_NATIVE_FLOAT, &nan));
-    ids_->samples = Id(H5Dcreate2(file, "samples", H5T_IEEE_F32LE, samplesSpace, H5P_DEFAULT,
-                                  create, H5P_DEFAULT),
-                       H5Dclose);
+    ids_->samples = Id(
+        H5Dcreate2(file, "samples", H5T_IEEE_F32LE, samplesSpace, H5P_DEFAULT, create, H5P_DEFAULT),
+        H5Dclose);
     Check(ids_->samples.Valid() ? 0 : -1);
 }
 
@@ -316,8 +315,7 @@ Reader::Reader(const std::string& path) : path_(path), ids_(std::make_unique<Ids
     PrepareLibrary();
     const auto fail = [&] { throw FileError(FormatMessage); };
     const Id fapl = LatestFormat();
-    ids_->file =
-        Id(H5Fopen(path.c_str(), H5F_ACC_RDONLY | H5F_ACC_SWMR_READ, fapl), H5Fclose);
+    ids_->file = Id(H5Fopen(path.c_str(), H5F_ACC_RDONLY | H5F_ACC_SWMR_READ, fapl), H5Fclose);
     if (!ids_->file.Valid()) // a file written without single-writer access
         ids_->file = Id(H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
     if (!ids_->file.Valid())
@@ -325,7 +323,8 @@ Reader::Reader(const std::string& path) : path_(path), ids_(std::make_unique<Ids
     const hid_t file = ids_->file;
     if (TextAttribute(file, "format") != std::string(FormatName) ||
         H5Lexists(file, "samples", H5P_DEFAULT) <= 0 ||
-        H5Lexists(file, "bursts", H5P_DEFAULT) <= 0 || H5Lexists(file, "channels", H5P_DEFAULT) <= 0)
+        H5Lexists(file, "bursts", H5P_DEFAULT) <= 0 ||
+        H5Lexists(file, "channels", H5P_DEFAULT) <= 0)
         fail();
     attributes_.Comment = TextAttribute(file, "comment").value_or("");
     attributes_.Device = TextAttribute(file, "device").value_or("");
@@ -421,8 +420,7 @@ bool ClearRecordingFlags(const std::string& path) {
     // What h5clear -s does: a property of the file access that clears the superblock's marks.
     const Id fapl = LatestFormat();
     hbool_t clear = true;
-    if (H5Pexist(fapl, "clear_status_flags") <= 0 ||
-        H5Pset(fapl, "clear_status_flags", &clear) < 0)
+    if (H5Pexist(fapl, "clear_status_flags") <= 0 || H5Pset(fapl, "clear_status_flags", &clear) < 0)
         throw FileError(CannotWriteMessage(path));
     const Id file(H5Fopen(path.c_str(), H5F_ACC_RDWR, fapl), H5Fclose);
     if (!file.Valid())

@@ -28,7 +28,6 @@ namespace tavrel::h5 {
 inline constexpr const char* FormatName = "TavrelREX recording";
 inline constexpr int LayoutVersion = 1;
 
-
 struct Channel {
     std::string Name, Unit, DeviceChannel; // UTF-8
     double A = 1, B = 0;
@@ -42,8 +41,8 @@ struct Burst {
 };
 
 struct Attributes {
-    std::string Comment; // UTF-8
-    double StartTime = 0; // seconds since the epoch
+    std::string Comment;         // UTF-8
+    double StartTime = 0;        // seconds since the epoch
     double SamplingInterval = 0; // seconds
     std::string Device;
     std::int64_t BurstsPlanned = 0;

@@ -22,8 +22,7 @@ h5::Attributes H5AttributesOf(const MeasurementHeader& h, const std::string& dev
     h5::Attributes a;
     a.Comment = Cp932ToUtf8(h.Comment.Bytes());
     a.StartTime = SecondsOf(h.StartTime);
-    a.SamplingInterval =
-        static_cast<double>(h.SamplingInterval * TimeUnitFactor(h.SamplingUnit));
+    a.SamplingInterval = static_cast<double>(h.SamplingInterval * TimeUnitFactor(h.SamplingUnit));
     a.Device = device;
     a.BurstsPlanned = h.BurstCount;
     return a;
@@ -35,8 +34,13 @@ std::vector<h5::Channel> H5ChannelsOf(const MeasurementHeader& h, const Recordin
     const double unknown = std::numeric_limits<double>::quiet_NaN();
     for (int c = 0; c < count; ++c) {
         const auto i = static_cast<std::size_t>(c);
-        h5::Channel row{Cp932ToUtf8(h.ChannelName[i].Bytes()), Cp932ToUtf8(h.ChannelUnit[i].Bytes()),
-                        "", h.CoefA[i], h.CoefB[i], unknown, unknown};
+        h5::Channel row{Cp932ToUtf8(h.ChannelName[i].Bytes()),
+                        Cp932ToUtf8(h.ChannelUnit[i].Bytes()),
+                        "",
+                        h.CoefA[i],
+                        h.CoefB[i],
+                        unknown,
+                        unknown};
         if (i < source.Inputs.size()) {
             row.DeviceChannel = source.Inputs[i].Name;
             // The inputs' ranges are in volts; the samples count millivolts.
@@ -73,8 +77,8 @@ void H5Writer::AppendValues(std::span<const double> millivolts) {
     // Whole scans only: a part of a scan waits for the rest in values_.
     for (const double v : millivolts)
         values_.push_back(static_cast<float>(v));
-    const std::size_t whole = values_.size() / static_cast<std::size_t>(channels_) *
-                              static_cast<std::size_t>(channels_);
+    const std::size_t whole =
+        values_.size() / static_cast<std::size_t>(channels_) * static_cast<std::size_t>(channels_);
     if (whole == 0)
         return;
     file_->AppendScans(std::span<const float>(values_).first(whole));
