@@ -200,24 +200,6 @@ std::string ReadStringAttribute(hid_t at, const char* name) {
     return s;
 }
 
-std::vector<std::string> ReadStringsAttribute(hid_t at, const char* name) {
-    const hid_t a = H5Aopen(at, name, H5P_DEFAULT);
-    const hid_t space = H5Aget_space(a);
-    const auto n = static_cast<std::size_t>(H5Sget_simple_extent_npoints(space));
-    const hid_t type = H5Aget_type(a);
-    std::vector<char*> values(n);
-    EXPECT_GE(H5Aread(a, type, values.data()), 0);
-    std::vector<std::string> out;
-    for (char* v : values) {
-        out.emplace_back(v);
-        H5free_memory(v);
-    }
-    H5Tclose(type);
-    H5Sclose(space);
-    H5Aclose(a);
-    return out;
-}
-
 std::vector<double> ReadDoublesAttribute(hid_t at, const char* name) {
     const hid_t a = H5Aopen(at, name, H5P_DEFAULT);
     const hid_t space = H5Aget_space(a);
@@ -376,6 +358,34 @@ TEST(Export, CsvOfChosenBurstsChannelsAndScansInCp932) {
     EXPECT_EQ(lines[3], "0.0025,1,"); // scan 10 is error data
 }
 
+// Reads the fields of a compound dataset with the C API alone: one memory type a field.
+template <typename T>
+std::vector<T> ReadField(hid_t file, const char* dataset, const char* field, hid_t memoryType) {
+    const hid_t d = H5Dopen2(file, dataset, H5P_DEFAULT);
+    const hid_t space = H5Dget_space(d);
+    std::vector<T> values(static_cast<std::size_t>(H5Sget_simple_extent_npoints(space)));
+    const hid_t type = H5Tcreate(H5T_COMPOUND, sizeof(T));
+    H5Tinsert(type, field, 0, memoryType);
+    EXPECT_GE(H5Dread(d, type, H5S_ALL, H5S_ALL, H5P_DEFAULT, values.data()), 0) << field;
+    H5Tclose(type);
+    H5Sclose(space);
+    H5Dclose(d);
+    return values;
+}
+
+std::vector<std::string> ReadTextField(hid_t file, const char* dataset, const char* field) {
+    hid_t text = H5Tcopy(H5T_C_S1);
+    H5Tset_size(text, H5T_VARIABLE);
+    H5Tset_cset(text, H5T_CSET_UTF8);
+    std::vector<std::string> out;
+    for (char* v : ReadField<char*>(file, dataset, field, text)) {
+        out.emplace_back(v ? v : "");
+        H5free_memory(v);
+    }
+    H5Tclose(text);
+    return out;
+}
+
 TEST(Export, Hdf5ReadsBackThroughTheCApi) {
     TempDir dir;
     const auto inputs = WriteInputs(dir);
@@ -391,46 +401,53 @@ TEST(Export, Hdf5ReadsBackThroughTheCApi) {
         const hid_t file = H5Fopen(out.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
         ASSERT_GE(file, 0);
         EXPECT_EQ(ReadStringAttribute(file, "comment"), TestUtf8 + " run");
-        EXPECT_EQ(H5Lexists(file, "burst_00002", H5P_DEFAULT), 0);
-        for (const int k : {0, 2}) {
-            const std::string name = "burst_0000" + std::to_string(k + 1);
-            const hid_t group = H5Gopen2(file, name.c_str(), H5P_DEFAULT);
-            ASSERT_GE(group, 0) << name;
-            EXPECT_EQ(ReadStringsAttribute(group, "channel_names"),
-                      (std::vector<std::string>{VoltageUtf8, TemperatureUtf8}));
-            EXPECT_EQ(ReadStringsAttribute(group, "channel_units"),
-                      (std::vector<std::string>{"mV", DegreeUtf8}));
-            EXPECT_EQ(ReadDoublesAttribute(group, "A"),
-                      (std::vector<double>{double(0.001f), double(0.0625f)}));
-            EXPECT_EQ(ReadDoublesAttribute(group, "B"), (std::vector<double>{-1.5, 20.0}));
-            EXPECT_NEAR(ReadDoublesAttribute(group, "sampling_interval_s").at(0), Seconds(label),
-                        1e-15);
-            // Bursts 2 minutes apart; the offset is the local zone's (set below).
-            EXPECT_EQ(ReadStringAttribute(group, "start_time"),
-                      k == 0 ? "2024-02-29T13:14:15+09:00" : "2024-02-29T13:18:15+09:00");
-            EXPECT_EQ(ReadStringAttribute(group, "comment"), TestUtf8 + " run");
-            const hid_t data = H5Dopen2(group, "codes", H5P_DEFAULT);
-            const hid_t space = H5Dget_space(data);
-            hsize_t dims[2] = {};
-            ASSERT_EQ(H5Sget_simple_extent_ndims(space), 2);
-            H5Sget_simple_extent_dims(space, dims, nullptr);
-            EXPECT_EQ(dims[0], hsize_t{Samples});
-            EXPECT_EQ(dims[1], 2u);
-            const hid_t type = H5Dget_type(data);
-            EXPECT_EQ(H5Tget_size(type), 2u);
-            EXPECT_EQ(H5Tget_sign(type), H5T_SGN_2);
-            std::vector<std::int16_t> codes(Samples * 2);
-            ASSERT_GE(H5Dread(data, H5T_NATIVE_INT16, H5S_ALL, H5S_ALL, H5P_DEFAULT, codes.data()),
-                      0);
+        EXPECT_NEAR(ReadDoublesAttribute(file, "sampling_interval_s").at(0), Seconds(label), 1e-15);
+        EXPECT_EQ(ReadStringAttribute(file, "start_time"), "2024-02-29T13:14:15+09:00");
+        EXPECT_EQ(ReadTextField(file, "channels", "name"),
+                  (std::vector<std::string>{VoltageUtf8, TemperatureUtf8}));
+        EXPECT_EQ(ReadTextField(file, "channels", "unit"),
+                  (std::vector<std::string>{"mV", DegreeUtf8}));
+        EXPECT_EQ(ReadField<double>(file, "channels", "a", H5T_NATIVE_DOUBLE),
+                  (std::vector<double>{double(0.001f), double(0.0625f)}));
+        EXPECT_EQ(ReadField<double>(file, "channels", "b", H5T_NATIVE_DOUBLE),
+                  (std::vector<double>{-1.5, 20.0}));
+        // Two bursts, one after the other; their start instants 4 minutes apart (bursts 0
+        // and 2 of bursts 2 minutes apart).
+        EXPECT_EQ(ReadField<std::int64_t>(file, "bursts", "first_scan", H5T_NATIVE_INT64),
+                  (std::vector<std::int64_t>{0, Samples}));
+        EXPECT_EQ(ReadField<std::int64_t>(file, "bursts", "scan_count", H5T_NATIVE_INT64),
+                  (std::vector<std::int64_t>{Samples, Samples}));
+        const auto starts = ReadField<double>(file, "bursts", "start_time_s", H5T_NATIVE_DOUBLE);
+        ASSERT_EQ(starts.size(), 2u);
+        EXPECT_EQ(FormatIsoEpochSeconds(starts[0]), "2024-02-29T13:14:15+09:00");
+        EXPECT_EQ(FormatIsoEpochSeconds(starts[1]), "2024-02-29T13:18:15+09:00");
+
+        const hid_t data = H5Dopen2(file, "samples", H5P_DEFAULT);
+        const hid_t space = H5Dget_space(data);
+        hsize_t dims[2] = {};
+        ASSERT_EQ(H5Sget_simple_extent_ndims(space), 2);
+        H5Sget_simple_extent_dims(space, dims, nullptr);
+        EXPECT_EQ(dims[0], hsize_t{2 * Samples});
+        EXPECT_EQ(dims[1], 2u);
+        const hid_t type = H5Dget_type(data);
+        EXPECT_EQ(H5Tget_class(type), H5T_FLOAT);
+        EXPECT_EQ(H5Tget_size(type), 4u);
+        std::vector<float> values(2 * Samples * 2);
+        ASSERT_GE(H5Dread(data, H5T_NATIVE_FLOAT, H5S_ALL, H5S_ALL, H5P_DEFAULT, values.data()), 0);
+        for (const int burst : {0, 1})
             for (int j = 0; j < Samples; ++j)
-                for (int c = 0; c < 2; ++c)
-                    EXPECT_EQ(codes[static_cast<std::size_t>(2 * j + c)], Code(k, c, j))
-                        << k << " " << j << " " << c;
-            H5Tclose(type);
-            H5Sclose(space);
-            H5Dclose(data);
-            H5Gclose(group);
-        }
+                for (int c = 0; c < 2; ++c) {
+                    const int k = burst == 0 ? 0 : 2;
+                    const float v = values[static_cast<std::size_t>(2 * (burst * Samples + j) + c)];
+                    if (Code(k, c, j) == ErrorData)
+                        EXPECT_TRUE(std::isnan(v)) << k << " " << j << " " << c;
+                    else
+                        EXPECT_EQ(v, static_cast<float>(Code(k, c, j)))
+                            << k << " " << j << " " << c;
+                }
+        H5Tclose(type);
+        H5Sclose(space);
+        H5Dclose(data);
         H5Fclose(file);
     }
 }

@@ -185,6 +185,11 @@ void Writer::SetAttributes(const Attributes& a) {
     put("sampling_interval_s", H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, &a.SamplingInterval);
     putText("device", a.Device);
     put("bursts_planned", H5T_STD_I64LE, H5T_NATIVE_INT64, &a.BurstsPlanned);
+    put("scans_per_burst", H5T_STD_I64LE, H5T_NATIVE_INT64, &a.ScansPerBurst);
+    put("sampling_interval", H5T_STD_I64LE, H5T_NATIVE_INT64, &a.SamplingCount);
+    put("sampling_unit", H5T_STD_I64LE, H5T_NATIVE_INT64, &a.SamplingUnit);
+    put("burst_interval", H5T_STD_I64LE, H5T_NATIVE_INT64, &a.BurstIntervalCount);
+    put("burst_unit", H5T_STD_I64LE, H5T_NATIVE_INT64, &a.BurstUnit);
 }
 
 void Writer::SetChannels(const std::vector<Channel>& channels) {
@@ -332,8 +337,15 @@ Reader::Reader(const std::string& path) : path_(path), ids_(std::make_unique<Ids
         NumberAttribute<double>(file, "start_time_epoch_s", H5T_NATIVE_DOUBLE).value_or(0);
     attributes_.SamplingInterval =
         NumberAttribute<double>(file, "sampling_interval_s", H5T_NATIVE_DOUBLE).value_or(0);
-    attributes_.BurstsPlanned =
-        NumberAttribute<std::int64_t>(file, "bursts_planned", H5T_NATIVE_INT64).value_or(0);
+    const auto integer = [&](const char* name, std::int64_t missing) {
+        return NumberAttribute<std::int64_t>(file, name, H5T_NATIVE_INT64).value_or(missing);
+    };
+    attributes_.BurstsPlanned = integer("bursts_planned", 0);
+    attributes_.ScansPerBurst = integer("scans_per_burst", 0);
+    attributes_.SamplingCount = integer("sampling_interval", 0);
+    attributes_.SamplingUnit = integer("sampling_unit", 1);
+    attributes_.BurstIntervalCount = integer("burst_interval", 0);
+    attributes_.BurstUnit = integer("burst_unit", 4);
 
     const Id table(H5Dopen2(file, "channels", H5P_DEFAULT), H5Dclose);
     const Id space(H5Dget_space(table), H5Sclose);

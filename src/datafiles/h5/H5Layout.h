@@ -15,7 +15,10 @@ namespace tavrel::h5 {
 // The layout of a recording in HDF5, as written by the recorder and by the export:
 //   root attributes  format ("TavrelREX recording"), layout_version (1), comment,
 //                    start_time (ISO 8601 with the UTC offset), start_time_epoch_s,
-//                    sampling_interval_s, device, bursts_planned
+//                    sampling_interval_s, device, bursts_planned, scans_per_burst and, as the
+//                    recording was set up, sampling_interval with sampling_unit and
+//                    burst_interval with burst_unit (units: 0 usec, 1 msec, 2 sec, 3 min,
+//                    4 hr, 5 days)
 //   /channels        one row per channel: name, unit (UTF-8), a, b (Y = a X + b, X the value
 //                    in /samples), device_channel, range_low, range_high (the input's range, in
 //                    the unit of X; NaN when unknown)
@@ -46,6 +49,9 @@ struct Attributes {
     double SamplingInterval = 0; // seconds
     std::string Device;
     std::int64_t BurstsPlanned = 0;
+    std::int64_t ScansPerBurst = 0;
+    std::int64_t SamplingCount = 0, SamplingUnit = 1; // the interval as set up
+    std::int64_t BurstIntervalCount = 0, BurstUnit = 4;
 };
 
 // True when the first bytes are an HDF5 file's signature (at offset 0).

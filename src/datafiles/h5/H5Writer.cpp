@@ -25,6 +25,11 @@ h5::Attributes H5AttributesOf(const MeasurementHeader& h, const std::string& dev
     a.SamplingInterval = static_cast<double>(h.SamplingInterval * TimeUnitFactor(h.SamplingUnit));
     a.Device = device;
     a.BurstsPlanned = h.BurstCount;
+    a.ScansPerBurst = h.SampleCount;
+    a.SamplingCount = h.SamplingInterval;
+    a.SamplingUnit = h.SamplingUnit;
+    a.BurstIntervalCount = h.BurstInterval;
+    a.BurstUnit = h.BurstUnit;
     return a;
 }
 
