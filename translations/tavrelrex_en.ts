@@ -423,10 +423,6 @@ Start the measurement?</translation>
         <translation>The data file’s contents do not match its header. Repair it?</translation>
     </message>
     <message>
-        <source>データファイルの形式は sdf、tsd から選択して下さい。</source>
-        <translation>Choose sdf or tsd as the data file format.</translation>
-    </message>
-    <message>
         <source>ディスクの空き容量（%1 バイト）がデータファイルの予定の大きさ（%2 バイト）より少なくなっています。計測を開始するには --force を付けて下さい。</source>
         <translation>The free disk space (%1 bytes) is less than the planned size of the data file (%2 bytes). Add --force to start the measurement.</translation>
     </message>
@@ -481,6 +477,10 @@ Sampling rates it offers: %4</translation>
     <message>
         <source>サンプリング間隔 %1 はサンプリング周波数が整数のヘルツにならないため、WAV に書き出せません。</source>
         <translation>The sampling interval %1 gives no whole number of hertz, so it cannot be written as WAV.</translation>
+    </message>
+    <message>
+        <source>データファイルの形式は sdf、tsd、hdf5 から選択して下さい。</source>
+        <translation>Choose sdf, tsd or hdf5 as the data file format.</translation>
     </message>
 </context>
 <context>
@@ -738,6 +738,10 @@ Sampling rates it offers: %4</translation>
         <source>ビューア（tavrelrex-view）が見つかりません。</source>
         <translation>The viewer (tavrelrex-view) cannot be found.</translation>
     </message>
+    <message>
+        <source>HDF5ファイル (*.h5)|*.h5;*.hdf5</source>
+        <translation>HDF5 files (*.h5)|*.h5;*.hdf5</translation>
+    </message>
 </context>
 <context>
     <name>tavrel::MainWindowForm</name>
@@ -892,6 +896,10 @@ Sampling rates it offers: %4</translation>
     <message>
         <source>ビューアで表示(&amp;V)</source>
         <translation>Show in &amp;Viewer</translation>
+    </message>
+    <message>
+        <source>hdf5 （全分解能HDF5ファイル）</source>
+        <translation>hdf5 (full-resolution HDF5 file)</translation>
     </message>
 </context>
 <context>

@@ -241,7 +241,7 @@ bool ValidateParameters(const MainEntries& entries, SDFdata& data, MeasurementSe
     if (samples > maxSamples)
         return refuse({MessageId::SampleTotalRange, {std::to_string(maxSamples)}});
     // No format chosen: neither writer nor the sdf limit would be the one meant.
-    if (entries.RadioGroupFileType != 0 && entries.RadioGroupFileType != 1)
+    if (entries.RadioGroupFileType < 0 || entries.RadioGroupFileType > 2)
         return refuse(FileTypeChoiceMessage);
     if (entries.RadioGroupFileType == 0) {
         const std::int64_t headerBytes = 256 * (1 + (channels + 7) / 8);

@@ -1,5 +1,7 @@
 #include "datafiles/DataFileFormats.h"
 
+#include "datafiles/h5/H5FileReader.h"
+#include "datafiles/h5/H5Writer.h"
 #include "datafiles/io/ByteSource.h"
 #include "datafiles/io/TextLineReader.h"
 #include "datafiles/sdf/SdfFileReader.h"
@@ -28,8 +30,14 @@ bool SniffTsd(std::string_view first) {
 
 constexpr std::array<std::string_view, 1> SdfExtensions{".sdf"};
 constexpr std::array<std::string_view, 1> TsdExtensions{".tsd"};
+constexpr std::array<std::string_view, 2> H5Extensions{".h5", ".hdf5"};
 
-const std::array<DataFormat, 2> Formats{{
+// A recording in HDF5 has no fixed size: its objects and tables take about this much, and its
+// samples go in chunks of H5ChunkBytes.
+constexpr std::int64_t H5OverheadBytes = 64 * 1024;
+constexpr std::int64_t H5ChunkBytes = 64 * 1024;
+
+const std::array<DataFormat, 3> Formats{{
     {DataFileType::Sdf, "sdf", "時系列標準ファイル", SdfExtensions, SniffSdf,
      [](const std::string& fileName) -> std::unique_ptr<DataFileReader> {
          return std::make_unique<SdfFileReader>(fileName);
@@ -52,6 +60,22 @@ const std::array<DataFormat, 2> Formats{{
          return std::make_unique<TsdWriter>(std::move(fileName));
      },
      TsdFileBytesAtMost, CheckTsdFile, RepairTsdFile, nullptr},
+    {DataFileType::Hdf5, "hdf5", "HDF5ファイル", H5Extensions, h5::IsHdf5Signature,
+     [](const std::string& fileName) -> std::unique_ptr<DataFileReader> {
+         return std::make_unique<H5FileReader>(fileName);
+     },
+     ReadStoredH5Header,
+     [](std::string fileName) -> std::unique_ptr<DataFileWriter> {
+         return std::make_unique<H5Writer>(std::move(fileName));
+     },
+     [](const MeasurementHeader& h) {
+         const std::int64_t scans =
+             std::int64_t{std::max<std::int16_t>(h.BurstCount, 0)} * std::max(h.SampleCount, 0);
+         const std::int64_t bytes = scans * std::max<std::int16_t>(h.ChannelCount, 0) * 4;
+         return H5OverheadBytes + (bytes / H5ChunkBytes + 1) * H5ChunkBytes +
+                std::int64_t{std::max<std::int16_t>(h.BurstCount, 0)} * 64;
+     },
+     CheckH5File, RepairH5File, nullptr},
 }};
 
 } // namespace
@@ -105,7 +129,9 @@ const DataFormat* DataFormatOfName(std::string_view fileName) {
 }
 
 DataFileType DataFileTypeOfChoice(int radioGroupFileType) {
-    return radioGroupFileType == 1 ? DataFileType::Tsd : DataFileType::Sdf;
+    return radioGroupFileType == 1   ? DataFileType::Tsd
+           : radioGroupFileType == 2 ? DataFileType::Hdf5
+                                     : DataFileType::Sdf;
 }
 
 std::int64_t PlannedFileBytes(DataFileType type, const MeasurementHeader& h) {

@@ -20,7 +20,7 @@ class ByteSource;
 class DataFileReader;
 
 // The data-file formats a measurement can record to.
-enum class DataFileType { Sdf, Tsd };
+enum class DataFileType { Sdf, Tsd, Hdf5 };
 
 // One row of the table of data formats. Every entry works on the file of that format; a
 // format without old layouts has no Upgrade.
@@ -67,7 +67,7 @@ const DataFormat* SniffDataFile(const std::string& fileName);
 // which files are offered as data files, never what a file holds.
 const DataFormat* DataFormatOfName(std::string_view fileName);
 
-// The file type the main window's choice holds: 1 tsd, anything else sdf.
+// The file type the main window's choice holds: 1 tsd, 2 hdf5, anything else sdf.
 DataFileType DataFileTypeOfChoice(int radioGroupFileType);
 
 // The size of the whole file the header plans (its bursts): exact for sdf, an upper bound

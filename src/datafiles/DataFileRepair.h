@@ -32,5 +32,9 @@ DataFileCheck CheckSdfFile(const std::string& fileName);
 DataFileCheck RepairSdfFile(const std::string& fileName);
 DataFileCheck CheckTsdFile(const std::string& fileName);
 DataFileCheck RepairTsdFile(const std::string& fileName);
+// An HDF5 recording that a killed recorder left marked as being written is repairable: the
+// marks are cleared, nothing else changes (its bursts are whole as their rows say).
+DataFileCheck CheckH5File(const std::string& fileName);
+DataFileCheck RepairH5File(const std::string& fileName);
 
 } // namespace tavrel

@@ -155,7 +155,7 @@ bool LoadParameterFile(MainEntries& entries, ByteSource& source) {
         comment = StripQuotes(c);
     }
     const auto fileType = index(fileTypeLine);
-    if (fileTypeLine && (!fileType || *fileType < 0 || *fileType > 1))
+    if (fileTypeLine && (!fileType || *fileType < 0 || *fileType > 2))
         return false;
 
     // Apply. A line missing at the end reads as empty: an empty text, no item selected.

@@ -115,7 +115,7 @@ constexpr MessageForm Forms[] = {
     {MessageId::DiskFullStatus, Tr("core", "ディスクがいっぱいになったため変換中止")},
     {MessageId::InconsistentFileQuestion,
      Tr("core", "データファイルの内容がヘッダーと一致しません。修復してよろしいですか。")},
-    {MessageId::FileTypeChoice, Tr("core", "データファイルの形式は sdf、tsd から選択して下さい。")},
+    {MessageId::FileTypeChoice, Tr("core", "データファイルの形式は sdf、tsd、hdf5 から選択して下さい。")},
     {MessageId::ExportCaption, Tr("core", "ただ今、書き出し中．．．．")},
     {MessageId::NoBurstInFile, Tr("core", "ファイルにバーストがありません。")},
     {MessageId::NoSuchBurst, Tr("core", "バースト %1 はありません（1～%2）。")},

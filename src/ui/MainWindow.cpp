@@ -236,7 +236,7 @@ void MainWindow::ComboChNumChange() {
 void MainWindow::RadioGroupFileTypeClick() {
     QLineEdit* fileName = form_->EditFileName;
     const int type = form_->RadioGroupFileTypeButtons->checkedId();
-    if (type == 0 || type == 1) {
+    if (type >= 0 && type <= 2) {
         const std::string_view ext = DataFormatOf(DataFileTypeOfChoice(type)).Extensions.front();
         fileName->setText(ChangeFileExt(fileName->text(),
                                         QString::fromLatin1(ext.data(), qsizetype(ext.size()))));

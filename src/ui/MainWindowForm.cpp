@@ -20,9 +20,12 @@
 #include <QRadioButton>
 #include <QSplitter>
 #include <QTabWidget>
+
 #include <QTableWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <iterator>
 
 namespace tavrel {
 
@@ -309,21 +312,24 @@ QWidget* MainWindowForm::BuildSavePage(QTabWidget* pages) {
 
     auto* RadioGroupFileType = new QGroupBox(tr("保存形式"), savePage);
     RadioGroupFileType->setObjectName(QStringLiteral("RadioGroupFileType"));
-    RadioGroupFileType->setGeometry(8, 104, 225, 57);
+    // Room for the three formats.
+    RadioGroupFileType->setGeometry(8, 104, 225, 75);
     RadioGroupFileTypeButtons = new QButtonGroup(RadioGroupFileType);
     RadioGroupFileTypeButtons->setObjectName(QStringLiteral("RadioGroupFileTypeButtons"));
-    const QString items[2] = {tr("sdf （標準時系列データファイル）"),
-                              tr("tsd （時系列テキストデータファイル）")};
-    // Which item is longer depends on the language.
+    const QString items[3] = {tr("sdf （標準時系列データファイル）"),
+                              tr("tsd （時系列テキストデータファイル）"),
+                              tr("hdf5 （全分解能HDF5ファイル）")};
+    // Which item is longest depends on the language.
     const QFontMetrics metrics(RadioGroupFileType->font());
-    const QString& longer =
-        metrics.horizontalAdvance(items[0]) > metrics.horizontalAdvance(items[1]) ? items[0]
-                                                                                  : items[1];
-    for (int i = 0; i < 2; ++i) {
+    const QString& longer = *std::max_element(
+        std::begin(items), std::end(items), [&](const QString& a, const QString& b) {
+            return metrics.horizontalAdvance(a) < metrics.horizontalAdvance(b);
+        });
+    for (int i = 0; i < 3; ++i) {
         auto* button = new QRadioButton(items[i], RadioGroupFileType);
         button->setObjectName(QStringLiteral("RadioGroupFileTypeItem%1").arg(i));
         button->setGeometry(8, 16 + i * 18, 212, 18);
-        // Both items in the size that the longer one fits.
+        // All items in the size that the longest one fits.
         FitFontToWidth(button, longer, 212 - 22);
         RadioGroupFileTypeButtons->addButton(button, i);
     }
@@ -331,7 +337,7 @@ QWidget* MainWindowForm::BuildSavePage(QTabWidget* pages) {
 
     auto* fileNameBox = new QGroupBox(tr("ファイル名"), savePage);
     fileNameBox->setObjectName(QStringLiteral("GroupBox1"));
-    fileNameBox->setGeometry(8, 168, 233, 49);
+    fileNameBox->setGeometry(8, 186, 233, 49);
     EditFileName = AddEdit(fileNameBox, QStringLiteral("EditFileName"), {8, 16, 161, 20});
     browseDataFileButton = new QPushButton(tr("参照"), fileNameBox);
     browseDataFileButton->setObjectName(QStringLiteral("BitBtn1"));

@@ -60,6 +60,9 @@ void ParameterCommands::BrowseDataFile() {
     else if (type == 1)
         dialog->setNameFilters(NameFilters(QCoreApplication::translate(
             "tavrel::MainWindow", "時系列テキストファイル (*.tsd)|*.tsd")));
+    else if (type == 2)
+        dialog->setNameFilters(NameFilters(
+            QCoreApplication::translate("tavrel::MainWindow", "HDF5ファイル (*.h5)|*.h5;*.hdf5")));
     dialog->selectFile(form_.EditFileName->text());
     if (dialog->exec() != QDialog::Accepted)
         return;

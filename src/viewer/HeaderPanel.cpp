@@ -68,9 +68,11 @@ HeaderPanel::HeaderPanel(QWidget* parent) : QGroupBox(parent) {
 
 void HeaderPanel::Show(const BurstSource& source) {
     const MeasurementHeader& h = source.Header();
-    formatText_->setText(source.Reader().Type() == DataFileType::Sdf
+    const DataFileType type = source.Reader().Type();
+    const std::string_view id = DataFormatOf(type).Id;
+    formatText_->setText(type == DataFileType::Sdf
                              ? tr("sdf バージョン %1").arg(source.Reader().Version())
-                             : QStringLiteral("tsd"));
+                             : QString::fromLatin1(id.data(), qsizetype(id.size())));
     commentText_->setText(FromCp932(WithoutCommentPadding(h.Comment.Bytes())));
     startTimeText_->setText(Q(FormatFileDateTime(h.StartTime)));
     samplingText_->setText(Interval(h.SamplingInterval, h.SamplingUnit));

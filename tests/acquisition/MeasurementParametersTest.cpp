@@ -338,12 +338,12 @@ TEST_F(ValidateParametersTest, UnitsThatNoItemNames) {
 }
 
 TEST_F(ValidateParametersTest, AFileTypeOutsideTheChoiceIsRefused) {
-    for (const int type : {-1, 2, 7}) {
+    for (const int type : {-1, 3, 7}) {
         prompter.Messages.clear();
         entries.RadioGroupFileType = type;
         const MeasurementHeader before = data.Header;
         EXPECT_FALSE(Validate()) << type;
-        ExpectOneError("データファイルの形式は sdf、tsd から選択して下さい。");
+        ExpectOneError("データファイルの形式は sdf、tsd、hdf5 から選択して下さい。");
         EXPECT_EQ(data.Header, before);
     }
     prompter.Messages.clear();

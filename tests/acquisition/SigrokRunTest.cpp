@@ -8,6 +8,7 @@
 #include "acquisition/sigrok/SigrokLibrary.h"
 #include "acquisition/sigrok/SigrokSource.h"
 #include "datafiles/MainEntries.h"
+#include "datafiles/h5/H5Layout.h"
 #include "datafiles/io/ByteSource.h"
 #include "datafiles/io/TextLineReader.h"
 #include "datafiles/sdf/SdfBlockReader.h"
@@ -66,6 +67,42 @@ void ExpectDemoWaveforms(const std::vector<std::vector<std::int16_t>>& block, in
     }
 }
 
+// An HDF5 recording of the demo's two channels at full resolution: the bursts' rows as given
+// ({scans, end} each), the square exactly +-10000 mV, the sine on its circle within float
+// precision and not on whole millivolts.
+void ExpectDemoRecording(const fs::path& file,
+                         const std::vector<std::pair<std::int64_t, BurstEnd>>& rows) {
+    const h5::Reader r(file.string());
+    EXPECT_EQ(r.Header().Device, "Demo device");
+    EXPECT_EQ(r.Header().SamplingInterval, 100e-6);
+    ASSERT_EQ(r.Channels().size(), 2u);
+    EXPECT_EQ(r.Channels()[1].DeviceChannel, "A1");
+    ASSERT_EQ(r.Bursts().size(), rows.size());
+    std::int64_t first = 0;
+    bool fractions = false;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const h5::Burst& b = r.Bursts()[k];
+        EXPECT_EQ(b.FirstScan, first) << k;
+        EXPECT_EQ(b.End, rows[k].second) << k;
+        if (rows[k].second == BurstEnd::Complete)
+            EXPECT_EQ(b.ScanCount, rows[k].first) << k;
+        else
+            EXPECT_GE(b.ScanCount, rows[k].first) << k;
+        // Begun when due (bursts a second apart), give or take the run's steps.
+        EXPECT_NEAR(b.StartTime, b.ScheduledTime, 0.3) << k;
+        EXPECT_NEAR(b.ScheduledTime, r.Bursts()[0].ScheduledTime + static_cast<double>(k), 1e-3);
+        std::vector<float> v;
+        r.ReadScans(b.FirstScan, b.ScanCount, v);
+        for (std::size_t i = 0; i + 10 < static_cast<std::size_t>(b.ScanCount); ++i) {
+            ASSERT_EQ(std::abs(v[2 * i]), 10000.0f) << i;
+            ASSERT_NEAR(std::hypot(v[2 * i + 1], v[2 * (i + 5) + 1]), 10000, 0.05) << i;
+            fractions = fractions || std::abs(v[2 * i + 1] - std::round(v[2 * i + 1])) > 0.01f;
+        }
+        first += b.ScanCount;
+    }
+    EXPECT_TRUE(fractions);
+}
+
 class SigrokRunTest : public ::testing::Test {
 protected:
     explicit SigrokRunTest(SigrokSourceOptions options = {}) : card(Demo(), options) {}
@@ -88,7 +125,7 @@ protected:
         entries.ComboSampUnit = 2;
         entries.EditWaitTime = "0";
         entries.RadioGroupFileType = fileType;
-        file = dir / (fileType == 0 ? "ADdata.sdf" : "ADdata.tsd");
+        file = dir / (fileType == 0 ? "ADdata.sdf" : fileType == 1 ? "ADdata.tsd" : "ADdata.h5");
         entries.EditFileName = file.string();
     }
 
@@ -194,6 +231,22 @@ TEST_F(SigrokRunTest, AnOperatorStopMidBurstCompletesTheFile) {
                             [](std::int16_t v) { return v == ErrorData; }));
 }
 
+TEST_F(SigrokRunTest, Hdf5KeepsTheDevicesValuesAndEachBurstsEnd) {
+    Configure(2, 1000, 2, 2);
+    Record();
+    EXPECT_TRUE(prompter.Messages.empty());
+    ExpectDemoRecording(file, {{1000, BurstEnd::Complete}, {1000, BurstEnd::Complete}});
+
+    Configure(2, 30000, 2, 2);
+    view.OnYield = [this] {
+        if (run.State() == RunState::Converting && run.ScansDone >= 1000)
+            run.BtnAdStopClick();
+    };
+    Record();
+    EXPECT_EQ(view.PresentStatus, "変換中止");
+    ExpectDemoRecording(file, {{1000, BurstEnd::Stopped}});
+}
+
 TEST_F(SigrokRunTest, ARateTheDeviceCannotGiveIsRefusedBeforeAnythingIsWritten) {
     Configure(2, 100, 1, 0, 3); // 3 usec: 333.3 kHz
     Record();
@@ -251,6 +304,10 @@ TEST_F(SigrokLostDeviceRunTest, ADeviceLostMidBurstEndsLikeAnAbnormalEnd) {
     EXPECT_NE(blocks[0][0][699], ErrorData);
     EXPECT_EQ(blocks[0][0][700], ErrorData);
     EXPECT_EQ(blocks[0][0][999], ErrorData);
+
+    Configure(2, 1000, 3, 2);
+    Record();
+    ExpectDemoRecording(file, {{700, BurstEnd::DeviceLost}});
 }
 
 } // namespace

@@ -199,7 +199,7 @@ TEST(ParameterFile, MalformedFileAppliesNothing) {
     }
     const std::vector<std::pair<std::size_t, std::string>> cases = {
         {3, ""},  {3, "hr"},         {5, "1.0"}, {7, "4"},  {7, "-1"},
-        {7, ""},  {10, "no quotes"}, {10, "'"},  {11, "2"}, {11, "tsd"},
+        {7, ""},  {10, "no quotes"}, {10, "'"},  {11, "3"}, {11, "tsd"},
         {3, "7"}, {3, "-1"},         {5, "3"},   {5, "-1"}, {11, "-1"},
     };
     for (const auto& [lineIndex, text] : cases) {

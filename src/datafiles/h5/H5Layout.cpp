@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <utility>
 
 namespace tavrel::h5 {
@@ -323,8 +324,17 @@ Reader::Reader(const std::string& path) : path_(path), ids_(std::make_unique<Ids
     ids_->file = Id(H5Fopen(path.c_str(), H5F_ACC_RDONLY | H5F_ACC_SWMR_READ, fapl), H5Fclose);
     if (!ids_->file.Valid()) // a file written without single-writer access
         ids_->file = Id(H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
-    if (!ids_->file.Valid())
+    if (!ids_->file.Valid()) {
+        // Not HDF5 at all is another format; HDF5 the library cannot open is a damaged file.
+        std::ifstream in(path, std::ios::binary);
+        char first[8] = {};
+        if (in) {
+            in.read(first, sizeof first);
+            if (!IsHdf5Signature(std::string_view(first, static_cast<std::size_t>(in.gcount()))))
+                fail();
+        }
         throw FileError(CannotReadMessage(path));
+    }
     const hid_t file = ids_->file;
     if (TextAttribute(file, "format") != std::string(FormatName) ||
         H5Lexists(file, "samples", H5P_DEFAULT) <= 0 ||
@@ -422,13 +432,15 @@ void Reader::ReadScans(std::int64_t first, std::int64_t count, std::vector<float
         throw FileError(CannotReadMessage(path_));
 }
 
-bool ClearRecordingFlags(const std::string& path) {
+bool IsMarkedAsWritten(const std::string& path) {
     PrepareLibrary();
-    {
-        const Id plain(H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
-        if (plain.Valid())
-            return false;
-    }
+    const Id plain(H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT), H5Fclose);
+    return !plain.Valid();
+}
+
+bool ClearRecordingFlags(const std::string& path) {
+    if (!IsMarkedAsWritten(path))
+        return false;
     // What h5clear -s does: a property of the file access that clears the superblock's marks.
     const Id fapl = LatestFormat();
     hbool_t clear = true;

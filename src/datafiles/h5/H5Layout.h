@@ -120,6 +120,9 @@ private:
     std::unique_ptr<Ids> ids_;
 };
 
+// True when the file is marked as being written: by a recorder now, or by one that was killed.
+bool IsMarkedAsWritten(const std::string& path);
+
 // Clears the flags a killed recorder leaves in the file, so that any HDF5 reader opens it.
 // False when the file needed nothing; throws FileError.
 bool ClearRecordingFlags(const std::string& path);

@@ -7,10 +7,18 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace tavrel {
 
 namespace {
+
+// A field of the header as UTF-8, without the blanks and zeros that pad it.
+std::string Utf8(std::string_view cp932) {
+    while (!cp932.empty() && (cp932.back() == ' ' || cp932.back() == '\0'))
+        cp932.remove_suffix(1);
+    return Cp932ToUtf8(cp932);
+}
 
 double SecondsOf(double dateTime) {
     return EpochSecondsOf(dateTime).value_or(std::numeric_limits<double>::quiet_NaN());
@@ -20,7 +28,7 @@ double SecondsOf(double dateTime) {
 
 h5::Attributes H5AttributesOf(const MeasurementHeader& h, const std::string& device) {
     h5::Attributes a;
-    a.Comment = Cp932ToUtf8(h.Comment.Bytes());
+    a.Comment = Utf8(h.Comment.Bytes());
     a.StartTime = SecondsOf(h.StartTime);
     a.SamplingInterval = static_cast<double>(h.SamplingInterval * TimeUnitFactor(h.SamplingUnit));
     a.Device = device;
@@ -39,8 +47,8 @@ std::vector<h5::Channel> H5ChannelsOf(const MeasurementHeader& h, const Recordin
     const double unknown = std::numeric_limits<double>::quiet_NaN();
     for (int c = 0; c < count; ++c) {
         const auto i = static_cast<std::size_t>(c);
-        h5::Channel row{Cp932ToUtf8(h.ChannelName[i].Bytes()),
-                        Cp932ToUtf8(h.ChannelUnit[i].Bytes()),
+        h5::Channel row{Utf8(h.ChannelName[i].Bytes()),
+                        Utf8(h.ChannelUnit[i].Bytes()),
                         "",
                         h.CoefA[i],
                         h.CoefB[i],
@@ -74,6 +82,7 @@ void H5Writer::Begin(const MeasurementHeader& h) {
 void H5Writer::BeginBurst(int, double startTime, double scheduledTime) {
     burst_ = {file_ ? file_->Scans() : 0, 0, SecondsOf(startTime), SecondsOf(scheduledTime),
               BurstEnd::Complete};
+    valuesCome_ = true;
 }
 
 void H5Writer::AppendValues(std::span<const double> millivolts) {
@@ -97,13 +106,35 @@ void H5Writer::EndBurstAs(BurstEnd end) {
     burst_.End = end;
 }
 
-void H5Writer::AppendBlock(int, const SDFdata&) {
+void H5Writer::AppendBlock(int k, const SDFdata& data) {
     Hold();
     values_.clear(); // a part of a scan never makes a row
+    if (!std::exchange(valuesCome_, false))
+        AppendCodes(k, data);
     burst_.ScanCount = file_->Scans() - burst_.FirstScan;
     file_->AppendBurst(burst_);
     FlushNow();
     burst_ = {file_->Scans(), 0, burst_.StartTime, burst_.ScheduledTime, BurstEnd::Complete};
+}
+
+void H5Writer::AppendCodes(int k, const SDFdata& data) {
+    // A block given whole, as the other formats take it: its codes are the values, and the
+    // burst began when the header's schedule says.
+    const MeasurementHeader& h = data.Header;
+    const auto scans = static_cast<std::size_t>(std::max(h.SampleCount, 0));
+    const auto width = static_cast<std::size_t>(channels_);
+    std::vector<float> values(scans * width);
+    for (std::size_t c = 0; c < width; ++c) {
+        const std::vector<std::int16_t>& block = data.BlockData[c];
+        for (std::size_t j = 0; j < scans && j < block.size(); ++j)
+            values[j * width + c] =
+                block[j] == ErrorData ? std::nanf("") : static_cast<float>(block[j]);
+    }
+    const double start = SecondsOf(h.StartTime) +
+                         k * static_cast<double>(h.BurstInterval * TimeUnitFactor(h.BurstUnit));
+    burst_ = {file_->Scans(), 0, start, start, BurstEnd::Complete};
+    file_->AppendScans(values);
+    Written(static_cast<std::int64_t>(values.size() * sizeof(float)));
 }
 
 void H5Writer::Complete(const MeasurementHeader&, int) {

@@ -32,11 +32,14 @@ protected:
 
 private:
     void FlushNow();
+    void AppendCodes(int k, const SDFdata& data);
     std::unique_ptr<h5::Writer> file_;
     RecordingSource source_;
     int channels_ = 0;
     std::vector<float> values_;
     h5::Burst burst_;
+    // The burst's values come through AppendValues (a recording), not with its block.
+    bool valuesCome_ = false;
     std::chrono::steady_clock::time_point lastFlush_;
 };
 
