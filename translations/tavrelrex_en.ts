@@ -510,8 +510,8 @@ Sampling rates it offers: %4</translation>
         <translation>TavrelREX Viewer: shows recorded data files</translation>
     </message>
     <message>
-        <source>表示するデータファイル (.sdf, .tsd)</source>
-        <translation>Data file to show (.sdf, .tsd)</translation>
+        <source>表示するデータファイル (.sdf, .tsd, .h5)</source>
+        <translation>Data file to show (.sdf, .tsd, .h5)</translation>
     </message>
 </context>
 <context>
@@ -1014,8 +1014,8 @@ Sampling rates it offers: %4</translation>
         <translation>None</translation>
     </message>
     <message>
-        <source>時系列データファイル (*.sdf,*.tsd)|*.sdf;*.tsd|時系列標準ファイル (*.sdf)|*.sdf|時系列テキストファイル (*.tsd)|*.tsd|すべてのファイル (*.*)|*</source>
-        <translation>Data files (*.sdf,*.tsd)|*.sdf;*.tsd|Standard time-series files (*.sdf)|*.sdf|Time-series text files (*.tsd)|*.tsd|All files (*.*)|*</translation>
+        <source>時系列データファイル (*.sdf,*.tsd,*.h5)|*.sdf;*.tsd;*.h5;*.hdf5|時系列標準ファイル (*.sdf)|*.sdf|時系列テキストファイル (*.tsd)|*.tsd|HDF5ファイル (*.h5)|*.h5;*.hdf5|すべてのファイル (*.*)|*</source>
+        <translation>Data files (*.sdf,*.tsd,*.h5)|*.sdf;*.tsd;*.h5;*.hdf5|Standard time-series files (*.sdf)|*.sdf|Time-series text files (*.tsd)|*.tsd|HDF5 files (*.h5)|*.h5;*.hdf5|All files (*.*)|*</translation>
     </message>
     <message>
         <source>（なし）</source>

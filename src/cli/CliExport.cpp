@@ -82,7 +82,7 @@ Command AddExportCommand(CLI::App& app) {
     CLI::App* sub = app.add_subcommand(
         "export", "Export an sdf (versions 1 to 4) or tsd file to CSV, HDF5 or WAV for analysis "
                   "tools");
-    sub->add_option("IN", options->In, "The sdf or tsd file")->required();
+    sub->add_option("IN", options->In, "The sdf, tsd or hdf5 file")->required();
     sub->add_option("OUT", options->Out,
                     "The file to write (several OUT-001.wav ... for WAV of several bursts)")
         ->required();

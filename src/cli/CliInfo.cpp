@@ -128,7 +128,7 @@ Command AddInfoCommand(CLI::App& app) {
         bool Json = false;
     };
     auto options = std::make_shared<Options>();
-    CLI::App* sub = app.add_subcommand("info", "Print the header of an sdf or tsd file");
+    CLI::App* sub = app.add_subcommand("info", "Print the header of an sdf, tsd or hdf5 file");
     sub->add_option("FILE", options->File, "The data file")->required();
     sub->add_flag("--json", options->Json, "Print the header as JSON");
     return {sub, [options] {

@@ -29,6 +29,9 @@ public:
     virtual const MeasurementHeader& Header() const = 0;
     // Whole blocks present (what a repaired header would say).
     virtual std::int64_t Bursts() const = 0;
+    // Takes in the bursts written since it was opened, for a format read while it is being
+    // recorded; true when Bursts() grew. The others never grow.
+    virtual bool Refresh() { return false; }
     // The start of burst k (0-based) in days like StartTime: StartTime + k x burst interval.
     double BurstStartTime(std::int64_t k) const;
     // The sampling interval in seconds.

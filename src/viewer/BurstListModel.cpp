@@ -11,14 +11,27 @@ namespace tavrel {
 void BurstListModel::SetReader(const DataFileReader* reader) {
     beginResetModel();
     reader_ = reader;
+    rows_ = Rows(reader);
     endResetModel();
 }
 
+void BurstListModel::BurstsAdded() {
+    const int now = Rows(reader_);
+    if (now <= rows_)
+        return;
+    beginInsertRows(QModelIndex(), rows_, now - 1);
+    rows_ = now;
+    endInsertRows();
+}
+
+int BurstListModel::Rows(const DataFileReader* reader) {
+    return reader ? static_cast<int>(
+                        std::min<std::int64_t>(reader->Bursts(), std::numeric_limits<int>::max()))
+                  : 0;
+}
+
 int BurstListModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || !reader_)
-        return 0;
-    return static_cast<int>(
-        std::min<std::int64_t>(reader_->Bursts(), std::numeric_limits<int>::max()));
+    return parent.isValid() ? 0 : rows_;
 }
 
 QVariant BurstListModel::data(const QModelIndex& index, int role) const {

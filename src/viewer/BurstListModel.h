@@ -16,6 +16,8 @@ public:
 
     // reader null: no bursts. The reader must outlive its use here.
     void SetReader(const DataFileReader* reader);
+    // The reader has more bursts than the list: the new rows are added.
+    void BurstsAdded();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -24,7 +26,9 @@ public:
     static QString BurstText(const DataFileReader& reader, std::int64_t k);
 
 private:
+    static int Rows(const DataFileReader* reader);
     const DataFileReader* reader_ = nullptr;
+    int rows_ = 0; // the rows the view knows of
 };
 
 } // namespace tavrel

@@ -23,6 +23,8 @@ public:
     const DataFileReader& Reader() const { return *reader_; }
     const MeasurementHeader& Header() const { return reader_->Header(); }
     std::int64_t Bursts() const { return reader_->Bursts(); }
+    // Takes in the bursts recorded since (a recording in progress); true when more came.
+    bool Refresh() { return reader_->Refresh(); }
 
     // Burst k (0-based, below Bursts()), its codes and summaries. Throws FileError.
     std::shared_ptr<const SampleStore> Burst(std::int64_t k);

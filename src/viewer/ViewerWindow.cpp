@@ -29,6 +29,7 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -124,6 +125,8 @@ QWidget* ViewerWindow::BuildSidePanel() {
     overlayRow->addWidget(overlayBox_, 1);
     burstLayout->addLayout(overlayRow);
     burstModel_ = new BurstListModel(this);
+    refresh_ = new QTimer(this);
+    connect(refresh_, &QTimer::timeout, this, [this] { RefreshFile(); });
     burstList_ = new QListView;
     burstList_->setObjectName(QStringLiteral("BurstList"));
     burstList_->setModel(burstModel_);
@@ -170,10 +173,33 @@ bool ViewerWindow::OpenFile(const QString& fileName) {
                    QFileInfo(fileName_).fileName());
     for (QAction* action : fileActions_)
         action->setEnabled(true);
+    refresh_->start(RefreshMs);
     if (source_->Bursts() > 0)
         return ShowBurst(0);
     charts_->Clear();
     UpdateStatistics();
+    return true;
+}
+
+bool ViewerWindow::RefreshFile() {
+    bool more = false;
+    try {
+        more = source_ && source_->Refresh();
+    } catch (const std::exception&) {
+        return false; // the file is read as it was; the next turn tries again
+    }
+    if (!more)
+        return false;
+    const bool none = shown_ < 0;
+    burstModel_->BurstsAdded();
+    {
+        const QSignalBlocker blocker(overlayBox_);
+        overlayBox_->setMaximum(static_cast<int>(
+            std::min<std::int64_t>(source_->Bursts(), std::numeric_limits<int>::max())));
+    }
+    headerPanel_->Show(*source_);
+    if (none)
+        ShowBurst(0);
     return true;
 }
 
@@ -249,9 +275,10 @@ void ViewerWindow::ChooseFile() {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(NameFilters(
-        tr("時系列データファイル (*.sdf,*.tsd)|*.sdf;*.tsd|時系列標準ファイル (*.sdf)|*.sdf|"
-           "時系列テキストファイル (*.tsd)|*.tsd|すべてのファイル (*.*)|*")));
+    dialog.setNameFilters(
+        NameFilters(tr("時系列データファイル (*.sdf,*.tsd,*.h5)|*.sdf;*.tsd;*.h5;*.hdf5|"
+                       "時系列標準ファイル (*.sdf)|*.sdf|時系列テキストファイル (*.tsd)|*.tsd|"
+                       "HDF5ファイル (*.h5)|*.h5;*.hdf5|すべてのファイル (*.*)|*")));
     if (!fileName_.isEmpty())
         dialog.setDirectory(QFileInfo(fileName_).absolutePath());
     dialog.resize(720, 440);

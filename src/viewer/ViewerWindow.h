@@ -16,6 +16,7 @@ class QAction;
 class QListView;
 class QMenu;
 class QSpinBox;
+class QTimer;
 
 namespace tavrel {
 
@@ -51,6 +52,10 @@ public:
     std::int64_t ShownBurst() const { return shown_; }
     // Lays burst k over the shown one; -1 removes the overlay.
     bool SetOverlayBurst(std::int64_t k);
+    // Lists the bursts recorded since the file was opened (a recording in progress); asked
+    // every RefreshMs while a file is open. True when more came.
+    bool RefreshFile();
+    static constexpr int RefreshMs = 1000;
 
     // Writes what request asks for; false, with a message, when it fails or is cancelled (no
     // output file is then left).
@@ -95,6 +100,7 @@ private:
     std::int64_t overlay_ = -1;
     ProgressDialog* progress_ = nullptr;
     std::vector<QAction*> fileActions_; // enabled only with a file open
+    QTimer* refresh_ = nullptr;
 };
 
 } // namespace tavrel

@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     const QString file = tavrel::ParseProgramCommandLine(
         argc, argv, "tavrelrex-view",
         QT_TRANSLATE_NOOP("main", "TavrelREX ビューア: 記録したデータファイルの表示"),
-        QT_TRANSLATE_NOOP("main", "表示するデータファイル (.sdf, .tsd)"));
+        QT_TRANSLATE_NOOP("main", "表示するデータファイル (.sdf, .tsd, .h5)"));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TavrelREX"));
     QApplication::setApplicationVersion(QStringLiteral(TAVREL_VERSION));

@@ -2,6 +2,8 @@
 
 #include "../datafiles/OldSdfBuilder.h"
 #include "TestSupport.h"
+#include "datafiles/h5/H5Layout.h"
+#include "datafiles/h5/H5Writer.h"
 #include "text/DateTime.h"
 #include "viewer/ChartPanel.h"
 #include "viewer/RecentFiles.h"
@@ -144,11 +146,13 @@ private slots:
         QTest::addColumn<int>("type");
         QTest::newRow("sdf") << static_cast<int>(DataFileType::Sdf);
         QTest::newRow("tsd") << static_cast<int>(DataFileType::Tsd);
+        QTest::newRow("hdf5") << static_cast<int>(DataFileType::Hdf5);
     }
     void showsHeaderBurstsAndCharts() {
         QFETCH(int, type);
         Viewer v;
-        const std::string file = v.File(type == 0 ? "m.sdf" : "m.tsd");
+        const std::string name = type == 0 ? "m.sdf" : type == 1 ? "m.tsd" : "m.h5";
+        const std::string file = v.File(name.c_str());
         WriteViewerFile(static_cast<DataFileType>(type), file);
         QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
         QVERIFY(v.prompter.Messages.empty());
@@ -159,8 +163,9 @@ private slots:
         QCOMPARE(Text(w, "SampleCountText"), QStringLiteral("1000"));
         QCOMPARE(Text(w, "BurstIntervalText"), QStringLiteral("1 hr"));
         QCOMPARE(Text(w, "BurstCountText"), QStringLiteral("3"));
-        QCOMPARE(Text(w, "FormatText"),
-                 type == 0 ? QStringLiteral("sdf バージョン 4") : QStringLiteral("tsd"));
+        QCOMPARE(Text(w, "FormatText"), type == 0   ? QStringLiteral("sdf バージョン 4")
+                                        : type == 1 ? QStringLiteral("tsd")
+                                                    : QStringLiteral("hdf5"));
         const auto* channels = Find<QTableWidget>(w, "ChannelTable");
         QCOMPARE(channels->rowCount(), 4);
         QCOMPARE(Cell(channels, 1, 1), QStringLiteral("温度"));
@@ -189,7 +194,43 @@ private slots:
             QVERIFY(values.size() < 1.5 * (e.max - e.min));
         }
         // The window's title names the file.
-        QVERIFY(w.windowTitle().endsWith(QString::fromStdString(type == 0 ? "m.sdf" : "m.tsd")));
+        QVERIFY(w.windowTitle().endsWith(QString::fromStdString(name)));
+    }
+
+    // A recording in progress: the bursts recorded after the file was opened are listed as they
+    // land, the burst shown stays.
+    void aRecordingInProgressGrowsItsList() {
+        Viewer v;
+        const std::string file = v.File("live.h5");
+        const MeasurementHeader h = ViewerHeader();
+        h5::Writer recorder(file, file, true);
+        recorder.SetAttributes(H5AttributesOf(h, "test"));
+        recorder.SetChannels(H5ChannelsOf(h, {}));
+        auto addBurst = [&](int k) {
+            std::vector<float> values;
+            for (int i = 0; i < ViewerSamples; ++i)
+                for (int c = 0; c < ViewerChannels; ++c)
+                    values.push_back(static_cast<float>(ViewerCode(k, c, i)));
+            recorder.AppendScans(values);
+            recorder.AppendBurst(
+                {std::int64_t{k} * ViewerSamples, ViewerSamples, 0, 0, BurstEnd::Complete});
+            recorder.Flush();
+        };
+        addBurst(0);
+        QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
+        const QAbstractItemModel* bursts = Find<QListView>(*v.window, "BurstList")->model();
+        QCOMPARE(bursts->rowCount(), 1);
+        QVERIFY(!v.window->RefreshFile());
+        addBurst(1);
+        addBurst(2);
+        QVERIFY(v.window->RefreshFile());
+        QCOMPARE(bursts->rowCount(), 3);
+        QCOMPARE(Text(*v.window, "BurstCountText"), QStringLiteral("3"));
+        QCOMPARE(v.window->ShownBurst(), 0);
+        QVERIFY(v.window->ShowBurst(2));
+        QCOMPARE(v.Charts().Samples(), ViewerSamples);
+        recorder.Close();
+        QVERIFY(v.prompter.Messages.empty());
     }
 
     void readsOldSdfVersionsInTheirLayout() {

@@ -93,6 +93,14 @@ std::int64_t H5FileReader::Bursts() const {
     return static_cast<std::int64_t>(file_.Bursts().size());
 }
 
+bool H5FileReader::Refresh() {
+    std::lock_guard lock(mutex_);
+    if (!file_.Refresh())
+        return false;
+    header_ = HeaderOfRecording(file_, header_);
+    return true;
+}
+
 void H5FileReader::ReadCodes(std::int64_t k, std::int64_t first, std::int64_t count,
                              std::vector<std::int16_t>& codes) const {
     std::lock_guard lock(mutex_);

@@ -28,6 +28,7 @@ public:
     int Version() const override { return h5::LayoutVersion; }
     const MeasurementHeader& Header() const override { return header_; }
     std::int64_t Bursts() const override;
+    bool Refresh() override;
 
 private:
     using Block = std::array<std::vector<std::int16_t>, MaxSampledChannels>;
