@@ -88,9 +88,18 @@ void H5Writer::BeginBurst(int, double startTime, double scheduledTime) {
 void H5Writer::AppendValues(std::span<const double> millivolts) {
     if (!file_ || channels_ < 1)
         return;
-    // Whole scans only: a part of a scan waits for the rest in values_.
     for (const double v : millivolts)
         values_.push_back(static_cast<float>(v));
+    // The library is given pieces of about PieceValues: a fetch's few scans each would cost
+    // more than their bytes.
+    if (values_.size() >= PieceValues)
+        WritePending();
+    if (std::chrono::steady_clock::now() - lastFlush_ >= std::chrono::seconds(1))
+        FlushNow();
+}
+
+void H5Writer::WritePending() {
+    // Whole scans only: a part of a scan waits for the rest in values_.
     const std::size_t whole =
         values_.size() / static_cast<std::size_t>(channels_) * static_cast<std::size_t>(channels_);
     if (whole == 0)
@@ -98,8 +107,6 @@ void H5Writer::AppendValues(std::span<const double> millivolts) {
     file_->AppendScans(std::span<const float>(values_).first(whole));
     values_.erase(values_.begin(), values_.begin() + static_cast<std::ptrdiff_t>(whole));
     Written(static_cast<std::int64_t>(whole * sizeof(float)));
-    if (std::chrono::steady_clock::now() - lastFlush_ >= std::chrono::seconds(1))
-        FlushNow();
 }
 
 void H5Writer::EndBurstAs(BurstEnd end) {
@@ -108,6 +115,8 @@ void H5Writer::EndBurstAs(BurstEnd end) {
 
 void H5Writer::AppendBlock(int k, const SDFdata& data) {
     Hold();
+    if (channels_ > 0)
+        WritePending();
     values_.clear(); // a part of a scan never makes a row
     if (!std::exchange(valuesCome_, false))
         AppendCodes(k, data);
@@ -143,6 +152,8 @@ void H5Writer::Complete(const MeasurementHeader&, int) {
 }
 
 void H5Writer::FlushNow() {
+    if (channels_ > 0)
+        WritePending();
     file_->Flush();
     Written(1);
     lastFlush_ = std::chrono::steady_clock::now();

@@ -32,6 +32,8 @@ protected:
 
 private:
     void FlushNow();
+    void WritePending();
+    static constexpr std::size_t PieceValues = 64 * 1024 / sizeof(float);
     void AppendCodes(int k, const SDFdata& data);
     std::unique_ptr<h5::Writer> file_;
     RecordingSource source_;
