@@ -162,6 +162,37 @@ TEST(H5Layout, AKilledRecordersBurstsStayReadable) {
     H5Fclose(cleared);
 }
 
+// Recorders killed at twenty moments: every burst whose row was flushed reads back whole, the
+// values of the ones before it included.
+TEST(H5Layout, EveryFlushedBurstSurvivesAKill) {
+    TempDir dir;
+    for (int trial = 0; trial < 20; ++trial) {
+        const std::string path = dir.File("t" + std::to_string(trial) + ".h5");
+        // Pseudo-random moments: after 0 to 6 bursts, and 0 to 99 scans into the next.
+        const int bursts = (trial * 7 + 3) % 7, scans = (trial * 37) % 100;
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            Writer w(path, path, true);
+            w.SetChannels(TwoChannels);
+            WriteBursts(w, bursts);
+            std::vector<float> part(static_cast<std::size_t>(2 * scans), 7.0f);
+            w.AppendScans(part);
+            ::kill(::getpid(), SIGKILL);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << trial;
+        const Reader r(path);
+        ASSERT_EQ(r.Bursts().size(), static_cast<std::size_t>(bursts)) << trial;
+        for (int b = 0; b < bursts; ++b) {
+            std::vector<float> scan;
+            r.ReadScans(b * 100LL + 99, 1, scan);
+            EXPECT_EQ(scan[0], static_cast<float>(b * 1000 + 99) + 0.25f) << trial << " " << b;
+        }
+    }
+}
+
 // A reader open while the recorder writes takes the new bursts in on Refresh.
 TEST(H5Layout, AReaderFollowsTheRecorder) {
     TempDir dir;

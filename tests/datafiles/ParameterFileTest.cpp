@@ -85,6 +85,22 @@ TEST(ParameterFile, RoundTripOfThreeChannels) {
     EXPECT_EQ(loaded.ApplicationPath, "/opt/vendrask/Vendrask.EXE");
 }
 
+// Each data format's choice: its line written, and read back as it was.
+TEST(ParameterFile, EveryFileTypeRoundTrips) {
+    for (const int type : {0, 1, 2}) {
+        TempDir dir;
+        MainEntries saved = ThreeChannels();
+        saved.RadioGroupFileType = type;
+        MeasurementHeader h;
+        h.ChannelCount = 3;
+        SaveParameterFile(saved, h, dir.File("p.apm"));
+        EXPECT_EQ(CrlfLines(ReadBytes(dir.File("p.apm")))[12], std::to_string(type));
+        MainEntries loaded = DefaultMainEntries("/elsewhere/");
+        EXPECT_TRUE(LoadParameterFile(loaded, dir.File("p.apm"))) << type;
+        EXPECT_EQ(loaded.RadioGroupFileType, type);
+    }
+}
+
 TEST(ParameterFile, TypedChannelCountReadsBackWithItsRows) {
     TempDir dir;
     MainEntries e = ThreeChannels();
