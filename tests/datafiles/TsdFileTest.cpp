@@ -201,6 +201,42 @@ TEST(TsdFields, SplitFields) {
     EXPECT_EQ(fields[32], "33");
 }
 
+TEST(TsdFile, CommasInQuotedNamesAndUnitsReadBack) {
+    TempDir dir;
+    SDFdata d = ExampleData();
+    d.Header.ChannelName[0] = std::string_view("x'y,z");
+    d.Header.ChannelUnit[0] = std::string_view("m,s");
+    d.Header.ChannelName[1] = std::string_view(",");
+    ASSERT_NO_THROW(WriteTsdHeader(d.Header, dir.File("q.tsd")));
+    SDFdata back;
+    ASSERT_TRUE(ReadBack(back, dir.File("q.tsd")));
+    EXPECT_EQ(back.Header.ChannelName[0].Str(), "x'y,z");
+    EXPECT_EQ(back.Header.ChannelUnit[0].Str(), "m,s");
+    EXPECT_EQ(back.Header.ChannelName[1].Str(), ",");
+    EXPECT_EQ(back.Header.ChannelUnit[1].Str(), "mV");
+}
+
+TEST(TsdFields, SplitQuotedFields) {
+    const struct {
+        std::string_view Line;
+        std::vector<std::string> Fields;
+    } cases[] = {
+        {"", {""}},
+        {"'a','b'", {"'a'", "'b'"}},
+        {"'x''y,z','u'", {"'x''y,z'", "'u'"}},
+        {"'a,b',c,'',d", {"'a,b'", "c", "''", "d"}},
+        {"'it''s'", {"'it''s'"}},
+        {"'open,x", {"'open,x"}},
+        {"'',''", {"''", "''"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SplitQuotedFields(c.Line), c.Fields) << c.Line;
+    std::string forty;
+    for (int i = 1; i <= 40; ++i)
+        forty += "'" + std::to_string(i) + "'" + (i < 40 ? "," : "");
+    EXPECT_EQ(SplitQuotedFields(forty).size(), 33u);
+}
+
 TEST(TsdFields, QuotesAndUnits) {
     EXPECT_EQ(StripQuotes("'it''s'"), "it's");
     EXPECT_EQ(StripQuotes("''"), "");

@@ -126,8 +126,8 @@ bool ParseTsdHeader(TextLineReader& reader, int version, MeasurementHeader& h) {
         return false;
     const auto entries = static_cast<std::size_t>(h.EntryCount());
     const auto bFields = SplitFields(reader.ReadLine());
-    const auto names = SplitFields(reader.ReadLine());
-    const auto units = SplitFields(reader.ReadLine());
+    const auto names = SplitQuotedFields(reader.ReadLine());
+    const auto units = SplitQuotedFields(reader.ReadLine());
     if (entries > 0 && (aFields.size() < entries || bFields.size() < entries ||
                         names.size() < entries || units.size() < entries))
         return false;
@@ -150,6 +150,31 @@ std::vector<std::string> SplitFields(std::string_view line) {
     std::vector<std::string> fields;
     while (fields.size() < MaxTsdFields) {
         const auto comma = line.find(',');
+        if (comma == std::string_view::npos) {
+            fields.emplace_back(line);
+            break;
+        }
+        fields.emplace_back(line.substr(0, comma));
+        line.remove_prefix(comma + 1);
+    }
+    return fields;
+}
+
+std::vector<std::string> SplitQuotedFields(std::string_view line) {
+    std::vector<std::string> fields;
+    while (fields.size() < MaxTsdFields) {
+        std::size_t end = 0;
+        if (!line.empty() && line.front() == '\'') {
+            // A comma inside the quotes is text: the field ends at the quote not doubled.
+            end = 1;
+            while (end < line.size()) {
+                if (line[end] == '\'' && end + 1 < line.size() && line[end + 1] == '\'')
+                    end += 2;
+                else if (line[end++] == '\'')
+                    break;
+            }
+        }
+        const auto comma = line.find(',', end);
         if (comma == std::string_view::npos) {
             fields.emplace_back(line);
             break;

@@ -32,6 +32,9 @@ bool ReadTsdHeader(const std::string& fileName, MeasurementHeader& h, int& versi
 
 // The fields of a line split at ",": at most 33, the text after the 33rd comma ignored.
 std::vector<std::string> SplitFields(std::string_view line);
+// The same for the quoted texts the writer lists (names, units): a comma inside a field's
+// apostrophes belongs to the field.
+std::vector<std::string> SplitQuotedFields(std::string_view line);
 // Removes one leading and one trailing apostrophe and turns doubled apostrophes into one.
 std::string StripQuotes(std::string_view field);
 // The code of the first unit name of TimeUnits in the line; NoTimeUnit when none occurs.
