@@ -151,6 +151,14 @@
         <source>%1 の「%2」は番号の並び（例：1,3-5）ではありません。</source>
         <translation>“%2” of %1 is no list of numbers (such as 1,3-5).</translation>
     </message>
+    <message>
+        <source>ファイル「%1」は既に存在します。上書きするには --force を付けて下さい。</source>
+        <translation>The file “%1” exists already. Give --force to overwrite it.</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」には %2 回のバーストのうち %3 回分のブロックしかありません。書き出したのは %3 回分です。</source>
+        <translation>The file “%1” holds the blocks of %3 of its %2 bursts. %3 bursts were exported.</translation>
+    </message>
 </context>
 <context>
     <name>core</name>
@@ -436,12 +444,6 @@ Start the measurement?</translation>
     </message>
     <message>
         <source>サンプリング間隔 %1（%2）は装置「%3」では設定できません。
-近い設定：%4</source>
-        <translation>The device “%3” cannot sample every %1 (%2).
-Nearest settings: %4</translation>
-    </message>
-    <message>
-        <source>サンプリング間隔 %1（%2）は装置「%3」では設定できません。
 設定できるサンプリング周波数：%4</source>
         <translation>The device “%3” cannot sample every %1 (%2).
 Sampling rates it offers: %4</translation>
@@ -481,6 +483,40 @@ Sampling rates it offers: %4</translation>
     <message>
         <source>データファイルの形式は sdf、tsd、hdf5 から選択して下さい。</source>
         <translation>Choose sdf, tsd or hdf5 as the data file format.</translation>
+    </message>
+    <message>
+        <source>サンプリング間隔 %1（%2）は装置「%3」では設定できません。
+近い設定：%4（%5）</source>
+        <translation>The device “%3” cannot sample every %1 (%2).
+Nearest setting: %4 (%5)</translation>
+    </message>
+    <message>
+        <source>サンプリング間隔 %1（%2）は装置「%3」では設定できません。
+近い設定：%4（%5）、%6（%7）</source>
+        <translation>The device “%3” cannot sample every %1 (%2).
+Nearest settings: %4 (%5), %6 (%7)</translation>
+    </message>
+    <message>
+        <source>模擬カード %1</source>
+        <translation>Simulated card %1</translation>
+    </message>
+    <message>
+        <source>バースト %1 が2回指定されています。</source>
+        <translation>Burst %1 is given twice.</translation>
+    </message>
+    <message>
+        <source>チャンネル %1 が2回指定されています。</source>
+        <translation>Channel %1 is given twice.</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」は既に存在します。
+上書きしてよろしいですか。</source>
+        <translation>The file “%1” exists already.
+Overwrite it?</translation>
+    </message>
+    <message>
+        <source>%1 回分のバーストをファイル「%2」に保存しました。</source>
+        <translation>Saved %1 bursts in the file “%2”.</translation>
     </message>
 </context>
 <context>

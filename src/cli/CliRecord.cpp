@@ -49,7 +49,7 @@ public:
 
     MessageAnswer ShowMessage(MessageKind kind, const Message& message,
                               MessageButtons buttons) override {
-        if (buttons == MessageButtons::YesNo)
+        if (AsksYesNo(buttons))
             return message.Id == MessageId::OverwriteQuestion || force_ ? MessageAnswer::Yes
                                                                         : MessageAnswer::No;
         std::string line = Shown(message);

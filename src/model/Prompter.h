@@ -8,7 +8,8 @@ namespace tavrel {
 
 // The box's caption follows its kind: "警告", "エラー", "情報", "確認".
 enum class MessageKind { Warning, Error, Information, Confirmation };
-enum class MessageButtons { Ok, YesNo };
+// YesNoDefaultNo: a question whose Enter must not destroy anything (an overwrite).
+enum class MessageButtons { Ok, YesNo, YesNoDefaultNo };
 enum class MessageAnswer { Ok, Yes, No };
 
 // Shows the operator a message box and returns the answer. The core never opens a window: the
@@ -21,6 +22,10 @@ public:
     virtual MessageAnswer ShowMessage(MessageKind kind, const Message& message,
                                       MessageButtons buttons) = 0;
 };
+
+constexpr bool AsksYesNo(MessageButtons buttons) {
+    return buttons != MessageButtons::Ok;
+}
 
 constexpr MessageId CaptionIdOf(MessageKind kind) {
     switch (kind) {

@@ -134,17 +134,26 @@ constexpr MessageForm Forms[] = {
                 "ません。")},
     {MessageId::DeviceRateNear,
      Tr("core", "サンプリング間隔 %1（%2）は装置「%3」では設定できません。\n近い設定"
-                "：%4")},
+                "：%4（%5）")},
     {MessageId::DeviceRateList,
      Tr("core", "サンプリング間隔 %1（%2）は装置「%3」では設定できません。\n設定できる"
                 "サンプリング周波数：%4")},
+    {MessageId::DeviceRateNearTwo,
+     Tr("core", "サンプリング間隔 %1（%2）は装置「%3」では設定できません。\n近い設定"
+                "：%4（%5）、%6（%7）")},
+    {MessageId::SimulatedCard, Tr("core", "模擬カード %1")},
+    {MessageId::RepeatedBurst, Tr("core", "バースト %1 が2回指定されています。")},
+    {MessageId::RepeatedChannel, Tr("core", "チャンネル %1 が2回指定されています。")},
+    {MessageId::ExportOverwriteQuestion,
+     Tr("core", "ファイル「%1」は既に存在します。\n上書きしてよろしいですか。")},
+    {MessageId::SavedBursts, Tr("core", "%1 回分のバーストをファイル「%2」に保存しました。")},
 };
 
 constexpr bool InIdOrder() {
     for (std::size_t i = 0; i < std::size(Forms); ++i)
         if (static_cast<std::size_t>(Forms[i].Id) != i)
             return false;
-    return std::size(Forms) == static_cast<std::size_t>(MessageId::DeviceRateList) + 1;
+    return std::size(Forms) == static_cast<std::size_t>(MessageId::SavedBursts) + 1;
 }
 static_assert(InIdOrder(), "one row per MessageId, in its order");
 

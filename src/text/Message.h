@@ -99,6 +99,14 @@ enum class MessageId {
     DeviceChannels,
     DeviceRateNear,
     DeviceRateList,
+    DeviceRateNearTwo,
+    SimulatedCard,
+    // Export, continued.
+    RepeatedBurst,
+    RepeatedChannel,
+    ExportOverwriteQuestion,
+    // The measurement run, continued.
+    SavedBursts,
 };
 
 // A code with the texts that fill its places %1..%n, and the system's errno where one caused

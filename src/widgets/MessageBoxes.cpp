@@ -32,18 +32,20 @@ MessageAnswer ShowMessageBox(QWidget* parent, MessageKind kind, const Message& m
                     QMessageBox::NoButton, parent);
     box.setFont(GothicFont(12));
     QAbstractButton* yes = nullptr;
-    if (buttons == MessageButtons::YesNo) {
+    if (AsksYesNo(buttons)) {
         yes = box.addButton(QCoreApplication::translate("tavrel::MessageBoxes", "はい(&Y)"),
                             QMessageBox::YesRole);
         QPushButton* no = box.addButton(
             QCoreApplication::translate("tavrel::MessageBoxes", "いいえ(&N)"), QMessageBox::NoRole);
         box.setEscapeButton(no);
+        if (buttons == MessageButtons::YesNoDefaultNo)
+            box.setDefaultButton(no);
     } else {
         QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         box.setEscapeButton(ok);
     }
     box.exec();
-    if (buttons == MessageButtons::YesNo)
+    if (AsksYesNo(buttons))
         return box.clickedButton() == yes ? MessageAnswer::Yes : MessageAnswer::No;
     return MessageAnswer::Ok;
 }

@@ -758,12 +758,14 @@ private slots:
         w->RedirectMessages(nullptr);
         QString caption;
         QStringList buttons;
+        QString defaultButton;
         auto answer = [&](const QString& press) {
             QTimer::singleShot(50, [&, press] {
                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
                 if (!box)
                     return;
                 caption = box->windowTitle();
+                defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
                 buttons.clear();
                 QAbstractButton* target = nullptr;
                 for (QAbstractButton* b : box->buttons()) {
@@ -785,6 +787,13 @@ private slots:
         QCOMPARE(w->ShowMessage(MessageKind::Error, Verbatim("x"), MessageButtons::YesNo),
                  MessageAnswer::Yes);
         QCOMPARE(caption, QString("エラー"));
+        // An overwrite question: Enter answers No.
+        answer("いいえ(&N)");
+        QCOMPARE(w->ShowMessage(MessageKind::Warning, Verbatim("上書きしますか。"),
+                                MessageButtons::YesNoDefaultNo),
+                 MessageAnswer::No);
+        QCOMPARE(defaultButton, QString("いいえ(&N)"));
+        QCOMPARE(buttons, QStringList({"はい(&Y)", "いいえ(&N)"}));
         answer("OK");
         QCOMPARE(w->ShowMessage(MessageKind::Warning, Verbatim("x"), MessageButtons::Ok),
                  MessageAnswer::Ok);
