@@ -11,7 +11,7 @@ namespace {
 DeviceEntry SimulatedEntry() {
     DeviceEntry entry;
     entry.Name = SimulatedDeviceName;
-    entry.Description = "模擬カード REX-5054U";
+    entry.Description = Japanese(DescriptionOf(entry));
     for (int c = 0; c < 8; ++c)
         entry.Channels.push_back("CH" + std::to_string(c));
     entry.Rates = "1 usec - 65535 sec";
@@ -51,6 +51,12 @@ std::unique_ptr<Device> MakeDevice(const DeviceEntry& device, const Clock& clock
     if (device.Sigrok != nullptr)
         return std::make_unique<SigrokSource>(*device.Sigrok);
     return std::make_unique<SimulatedDevice>(std::make_unique<SimulatedCard>(clock));
+}
+
+Message DescriptionOf(const DeviceEntry& device) {
+    if (device.Sigrok != nullptr)
+        return Verbatim(device.Description);
+    return {MessageId::SimulatedCard, {"REX-5054U"}};
 }
 
 Message DeviceNotFoundMessage(const std::string& name) {

@@ -26,6 +26,10 @@ struct DeviceEntry {
     const SigrokDevice* Sigrok = nullptr; // nullptr: the simulated card
 };
 
+// The description in words of the user's language: libsigrok's own text, or the simulated
+// card's message.
+Message DescriptionOf(const DeviceEntry& device);
+
 // The devices; allDrivers: probe every libsigrok driver, else only the demo device.
 std::vector<DeviceEntry> ListDevices(bool allDrivers);
 

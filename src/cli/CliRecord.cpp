@@ -240,7 +240,7 @@ Command AddDevicesCommand(CLI::App& app) {
                     for (const std::string& c : device.Channels)
                         channels += (channels.empty() ? "" : ",") + c;
                     std::printf("%s\t%s\t%zu ch: %s\t%s\n", device.Name.c_str(),
-                                device.Description.c_str(), device.Channels.size(),
+                                Shown(DescriptionOf(device)).c_str(), device.Channels.size(),
                                 channels.c_str(), device.Rates.c_str());
                 }
                 return 0;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -114,6 +115,13 @@ TEST(SigrokLibraryTest, RatesOfAListAndTheNearestWholeMicrosecondPeriods) {
               std::make_pair(std::uint64_t{200}, std::uint64_t{400}));
     EXPECT_EQ(HertzText(2'500'000), "2.5 MHz");
     EXPECT_EQ(HertzText(999), "999 Hz");
+    const struct {
+        double Hertz;
+        const char* Text;
+    } rates[] = {{0.5, "0.5 Hz"}, {1e6 / 3000, "333.333 Hz"}, {1e6 / 3, "333.333 kHz"},
+                 {2e6, "2 MHz"},  {1e7 / 3, "3.33333 MHz"},   {1000, "1 kHz"}};
+    for (const auto& r : rates)
+        EXPECT_EQ(FrequencyText(r.Hertz), r.Text) << r.Hertz;
 }
 
 TEST(MillivoltCodes, ValuesBecomeTheFilesCodesInOnePlace) {
@@ -141,6 +149,13 @@ TEST_F(SigrokSourceTest, RatesTheDeviceCannotGiveExactlyAreRefusedWithTheNearest
     EXPECT_NE(third.find("3125 usec（320 Hz）"), std::string::npos) << third;
     const std::string slow = Japanese(source.Refusal(1, 2, 0).value());
     EXPECT_NE(slow.find("1 sec（1 Hz）"), std::string::npos) << slow;
+    // A rate below 1 Hz is named as it is, in numbers only: the form has the words.
+    const Message slowMessage = source.Refusal(1, 2, 0).value();
+    EXPECT_NE(slow.find("2 sec（0.5 Hz）"), std::string::npos) << slow;
+    for (const std::string& arg : slowMessage.Args)
+        EXPECT_TRUE(std::all_of(arg.begin(), arg.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x80;
+        })) << arg;
     EXPECT_NE(Japanese(source.Refusal(5, 100, 2).value()).find("アナログチャンネルは 4 本"),
               std::string::npos);
     EXPECT_EQ(source.Start(Acquisition(5, 100, 2, 10)), StartFailure::Channels);

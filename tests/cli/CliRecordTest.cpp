@@ -134,9 +134,10 @@ protected:
     }
 
     // What devices prints.
-    static std::string DevicesOutput() {
+    static std::string
+    DevicesOutput(const std::string& env = "LC_ALL= LC_MESSAGES= LANG=ja_JP.UTF-8") {
         std::string out;
-        FILE* pipe = popen((std::string(TAVREL_CLI) + " devices").c_str(), "r");
+        FILE* pipe = popen((env + " " + std::string(TAVREL_CLI) + " devices").c_str(), "r");
         if (pipe == nullptr)
             return out;
         char buffer[256];
@@ -441,6 +442,9 @@ TEST_F(CliRecordTest, DevicesListsTheSimulatedCardFirstThenTheDemoDevice) {
     EXPECT_EQ(out.rfind("simulated\t", 0), 0u) << out;
     EXPECT_NE(out.find("\ndemo\tDemo device\t4 ch: A0,A1,A2,A3\t1 Hz - 1 GHz\n"), std::string::npos)
         << out;
+    EXPECT_EQ(out.rfind("simulated\t模擬カード REX-5054U\t", 0), 0u) << out;
+    const std::string english = DevicesOutput("LC_ALL= LC_MESSAGES= LANG=en_US.UTF-8");
+    EXPECT_EQ(english.rfind("simulated\tSimulated card REX-5054U\t", 0), 0u) << english;
 }
 
 TEST_F(CliRecordTest, RecordsFromTheDemoDeviceByName) {

@@ -3,6 +3,8 @@
 #include <libsigrok/libsigrok.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace tavrel {
@@ -126,6 +128,24 @@ std::string HertzText(std::uint64_t hertz) {
     if (hertz >= 1'000)
         return Trimmed(static_cast<double>(hertz) / 1e3) + " kHz";
     return std::to_string(hertz) + " Hz";
+}
+
+std::string FrequencyText(double hertz) {
+    const double whole = std::round(hertz);
+    if (hertz >= 1 && std::abs(hertz - whole) < 1e-9)
+        return HertzText(static_cast<std::uint64_t>(whole));
+    // Six significant digits tell 333.333 Hz from 333 Hz; below 1 Hz the unit stays hertz.
+    const char* unit = " Hz";
+    if (hertz >= 1e6) {
+        hertz /= 1e6;
+        unit = " MHz";
+    } else if (hertz >= 1e3) {
+        hertz /= 1e3;
+        unit = " kHz";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", hertz);
+    return text + std::string(unit);
 }
 
 SigrokLibrary& SigrokLibrary::Instance() {

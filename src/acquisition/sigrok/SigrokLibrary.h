@@ -28,6 +28,8 @@ struct SampleRates {
 
 // "1 kHz", "2.5 MHz", "333 Hz".
 std::string HertzText(std::uint64_t hertz);
+// The same for a rate that need not be whole ("0.5 Hz", "333.333 Hz").
+std::string FrequencyText(double hertz);
 
 // A device that libsigrok found and that delivers analog samples.
 struct SigrokDevice {

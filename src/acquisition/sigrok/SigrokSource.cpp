@@ -91,21 +91,27 @@ std::optional<Message> SigrokSource::Refusal(int count, std::uint16_t interval,
     if (rate != 0 && device_.Rates.Offers(rate))
         return std::nullopt;
     const std::uint64_t us = interval * MicrosecondsPerRateUnit[rateUnit];
+    // Texts of numbers and units only: the form carries the words and the punctuation, so
+    // each language has its own.
     std::vector<std::string> args = {
         std::to_string(interval) + " " + std::string(RateUnitNames[rateUnit]),
-        HertzText(1'000'000 / us) + (rate == 0 ? " 以下" : ""), device_.Name};
+        rate != 0 ? HertzText(rate) : FrequencyText(1e6 / static_cast<double>(us)), device_.Name};
     const auto [below, above] =
         device_.Rates.NearestWholeMicroseconds(rate != 0 ? rate : 1'000'000 / us);
-    std::string nearest;
     for (const std::uint64_t r : {above, below})
-        if (r != 0)
-            nearest += (nearest.empty() ? "" : "、") + IntervalText(r) + "（" + HertzText(r) + "）";
-    if (nearest.empty()) {
+        if (r != 0) {
+            args.push_back(IntervalText(r));
+            args.push_back(HertzText(r));
+        }
+    switch (args.size()) {
+    case 3:
         args.push_back(device_.Rates.Text());
         return Message{MessageId::DeviceRateList, std::move(args)};
+    case 5:
+        return Message{MessageId::DeviceRateNear, std::move(args)};
+    default:
+        return Message{MessageId::DeviceRateNearTwo, std::move(args)};
     }
-    args.push_back(nearest);
-    return Message{MessageId::DeviceRateNear, std::move(args)};
 }
 
 void SigrokSource::Stop() {
