@@ -42,21 +42,28 @@ ResolvedSelection ResolveSelection(const ExportSelection& s, const DataFileReade
     const MeasurementHeader& h = reader.Header();
     const int channels = std::clamp<int>(h.ChannelCount, 0, MaxSampledChannels);
     ResolvedSelection r;
+    // The user's order is the order of the output's columns, files and datasets.
     r.Bursts = s.Bursts;
-    std::sort(r.Bursts.begin(), r.Bursts.end());
-    r.Bursts.erase(std::unique(r.Bursts.begin(), r.Bursts.end()), r.Bursts.end());
-    for (const std::int64_t k : r.Bursts)
+    for (std::size_t i = 0; i < r.Bursts.size(); ++i) {
+        const std::int64_t k = r.Bursts[i];
         if (k < 0 || k >= reader.Bursts())
             throw FileError(NoSuchBurstMessage(k + 1, reader.Bursts()));
+        if (std::find(r.Bursts.begin(), r.Bursts.begin() + static_cast<std::ptrdiff_t>(i), k) !=
+            r.Bursts.begin() + static_cast<std::ptrdiff_t>(i))
+            throw FileError({MessageId::RepeatedBurst, {std::to_string(k + 1)}});
+    }
     if (s.Bursts.empty())
         for (std::int64_t k = 0; k < reader.Bursts(); ++k)
             r.Bursts.push_back(k);
     r.Channels = s.Channels;
-    std::sort(r.Channels.begin(), r.Channels.end());
-    r.Channels.erase(std::unique(r.Channels.begin(), r.Channels.end()), r.Channels.end());
-    for (const int c : r.Channels)
+    for (std::size_t i = 0; i < r.Channels.size(); ++i) {
+        const int c = r.Channels[i];
         if (c < 0 || c >= channels)
             throw FileError(NoSuchChannelMessage(std::int64_t{c} + 1, channels));
+        if (std::find(r.Channels.begin(), r.Channels.begin() + static_cast<std::ptrdiff_t>(i), c) !=
+            r.Channels.begin() + static_cast<std::ptrdiff_t>(i))
+            throw FileError({MessageId::RepeatedChannel, {std::to_string(c + 1)}});
+    }
     if (s.Channels.empty())
         for (int c = 0; c < channels; ++c)
             r.Channels.push_back(c);
@@ -96,8 +103,6 @@ std::optional<std::vector<std::int64_t>> ParseNumberList(std::string_view text) 
             break;
         text.remove_prefix(comma + 1);
     }
-    std::sort(out.begin(), out.end());
-    out.erase(std::unique(out.begin(), out.end()), out.end());
     return out;
 }
 

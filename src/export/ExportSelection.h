@@ -27,8 +27,8 @@ struct ExportSelection {
     std::int64_t EndSample = -1;      // -1: to the end of the burst
 };
 
-// A selection made concrete for one file: lists filled, ascending, without repeats, the scan
-// range within the burst.
+// A selection made concrete for one file: lists filled, in the order given, the scan range
+// within the burst.
 struct ResolvedSelection {
     std::vector<std::int64_t> Bursts;
     std::vector<int> Channels;
@@ -41,12 +41,13 @@ struct ResolvedSelection {
 // small and warm whatever the burst's length.
 std::int64_t ExportPieceScans(const MeasurementHeader& h);
 
-// Throws FileError naming the first burst or channel that the file does not have, or a scan
-// range outside the burst.
+// Throws FileError naming the first burst or channel that the file does not have or that is
+// given twice, or a scan range outside the burst.
 ResolvedSelection ResolveSelection(const ExportSelection& s, const DataFileReader& reader);
 
-// A list of 1-based numbers and ranges ("1,3-5") as 0-based numbers, ascending and without
-// repeats; nullopt when the text is not such a list (empty, 0, a reversed range, ...).
+// A list of 1-based numbers and ranges ("1,3-5") as 0-based numbers in the order written,
+// repeats kept for ResolveSelection to refuse; nullopt when the text is not such a list (empty, 0,
+// a reversed range, ...).
 std::optional<std::vector<std::int64_t>> ParseNumberList(std::string_view text);
 
 // The sampling interval in microseconds when it is a whole number of them (every unit up to

@@ -85,7 +85,9 @@ bool ExportWav(const DataFileReader& reader, const ExportSelection& selection,
     const auto stride = static_cast<std::size_t>(
         std::clamp<int>(reader.Header().ChannelCount, 0, MaxSampledChannels));
     // All channels in the file's order: the rows are the frames.
-    const bool asRead = width == stride;
+    bool asRead = width == stride;
+    for (std::size_t c = 0; c < width && asRead; ++c)
+        asRead = s.Channels[c] == static_cast<int>(c);
     const std::int64_t pieceScans = ExportPieceScans(reader.Header());
     std::vector<std::int16_t> frames(static_cast<std::size_t>(pieceScans) * width);
 

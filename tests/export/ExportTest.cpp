@@ -262,7 +262,7 @@ TEST(Exporters, EveryRowWritesItsFormatUnderEveryExtensionAndIsFoundByIt) {
 
 TEST(Export, SelectionListsAndTimes) {
     EXPECT_EQ(ParseNumberList("1,3-5"), (std::vector<std::int64_t>{0, 2, 3, 4}));
-    EXPECT_EQ(ParseNumberList("4,2,2-3"), (std::vector<std::int64_t>{1, 2, 3}));
+    EXPECT_EQ(ParseNumberList("4,2,2-3"), (std::vector<std::int64_t>{3, 1, 1, 2}));
     for (const char* bad : {"", "0", "1,", ",1", "5-3", "a", "-1", "+1", "1-", "2-x"})
         EXPECT_EQ(ParseNumberList(bad), std::nullopt) << bad;
     EXPECT_EQ(ExportFormatOfName("a/b.CSV"), ExportFormat::Csv);
@@ -342,12 +342,13 @@ TEST(Export, CsvOfChosenBurstsChannelsAndScansInCp932) {
     const auto lines = CrlfLines(ReadBytes(out));
     ASSERT_EQ(lines.size(), 9u);
     EXPECT_EQ(lines[0], expectedHead);
-    EXPECT_EQ(lines[1].substr(0, 8), "0.002,1,");
-    EXPECT_EQ(lines[5].substr(0, 8), "0.002,3,");
+    // The bursts in the order asked for.
+    EXPECT_EQ(lines[1].substr(0, 8), "0.002,3,");
+    EXPECT_EQ(lines[5].substr(0, 8), "0.002,1,");
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const auto row = Split(lines[i]);
         ASSERT_EQ(row.size(), 3u);
-        const int k = i <= 4 ? 0 : 2;
+        const int k = i <= 4 ? 2 : 0;
         const int j = 8 + static_cast<int>((i - 1) % 4);
         const std::int16_t x = Code(k, 1, j);
         if (x == ErrorData)
@@ -355,7 +356,33 @@ TEST(Export, CsvOfChosenBurstsChannelsAndScansInCp932) {
         else
             ExpectSevenDigits(row[2], x * 0.0625 + 20.0, lines[i]);
     }
-    EXPECT_EQ(lines[3], "0.0025,1,"); // scan 10 is error data
+    EXPECT_EQ(lines[7], "0.0025,1,"); // scan 10 is error data
+}
+
+TEST(Export, SelectionKeepsTheOrderGivenAndRefusesRepeats) {
+    TempDir dir;
+    const auto inputs = WriteInputs(dir);
+    const auto reader = OpenDataFileReader(inputs.at("v4"));
+    ExportSelection s;
+    s.Bursts = {2, 0};
+    s.Channels = {1, 0};
+    const ResolvedSelection r = ResolveSelection(s, *reader);
+    EXPECT_EQ(r.Bursts, (std::vector<std::int64_t>{2, 0}));
+    EXPECT_EQ(r.Channels, (std::vector<int>{1, 0}));
+    const struct {
+        std::vector<std::int64_t> Bursts;
+        std::vector<int> Channels;
+        MessageId Refusal;
+        std::string Named;
+    } repeats[] = {{{1, 0, 1}, {}, MessageId::RepeatedBurst, "2"},
+                   {{}, {0, 0}, MessageId::RepeatedChannel, "1"}};
+    for (const auto& c : repeats) {
+        s.Bursts = c.Bursts;
+        s.Channels = c.Channels;
+        const Message m = Thrown([&] { ResolveSelection(s, *reader); });
+        EXPECT_EQ(m.Id, c.Refusal);
+        EXPECT_EQ(m.Args, std::vector<std::string>{c.Named});
+    }
 }
 
 // Reads the fields of a compound dataset with the C API alone: one memory type a field.
@@ -477,9 +504,9 @@ TEST(Export, WavReadsBackThroughLibsndfile) {
             std::vector<short> frames(Samples * 2);
             EXPECT_EQ(sf_readf_short(f, frames.data(), Samples), Samples);
             sf_close(f);
-            for (int j = 0; j < Samples; ++j) {
-                EXPECT_EQ(frames[static_cast<std::size_t>(2 * j)], Code(k, 0, j));
-                EXPECT_EQ(frames[static_cast<std::size_t>(2 * j + 1)], Code(k, 2, j));
+            for (int j = 0; j < Samples; ++j) { // the channels in the order asked for
+                EXPECT_EQ(frames[static_cast<std::size_t>(2 * j)], Code(k, 2, j));
+                EXPECT_EQ(frames[static_cast<std::size_t>(2 * j + 1)], Code(k, 0, j));
             }
         }
     }
@@ -606,7 +633,7 @@ TEST(Export, LongBurstsGoInPiecesWithoutSeams) {
                 ms.pop_back();
             expected << ms;
         }
-        expected << ",1," << j % 30000 << "," << -(j % 7);
+        expected << ",1," << -(j % 7) << "," << j % 30000; // the channels as asked for
         EXPECT_EQ(lines[i], expected.str());
     }
     ASSERT_TRUE(ExportWav(*reader, s, dir.File("l.wav"), progress));
@@ -620,8 +647,8 @@ TEST(Export, LongBurstsGoInPiecesWithoutSeams) {
     sf_close(f);
     int wrong = 0;
     for (int j = 3; j < h.SampleCount; ++j)
-        wrong += frames[std::size_t(2 * (j - 3))] != j % 30000 ||
-                 frames[std::size_t(2 * (j - 3) + 1)] != -(j % 7);
+        wrong += frames[std::size_t(2 * (j - 3))] != -(j % 7) ||
+                 frames[std::size_t(2 * (j - 3) + 1)] != j % 30000;
     EXPECT_EQ(wrong, 0);
     ASSERT_TRUE(ExportHdf5(*reader, {}, dir.File("l.h5"), progress));
     const hid_t file = H5Fopen(dir.File("l.h5").c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
