@@ -66,10 +66,10 @@ _tavrelrex_cli() {
             done
             # The second file is the one to write.
             if ((files == 0)); then
-                _tavrelrex_cli_options_or_files '--format --bursts --channels --encoding --help' \
+                _tavrelrex_cli_options_or_files '--format --bursts --channels --encoding --force --help' \
                     '@(sdf|SDF|tsd|TSD)'
             else
-                _tavrelrex_cli_options_or_files '--format --bursts --channels --encoding --help' \
+                _tavrelrex_cli_options_or_files '--format --bursts --channels --encoding --force --help' \
                     '@(csv|CSV|h5|H5|hdf5|HDF5|wav|WAV)'
             fi
             ;;

@@ -8,6 +8,7 @@
 #include "text/Messages.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -17,6 +18,7 @@ namespace {
 
 struct Options {
     std::string In, Out, Format, Bursts, Channels, Encoding;
+    bool Force = false;
 };
 
 std::vector<std::string> ExporterIds() {
@@ -65,6 +67,23 @@ int Export(const Options& o) {
             return Fail(Verbatim(Sentences(CannotReadMessage(o.In), FormatMessage)));
         throw;
     }
+    // A selection the file cannot give is a usage error whatever its number: like --bursts 0.
+    ResolvedSelection resolved;
+    try {
+        resolved = ResolveSelection(selection, *reader);
+    } catch (const FileError& e) {
+        return Usage(Shown(e.GetMessage()));
+    }
+    if (!o.Force)
+        for (const std::string& name : OutputNames(*exporter, o.Out, resolved))
+            if (std::filesystem::is_regular_file(name))
+                return Fail(Fill(Tr("cli", "ファイル「%1」は既に存在します。上書きするには --force "
+                                           "を付けて下さい。"),
+                                 name));
+    // Blocks the header counts but the file lacks: a whole export says so and fails, as
+    // convert says it; an export of chosen whole bursts lacks nothing.
+    const std::int64_t planned = reader->Header().BurstCount;
+    const bool cut = selection.Bursts.empty() && reader->Bursts() < planned;
     TerminalProgress progress;
     ExportOptions options;
     options.Encoding = o.Encoding == "cp932" ? CsvEncoding::Cp932 : CsvEncoding::Utf8;
@@ -72,6 +91,11 @@ int Export(const Options& o) {
         Note(Fill(Tr("cli", "中止しました。ファイル「%1」は書き込んでいません。"), o.Out));
         return 130;
     }
+    if (cut)
+        return Fail(
+            Fill(Tr("cli", "ファイル「%1」には %2 回のバーストのうち %3 回分のブロックしかあり"
+                           "ません。書き出したのは %3 回分です。"),
+                 o.In, std::to_string(planned), std::to_string(reader->Bursts())));
     return 0;
 }
 
@@ -92,6 +116,7 @@ Command AddExportCommand(CLI::App& app) {
                     "The bursts to export, 1-based: 1,3-5 (default all)");
     sub->add_option("--channels", options->Channels,
                     "The channels to export, 1-based: 1,3-5 (default all)");
+    sub->add_flag("--force", options->Force, "Overwrite existing output files");
     sub->add_option("--encoding", options->Encoding, "CSV text: utf-8 (default, with BOM) or cp932")
         ->check(CLI::IsMember({"utf-8", "cp932"}));
     return {sub, [options] { return Export(*options); }};

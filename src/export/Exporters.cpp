@@ -85,4 +85,11 @@ const Exporter* ExporterOfName(std::string_view fileName) {
     return nullptr;
 }
 
+std::vector<std::string> OutputNames(const Exporter& e, const std::string& out,
+                                     const ResolvedSelection& s) {
+    if (e.Format == ExportFormat::Wav)
+        return WavFileNames(out, s);
+    return {out};
+}
+
 } // namespace tavrel

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavrel {
 
@@ -46,6 +47,9 @@ inline constexpr const char* ExportContext = "tavrel::ExportDialog";
 // Every exporter, one row each, in the order the viewer lists them.
 std::span<const Exporter> Exporters();
 const Exporter& ExporterOf(ExportFormat format);
+// The names of the files e writes for out: out itself, or one per burst for WAV of several.
+std::vector<std::string> OutputNames(const Exporter& e, const std::string& out,
+                                     const ResolvedSelection& s);
 // nullptr when no row has the id.
 const Exporter* ExporterOfId(std::string_view id);
 // The exporter an output name's extension stands for (any case); nullptr when none.

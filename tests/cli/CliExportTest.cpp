@@ -58,7 +58,7 @@ TEST(CliExport, WritesTheFormatOfTheExtensionOrTheOneAskedFor) {
     TempDir dir;
     WriteMeasurement(dir.File("m.sdf"), dir.File("m.tsd"));
     for (const char* in : {"m.sdf", "m.tsd"}) {
-        Result r = Cli({"export", dir.File(in), dir.File("all.csv")});
+        Result r = Cli({"export", dir.File(in), dir.File("all.csv"), "--force"});
         ASSERT_EQ(r.Status, 0) << r.Err;
         EXPECT_EQ(r.Out + r.Err, "");
         const std::string csv = ReadBytes(dir.File("all.csv"));
@@ -70,12 +70,12 @@ TEST(CliExport, WritesTheFormatOfTheExtensionOrTheOneAskedFor) {
         EXPECT_EQ(lines[18], "0.1,3,205,107.5,225");
 
         r = Cli({"export", dir.File(in), dir.File("some.txt"), "--format", "csv", "--bursts", "3,1",
-                 "--channels", "2", "--encoding", "cp932"});
+                 "--channels", "2", "--encoding", "cp932", "--force"});
         ASSERT_EQ(r.Status, 0) << r.Err;
         const auto some = CrlfLines(ReadBytes(dir.File("some.txt")));
         ASSERT_EQ(some.size(), 13u);
         EXPECT_EQ(some[0], "time [s],burst,\x89\xB7\x93\x78 [mV]");
-        EXPECT_EQ(some[7], "0,3,105");
+        EXPECT_EQ(some[1], "0,3,105"); // the bursts in the order asked for
     }
     Result r = Cli({"export", dir.File("m.sdf"), dir.File("m.data"), "--format", "hdf5"});
     EXPECT_EQ(r.Status, 0) << r.Err;
@@ -101,6 +101,10 @@ TEST(CliExport, UsageErrorsExitTwoFailuresOneAndLeaveNothing) {
         {"export", m, dir.File("o.csv"), "--channels", "3-1"},
         {"export", m, dir.File("o.csv"), "--encoding", "latin1"},
         {"export", m, dir.File("o.h5"), "--encoding", "cp932"},
+        {"export", m, dir.File("o.csv"), "--bursts", "2,4"},
+        {"export", m, dir.File("o.h5"), "--channels", "4"},
+        {"export", m, dir.File("o.csv"), "--bursts", "2,2"},
+        {"export", m, dir.File("o.csv"), "--channels", "1,3,1"},
     };
     for (const auto& args : usage) {
         const Result r = Cli(args);
@@ -115,11 +119,9 @@ TEST(CliExport, UsageErrorsExitTwoFailuresOneAndLeaveNothing) {
     const std::vector<std::vector<std::string>> failures = {
         {"export", dir.File("none.sdf"), dir.File("o.csv")},
         {"export", dir.File("text.txt"), dir.File("o.csv")},
-        {"export", m, dir.File("o.csv"), "--bursts", "2,4"},
-        {"export", m, dir.File("o.h5"), "--channels", "4"},
         {"export", dir.File("odd.sdf"), dir.File("o.wav")},
         {"export", m, dir.File("no/dir/o.csv")},
-        {"export", m, m, "--format", "csv"},
+        {"export", m, m, "--format", "csv", "--force"},
         {"export", m, dir.Path().string() + "/", "--format", "hdf5"},
     };
     for (const auto& args : failures) {
@@ -128,9 +130,62 @@ TEST(CliExport, UsageErrorsExitTwoFailuresOneAndLeaveNothing) {
         EXPECT_EQ(Lines(r.Err), 1) << r.Err;
         EXPECT_EQ(r.Out, "");
     }
-    const Result wav = Cli(failures[4]);
+    const Result wav = Cli(failures[2]);
     EXPECT_NE(wav.Err.find("3 msec"), std::string::npos) << wav.Err;
     EXPECT_EQ(Names(dir), (std::vector<std::string>{"m.sdf", "m.tsd", "odd.sdf", "text.txt"}));
+}
+
+TEST(CliExport, KeepsTheOrderGivenAndNamesRepeats) {
+    TempDir dir;
+    WriteMeasurement(dir.File("m.sdf"), dir.File("m.tsd"));
+    Result r =
+        Cli({"export", dir.File("m.sdf"), dir.File("o.csv"), "--bursts", "2", "--channels", "3,1"});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    const auto lines = CrlfLines(ReadBytes(dir.File("o.csv")).substr(3));
+    EXPECT_EQ(lines[0], "time [s],burst,Ch.3 [mV],Ch.1 [mV]");
+    EXPECT_EQ(lines[1], "0,2,120,100");
+    r = Cli({"export", dir.File("m.sdf"), dir.File("p.csv"), "--channels", "2,1-3"});
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_NE(r.Err.find("チャンネル 2 が2回"), std::string::npos) << r.Err;
+}
+
+TEST(CliExport, RefusesAnExistingOutputUnlessForced) {
+    TempDir dir;
+    WriteMeasurement(dir.File("m.sdf"), dir.File("m.tsd"));
+    WriteBytes(dir.File("o.csv"), "keep");
+    WriteBytes(dir.File("w-003.wav"), "keep");
+    const struct {
+        std::vector<std::string> Args;
+        std::string Kept;
+    } cases[] = {{{"o.csv"}, "o.csv"}, {{"w.wav", "--bursts", "2-3"}, "w-003.wav"}};
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"export", dir.File("m.sdf"), dir.File(c.Args[0])};
+        args.insert(args.end(), c.Args.begin() + 1, c.Args.end());
+        Result r = Cli(args);
+        EXPECT_EQ(r.Status, 1) << c.Kept;
+        EXPECT_NE(r.Err.find(c.Kept), std::string::npos) << r.Err;
+        EXPECT_NE(r.Err.find("--force"), std::string::npos) << r.Err;
+        EXPECT_EQ(ReadBytes(dir.File(c.Kept)), "keep");
+        args.push_back("--force");
+        r = Cli(args);
+        EXPECT_EQ(r.Status, 0) << r.Err;
+        EXPECT_NE(ReadBytes(dir.File(c.Kept)), "keep");
+    }
+}
+
+TEST(CliExport, ACutFileSaysWhatIsMissingAndFailsUnlessOnlyWholeBurstsAreAsked) {
+    TempDir dir;
+    WriteMeasurement(dir.File("m.sdf"), dir.File("m.tsd"));
+    std::string bytes = ReadBytes(dir.File("m.sdf"));
+    bytes.resize(bytes.size() - 10); // the third block cut short
+    WriteBytes(dir.File("cut.sdf"), bytes);
+    Result r = Cli({"export", dir.File("cut.sdf"), dir.File("all.csv")});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find("3 回のバーストのうち 2 回分"), std::string::npos) << r.Err;
+    EXPECT_EQ(CrlfLines(ReadBytes(dir.File("all.csv")).substr(3)).size(), 13u);
+    r = Cli({"export", dir.File("cut.sdf"), dir.File("some.csv"), "--bursts", "1-2"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Err, "");
 }
 
 TEST(CliExport, SignalsLeaveNoFile) {

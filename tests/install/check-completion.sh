@@ -40,7 +40,7 @@ check "files:@(sdf|SDF|tsd|TSD)" tavrelrex-cli export ""
 check "files:@(csv|CSV|h5|H5|hdf5|HDF5|wav|WAV)" tavrelrex-cli export a.sdf ""
 check "files:@(csv|CSV|h5|H5|hdf5|HDF5|wav|WAV)" tavrelrex-cli export --bursts 1-3 a.tsd ""
 check "files:@(sdf|SDF|tsd|TSD)" tavrelrex-cli export --channels 2 ""
-check "--format --bursts --channels --encoding --help" tavrelrex-cli export --
+check "--format --bursts --channels --encoding --force --help" tavrelrex-cli export --
 check "csv hdf5 wav" tavrelrex-cli export --format ""
 check "hdf5" tavrelrex-cli export a.sdf --format h
 check "utf-8 cp932" tavrelrex-cli export --encoding ""
