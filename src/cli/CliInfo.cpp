@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -41,6 +42,19 @@ std::optional<FileHeader> ReadHeader(const std::string& fileName, std::string& e
 
 std::string Utf8(std::string_view cp932) {
     return Cp932ToUtf8(cp932);
+}
+
+std::string_view WithoutPadding(std::string_view cp932) {
+    while (!cp932.empty() && (cp932.back() == ' ' || cp932.back() == '\0'))
+        cp932.remove_suffix(1);
+    return cp932;
+}
+
+// A CP932 text takes as many columns of a terminal as it has bytes (a double-byte character
+// is a wide one), so it is padded by its bytes, not by its UTF-8 length.
+std::string Padded(std::string_view cp932, std::size_t columns) {
+    cp932 = WithoutPadding(cp932);
+    return Utf8(cp932) + std::string(columns - std::min(columns, cp932.size()), ' ');
 }
 
 std::string Interval(std::int32_t value, int unit) {
@@ -113,10 +127,18 @@ void PrintForAPerson(const std::string& fileName, const FileHeader& f) {
              (s.PartialBlock ? Tr("cli", "（末尾に不完全なブロックあり）") : ""));
     for (int i = 0; i < h.EntryCount(); ++i) {
         const auto e = static_cast<std::size_t>(i);
-        std::printf("  %2d %-16s [%s]  Y = %s X + %s%s\n", i + 1,
-                    Utf8(h.ChannelName[e].Bytes()).c_str(), Utf8(h.ChannelUnit[e].Bytes()).c_str(),
-                    FormatGeneralReal(h.CoefA[e]).c_str(), FormatGeneralReal(h.CoefB[e]).c_str(),
-                    i >= h.ChannelCount ? ("  " + Tr("cli", "（付加）")).c_str() : "");
+        const std::string b = FormatGeneralReal(h.CoefB[e]);
+        const bool negative = b.starts_with('-');
+        std::printf(
+            "  %2d %s [%s]%s  Y = %s X %c %s%s\n", i + 1,
+            Padded(h.ChannelName[e].Bytes(), 16).c_str(),
+            Utf8(WithoutPadding(h.ChannelUnit[e].Bytes())).c_str(),
+            std::string(
+                8 - std::min<std::size_t>(8, WithoutPadding(h.ChannelUnit[e].Bytes()).size()), ' ')
+                .c_str(),
+            FormatGeneralReal(h.CoefA[e]).c_str(), negative ? '-' : '+',
+            b.c_str() + (negative ? 1 : 0),
+            i >= h.ChannelCount ? ("  " + Tr("cli", "（付加）")).c_str() : "");
     }
 }
 

@@ -111,6 +111,25 @@ TEST(Cli, InfoAsJson) {
     EXPECT_NE(human.Out.find("温度"), std::string::npos);
     EXPECT_NE(human.Out.find("サンプリング間隔：20 msec\n"), std::string::npos);
     EXPECT_NE(human.Out.find("2024/02/29 13:14:15"), std::string::npos);
+    // The coefficients line up under Japanese names (a wide character takes two columns),
+    // and a negative B reads as a subtraction.
+    std::vector<std::size_t> columns;
+    std::istringstream lines(human.Out);
+    for (std::string line; std::getline(lines, line);) {
+        const auto y = line.find("Y = ");
+        if (y == std::string::npos)
+            continue;
+        std::size_t width = 0;
+        for (std::size_t i = 0; i < y; ++i) {
+            const auto c = static_cast<unsigned char>(line[i]);
+            width += c < 0x80 ? 1 : (c >= 0xE0 ? 2 : 0); // 3-byte UTF-8 here: Japanese
+        }
+        columns.push_back(width);
+    }
+    ASSERT_EQ(columns.size(), 2u) << human.Out;
+    EXPECT_EQ(columns[0], columns[1]) << human.Out;
+    EXPECT_NE(human.Out.find("Y = 0.25 X - 3\n"), std::string::npos) << human.Out;
+    EXPECT_NE(human.Out.find("Y = 1 X + 0\n"), std::string::npos) << human.Out;
 }
 
 TEST(Cli, InfoReportsAnOldFileAsItIs) {

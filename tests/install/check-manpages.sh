@@ -9,6 +9,12 @@ for page in "$@"; do
         echo "$page: $warnings" >&2
         fail=1
     fi
+    # Each option of OPTIONS starts its own tagged paragraph: an option line right after the
+    # end of a sentence lacks its .TP and runs into the text before it.
+    untagged=$(awk '/^\.SH/ { options = ($2 == "OPTIONS") }
+        options && /^\.(B|BI|BR) \\-/ && previous ~ /\.$/ && previous !~ /^\./ { print FNR ": " $0 }
+        { previous = $0 }' "$page")
+    [ -z "$untagged" ] || { echo "$page: option without .TP: $untagged" >&2; fail=1; }
     # The page names what it documents.
     grep -q '^\.SH EXIT STATUS' "$page" || { echo "$page: no EXIT STATUS" >&2; fail=1; }
 done
