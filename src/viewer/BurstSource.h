@@ -16,6 +16,8 @@ namespace tavrel {
 class BurstSource {
 public:
     static constexpr std::size_t KeptBursts = 3;
+    // The codes read at once (all channels): a long burst goes in pieces of this size.
+    static constexpr std::int64_t PieceValues = 1 << 18;
 
     // Opens the file (its header only). Throws FileError.
     explicit BurstSource(const std::string& fileName);
@@ -25,6 +27,10 @@ public:
     std::int64_t Bursts() const { return reader_->Bursts(); }
     // Takes in the bursts recorded since (a recording in progress); true when more came.
     bool Refresh() { return reader_->Refresh(); }
+
+    // Reads the file's header and block count again (a recording in progress grows it).
+    // True when either changed: Reader() is then a new one. Throws FileError.
+    bool Reread();
 
     // Burst k (0-based, below Bursts()), its codes and summaries. Throws FileError.
     std::shared_ptr<const SampleStore> Burst(std::int64_t k);

@@ -128,7 +128,8 @@ void ChartPanel::SetBurst(std::shared_ptr<const SampleStore> burst,
         chart.Scale.TimeScale = secondsPerSample_; // one time axis for all
     stale_ = true;
     if (keepRange && sameCharts && before == Samples()) {
-        replot(rpQueuedReplot);
+        // Only the time zoom carries over: the values are another burst's.
+        FitValues();
         return;
     }
     FitAll();
@@ -180,6 +181,10 @@ void ChartPanel::FitAll() {
     const std::int64_t n = std::max<std::int64_t>(
         {Samples(), overlay_ && overlay_->Channels() > 0 ? overlay_->Size(0) : 0, 2});
     SetTimeRange(0, static_cast<double>(n - 1) * secondsPerSample_);
+    FitValues();
+}
+
+void ChartPanel::FitValues() {
     for (int c = 0; c < Charts(); ++c) {
         const Chart& chart = charts_[static_cast<std::size_t>(c)];
         double lo = std::numeric_limits<double>::infinity();

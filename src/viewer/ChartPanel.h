@@ -42,7 +42,7 @@ public:
 
     // Shows burst with one chart per channel. The charts share one time axis: the channels
     // sample at one interval, the first one's TimeScale. Keeps the time range when keepRange
-    // and the new burst has the same length, else fits all.
+    // and the new burst has the same length, else fits all; the values always fit the burst.
     void SetBurst(std::shared_ptr<const SampleStore> burst, std::vector<ChartChannel> channels,
                   bool keepRange = false);
     // Lays burst over the shown one (null: nothing).
@@ -57,6 +57,8 @@ public:
 
     // The whole burst in time and each chart's values.
     void FitAll();
+    // Each chart's value axis to what it shows (burst and overlay), the time range kept.
+    void FitValues();
     void SetTimeRange(double lower, double upper);
     QCPRange TimeRange() const;
     double SecondsPerSample() const { return secondsPerSample_; }

@@ -34,6 +34,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 
 namespace tavrel {
 
@@ -68,6 +69,43 @@ ViewerWindow::ViewerWindow(const ViewerOptions& options, QWidget* parent)
     connect(charts_, &ChartPanel::CursorsMoved, this, &ViewerWindow::UpdateStatistics);
     for (QAction* action : fileActions_)
         action->setEnabled(false);
+    // A poll, not a file watcher: it sees a file that another process rewrites in place or
+    // replaces, on every file system, and costs one stat a second.
+    watch_ = new QTimer(this);
+    watch_->setInterval(WatchMilliseconds);
+    connect(watch_, &QTimer::timeout, this, &ViewerWindow::FollowFile);
+}
+
+void ViewerWindow::FollowFile() {
+    if (!source_ || RefreshFile()) // a reader that follows its file takes the new bursts in
+        return;
+    const QFileInfo info(fileName_);
+    if (info.size() == watchedSize_ && info.lastModified() == watchedTime_)
+        return;
+    watchedSize_ = info.size();
+    watchedTime_ = info.lastModified();
+    burstModel_->SetReader(nullptr);
+    try {
+        source_->Reread();
+    } catch (const std::exception&) {
+        // A file caught in the middle of a write: the next poll reads it again.
+        watchedSize_ = -1;
+    }
+    burstModel_->SetReader(&source_->Reader());
+    {
+        const QSignalBlocker blocker(overlayBox_);
+        overlayBox_->setRange(0, static_cast<int>(std::min<std::int64_t>(
+                                     source_->Bursts(), std::numeric_limits<int>::max())));
+    }
+    headerPanel_->Show(*source_);
+    if (shown_ < 0 && source_->Bursts() > 0) {
+        ShowBurst(0);
+        return;
+    }
+    if (shown_ >= 0) {
+        const QSignalBlocker blocker(burstList_->selectionModel());
+        burstList_->setCurrentIndex(burstModel_->index(static_cast<int>(shown_)));
+    }
 }
 
 ViewerWindow::~ViewerWindow() {
@@ -125,8 +163,6 @@ QWidget* ViewerWindow::BuildSidePanel() {
     overlayRow->addWidget(overlayBox_, 1);
     burstLayout->addLayout(overlayRow);
     burstModel_ = new BurstListModel(this);
-    refresh_ = new QTimer(this);
-    connect(refresh_, &QTimer::timeout, this, [this] { RefreshFile(); });
     burstList_ = new QListView;
     burstList_->setObjectName(QStringLiteral("BurstList"));
     burstList_->setModel(burstModel_);
@@ -173,7 +209,10 @@ bool ViewerWindow::OpenFile(const QString& fileName) {
                    QFileInfo(fileName_).fileName());
     for (QAction* action : fileActions_)
         action->setEnabled(true);
-    refresh_->start(RefreshMs);
+    const QFileInfo info(fileName_);
+    watchedSize_ = info.size();
+    watchedTime_ = info.lastModified();
+    watch_->start();
     if (source_->Bursts() > 0)
         return ShowBurst(0);
     charts_->Clear();
@@ -316,11 +355,21 @@ bool ViewerWindow::Export(const ExportRequest& request) {
     }
     }
     const std::string out = request.Out.toStdString();
+    const Exporter& exporter = ExporterOf(request.Format);
     try {
+        // An existing output is replaced only when the operator says so; Enter keeps it.
+        const ResolvedSelection resolved = ResolveSelection(selection, source_->Reader());
+        for (const std::string& name : OutputNames(exporter, out, resolved))
+            if (QFileInfo(QString::fromStdString(name)).isFile()) {
+                if (Messages().ShowMessage(MessageKind::Confirmation,
+                                           {MessageId::ExportOverwriteQuestion, {name}},
+                                           MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
+                    return false;
+                break;
+            }
         ExportOptions options;
         options.Encoding = request.Encoding;
-        return ExporterOf(request.Format)
-            .Write(source_->Reader(), selection, out, options, *progress_);
+        return exporter.Write(source_->Reader(), selection, out, options, *progress_);
     } catch (const std::exception& e) {
         progress_->HideProgress();
         Messages().ShowMessage(MessageKind::Error, MessageOf(e), MessageButtons::Ok);

@@ -5,6 +5,7 @@
 #include "viewer/ExportDialog.h"
 #include "viewer/RecentFiles.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QString>
 
@@ -52,10 +53,14 @@ public:
     std::int64_t ShownBurst() const { return shown_; }
     // Lays burst k over the shown one; -1 removes the overlay.
     bool SetOverlayBurst(std::int64_t k);
-    // Lists the bursts recorded since the file was opened (a recording in progress); asked
-    // every RefreshMs while a file is open. True when more came.
+    // Lists the bursts a reader that follows its file (a recording in progress) has taken in
+    // since; FollowFile asks first. True when more came.
     bool RefreshFile();
-    static constexpr int RefreshMs = 1000;
+
+    // Lists the bursts a recording has added since the file was read, when its size or time
+    // changed; the window calls it every WatchMilliseconds.
+    void FollowFile();
+    static constexpr int WatchMilliseconds = 1000;
 
     // Writes what request asks for; false, with a message, when it fails or is cancelled (no
     // output file is then left).
@@ -100,7 +105,6 @@ private:
     std::int64_t overlay_ = -1;
     ProgressDialog* progress_ = nullptr;
     std::vector<QAction*> fileActions_; // enabled only with a file open
-    QTimer* refresh_ = nullptr;
 };
 
 } // namespace tavrel

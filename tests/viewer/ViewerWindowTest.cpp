@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "datafiles/h5/H5Layout.h"
 #include "datafiles/h5/H5Writer.h"
+#include "datafiles/DataFileWriter.h"
 #include "text/DateTime.h"
 #include "viewer/ChartPanel.h"
 #include "viewer/RecentFiles.h"
@@ -583,6 +584,78 @@ private slots:
         QCOMPARE(v.prompter.Messages.size(), std::size_t{1});
         QCOMPARE(v.prompter.Messages[0].Kind, MessageKind::Error);
         QCOMPARE(v.dir.Names().size(), before);
+    }
+
+    void anotherBurstFitsItsValuesAndAGrowingFileListsNewBursts() {
+        Viewer v;
+        const std::string file = v.File("g.sdf");
+        SDFdata data;
+        data.Header = ViewerHeader();
+        data.AllocateBlockBuffers();
+        const auto writer = MakeDataFileWriter(DataFileType::Sdf, file);
+        writer->Begin(data.Header);
+        auto append = [&](int k, std::int16_t amplitude) {
+            for (auto& codes : data.BlockData)
+                for (std::size_t i = 0; i < codes.size(); ++i)
+                    codes[i] = static_cast<std::int16_t>(i % 2 ? amplitude : -amplitude);
+            writer->AppendBlock(k, data);
+        };
+        append(0, 100);
+        append(1, 30000);
+        // A recording in progress: two of three blocks written.
+        QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
+        const auto* list = Find<QListView>(*v.window, "BurstList");
+        QCOMPARE(list->model()->rowCount(), 2);
+        v.Charts().SetTimeRange(0.2, 0.4);
+        QVERIFY(v.window->ShowBurst(1));
+        QVERIFY(Near(v.Charts().TimeRange().lower, 0.2) && Near(v.Charts().TimeRange().upper, 0.4));
+        const QCPRange big = v.Charts().ChartRect(0)->axis(QCPAxis::atLeft)->range();
+        QVERIFY2(big.upper >= Physical(0, 30000) && big.lower <= Physical(0, -30000),
+                 qPrintable(QStringLiteral("%1 %2").arg(big.lower).arg(big.upper)));
+        QVERIFY(v.window->ShowBurst(0));
+        const QCPRange small = v.Charts().ChartRect(0)->axis(QCPAxis::atLeft)->range();
+        QVERIFY2(small.size() < big.size() / 100, qPrintable(QString::number(small.size())));
+
+        append(2, 50);
+        QTRY_COMPARE(list->model()->rowCount(), 3);
+        QCOMPARE(v.window->ShownBurst(), 0);
+        QCOMPARE(list->currentIndex().row(), 0);
+        QCOMPARE(Find<QSpinBox>(*v.window, "OverlayBox")->maximum(), 3);
+        QVERIFY(v.window->ShowBurst(2));
+        writer->Release();
+    }
+
+    void exportAsksBeforeReplacingAFile() {
+        Viewer v;
+        const std::string file = v.File("m.sdf");
+        WriteViewerFile(DataFileType::Sdf, file);
+        QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
+        const struct {
+            ExportFormat Format;
+            std::vector<std::int64_t> Bursts;
+            const char* Out;
+            const char* Existing;
+        } cases[] = {{ExportFormat::Csv, {0}, "o.csv", "o.csv"},
+                     {ExportFormat::Wav, {0, 2}, "w.wav", "w-003.wav"}};
+        for (const auto& c : cases) {
+            WriteBytes(v.File(c.Existing), "keep");
+            ExportRequest request;
+            request.Scope = ExportScope::ChosenBursts;
+            request.Bursts = c.Bursts;
+            request.Format = c.Format;
+            request.Out = QString::fromStdString(v.File(c.Out));
+            v.prompter.Messages.clear();
+            v.prompter.Answer = MessageAnswer::No;
+            QVERIFY(!v.window->Export(request));
+            QCOMPARE(v.prompter.Messages.size(), std::size_t{1});
+            const auto& asked = v.prompter.Messages[0];
+            QCOMPARE(asked.Buttons, MessageButtons::YesNoDefaultNo);
+            QVERIFY(asked.Text.find(v.File(c.Existing)) != std::string::npos);
+            QCOMPARE(ReadBytes(v.File(c.Existing)), std::string("keep"));
+            v.prompter.Answer = MessageAnswer::Yes;
+            QVERIFY(v.window->Export(request));
+            QVERIFY(ReadBytes(v.File(c.Existing)) != "keep");
+        }
     }
 
     void exportDialogMakesTheRequest() {
