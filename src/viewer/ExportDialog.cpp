@@ -37,7 +37,8 @@ const Exporter& Row(int index) {
 
 } // namespace
 
-ExportDialog::ExportDialog(const QString& dataFile, std::int64_t shownBurst, QWidget* parent)
+ExportDialog::ExportDialog(const QString& dataFile, std::int64_t shownBurst, QWidget* parent,
+                           const ExportRequest* last)
     : QDialog(parent) {
     setObjectName(QStringLiteral("ExportDialog"));
     setWindowTitle(tr("エクスポート"));
@@ -83,11 +84,29 @@ ExportDialog::ExportDialog(const QString& dataFile, std::int64_t shownBurst, QWi
     layout->addLayout(form);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    // The button says what it does.
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("エクスポート"));
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ExportButton"));
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &ExportDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &ExportDialog::reject);
     connect(browse, &QPushButton::clicked, this, &ExportDialog::ChooseOut);
     connect(format_, &QComboBox::currentIndexChanged, this, &ExportDialog::FollowFormat);
+    if (last) {
+        // The last entries, so a failed or repeated export needs no typing again.
+        scope_->button(static_cast<int>(last->Scope))->setChecked(true);
+        if (last->Scope == ExportScope::ChosenBursts) {
+            QString list;
+            for (const std::int64_t k : last->Bursts)
+                list += (list.isEmpty() ? QString() : QStringLiteral(",")) + QString::number(k + 1);
+            bursts_->setText(list);
+        }
+        for (int i = 0; i < format_->count(); ++i)
+            if (Row(i).Format == last->Format)
+                format_->setCurrentIndex(i);
+        encoding_->setCurrentIndex(last->Encoding == CsvEncoding::Cp932 ? 1 : 0);
+        out_->setText(last->Out);
+    }
 }
 
 void ExportDialog::FollowFormat() {

@@ -32,8 +32,10 @@ class ExportDialog : public QDialog {
     Q_OBJECT
 
 public:
-    // shownBurst: the burst the charts show (0-based), the default choice of bursts.
-    ExportDialog(const QString& dataFile, std::int64_t shownBurst, QWidget* parent = nullptr);
+    // shownBurst: the burst the charts show (0-based), the default choice of bursts. last:
+    // the request made before, whose entries the dialog starts from (null: the defaults).
+    ExportDialog(const QString& dataFile, std::int64_t shownBurst, QWidget* parent = nullptr,
+                 const ExportRequest* last = nullptr);
 
     ExportRequest Request() const { return request_; }
 

@@ -329,9 +329,16 @@ void ViewerWindow::ChooseFile() {
 void ViewerWindow::ChooseExport() {
     if (!source_)
         return;
-    ExportDialog dialog(fileName_, std::max<std::int64_t>(shown_, 0), this);
-    if (dialog.exec() == QDialog::Accepted)
-        Export(dialog.Request());
+    // After a failure the dialog comes back with the entries as they were.
+    for (;;) {
+        ExportDialog dialog(fileName_, std::max<std::int64_t>(shown_, 0), this,
+                            lastExport_ ? &*lastExport_ : nullptr);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        lastExport_ = dialog.Request();
+        if (Export(*lastExport_))
+            return;
+    }
 }
 
 bool ViewerWindow::Export(const ExportRequest& request) {

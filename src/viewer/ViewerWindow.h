@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -104,7 +105,11 @@ private:
     StatisticsPanel* statisticsPanel_ = nullptr;
     std::int64_t overlay_ = -1;
     ProgressDialog* progress_ = nullptr;
-    std::vector<QAction*> fileActions_; // enabled only with a file open
+    std::vector<QAction*> fileActions_;       // enabled only with a file open
+    std::optional<ExportRequest> lastExport_; // the export dialog starts from it
+    QTimer* watch_ = nullptr;
+    qint64 watchedSize_ = -1;
+    QDateTime watchedTime_;
 };
 
 } // namespace tavrel

@@ -18,6 +18,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -675,6 +676,16 @@ private slots:
         QCOMPARE(r.Bursts, (std::vector<std::int64_t>{0, 2, 3}));
         QCOMPARE(r.Format, ExportFormat::Wav);
         QCOMPARE(r.Out, QStringLiteral("/data/run.wav"));
+        QCOMPARE(Find<QPushButton>(dialog, "ExportButton")->text(), QStringLiteral("エクスポート"));
+
+        // The next dialog starts from these entries, whatever burst is shown.
+        ExportDialog again(QStringLiteral("/data/run.sdf"), 0, nullptr, &r);
+        QCOMPARE(Find<QLineEdit>(again, "BurstsEdit")->text(), QStringLiteral("1,3,4"));
+        QVERIFY(Find<QRadioButton>(again, "ScopeButton1")->isChecked());
+        QCOMPARE(Find<QComboBox>(again, "FormatBox")->currentIndex(), 2);
+        QCOMPARE(Find<QLineEdit>(again, "OutEdit")->text(), QStringLiteral("/data/run.wav"));
+        again.accept();
+        QCOMPARE(again.Request().Bursts, r.Bursts);
     }
 
     void dropOpensTheFile() {
