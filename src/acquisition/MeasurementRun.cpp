@@ -34,7 +34,7 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     if (!entries.EditFileName.empty() &&
         std::filesystem::exists(std::filesystem::path(entries.EditFileName), ec) &&
         prompter_.ShowMessage(MessageKind::Warning, Message{MessageId::OverwriteQuestion},
-                              MessageButtons::YesNo) != MessageAnswer::Yes)
+                              MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
         return;
 
     if (!ValidateParameters(entries, data_, settings_, prompter_, transfer_.ScansDone))

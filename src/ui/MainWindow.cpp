@@ -15,6 +15,7 @@
 #include "ui/MeasurementControl.h"
 #include "ui/ParameterCommands.h"
 #include "ui/PathText.h"
+#include "ui/RefusedField.h"
 #include "ui/WaveformCharts.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/FormFonts.h"
@@ -131,6 +132,27 @@ void MainWindow::ConnectHandlers() {
     connect(f.BtnAdStart, &QPushButton::clicked, this, &MainWindow::StartClicked);
     connect(f.BtnAdStop, &QPushButton::clicked, this, &MainWindow::StopClicked);
     connect(captionClock_, &QTimer::timeout, this, &MainWindow::ShowCaptionClock);
+
+    // A long path shows its end (the file's name) while the box is not being edited; the
+    // whole path is the tooltip. The text itself stays whole: it is the setting.
+    QLineEdit* fileName = f.EditFileName;
+    connect(fileName, &QLineEdit::textChanged, this, [fileName](const QString& text) {
+        fileName->setToolTip(text);
+        if (!fileName->hasFocus())
+            fileName->setCursorPosition(static_cast<int>(text.size()));
+    });
+    connect(fileName, &QLineEdit::editingFinished, this,
+            [fileName] { fileName->setCursorPosition(static_cast<int>(fileName->text().size())); });
+
+    // F5 starts as in other recorders; the menus' standard keys.
+    auto* start = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(start, &QShortcut::activated, this, [this] {
+        if (form_->BtnAdStart->isEnabled())
+            form_->BtnAdStart->click();
+    });
+    f.loadParametersAction->setShortcut(QKeySequence::Open);
+    f.saveParametersAction->setShortcut(QKeySequence::Save);
+    f.exitAction->setShortcut(QKeySequence::Quit);
 
     // The stop button is the window's cancel button.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -291,6 +313,10 @@ void MainWindow::ShowPresentStatus(const QString& text) {
     form_->EditPresentStatus->setText(text);
 }
 
+void MainWindow::ShowSavedBursts(const QString& text) {
+    form_->EditPresentStatus->setToolTip(text);
+}
+
 void MainWindow::ShowTime(const QString& text) {
     // A long count of scans takes a smaller font rather than scroll its label out of the box.
     ShowShrunkToFit(form_->EditTime, text);
@@ -314,12 +340,24 @@ void MainWindow::ShowRunState(RunState state) {
         menu->setEnabled(controls.FileMenus);
         menu->menuAction()->setEnabled(controls.FileMenus);
     }
+    // A disabled menu does not stop its actions' keys.
+    for (QAction* action :
+         {form_->loadParametersAction, form_->saveParametersAction, form_->exitAction})
+        action->setEnabled(controls.FileMenus);
 }
 
 // --- Settings, analysis program, help, about box ------------------------------------------
 
 void MainWindow::ShowAboutBox() {
     aboutBox_->exec();
+}
+
+void MainWindow::PointAtRefusedField(const Message& message) {
+    tavrel::PointAtRefusedField(*form_, message);
+}
+
+void MainWindow::ClearRefusedFields() {
+    tavrel::ClearRefusedFields(*form_);
 }
 
 MessageAnswer MainWindow::ShowMessage(MessageKind kind, const Message& message,

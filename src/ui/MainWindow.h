@@ -83,10 +83,17 @@ public:
     void ShowPresentStatus(const QString& text);
     void ShowTime(const QString& text);
     void ShowProgress(int percent);
+    // What the last run saved, as the status line's tooltip.
+    void ShowSavedBursts(const QString& text);
     void ShowCardStatus(const QString& text);
     // Enables the start and stop buttons, the channel count box and the File and Analysis
     // menus as the run's state allows (start only with a card).
     void ShowRunState(RunState state);
+
+    // Brings the entry a refusal message is about to the front, focused and marked; the
+    // marks go at the next start.
+    void PointAtRefusedField(const Message& message);
+    void ClearRefusedFields();
 
     // Prompter: message boxes with the captions and buttons of their kind.
     MessageAnswer ShowMessage(MessageKind kind, const Message& message,

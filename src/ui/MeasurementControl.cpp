@@ -11,6 +11,9 @@ namespace tavrel {
 MessageAnswer MeasurementControl::FormPrompter::ShowMessage(MessageKind kind,
                                                             const Message& message,
                                                             MessageButtons buttons) {
+    // The entry a refusal is about is in front, focused and marked while the box is read.
+    if (kind == MessageKind::Error)
+        form_.PointAtRefusedField(message);
     return form_.Messages().ShowMessage(kind, message, buttons);
 }
 
@@ -36,6 +39,7 @@ MeasurementControl::~MeasurementControl() {
 }
 
 void MeasurementControl::BtnAdStartClick() {
+    form_.ClearRefusedFields();
     run_->BtnAdStartClick(form_.TakeEntries());
     ScheduleStep(0);
 }
@@ -108,6 +112,17 @@ void MeasurementControl::SetCardStatus(const Message& text) {
 
 void MeasurementControl::ShowRunState(RunState state) {
     form_.ShowRunState(state);
+    if (state != RunState::Idle) {
+        running_ = true;
+        return;
+    }
+    if (!running_)
+        return;
+    running_ = false;
+    // Beside the status text, which stays as it is: the bursts saved and the file.
+    form_.ShowSavedBursts(
+        CoreText(Message{MessageId::SavedBursts,
+                         {std::to_string(run_->BlocksWritten), run_->Settings().DataFileName}}));
 }
 
 void MeasurementControl::LayOutCharts(const MeasurementHeader&) {

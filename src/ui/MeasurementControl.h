@@ -76,6 +76,8 @@ private:
     QElapsedTimer sinceTimeText_;
     QString pendingTime_;
     bool timePending_ = false;
+    // A run was under way: its end tells how many bursts were saved, and where.
+    bool running_ = false;
 };
 
 } // namespace tavrel

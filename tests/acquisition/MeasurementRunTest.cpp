@@ -636,6 +636,7 @@ TEST_F(RunTest, OverwriteQuestionRefusedChangesNothing) {
     RunMeasurement(run, view, entries);
     ASSERT_EQ(prompter.Messages.size(), 1u);
     EXPECT_EQ(prompter.Messages[0].Kind, MessageKind::Warning);
+    EXPECT_EQ(prompter.Messages[0].Buttons, MessageButtons::YesNoDefaultNo); // Enter keeps it
     EXPECT_EQ(prompter.Messages[0].Text,
               "同名のファイルが存在します。\n上書きしてよろしいですか。");
     EXPECT_EQ(ReadBytes(file).size(), 5000u);

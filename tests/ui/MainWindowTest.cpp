@@ -300,6 +300,21 @@ private slots:
         QCOMPARE(Form<QLineEdit>(*w, "EditFileName")->text(), QString("C:\\data.old\\run.sdf"));
     }
 
+    // A long data-file path shows its end, the whole of it as the tooltip; the text is whole.
+    void longDataFilePathShowsItsEnd() {
+        QTemporaryDir dir;
+        DetectOnlyCard card(0);
+        RecordingPrompter prompter{MessageAnswer::No};
+        auto w = StartWindow(card, prompter, dir.path(), dir.filePath("config"));
+        QVERIFY(w);
+        auto* edit = Form<QLineEdit>(*w, "EditFileName");
+        const QString path = "/home/operator/measurements/2026/december/line-3/vibration-run.sdf";
+        edit->setText(path);
+        QCOMPARE(edit->text(), path);
+        QCOMPARE(edit->toolTip(), path);
+        QCOMPARE(edit->cursorPosition(), path.size());
+    }
+
     // Closing writes default.apm; the next start restores every control.
     void settingsSurviveARestart() {
         QTemporaryDir dir;

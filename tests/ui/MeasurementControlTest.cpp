@@ -15,6 +15,8 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -166,6 +168,71 @@ private slots:
         QCOMPARE(BurstCountOf(sdf), qint16(2));
         QCOMPARE(sdf.size(), 512 + 2 * 400);
         QVERIFY(prompts.Texts.empty());
+        // Beside the status text: how many bursts went where.
+        QCOMPARE(
+            Form<QLineEdit>(*window, "EditPresentStatus")->toolTip(),
+            QStringLiteral("2 回分のバーストをファイル「%1」に保存しました。").arg(DataFile()));
+    }
+
+    // A refused start shows the entry it is about: its page in front, the focus, a mark that
+    // the next start takes away.
+    void aRefusedStartPointsAtTheEntry() {
+        const struct {
+            std::function<void(MainEntries&)> Spoil;
+            const char* Field;
+        } cases[] = {
+            {[](MainEntries& e) { e.EditDataNum = "0"; }, "EditDataNum"},
+            {[](MainEntries& e) { e.EditIteration = "0"; }, "EditIteration"},
+            {[](MainEntries& e) { e.GridCells[2][4] = "1e40"; }, "StringGridChannel"},
+        };
+        auto* pages = window->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+        QVERIFY(pages);
+        window->activateWindow();
+        for (const auto& c : cases) {
+            Parameters(1);
+            pages->setCurrentIndex(0);
+            MainEntries e = window->TakeEntries();
+            c.Spoil(e);
+            window->ApplyEntries(e);
+            prompts.Texts.clear();
+            QTest::mouseClick(Form<QPushButton>(*window, "BtnAdStart"), Qt::LeftButton);
+            QCOMPARE(prompts.Texts.size(), std::size_t{1});
+            QWidget* field = window->findChild<QWidget*>(QString::fromLatin1(c.Field));
+            QVERIFY(field);
+            QVERIFY2(pages->currentWidget()->isAncestorOf(field), c.Field);
+            QTRY_VERIFY2(field->hasFocus(), c.Field);
+            if (auto* grid = qobject_cast<QTableWidget*>(field)) {
+                QCOMPARE(grid->currentRow(), 1);
+                QCOMPARE(grid->currentColumn(), 4);
+                QVERIFY(grid->item(1, 4)->data(Qt::BackgroundRole).isValid());
+            } else {
+                QVERIFY(!field->styleSheet().isEmpty());
+            }
+            // The next start, with the entry right, takes the mark away.
+            Parameters(1);
+            MainEntries mended = window->TakeEntries();
+            mended.GridCells[2][4] = "0";
+            window->ApplyEntries(mended);
+            StartAndWaitForTheEnd();
+            QVERIFY(field->styleSheet().isEmpty());
+            if (auto* grid = qobject_cast<QTableWidget*>(field))
+                QVERIFY(!grid->item(1, 4)->data(Qt::BackgroundRole).isValid());
+            QFile::remove(DataFile());
+        }
+    }
+
+    // F5 starts as the start button does.
+    void f5Starts() {
+        Parameters(1);
+        window->activateWindow();
+        QTest::keyClick(window.get(), Qt::Key_F5);
+        QEventLoop loop;
+        while (control->Run().Active())
+            loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        QCOMPARE(BurstCountOf(ReadAll(DataFile())), qint16(1));
+        QCOMPARE(Menu<QAction>(*window, "O1")->shortcut(), QKeySequence(QKeySequence::Open));
+        QCOMPARE(Menu<QAction>(*window, "Save1")->shortcut(), QKeySequence(QKeySequence::Save));
+        QCOMPARE(Menu<QAction>(*window, "Exit1")->shortcut(), QKeySequence(QKeySequence::Quit));
     }
 
     void aClickOnStopEndsTheMeasurement() {
