@@ -188,6 +188,10 @@ WaveformCharts::WaveformCharts(QWidget* chartPanel, const MeasurementHeader& hea
     normalTopMargin_ = charts_[0]->axisRect()->minimumMargins().top();
     normalPadding_ = charts_[0]->xAxis->tickLabelPadding();
     normalTitleMargins_ = titles_[0]->margins();
+    // Before the first points the axes carry no numbers: a 0 to 5 scale would read as data.
+    for (QCustomPlot* chart : charts_)
+        for (QCPAxis* axis : {chart->xAxis, chart->yAxis})
+            axis->setTickLabels(false);
     // Until the first set-up, the one-channel view.
     for (int k = 1; k < ChartCount; ++k)
         charts_[static_cast<std::size_t>(k)]->hide();
@@ -310,6 +314,8 @@ void WaveformCharts::ApplyRanges(int k) {
     if (b.Empty)
         return;
     QCustomPlot* chart = charts_[static_cast<std::size_t>(k)];
+    chart->xAxis->setTickLabels(true);
+    chart->yAxis->setTickLabels(true);
     chart->xAxis->setRange(Widened(b.MinX, b.MaxX));
     const QCPRange values = Widened(b.MinY, b.MaxY);
     chart->yAxis->setRange(compact_ ? OnReadableSteps(values) : values);

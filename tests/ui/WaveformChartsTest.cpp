@@ -226,6 +226,9 @@ private slots:
         Fixture f(400, 300);
         f.header.ChannelCount = 2;
         f.charts.SetUpCharts("sec");
+        // No numbers on the axes of charts that have shown nothing yet.
+        QVERIFY(!f.charts.Chart(0)->yAxis->tickLabels());
+        QVERIFY(!f.charts.Chart(0)->xAxis->tickLabels());
         std::vector<std::int16_t> codes(3200);
         for (int fetch = 0; fetch < 100; ++fetch) {
             for (int i = 0; i < 32; ++i)
@@ -240,6 +243,8 @@ private slots:
         QCOMPARE(f.charts.Series(0)->dataMainValue(3199), 99.0 - 3);
         QCOMPARE(f.charts.Series(1)->dataMainValue(3199), -2.0 * (99 - 3) + 10);
         f.charts.ReplotNow();
+        QVERIFY(f.charts.Chart(0)->yAxis->tickLabels());
+        QVERIFY(f.charts.Chart(1)->xAxis->tickLabels());
         const QCPRange xr = f.charts.Chart(0)->xAxis->range();
         const QCPRange yr = f.charts.Chart(0)->yAxis->range();
         QCOMPARE(xr.lower, 0.0);
