@@ -182,7 +182,8 @@ void EntryBinding::ApplyEntries(const MainEntries& e) {
         form_.RadioGroupFileTypeButtons->setExclusive(true);
     }
     form_.EditFileName->setText(Q(e.EditFileName));
-    form_.EditFileName->setCursorPosition(0); // the path shown from its start
+    // A long path shows its end, where the file's name is.
+    form_.EditFileName->setCursorPosition(static_cast<int>(form_.EditFileName->text().size()));
     applicationPath_ = Q(e.ApplicationPath);
     applying_ = wasApplying;
 }

@@ -313,6 +313,12 @@ private slots:
         QCOMPARE(edit->text(), path);
         QCOMPARE(edit->toolTip(), path);
         QCOMPARE(edit->cursorPosition(), path.size());
+        // So does a path that the entries bring (a parameter file, the start-up).
+        MainEntries e = w->TakeEntries();
+        e.EditFileName = path.toStdString() + "x";
+        w->ApplyEntries(e);
+        QCOMPARE(edit->cursorPosition(), path.size() + 1);
+        QCOMPARE(edit->toolTip(), path + "x");
     }
 
     // Closing writes default.apm; the next start restores every control.
