@@ -1057,5 +1057,21 @@ Overwrite it?</translation>
         <source>（なし）</source>
         <translation>(none)</translation>
     </message>
+    <message>
+        <source>拡大(&amp;I)</source>
+        <translation>Zoom &amp;in</translation>
+    </message>
+    <message>
+        <source>縮小(&amp;U)</source>
+        <translation>Zoom o&amp;ut</translation>
+    </message>
+    <message>
+        <source>左へ移動(&amp;L)</source>
+        <translation>Pan &amp;left</translation>
+    </message>
+    <message>
+        <source>右へ移動(&amp;R)</source>
+        <translation>Pan &amp;right</translation>
+    </message>
 </context>
 </TS>

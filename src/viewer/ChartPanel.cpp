@@ -346,21 +346,28 @@ void ChartPanel::mouseDoubleClickEvent(QMouseEvent* event) {
     QCustomPlot::mouseDoubleClickEvent(event);
 }
 
-void ChartPanel::keyPressEvent(QKeyEvent* event) {
+void ChartPanel::ZoomTime(double factor) {
     const QCPRange r = TimeRange();
+    const double half = r.size() / 2 / factor;
+    SetTimeRange(r.center() - half, r.center() + half);
+}
+
+void ChartPanel::PanTime(double fraction) {
+    const QCPRange r = TimeRange();
+    const double step = fraction * r.size();
+    SetTimeRange(r.lower + step, r.upper + step);
+}
+
+void ChartPanel::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Left:
-    case Qt::Key_Right: {
-        const double step = (event->key() == Qt::Key_Left ? -0.1 : 0.1) * r.size();
-        SetTimeRange(r.lower + step, r.upper + step);
+    case Qt::Key_Right:
+        PanTime(event->key() == Qt::Key_Left ? -0.1 : 0.1);
         return;
-    }
     case Qt::Key_Plus:
-    case Qt::Key_Minus: {
-        const double half = r.size() / 2 * (event->key() == Qt::Key_Plus ? 0.5 : 2.0);
-        SetTimeRange(r.center() - half, r.center() + half);
+    case Qt::Key_Minus:
+        ZoomTime(event->key() == Qt::Key_Plus ? 2.0 : 0.5);
         return;
-    }
     case Qt::Key_Home:
         FitAll();
         return;

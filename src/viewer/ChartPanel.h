@@ -60,6 +60,10 @@ public:
     // Each chart's value axis to what it shows (burst and overlay), the time range kept.
     void FitValues();
     void SetTimeRange(double lower, double upper);
+    // Shows 1/factor of the time shown, around its middle (factor 2: zoom in).
+    void ZoomTime(double factor);
+    // Moves the time shown by fraction of its width (negative: to the left).
+    void PanTime(double fraction);
     QCPRange TimeRange() const;
     double SecondsPerSample() const { return secondsPerSample_; }
     std::int64_t Samples() const;

@@ -34,6 +34,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <limits>
 
 namespace tavrel {
@@ -123,6 +124,7 @@ void ViewerWindow::BuildMenus() {
     QAction* exportAction =
         file->addAction(tr("エクスポート(&E)..."), this, &ViewerWindow::ChooseExport);
     exportAction->setObjectName(QStringLiteral("ExportAction"));
+    exportAction->setShortcut(Qt::CTRL | Qt::Key_E);
     file->addSeparator();
     recentMenu_ = file->addMenu(tr("最近使ったファイル(&R)"));
     recentMenu_->setObjectName(QStringLiteral("RecentMenu"));
@@ -138,10 +140,37 @@ void ViewerWindow::BuildMenus() {
     QAction* fit = view->addAction(tr("全体を表示(&A)"), charts_, &ChartPanel::FitAll);
     fit->setObjectName(QStringLiteral("FitAllAction"));
     fit->setShortcut(Qt::Key_Home);
+    // The charts' own keys, listed with the menu: they act while the charts have the focus,
+    // so the arrows still move in the burst list.
+    const struct {
+        QString Text;
+        const char* Name;
+        QKeySequence Key;
+        std::function<void()> Do;
+    } chartKeys[] = {
+        {tr("拡大(&I)"), "ZoomInAction", Qt::Key_Plus, [this] { charts_->ZoomTime(2.0); }},
+        {tr("縮小(&U)"), "ZoomOutAction", Qt::Key_Minus, [this] { charts_->ZoomTime(0.5); }},
+        {tr("左へ移動(&L)"), "PanLeftAction", Qt::Key_Left, [this] { charts_->PanTime(-0.1); }},
+        {tr("右へ移動(&R)"), "PanRightAction", Qt::Key_Right, [this] { charts_->PanTime(0.1); }},
+    };
+    std::vector<QAction*> keyed = {fit};
+    for (const auto& k : chartKeys) {
+        QAction* action = view->addAction(k.Text, this, k.Do);
+        action->setObjectName(QString::fromLatin1(k.Name));
+        action->setShortcut(k.Key);
+        keyed.push_back(action);
+    }
+    for (QAction* action : keyed) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        charts_->addAction(action);
+    }
+    view->addSeparator();
     QAction* cursors =
         view->addAction(tr("カーソルを表示範囲に置く(&C)"), charts_, &ChartPanel::CursorsIntoView);
     cursors->setObjectName(QStringLiteral("CursorsIntoViewAction"));
+    cursors->setShortcut(Qt::CTRL | Qt::Key_K);
     fileActions_ = {exportAction, fit, cursors};
+    fileActions_.insert(fileActions_.end(), keyed.begin() + 1, keyed.end());
 }
 
 QWidget* ViewerWindow::BuildSidePanel() {

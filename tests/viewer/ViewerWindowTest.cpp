@@ -12,6 +12,7 @@
 #include "widgets/FormFonts.h"
 
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -624,6 +625,34 @@ private slots:
         QCOMPARE(Find<QSpinBox>(*v.window, "OverlayBox")->maximum(), 3);
         QVERIFY(v.window->ShowBurst(2));
         writer->Release();
+    }
+
+    void menusListTheKeysAndDoWhatTheKeysDo() {
+        Viewer v;
+        const std::string file = v.File("m.sdf");
+        WriteViewerFile(DataFileType::Sdf, file);
+        QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
+        const struct {
+            const char* Name;
+            QKeySequence Key;
+            double Lower, Upper; // the time shown after it, from 0.2 to 0.6
+        } actions[] = {{"ZoomInAction", Qt::Key_Plus, 0.3, 0.5},
+                       {"ZoomOutAction", Qt::Key_Minus, 0.0, 0.8},
+                       {"PanLeftAction", Qt::Key_Left, 0.16, 0.56},
+                       {"PanRightAction", Qt::Key_Right, 0.24, 0.64}};
+        for (const auto& a : actions) {
+            auto* action = Find<QAction>(*v.window, a.Name);
+            QCOMPARE(action->shortcut(), a.Key);
+            QVERIFY(v.Charts().actions().contains(action)); // the key works in the charts
+            v.Charts().SetTimeRange(0.2, 0.6);
+            action->trigger();
+            QVERIFY2(Near(v.Charts().TimeRange().lower, a.Lower) &&
+                         Near(v.Charts().TimeRange().upper, a.Upper),
+                     a.Name);
+        }
+        QCOMPARE(Find<QAction>(*v.window, "ExportAction")->shortcut(),
+                 QKeySequence(Qt::CTRL | Qt::Key_E));
+        QCOMPARE(Find<QAction>(*v.window, "FitAllAction")->shortcut(), QKeySequence(Qt::Key_Home));
     }
 
     void exportAsksBeforeReplacingAFile() {
