@@ -987,12 +987,12 @@ Overwrite it?</translation>
         <translation>Samples</translation>
     </message>
     <message>
-        <source>カーソル1：%1 s&#x3000;カーソル2：%2 s&#x3000;Δt：%3 s（%4 サンプル）</source>
-        <translation>Cursor 1: %1 s   Cursor 2: %2 s   Δt: %3 s (%4 samples)</translation>
-    </message>
-    <message>
         <source>バースト %1</source>
         <translation>Burst %1</translation>
+    </message>
+    <message>
+        <source>カーソル1：%1 s&#x3000;カーソル2：%2 s&#x3000;Δt：%3 s（%4 サンプル）&#x3000;1/Δt：%5 Hz</source>
+        <translation>Cursor 1: %1 s   Cursor 2: %2 s   Δt: %3 s (%4 samples)   1/Δt: %5 Hz</translation>
     </message>
 </context>
 <context>

@@ -90,17 +90,18 @@ void ChartPanel::BuildCharts(const std::vector<ChartChannel>& channels) {
         connect(time, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
                 &ChartPanel::SyncTimeRange);
 
-        chart.Overlay = addGraph(time, value);
-        chart.Overlay->setPen(QPen(OverlayColour(), 1));
-        chart.Overlay->setAdaptiveSampling(false);
-        chart.Overlay->setVisible(false);
         chart.Graph = addGraph(time, value);
         chart.Graph->setPen(QPen(TraceColour(), 1));
         chart.Graph->setAdaptiveSampling(false);
+        // The overlay on top, dashed and see-through: the shown burst stays readable under it.
+        chart.Overlay = addGraph(time, value);
+        chart.Overlay->setPen(QPen(OverlayColour(), 1, Qt::DashLine));
+        chart.Overlay->setAdaptiveSampling(false);
+        chart.Overlay->setVisible(false);
         for (std::size_t k = 0; k < 2; ++k) {
             auto* line = new QCPItemStraightLine(this);
             line->setClipAxisRect(chart.Rect);
-            line->setPen(QPen(CursorColours[k], 1, Qt::DashLine));
+            line->setPen(QPen(CursorColours[k], 1)); // solid: dashes are the overlay's
             for (QCPItemPosition* p : {line->point1, line->point2})
                 p->setAxes(time, value);
             line->setSelectable(false);

@@ -53,11 +53,14 @@ void StatisticsPanel::Clear() {
 void StatisticsPanel::Update(const SampleStore& burst, const MeasurementHeader& h, std::int64_t c1,
                              std::int64_t c2, double dt) {
     statistics_.clear();
-    cursorText_->setText(tr("カーソル1：%1 s　カーソル2：%2 s　Δt：%3 s（%4 サンプル）")
-                             .arg(Number(static_cast<double>(c1) * dt),
-                                  Number(static_cast<double>(c2) * dt),
-                                  Number(static_cast<double>(c2 - c1) * dt))
-                             .arg(std::abs(c2 - c1) + 1));
+    // 1/Δt reads a period between the cursors as a frequency.
+    const double span = static_cast<double>(c2 - c1) * dt;
+    cursorText_->setText(
+        tr("カーソル1：%1 s　カーソル2：%2 s　Δt：%3 s（%4 サンプル）　1/Δt：%5 Hz")
+            .arg(Number(static_cast<double>(c1) * dt), Number(static_cast<double>(c2) * dt),
+                 Number(span))
+            .arg(std::abs(c2 - c1) + 1)
+            .arg(span != 0 ? Number(1 / std::abs(span)) : QStringLiteral("―")));
     const int channels = burst.Channels();
     statisticsTable_->setRowCount(channels);
     const QString none = QStringLiteral("―");

@@ -279,9 +279,9 @@ private slots:
         QCOMPARE(v.Charts().CursorSample(0), 123);
         QCOMPARE(v.Charts().CursorSample(1), 700);
         CheckStatistics(*v.window, 0, 123, 700);
-        QCOMPARE(
-            Find<QLabel>(*v.window, "CursorText")->text(),
-            QStringLiteral("カーソル1：0.123 s　カーソル2：0.7 s　Δt：0.577 s（578 サンプル）"));
+        QCOMPARE(Find<QLabel>(*v.window, "CursorText")->text(),
+                 QStringLiteral("カーソル1：0.123 s　カーソル2：0.7 s　Δt：0.577 s（578 サンプル）"
+                                "　1/Δt：1.733102 Hz"));
         // Cursors the other way round, one of them on error data.
         v.Charts().SetCursors(0.95, 0.25);
         CheckStatistics(*v.window, 0, 950, 250);
@@ -359,6 +359,16 @@ private slots:
         QCOMPARE(box->maximum(), 3);
         box->setValue(3); // burst 3 over burst 1
         QVERIFY(v.Charts().OverlayGraph(0)->visible());
+        // Drawn over the shown burst, dashed and see-through; the cursors solid.
+        int shownAt = -1, overlayAt = -1; // graphs of one layer draw in their order
+        for (int g = 0; g < v.Charts().graphCount(); ++g) {
+            shownAt = v.Charts().graph(g) == v.Charts().ChartGraph(0) ? g : shownAt;
+            overlayAt = v.Charts().graph(g) == v.Charts().OverlayGraph(0) ? g : overlayAt;
+        }
+        QVERIFY(shownAt >= 0 && overlayAt > shownAt);
+        QCOMPARE(v.Charts().OverlayGraph(0)->layer(), v.Charts().ChartGraph(0)->layer());
+        QVERIFY(v.Charts().OverlayGraph(0)->pen().style() == Qt::DashLine);
+        QVERIFY(v.Charts().OverlayGraph(0)->pen().color().alpha() < 255);
         const QString legend = Find<QLabel>(*v.window, "Legend")->text();
         QVERIFY(legend.contains(QStringLiteral("バースト 1")));
         QVERIFY(legend.contains(QStringLiteral("バースト 3")));
