@@ -994,6 +994,14 @@ Overwrite it?</translation>
         <source>カーソル1：%1 s&#x3000;カーソル2：%2 s&#x3000;Δt：%3 s（%4 サンプル）&#x3000;1/Δt：%5 Hz</source>
         <translation>Cursor 1: %1 s   Cursor 2: %2 s   Δt: %3 s (%4 samples)   1/Δt: %5 Hz</translation>
     </message>
+    <message>
+        <source>カーソル1</source>
+        <translation>Cursor 1</translation>
+    </message>
+    <message>
+        <source>カーソル2</source>
+        <translation>Cursor 2</translation>
+    </message>
 </context>
 <context>
     <name>tavrel::ViewerWindow</name>

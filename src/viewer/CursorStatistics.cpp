@@ -27,6 +27,8 @@ ChannelStatistics ComputeStatistics(std::span<const std::int16_t> codes, std::in
     ChannelStatistics s;
     const auto v1 = ValueAt(codes, at1, a, b);
     const auto v2 = ValueAt(codes, at2, a, b);
+    s.At1 = v1;
+    s.At2 = v2;
     if (v1 && v2)
         s.DeltaY = *v2 - *v1;
 

@@ -14,6 +14,8 @@ struct ChannelStatistics {
     // The value at the second cursor minus the one at the first; none when either is error
     // data or lies outside the burst.
     std::optional<double> DeltaY;
+    // The values at the first and the second cursor, none as for DeltaY.
+    std::optional<double> At1, At2;
 };
 
 // Statistics of codes[first..last] (both included, clamped to the codes, in either order),

@@ -36,10 +36,10 @@ StatisticsPanel::StatisticsPanel(QWidget* parent) : QWidget(parent) {
     row->addWidget(cursorText_, 1);
     row->addWidget(legend_);
     layout->addLayout(row);
-    statisticsTable_ =
-        MakeReadOnlyTable(QStringLiteral("StatisticsTable"),
-                          {tr("チャンネル"), QStringLiteral("Δy"), tr("最小"), tr("最大"),
-                           tr("平均"), tr("実効値"), tr("ピーク間"), tr("サンプル数")});
+    statisticsTable_ = MakeReadOnlyTable(QStringLiteral("StatisticsTable"),
+                                         {tr("チャンネル"), QStringLiteral("Δy"), tr("最小"),
+                                          tr("最大"), tr("平均"), tr("実効値"), tr("ピーク間"),
+                                          tr("サンプル数"), tr("カーソル1"), tr("カーソル2")});
     statisticsTable_->horizontalHeader()->setStretchLastSection(false);
     layout->addWidget(statisticsTable_);
 }
@@ -78,6 +78,9 @@ void StatisticsPanel::Update(const SampleStore& burst, const MeasurementHeader& 
         SetTableCell(statisticsTable_, c, 5, any ? Number(s.Rms) : none);
         SetTableCell(statisticsTable_, c, 6, any ? Number(s.PeakToPeak) : none);
         SetTableCell(statisticsTable_, c, 7, QString::number(s.Count));
+        // Every channel's value at each cursor, as a scope's readout gives them.
+        SetTableCell(statisticsTable_, c, 8, s.At1 ? Number(*s.At1) : none);
+        SetTableCell(statisticsTable_, c, 9, s.At2 ? Number(*s.At2) : none);
     }
 }
 

@@ -125,6 +125,11 @@ void CheckStatistics(const ViewerWindow& window, int burst, std::int64_t from, s
         QVERIFY(Near(s.PeakToPeak, e.max - e.min));
         const std::int16_t at1 = ViewerCode(burst, c, static_cast<int>(from));
         const std::int16_t at2 = ViewerCode(burst, c, static_cast<int>(to));
+        // The value at each cursor, or a dash on error data.
+        QCOMPARE(Cell(table, c, 8), at1 == ErrorData ? QStringLiteral("―")
+                                                     : QString::number(Physical(c, at1), 'g', 7));
+        QCOMPARE(Cell(table, c, 9), at2 == ErrorData ? QStringLiteral("―")
+                                                     : QString::number(Physical(c, at2), 'g', 7));
         if (at1 == ErrorData || at2 == ErrorData) {
             QVERIFY(!s.DeltaY);
             QCOMPARE(Cell(table, c, 1), QStringLiteral("―"));
