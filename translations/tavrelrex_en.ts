@@ -1081,5 +1081,9 @@ Overwrite it?</translation>
         <source>右へ移動(&amp;R)</source>
         <translation>Pan &amp;right</translation>
     </message>
+    <message>
+        <source>バースト %1（%2）</source>
+        <translation>Burst %1 (%2)</translation>
+    </message>
 </context>
 </TS>

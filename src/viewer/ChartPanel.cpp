@@ -65,13 +65,18 @@ void ChartPanel::BuildCharts(const std::vector<ChartChannel>& channels) {
     clearGraphs();
     plotLayout()->clear();
     charts_.clear();
+    titleElement_ = nullptr;
     auto* margins = new QCPMarginGroup(this);
     const QFont font = MinchoFont(12);
+    if (!channels.empty()) {
+        titleElement_ = new QCPTextElement(this, title_, font);
+        plotLayout()->addElement(0, 0, titleElement_);
+    }
     for (std::size_t c = 0; c < channels.size(); ++c) {
         Chart chart;
         chart.Scale = channels[c].Scale;
         chart.Rect = new QCPAxisRect(this);
-        plotLayout()->addElement(static_cast<int>(c), 0, chart.Rect);
+        plotLayout()->addElement(static_cast<int>(c) + 1, 0, chart.Rect);
         chart.Rect->setMarginGroup(QCP::msLeft | QCP::msRight, margins);
         chart.Rect->setRangeZoom(Qt::Horizontal);
         QCPAxis* time = chart.Rect->axis(QCPAxis::atBottom);
@@ -142,6 +147,13 @@ void ChartPanel::SetOverlay(std::shared_ptr<const SampleStore> burst) {
     for (Chart& chart : charts_)
         chart.Overlay->setVisible(overlay_ != nullptr);
     stale_ = true;
+    replot(rpQueuedReplot);
+}
+
+void ChartPanel::SetTitle(const QString& title) {
+    title_ = title;
+    if (titleElement_)
+        titleElement_->setText(title);
     replot(rpQueuedReplot);
 }
 

@@ -49,6 +49,9 @@ public:
     void SetOverlay(std::shared_ptr<const SampleStore> burst);
     // Shows nothing.
     void Clear();
+    // The line above the charts (which burst they show).
+    void SetTitle(const QString& title);
+    QString Title() const { return title_; }
 
     int Charts() const { return static_cast<int>(charts_.size()); }
     QCPAxisRect* ChartRect(int channel) const { return charts_.at(channel).Rect; }
@@ -112,6 +115,8 @@ private:
     double secondsPerSample_ = 1;
     std::array<std::int64_t, 2> cursor_{0, 0};
     bool syncing_ = false;
+    QString title_;
+    QCPTextElement* titleElement_ = nullptr;
     // What the drawn points were built for.
     bool stale_ = true;
     QCPRange builtRange_;

@@ -3,6 +3,7 @@
 #include "datafiles/DataFileReader.h"
 #include "export/Exporters.h"
 #include "model/FileError.h"
+#include "text/DateTime.h"
 #include "viewer/BurstListModel.h"
 #include "viewer/BurstSource.h"
 #include "viewer/ChartPanel.h"
@@ -288,6 +289,10 @@ bool ViewerWindow::ShowBurst(std::int64_t k) {
         channels.push_back({{h.CoefA[e], h.CoefB[e], source_->Reader().SamplingSeconds()},
                             HeaderPanel::ChannelLabel(h, c)});
     }
+    charts_->SetTitle(
+        tr("バースト %1（%2）")
+            .arg(k + 1)
+            .arg(QString::fromStdString(FormatFileDateTime(source_->Reader().BurstStartTime(k)))));
     // Another burst of the same file keeps the zoom, so bursts compare at a glance.
     charts_->SetBurst(burst, std::move(channels), shown_ >= 0);
     burst_ = std::move(burst);

@@ -630,6 +630,7 @@ private slots:
         QVERIFY2(big.upper >= Physical(0, 30000) && big.lower <= Physical(0, -30000),
                  qPrintable(QStringLiteral("%1 %2").arg(big.lower).arg(big.upper)));
         QVERIFY(v.window->ShowBurst(0));
+        QCOMPARE(v.Charts().Title(), QStringLiteral("バースト 1（2026/12/08 09:30:15）"));
         const QCPRange small = v.Charts().ChartRect(0)->axis(QCPAxis::atLeft)->range();
         QVERIFY2(small.size() < big.size() / 100, qPrintable(QString::number(small.size())));
 
@@ -639,6 +640,7 @@ private slots:
         QCOMPARE(list->currentIndex().row(), 0);
         QCOMPARE(Find<QSpinBox>(*v.window, "OverlayBox")->maximum(), 3);
         QVERIFY(v.window->ShowBurst(2));
+        QCOMPARE(v.Charts().Title(), QStringLiteral("バースト 3（2026/12/08 11:30:15）"));
         writer->Release();
     }
 
