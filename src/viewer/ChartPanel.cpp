@@ -66,6 +66,7 @@ void ChartPanel::BuildCharts(const std::vector<ChartChannel>& channels) {
     plotLayout()->clear();
     charts_.clear();
     titleElement_ = nullptr;
+    cursorLabels_ = {};
     auto* margins = new QCPMarginGroup(this);
     const QFont font = MinchoFont(12);
     if (!channels.empty()) {
@@ -111,6 +112,23 @@ void ChartPanel::BuildCharts(const std::vector<ChartChannel>& channels) {
                 p->setAxes(time, value);
             line->setSelectable(false);
             chart.Cursors[k] = line;
+            if (c != 0)
+                continue;
+            // The numbers at the top of the first chart tell the cursors apart.
+            auto* label = new QCPItemText(this);
+            label->setClipToAxisRect(false);
+            label->position->setAxisRect(chart.Rect);
+            label->position->setAxes(time, value);
+            label->position->setTypeX(QCPItemPosition::ptPlotCoords);
+            label->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
+            label->position->setCoords(0, 0);
+            label->setColor(CursorColours[k]);
+            QFont bold = font;
+            bold.setBold(true);
+            label->setFont(bold);
+            label->setSelectable(false);
+            label->setPadding(QMargins(3, 0, 3, 0));
+            cursorLabels_[k] = label;
         }
         charts_.push_back(chart);
     }
@@ -185,6 +203,7 @@ void ChartPanel::SyncTimeRange(const QCPRange& range) {
     syncing_ = true;
     for (Chart& chart : charts_)
         chart.Rect->axis(QCPAxis::atBottom)->setRange(range);
+    PlaceCursorLabels();
     syncing_ = false;
 }
 
@@ -271,6 +290,37 @@ void ChartPanel::PlaceCursorLines() {
             chart.Cursors[k]->point1->setCoords(t, 0);
             chart.Cursors[k]->point2->setCoords(t, 1);
         }
+    PlaceCursorLabels();
+}
+
+void ChartPanel::PlaceCursorLabels() {
+    const QCPRange r = TimeRange();
+    for (std::size_t k = 0; k < 2; ++k) {
+        QCPItemText* label = cursorLabels_[k];
+        if (!label)
+            continue;
+        const double t = static_cast<double>(cursor_[k]) * secondsPerSample_;
+        const QString number = QString::number(k + 1);
+        // A cursor off screen: its number at the edge it lies beyond, pointing to it.
+        if (t < r.lower) {
+            label->setText(QStringLiteral("◀") + number);
+            label->setPositionAlignment(Qt::AlignTop | Qt::AlignLeft);
+            label->position->setCoords(r.lower, 0);
+        } else if (t > r.upper) {
+            label->setText(number + QStringLiteral("▶"));
+            label->setPositionAlignment(Qt::AlignTop | Qt::AlignRight);
+            label->position->setCoords(r.upper, 0);
+        } else {
+            label->setText(number); // beside its line, not on it
+            label->setPositionAlignment(Qt::AlignTop | Qt::AlignLeft);
+            label->position->setCoords(t, 0);
+        }
+    }
+}
+
+QString ChartPanel::CursorLabel(int which) const {
+    const QCPItemText* label = cursorLabels_.at(static_cast<std::size_t>(which));
+    return label ? label->text() : QString();
 }
 
 QCPAxisRect* ChartPanel::ChartAt(const QPointF& pos) const {

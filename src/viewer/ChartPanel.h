@@ -75,6 +75,9 @@ public:
     void SetCursors(double t1, double t2);
     // Cursor which (0 or 1) as a sample index.
     std::int64_t CursorSample(int which) const { return cursor_.at(which); }
+    // The label of cursor which above the charts: its number, with an arrow towards it when
+    // it lies outside the time shown ("◀1", "2▶").
+    QString CursorLabel(int which) const;
     // Puts both cursors inside the shown range, at a third and two thirds of it.
     void CursorsIntoView();
 
@@ -104,6 +107,7 @@ private:
     void BuildCharts(const std::vector<ChartChannel>& channels);
     void SyncTimeRange(const QCPRange& range);
     void PlaceCursorLines();
+    void PlaceCursorLabels();
     std::int64_t SampleAt(double seconds) const;
     QCPAxisRect* ChartAt(const QPointF& pos) const;
     int CursorNear(const QPointF& pos) const;
@@ -117,6 +121,7 @@ private:
     bool syncing_ = false;
     QString title_;
     QCPTextElement* titleElement_ = nullptr;
+    std::array<QCPItemText*, 2> cursorLabels_{};
     // What the drawn points were built for.
     bool stale_ = true;
     QCPRange builtRange_;

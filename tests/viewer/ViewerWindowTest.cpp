@@ -546,6 +546,17 @@ private slots:
         request.Out = QString::fromStdString(v.File("range.csv"));
         QVERIFY(v.window->Export(request));
         QVERIFY(v.prompter.Messages.empty());
+        // The cursors are numbered; one off screen is pointed at from the edge.
+        const struct {
+            double Lower, Upper;
+            const char* First;
+            const char* Second;
+        } views[] = {{0.0, 0.999, "1", "2"}, {0.2, 0.5, "1", "◀2"}, {0.0, 0.25, "1▶", "2"}};
+        for (const auto& view : views) {
+            v.Charts().SetTimeRange(view.Lower, view.Upper);
+            QCOMPARE(v.Charts().CursorLabel(0), QString::fromUtf8(view.First));
+            QCOMPARE(v.Charts().CursorLabel(1), QString::fromUtf8(view.Second));
+        }
 
         std::istringstream csv(ReadBytes(v.File("range.csv")));
         std::string line;
