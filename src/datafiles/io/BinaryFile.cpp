@@ -94,11 +94,6 @@ std::size_t BinaryFile::ReadAt(std::int64_t offset, void* data, std::size_t size
     return done;
 }
 
-void BinaryFile::ReadExactAt(std::int64_t offset, void* data, std::size_t size) {
-    if (ReadAt(offset, data, size) != size)
-        throw FileError(EndsEarlyMessage(name_));
-}
-
 void BinaryFile::WriteAt(std::int64_t offset, const void* data, std::size_t size) {
     const auto* p = static_cast<const unsigned char*>(data);
     std::size_t done = 0;

@@ -31,8 +31,6 @@ public:
 
     // Reads up to size bytes at offset; fewer only at the end of the file.
     std::size_t ReadAt(std::int64_t offset, void* data, std::size_t size);
-    // Reads exactly size bytes or throws (the file ends too early).
-    void ReadExactAt(std::int64_t offset, void* data, std::size_t size);
     void WriteAt(std::int64_t offset, const void* data, std::size_t size);
     // Writes at the current position (the end in Append mode).
     void Write(const void* data, std::size_t size);
