@@ -4,6 +4,7 @@
 
 #include "datafiles/io/AtomicReplace.h"
 #include "datafiles/io/ByteSource.h"
+#include "datafiles/io/FileLock.h"
 #include "datafiles/io/LittleEndian.h"
 #include "datafiles/sdf/SdfBlockReader.h"
 #include "datafiles/tsd/TsdFile.h"
@@ -97,7 +98,7 @@ void CopySdf(const std::string& fileName, const SdfShape& shape) {
             temp.Close();
             return true;
         },
-        CannotReplaceMessage(fileName));
+        CannotReplaceMessage(fileName), TargetLock::HeldByCaller);
 }
 
 } // namespace
@@ -108,6 +109,7 @@ DataFileCheck CheckSdfFile(const std::string& fileName) {
 }
 
 DataFileCheck RepairSdfFile(const std::string& fileName) {
+    const FileLock lock(fileName);
     SdfShape sdf;
     if (!ShapeOfSdf(fileName, sdf))
         return {};
@@ -122,6 +124,7 @@ DataFileCheck CheckTsdFile(const std::string& fileName) {
 }
 
 DataFileCheck RepairTsdFile(const std::string& fileName) {
+    const FileLock lock(fileName);
     TsdShape tsd;
     if (!ShapeOfTsd(fileName, tsd))
         return {};

@@ -1,5 +1,6 @@
 #include "datafiles/DataFileWriter.h"
 
+#include "datafiles/io/FileLock.h"
 #include "model/FileError.h"
 #include "text/Messages.h"
 
@@ -9,7 +10,6 @@
 #include <condition_variable>
 #include <fcntl.h>
 #include <mutex>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -115,10 +115,7 @@ void DataFileWriter::Open(bool create) {
     // Locked before anything is emptied: a second recorder must not cut this one's file. An
     // open file description's lock, not flock: HDF5 readers of a recording take flock locks
     // of their own, which must not meet this one.
-    struct flock whole {};
-    whole.l_type = F_WRLCK;
-    whole.l_whence = SEEK_SET;
-    if (::fcntl(fd, F_OFD_SETLK, &whole) != 0) {
+    if (!LockWholeFile(fd)) {
         ::close(fd);
         throw FileError(DataFileInUseMessage(fileName_), EWOULDBLOCK);
     }

@@ -1,5 +1,6 @@
 #include "datafiles/io/AtomicReplace.h"
 
+#include "datafiles/io/FileLock.h"
 #include "model/FileError.h"
 #include "text/Messages.h"
 
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,19 +77,21 @@ void RefuseOutputFile(const std::string& in, const std::string& out) {
 
 bool ReplaceFileAtomically(const std::string& fileName, const std::string& tempPrefix,
                            const std::function<bool(const std::string& tempName)>& write,
-                           const Message& renameFailure) {
+                           const Message& renameFailure, TargetLock lock) {
     return ReplaceFilesAtomically(
         {fileName}, {tempPrefix},
         [&](std::size_t, const std::string& tempName) { return write(tempName); },
-        [&](std::size_t) { return renameFailure; });
+        [&](std::size_t) { return renameFailure; }, lock);
 }
 
 bool ReplaceFilesAtomically(
     const std::vector<std::string>& fileNames, const std::vector<std::string>& tempPrefixes,
     const std::function<bool(std::size_t i, const std::string& tempName)>& write,
-    const std::function<Message(std::size_t i)>& renameFailure) {
+    const std::function<Message(std::size_t i)>& renameFailure, TargetLock lock) {
     struct Pending {
         std::string Target, Temp;
+        bool Existed = false;
+        std::unique_ptr<FileLock> Lock;
     };
     std::vector<Pending> pending;
     auto removeFrom = [&](std::size_t first) {
@@ -97,6 +101,9 @@ bool ReplaceFilesAtomically(
     try {
         for (std::size_t i = 0; i < fileNames.size(); ++i) {
             const std::string target = FollowLinks(fileNames[i]);
+            // Before any work: a file a recording holds is refused at once.
+            auto held =
+                lock == TargetLock::Take ? std::make_unique<FileLock>(fileNames[i]) : nullptr;
             struct stat old {};
             const bool existed = ::stat(target.c_str(), &old) == 0;
             // mkostemp creates with O_EXCL: a planted link or a second writer never shares the
@@ -105,7 +112,7 @@ bool ReplaceFilesAtomically(
             const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
             if (fd < 0)
                 throw FileError(renameFailure(i), errno);
-            pending.push_back({target, tempName});
+            pending.push_back({target, tempName, existed, std::move(held)});
             const bool modeKept =
                 ::fchmod(fd, existed ? (old.st_mode & 07777) : NewFileMode()) == 0;
             const int modeCode = errno;
@@ -129,7 +136,22 @@ bool ReplaceFilesAtomically(
         throw;
     }
     for (std::size_t i = 0; i < pending.size(); ++i) {
-        if (std::rename(pending[i].Temp.c_str(), pending[i].Target.c_str()) != 0) {
+        Pending& p = pending[i];
+        bool renamed = false;
+        if (!p.Existed && lock == TargetLock::Take) {
+            // A file made under the name meanwhile (a recording begun) is not replaced unseen.
+            renamed = ::renameat2(AT_FDCWD, p.Temp.c_str(), AT_FDCWD, p.Target.c_str(),
+                                  RENAME_NOREPLACE) == 0;
+            if (!renamed && errno == EEXIST) {
+                try {
+                    p.Lock = std::make_unique<FileLock>(fileNames[i]);
+                } catch (...) {
+                    removeFrom(i);
+                    throw;
+                }
+            }
+        }
+        if (!renamed && std::rename(p.Temp.c_str(), p.Target.c_str()) != 0) {
             const int code = errno;
             removeFrom(i);
             throw FileError(renameFailure(i), code);

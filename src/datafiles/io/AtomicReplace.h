@@ -16,9 +16,13 @@ namespace tavrel {
 // throws or gives false (cancelled), or the rename fails, the temporary file is removed and
 // the file stays as it was; a failed rename throws FileError(renameFailure). Gives what
 // write gave.
+// An existing file is locked (FileLock) from before write until it is replaced, unless the
+// caller holds its lock already; one that a recording holds is refused before anything is
+// written. A file that appears under the name while write runs is never replaced unlocked.
+enum class TargetLock { Take, HeldByCaller };
 bool ReplaceFileAtomically(const std::string& fileName, const std::string& tempPrefix,
                            const std::function<bool(const std::string& tempName)>& write,
-                           const Message& renameFailure);
+                           const Message& renameFailure, TargetLock lock = TargetLock::Take);
 
 // The same for several files that belong together (one per burst): every file is written to
 // its temporary (tempPrefixes[i], write(i, tempName)) before any is renamed into place, so a
@@ -27,7 +31,7 @@ bool ReplaceFileAtomically(const std::string& fileName, const std::string& tempP
 bool ReplaceFilesAtomically(
     const std::vector<std::string>& fileNames, const std::vector<std::string>& tempPrefixes,
     const std::function<bool(std::size_t i, const std::string& tempName)>& write,
-    const std::function<Message(std::size_t i)>& renameFailure);
+    const std::function<Message(std::size_t i)>& renameFailure, TargetLock lock = TargetLock::Take);
 
 // Refuses (FileError) an output name that exists as anything but a regular file, or that is
 // the input file itself (links followed).

@@ -71,7 +71,7 @@ void RebuildTsdFile(const MeasurementHeader& h, const std::string& fileName) {
             CopyBlocks(h, fileName, tempName);
             return true;
         },
-        CannotReplaceMessage(fileName));
+        CannotReplaceMessage(fileName), TargetLock::HeldByCaller);
 }
 
 } // namespace tavrel
