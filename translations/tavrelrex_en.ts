@@ -116,6 +116,18 @@
         <translation>, removed the incomplete block of %1 bytes at the end</translation>
     </message>
     <message>
+        <source>ファイル「%1」の %2 行目がヘッダーの示すブロックの形と合いません。変更しませんでした。それでも修復するには --force を付けて下さい（元のファイルは残します）。</source>
+        <translation>Line %2 of the file “%1” does not fit the blocks its header describes. Nothing was changed. To repair it anyway, add --force (the original is kept).</translation>
+    </message>
+    <message>
+        <source>ファイル「%1」のヘッダーとデータが一致しません（バースト回数 %2、完全なブロック %3、残り %4 バイト）。不完全な最後のバーストとは確かめられないため、変更しませんでした。それでも修復するには --force を付けて下さい（元のファイルは残します）。</source>
+        <translation>The header and the data of the file “%1” disagree (bursts %2, whole blocks %3, %4 bytes left over), and the rest cannot be shown to be an incomplete last burst. Nothing was changed. To repair it anyway, add --force (the original is kept).</translation>
+    </message>
+    <message>
+        <source>元のファイルを「%1」として残しました。</source>
+        <translation>Kept the original as “%1”.</translation>
+    </message>
+    <message>
         <source>サブコマンド「%1」はありません（%2）。</source>
         <translation>There is no subcommand “%1” (%2).</translation>
     </message>

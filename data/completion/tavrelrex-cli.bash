@@ -48,7 +48,7 @@ _tavrelrex_cli() {
         fi
         ;;
     devices) COMPREPLY=($(compgen -W '--help' -- "$cur")) ;;
-    repair) _tavrelrex_cli_options_or_files '--help' '@(sdf|SDF|tsd|TSD)' ;;
+    repair) _tavrelrex_cli_options_or_files '--force --help' '@(sdf|SDF|tsd|TSD)' ;;
     export)
         # Option values first: the formats, the encodings, a list (1,3-5) to be typed.
         case $prev in

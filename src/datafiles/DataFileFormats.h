@@ -44,7 +44,7 @@ struct DataFormat {
     std::int64_t (*PlannedBytes)(const MeasurementHeader& h);
     // As CheckDataFile and RepairDataFile, for a file of this format.
     DataFileCheck (*Check)(const std::string& fileName);
-    DataFileCheck (*Repair)(const std::string& fileName);
+    DataFileCheck (*Repair)(const std::string& fileName, RepairMode mode);
     // Rewrites a file of an old layout (ReadHeader's OldLayout), whose header data.Header
     // holds as read, in the current layout (UpgradeSdfFile); may be null.
     bool (*Upgrade)(SDFdata& data, int version, const std::string& fileName,

@@ -2,6 +2,8 @@
 #include "MeasurementFiles.h"
 #include "OldSdfBuilder.h"
 #include "TestSupport.h"
+#include "datafiles/DataFileReader.h"
+#include "datafiles/io/FileLock.h"
 #include "datafiles/sdf/SdfLayout.h"
 #include "datafiles/tsd/TsdFile.h"
 #include "model/SDFdata.h"
@@ -429,6 +431,83 @@ TEST(Cli, RepairReportsWhatItDid) {
     EXPECT_NE(r.Out.find("3 → 2"), std::string::npos) << r.Out;
     EXPECT_EQ(Cli(dir, {"repair", dir.File("none.sdf")}).Status, 1);
     EXPECT_EQ(dir.Names().size(), 2u);
+}
+
+TEST(Cli, RepairOfADoubtfulFileChangesNothingUnlessForced) {
+    TempDir dir;
+    WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 3);
+    std::string damaged = ReadBytes(dir.File("m.sdf"));
+    damaged[214] = static_cast<char>(damaged[214] ^ 8); // 5 samples read as 13
+    WriteBytes(dir.File("m.sdf"), damaged);
+    Result r = Cli(dir, {"repair", dir.File("m.sdf")});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find("m.sdf"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("--force"), std::string::npos) << r.Err;
+    EXPECT_EQ(ReadBytes(dir.File("m.sdf")), damaged);
+    r = Cli(dir, {"repair", dir.File("m.sdf")}, "LANG=en_US.UTF-8");
+    EXPECT_NE(r.Err.find("cannot be shown to be an incomplete last burst"), std::string::npos)
+        << r.Err;
+    r = Cli(dir, {"repair", "--force", dir.File("m.sdf")});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_NE(r.Out.find(dir.File("m.sdf.bak")), std::string::npos) << r.Out;
+    EXPECT_EQ(ReadBytes(dir.File("m.sdf.bak")), damaged);
+    // A stray CR in a tsd block is named by its line.
+    std::string tsd = ReadBytes(dir.File("m.tsd"));
+    std::size_t at = 0;
+    for (int line = 0; line < 14; ++line)
+        at = tsd.find("\r\n", at) + 2;
+    tsd.insert(at + 2, "\r");
+    WriteBytes(dir.File("m.tsd"), tsd);
+    r = Cli(dir, {"repair", dir.File("m.tsd")}, "LANG=en_US.UTF-8");
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find("Line 15 of the file"), std::string::npos) << r.Err;
+    EXPECT_EQ(ReadBytes(dir.File("m.tsd")), tsd);
+}
+
+TEST(Cli, CommandsThatWriteRefuseAFileBeingRecorded) {
+    TempDir dir;
+    WriteBoth(dir.File("in.sdf"), dir.File("in.tsd"), 3);
+    const MeasurementHeader h = Shape(10, 1);
+    WriteBytes(dir.File("old.sdf"), BuildSdf(3, h, {std::vector<std::int16_t>(10, 1)}));
+    for (const bool tsd : {false, true}) {
+        const std::string name = dir.File(tsd ? "rec.tsd" : "rec.sdf");
+        SDFdata d = Measurement();
+        d.Header.BurstCount = 6;
+        const auto writer = MakeDataFileWriter(tsd ? DataFileType::Tsd : DataFileType::Sdf, name);
+        writer->Begin(d.Header);
+        const std::vector<std::vector<std::string>> commands = {
+            {"repair", name},
+            {"export", dir.File("in.sdf"), name, "--format", "csv"},
+            {"convert", dir.File("in.sdf"), name},
+        };
+        for (int k = 0; k < 6; ++k) {
+            FillBlock(d, k);
+            writer->AppendBlock(k, d);
+            const auto& command = commands[static_cast<std::size_t>(k) % commands.size()];
+            const Result r = Cli(dir, command);
+            EXPECT_EQ(r.Status, 1) << command[0];
+            EXPECT_NE(r.Err.find("「" + name + "」は他の計測が使用中"), std::string::npos) << r.Err;
+            // Reading never waits for the recording.
+            EXPECT_EQ(Cli(dir, {"info", name}).Status, 0);
+            EXPECT_EQ(Cli(dir, {"export", name, dir.File("copy.csv")}).Status, 0);
+        }
+        writer->Complete(d.Header, 6);
+        writer->Release();
+        const auto reader = OpenDataFileReader(name);
+        EXPECT_EQ(reader->Header().BurstCount, 6);
+        EXPECT_EQ(reader->Bursts(), 6);
+        std::vector<std::int16_t> codes;
+        reader->ReadChannel(5, 0, codes);
+        EXPECT_EQ(codes.at(0), 5 * 100 - 250) << "the last burst as recorded";
+    }
+    // An upgrade meets the same lock.
+    {
+        FileLock held(dir.File("old.sdf"));
+        const Result r = Cli(dir, {"upgrade", dir.File("old.sdf")});
+        EXPECT_EQ(r.Status, 1);
+        EXPECT_NE(r.Err.find("old.sdf"), std::string::npos) << r.Err;
+    }
+    EXPECT_EQ(Cli(dir, {"upgrade", dir.File("old.sdf")}).Status, 0);
 }
 
 TEST(Cli, InfoGivesTheStartTimeWithItsOffset) {

@@ -75,6 +75,7 @@ TEST(FileLock, ARecordingKeepsEveryBlockWhileOthersTryToWriteItsFile) {
         writer->Begin(d.Header);
         const std::vector<std::pair<const char*, std::function<void()>>> writes = {
             {"repair", [&] { RepairDataFile(name); }},
+            {"forced repair", [&] { RepairDataFile(name, RepairMode::Forced); }},
             {"replace",
              [&] { ReplaceFileAtomically(name, "t", WriteText, CannotWriteMessage(name)); }},
             {"lock", [&] { FileLock lock(name); }},

@@ -20,6 +20,7 @@ check() { # expected, then the words of the command line (the last one being com
 [ "$(complete -p tavrelrex-cli)" = "complete -F _tavrelrex_cli tavrelrex-cli" ] || fail=1
 check "info convert upgrade record repair devices export" tavrelrex-cli ""
 check "files:@(sdf|SDF|tsd|TSD)" tavrelrex-cli repair ""
+check "--force" tavrelrex-cli repair --f
 check "upgrade" tavrelrex-cli up
 check "--help --version" tavrelrex-cli --
 check "--json" tavrelrex-cli info --j

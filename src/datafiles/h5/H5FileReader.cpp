@@ -153,7 +153,7 @@ DataFileCheck CheckH5File(const std::string& fileName) {
     return check;
 }
 
-DataFileCheck RepairH5File(const std::string& fileName) {
+DataFileCheck RepairH5File(const std::string& fileName, RepairMode) {
     const DataFileCheck check = CheckH5File(fileName);
     if (check.Result != DataFileCheck::Outcome::Repairable)
         return check;
