@@ -76,17 +76,17 @@ extern "C" void OnInterrupt(int) {
 constexpr int CancelSignals[3] = {SIGINT, SIGTERM, SIGHUP};
 
 TerminalProgress::TerminalProgress() : tty_(::isatty(STDERR_FILENO) != 0) {
+    // Kept until the program exits: a signal after the file is in place finds the work done,
+    // and the program says so with status 0. Interrupted writes (the report) start again.
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    for (int i = 0; i < 3; ++i)
-        sigaction(CancelSignals[i], &action, &previous_[i]);
+    for (const int signal : CancelSignals)
+        sigaction(signal, &action, nullptr);
 }
 
-TerminalProgress::~TerminalProgress() {
-    for (int i = 0; i < 3; ++i)
-        sigaction(CancelSignals[i], &previous_[i], nullptr);
-}
+TerminalProgress::~TerminalProgress() = default;
 
 void TerminalProgress::StartProgress(std::string_view) {
     interrupted = 0;

@@ -19,7 +19,9 @@ void Note(const std::string& message);
 std::string Sentences(const Message& first, const Message& second);
 
 // A progress bar on stderr when it is a terminal; Ctrl-C, SIGTERM and SIGHUP cancel, so the
-// work removes its temporary file before the program exits.
+// work removes its temporary file before the program exits. From the first one made to the
+// program's exit, those signals only ask the work to stop: once its file is in place, the
+// work is done.
 class TerminalProgress : public ProgressReporter {
 public:
     TerminalProgress();
@@ -35,7 +37,6 @@ public:
 private:
     bool tty_;
     int shown_ = -1;
-    struct sigaction previous_[3]{};
 };
 
 } // namespace tavrel::cli

@@ -373,40 +373,112 @@ TEST(Cli, UpgradesAndConversionsAtOnceInOneDirectory) {
     EXPECT_EQ(dir.Names().size(), 7u);
 }
 
+// Starts the command line with args, its stdout into a pipe that is already full, so that
+// the report it writes once its work is done holds it until the pipe is read.
+struct HeldCli {
+    pid_t Pid = -1;
+    int Out = -1; // the pipe's reading end
+
+    explicit HeldCli(const std::vector<std::string>& args) {
+        int fds[2];
+        if (::pipe(fds) != 0)
+            return;
+        ::fcntl(fds[1], F_SETFL, O_NONBLOCK);
+        const std::string fill(4096, 'x');
+        while (::write(fds[1], fill.data(), fill.size()) > 0) {
+        }
+        ::fcntl(fds[1], F_SETFL, 0);
+        std::vector<const char*> argv{TAVRELREX_CLI};
+        for (const std::string& a : args)
+            argv.push_back(a.c_str());
+        argv.push_back(nullptr);
+        Pid = fork();
+        if (Pid == 0) {
+            ::dup2(fds[1], STDOUT_FILENO);
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, STDERR_FILENO);
+            ::close(fds[0]);
+            ::execv(TAVRELREX_CLI, const_cast<char* const*>(argv.data()));
+            _exit(127);
+        }
+        ::close(fds[1]);
+        Out = fds[0];
+    }
+    // Reads the pipe to its end (the program's exit) and gives what followed the filling.
+    std::string Drain(int* status) {
+        std::string all;
+        char buffer[65536];
+        for (ssize_t n; (n = ::read(Out, buffer, sizeof buffer)) != 0;)
+            if (n > 0)
+                all.append(buffer, static_cast<std::size_t>(n));
+        ::close(Out);
+        ::waitpid(Pid, status, 0);
+        return all.substr(all.find_first_not_of('x') == std::string::npos
+                              ? all.size()
+                              : all.find_first_not_of('x'));
+    }
+};
+
+// Waits (at most 60 s) until done() holds.
+template <typename Done> bool WaitFor(Done done) {
+    for (int i = 0; i < 60000 && !done(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return done();
+}
+
 TEST(Cli, SignalsDuringUpgradeAndConvertLeaveNoTemporaryFile) {
+    // The contract: a signal before the file is in place cancels and leaves the old file and
+    // nothing else; a signal after it finds the work done, reported with status 0. Each
+    // signal lands at a known point: when the temporary file exists, and after the new file
+    // is in place (the report held by a full pipe).
     TempDir dir;
     const MeasurementHeader h = Shape(50000, 100);
     const std::vector<std::vector<std::int16_t>> blocks(100, std::vector<std::int16_t>(50000, 7));
     const std::string old = BuildSdf(3, h, blocks);
     const std::string upgraded = BuildSdf(4, h, blocks);
+    const std::string sdf = dir.File("big.sdf"), tsd = dir.File("big.tsd");
     for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
         for (const bool convert : {false, true}) {
-            WriteBytes(dir.File("big.sdf"), old);
-            std::string command = "exec " + Quote(TAVRELREX_CLI) +
-                                  (convert ? " convert " + Quote(dir.File("big.sdf")) + " " +
-                                                 Quote(dir.File("big.tsd"))
-                                           : " upgrade " + Quote(dir.File("big.sdf"))) +
-                                  " >/dev/null 2>/dev/null";
-            const pid_t pid = fork();
-            if (pid == 0) {
-                execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-                _exit(127);
+            for (const bool afterWork : {false, true}) {
+                SCOPED_TRACE(std::to_string(sig) + (convert ? " convert" : " upgrade") +
+                             (afterWork ? " after the work" : " during the work"));
+                WriteBytes(sdf, old);
+                struct stat before {};
+                ASSERT_EQ(::stat(sdf.c_str(), &before), 0);
+                HeldCli cli(convert ? std::vector<std::string>{"convert", sdf, tsd}
+                                    : std::vector<std::string>{"upgrade", sdf});
+                ASSERT_GT(cli.Pid, 0);
+                const bool reached = WaitFor([&] {
+                    if (!afterWork)
+                        return dir.Names().size() > 1;
+                    struct stat now {};
+                    return convert ? std::filesystem::exists(tsd)
+                                   : ::stat(sdf.c_str(), &now) == 0 && now.st_ino != before.st_ino;
+                });
+                EXPECT_TRUE(reached);
+                kill(cli.Pid, sig);
+                int status = 0;
+                const std::string out = cli.Drain(&status);
+                const bool finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+                if (afterWork) {
+                    EXPECT_TRUE(finished) << status;
+                }
+                if (!finished) {
+                    // Cancelled: 130, or killed by the signal before the work began.
+                    EXPECT_TRUE(WIFEXITED(status) ? WEXITSTATUS(status) == 130
+                                                  : WTERMSIG(status) == sig)
+                        << status;
+                    EXPECT_EQ(ReadBytes(sdf), old);
+                    EXPECT_FALSE(std::filesystem::exists(tsd));
+                } else {
+                    if (!convert) { // the upgrade says it is done
+                        EXPECT_NE(out.find("big.sdf"), std::string::npos) << out;
+                    }
+                    EXPECT_EQ(ReadBytes(sdf), convert ? old : upgraded);
+                }
+                std::filesystem::remove(tsd);
+                EXPECT_EQ(dir.Names(), std::vector<std::string>{"big.sdf"});
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(60));
-            kill(pid, sig);
-            int status = 0;
-            waitpid(pid, &status, 0);
-            const bool finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-            // Either it had finished before the signal, or it ended non-zero with nothing left.
-            if (!finished) {
-                EXPECT_TRUE(!WIFEXITED(status) || WEXITSTATUS(status) != 0);
-                EXPECT_EQ(ReadBytes(dir.File("big.sdf")), old) << sig;
-                EXPECT_FALSE(std::filesystem::exists(dir.File("big.tsd")));
-            } else if (!convert) {
-                EXPECT_EQ(ReadBytes(dir.File("big.sdf")), upgraded);
-            }
-            std::filesystem::remove(dir.File("big.tsd"));
-            EXPECT_EQ(dir.Names(), std::vector<std::string>{"big.sdf"}) << sig << convert;
         }
     }
 }
