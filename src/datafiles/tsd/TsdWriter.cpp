@@ -1,5 +1,6 @@
 #include "datafiles/tsd/TsdWriter.h"
 
+#include "datafiles/DataFileFormats.h"
 #include "datafiles/io/BinaryFile.h"
 #include "datafiles/sdf/SdfFile.h"
 #include "datafiles/sdf/SdfLayout.h"
@@ -8,6 +9,7 @@
 #include "text/Messages.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace tavrel {
 namespace {
@@ -36,6 +38,7 @@ void TsdWriter::Begin(const MeasurementHeader& h) {
     file.WriteAt(0, text.data(), text.size());
     file.Close();
     wholeBytes_ = static_cast<std::int64_t>(text.size());
+    headerBytes_ = wholeBytes_;
     Written(wholeBytes_);
 }
 
@@ -73,7 +76,7 @@ void TsdWriter::AppendBlock(int k, const SDFdata& data) {
     wholeBytes_ = at;
 }
 
-void TsdWriter::Complete(const MeasurementHeader& h, int) {
+void TsdWriter::Complete(const MeasurementHeader& h, int blocksWritten) {
     {
         // A block cut by a failed write goes first: it frees the space the rebuild needs.
         BinaryFile file = Held();
@@ -81,7 +84,50 @@ void TsdWriter::Complete(const MeasurementHeader& h, int) {
             file.Truncate(wholeBytes_);
         file.Close();
     }
-    RebuildTsdFile(h, FileName());
+    // In place only when this writer laid out the whole file: its header and its blocks.
+    const std::string header = FormatTsdHeader(h);
+    const auto shift = headerBytes_ - static_cast<std::int64_t>(header.size());
+    const bool inPlace = wholeBytes_ >= 0 && headerBytes_ >= 0 && h.BurstCount == blocksWritten &&
+                         IsStorableHeader(h) && shift >= 0;
+    const std::int64_t free = FreeBytes();
+    if (inPlace && free >= 0 && free < wholeBytes_) {
+        MoveBlocksUp(header);
+        return;
+    }
+    try {
+        RebuildTsdFile(h, FileName());
+    } catch (const FileError&) {
+        if (!inPlace) // room ran out during the copy: the old file is still whole
+            throw;
+        MoveBlocksUp(header);
+    }
+}
+
+std::int64_t TsdWriter::FreeBytes() const {
+    return AvailableBytesFor(FileName());
+}
+
+void TsdWriter::MoveBlocksUp(const std::string& header) {
+    const std::int64_t shift = headerBytes_ - static_cast<std::int64_t>(header.size());
+    BinaryFile file = Held();
+    // From the front: each piece lands before where it was, never over bytes still to move.
+    std::vector<char> buffer(1 << 20);
+    for (std::int64_t at = headerBytes_; shift > 0 && at < wholeBytes_;) {
+        const auto n = static_cast<std::size_t>(
+            std::min<std::int64_t>(wholeBytes_ - at, static_cast<std::int64_t>(buffer.size())));
+        const std::size_t got = file.ReadAt(at, buffer.data(), n);
+        if (got == 0)
+            break;
+        file.WriteAt(at - shift, buffer.data(), got);
+        at += static_cast<std::int64_t>(got);
+    }
+    file.WriteAt(0, header.data(), header.size());
+    if (shift > 0)
+        file.Truncate(wholeBytes_ - shift);
+    file.Sync();
+    file.Close();
+    wholeBytes_ -= shift;
+    headerBytes_ = static_cast<std::int64_t>(header.size());
 }
 
 } // namespace tavrel
