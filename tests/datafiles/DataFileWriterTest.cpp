@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 using namespace tavrel;
 using namespace tavrel::test;
@@ -180,6 +181,72 @@ TEST(DataFileWriter, TsdWritesALargeBlockPieceByPiece) {
     // extra value closing the block.
     EXPECT_NE(text.find("\r\n692,1692,2692\r\n", second), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 4), "77\r\n");
+}
+
+// Samples an exact multiple of the writer's piece: the extra values close the block once.
+TEST(DataFileWriter, TsdExtraValuesAfterBlocksOfWholePieces) {
+    for (const int channels : {1, 4}) {
+        SCOPED_TRACE(channels);
+        TempDir dir;
+        const std::string name = dir.File("whole.tsd");
+        SDFdata d;
+        d.Header.ChannelCount = static_cast<std::int16_t>(channels);
+        d.Header.ExtraChannelCount = 2;
+        d.Header.SampleCount = static_cast<std::int32_t>(2 * TsdWriter::PieceValues / channels);
+        d.Header.BurstCount = 2;
+        d.AllocateBlockBuffers();
+        d.ExtraData = {-5, 6};
+        for (std::size_t e = 0; e < 6; ++e) {
+            d.Header.CoefA[e] = 1;
+            d.Header.CoefB[e] = 0;
+        }
+        const auto writer = MakeDataFileWriter(DataFileType::Tsd, name);
+        writer->Begin(d.Header);
+        std::string expected = FormatTsdHeader(d.Header);
+        for (int k = 0; k < 2; ++k) {
+            writer->AppendBlock(k, d);
+            AppendTsdBlockText(expected, d, k);
+        }
+        const std::string text = ReadBytes(name);
+        EXPECT_EQ(text.size(), expected.size());
+        EXPECT_TRUE(text == expected);
+        const std::string extra = "\r\n-5,6\r\n";
+        EXPECT_NE(text.find(extra + "No.2\r\n"), std::string::npos);
+        EXPECT_EQ(text.rfind(extra), text.size() - extra.size());
+    }
+}
+
+// A tsd writer on a full disk: no room for the copy a rebuild makes.
+class FullDiskTsdWriter : public TsdWriter {
+public:
+    using TsdWriter::TsdWriter;
+
+protected:
+    std::int64_t FreeBytes() const override { return 0; }
+};
+
+TEST(DataFileWriter, TsdCompletesInPlaceOnAFullDisk) {
+    for (const int planned : {40, 100}) { // "19" as long as the count, and shorter
+        SCOPED_TRACE(planned);
+        TempDir dir;
+        const std::string name = dir.File("full.tsd");
+        SDFdata d = TwoChannels(300, planned);
+        FullDiskTsdWriter writer(name);
+        writer.Begin(d.Header);
+        std::string blocks;
+        for (int k = 0; k < 19; ++k) {
+            FillBlock(d, k);
+            writer.AppendBlock(k, d);
+            AppendTsdBlockText(blocks, d, k);
+        }
+        std::ofstream(name, std::ios::binary | std::ios::app) << "No.20\r\n1,2"; // cut
+        d.Header.BurstCount = 19;
+        writer.Complete(d.Header, 19);
+        writer.Release();
+        EXPECT_EQ(ReadBytes(name), FormatTsdHeader(d.Header) + blocks);
+        EXPECT_EQ(dir.Names().size(), 1u);
+        EXPECT_EQ(CheckDataFile(name).Result, DataFileCheck::Outcome::Consistent);
+    }
 }
 
 TEST(DataFileWriter, FailuresAreFileErrors) {
