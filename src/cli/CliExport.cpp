@@ -7,10 +7,12 @@
 #include "model/FileError.h"
 #include "text/Messages.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace tavrel::cli {
@@ -19,6 +21,7 @@ namespace {
 struct Options {
     std::string In, Out, Format, Bursts, Channels, Encoding;
     bool Force = false;
+    bool BurstsGiven = false, ChannelsGiven = false; // an empty list is no list
 };
 
 std::vector<std::string> ExporterIds() {
@@ -42,22 +45,12 @@ int Export(const Options& o) {
                           o.Out));
     if (!o.Encoding.empty() && !exporter->Takes("encoding"))
         return Usage(Tr("cli", "--encoding は CSV の書き出しにだけ指定できます。"));
-    ExportSelection selection;
-    if (!o.Bursts.empty()) {
-        const auto list = ParseNumberList(o.Bursts);
-        if (!list)
+    // The form first, before the input is read; nothing is expanded yet (no count is 0).
+    for (const auto& [given, list, name] : {std::tuple{o.BurstsGiven, &o.Bursts, "--bursts"},
+                                            std::tuple{o.ChannelsGiven, &o.Channels, "--channels"}})
+        if (given && !ParseNumberList(*list, 0))
             return Usage(Fill(Tr("cli", "%1 の「%2」は番号の並び（例：1,3-5）ではありません。"),
-                              "--bursts", o.Bursts));
-        selection.Bursts = *list;
-    }
-    if (!o.Channels.empty()) {
-        const auto list = ParseNumberList(o.Channels);
-        if (!list)
-            return Usage(Fill(Tr("cli", "%1 の「%2」は番号の並び（例：1,3-5）ではありません。"),
-                              "--channels", o.Channels));
-        for (const std::int64_t c : *list)
-            selection.Channels.push_back(static_cast<int>(c));
-    }
+                              name, *list));
 
     std::unique_ptr<DataFileReader> reader;
     try {
@@ -66,6 +59,16 @@ int Export(const Options& o) {
         if (e.GetMessage().Id == MessageId::Format)
             return Fail(Verbatim(Sentences(CannotReadMessage(o.In), FormatMessage)));
         throw;
+    }
+    // Against the file's counts: a list never grows past them.
+    ExportSelection selection;
+    if (o.BurstsGiven)
+        selection.Bursts = *ParseNumberList(o.Bursts, reader->Bursts());
+    if (o.ChannelsGiven) {
+        const auto channels = ParseNumberList(
+            o.Channels, std::clamp<int>(reader->Header().ChannelCount, 0, MaxSampledChannels));
+        for (const std::int64_t c : *channels)
+            selection.Channels.push_back(static_cast<int>(c));
     }
     // A selection the file cannot give is a usage error whatever its number: like --bursts 0.
     ResolvedSelection resolved;
@@ -119,7 +122,11 @@ Command AddExportCommand(CLI::App& app) {
     sub->add_flag("--force", options->Force, "Overwrite existing output files");
     sub->add_option("--encoding", options->Encoding, "CSV text: utf-8 (default, with BOM) or cp932")
         ->check(CLI::IsMember({"utf-8", "cp932"}));
-    return {sub, [options] { return Export(*options); }};
+    return {sub, [options, sub] {
+                options->BurstsGiven = sub->count("--bursts") > 0;
+                options->ChannelsGiven = sub->count("--channels") > 0;
+                return Export(*options);
+            }};
 }
 
 } // namespace tavrel::cli

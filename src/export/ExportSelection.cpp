@@ -79,26 +79,42 @@ ResolvedSelection ResolveSelection(const ExportSelection& s, const DataFileReade
     return r;
 }
 
-std::optional<std::vector<std::int64_t>> ParseNumberList(std::string_view text) {
-    std::vector<std::int64_t> out;
-    if (text.empty())
+std::optional<std::vector<std::int64_t>> ParseNumberList(std::string_view text, std::int64_t most) {
+    auto trim = [](std::string_view t) {
+        while (!t.empty() && (t.front() == ' ' || t.front() == '\t'))
+            t.remove_prefix(1);
+        while (!t.empty() && (t.back() == ' ' || t.back() == '\t'))
+            t.remove_suffix(1);
+        return t;
+    };
+    // Sign characters belong to ranges only: "+1" or "-1" is no number of the list.
+    auto number = [&](std::string_view t) -> std::optional<std::int64_t> {
+        t = trim(t);
+        if (t.empty() || !std::isdigit(static_cast<unsigned char>(t.front())))
+            return std::nullopt;
+        return ParseInteger(t, 1, INT32_MAX);
+    };
+    if (trim(text).empty())
         return std::nullopt;
+    std::vector<std::int64_t> out;
+    // Numbers seen, up to a count a file may have; beyond it no list grows anyway.
+    std::vector<bool> seen(static_cast<std::size_t>(std::min<std::int64_t>(most, 1 << 20)) + 1);
+    bool ended = false;
     while (true) {
         const auto comma = text.find(',');
         const std::string_view item = text.substr(0, comma);
         const auto dash = item.find('-');
-        // Sign characters belong to ranges only: "+1" or "-1" is no number of the list.
-        auto number = [](std::string_view t) -> std::optional<std::int64_t> {
-            if (t.empty() || !std::isdigit(static_cast<unsigned char>(t.front())))
-                return std::nullopt;
-            return ParseInteger(t, 1, INT32_MAX);
-        };
         const auto first = number(item.substr(0, dash));
         const auto last = dash == std::string_view::npos ? first : number(item.substr(dash + 1));
         if (!first || !last || *last < *first || *last - *first > INT16_MAX)
             return std::nullopt;
-        for (std::int64_t n = *first; n <= *last; ++n)
+        for (std::int64_t n = *first; n <= *last && !ended; ++n) {
+            const auto at = static_cast<std::size_t>(n);
+            ended = n > most || (at < seen.size() && seen[at]);
+            if (at < seen.size())
+                seen[at] = true;
             out.push_back(n - 1);
+        }
         if (comma == std::string_view::npos)
             break;
         text.remove_prefix(comma + 1);

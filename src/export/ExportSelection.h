@@ -45,10 +45,13 @@ std::int64_t ExportPieceScans(const MeasurementHeader& h);
 // given twice, or a scan range outside the burst.
 ResolvedSelection ResolveSelection(const ExportSelection& s, const DataFileReader& reader);
 
-// A list of 1-based numbers and ranges ("1,3-5") as 0-based numbers in the order written,
-// repeats kept for ResolveSelection to refuse; nullopt when the text is not such a list (empty, 0,
-// a reversed range, ...).
-std::optional<std::vector<std::int64_t>> ParseNumberList(std::string_view text);
+// A list of 1-based numbers and ranges ("1,3-5") as 0-based numbers in the order written;
+// nullopt when the text is not such a list (empty or blank, 0, a reversed range, a range of more
+// than 32768, ...). Blanks around a number are ignored. The work follows the text and most (the
+// file's count), never what a range says: the first number past most, and the first number
+// given twice, end the list, so that a selection names and refuses them.
+std::optional<std::vector<std::int64_t>> ParseNumberList(std::string_view text,
+                                                         std::int64_t most = INT32_MAX);
 
 // The sampling interval in microseconds when it is a whole number of them (every unit up to
 // years is); nullopt when it is not or it overflows.

@@ -105,6 +105,9 @@ TEST(CliExport, UsageErrorsExitTwoFailuresOneAndLeaveNothing) {
         {"export", m, dir.File("o.h5"), "--channels", "4"},
         {"export", m, dir.File("o.csv"), "--bursts", "2,2"},
         {"export", m, dir.File("o.csv"), "--channels", "1,3,1"},
+        {"export", m, dir.File("o.csv"), "--bursts", ""},
+        {"export", m, dir.File("o.csv"), "--bursts", " \t"},
+        {"export", m, dir.File("o.csv"), "--channels", ""},
     };
     for (const auto& args : usage) {
         const Result r = Cli(args);

@@ -11,6 +11,7 @@
 #include "text/Messages.h"
 
 #include <gtest/gtest.h>
+
 #include <hdf5.h>
 #include <sndfile.h>
 
@@ -21,6 +22,7 @@
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
+#include <tuple>
 
 using namespace tavrel;
 using namespace tavrel::test;
@@ -258,6 +260,27 @@ TEST(Exporters, EveryRowWritesItsFormatUnderEveryExtensionAndIsFoundByIt) {
         ExporterOf(ExportFormat::Csv).Write(*reader, one, dir.File("o.csv"), cp932, progress));
     EXPECT_NE(ReadBytes(dir.File("o.csv")).find(VoltageCp932), std::string::npos);
     EXPECT_NE(ReadBytes(dir.File("o.csv")).substr(0, 3), "\xEF\xBB\xBF");
+}
+
+TEST(Export, NumberListsStopAtTheFilesCount) {
+    using List = std::vector<std::int64_t>;
+    std::string huge;
+    while (huge.size() < 128 * 1024)
+        huge += "1-32768,";
+    huge += "2";
+    const std::vector<std::tuple<std::string, std::int64_t, std::optional<List>>> cases = {
+        {"1,3-5", 9, List{0, 2, 3, 4}},
+        {" 2", 9, List{1}}, // blanks before and after alike
+        {"2 ,\t3 - 4 ", 9, List{1, 2, 3}},
+        {"2-9,7", 3, List{1, 2, 3}}, // 4 is the first past the count: it ends the list
+        {"9,5,1", 3, List{0, 4}},
+        {"1-40000", 3, std::nullopt}, // a range longer than any count
+        {huge, 3, List{0, 1, 2, 3}},
+        {"   ", 3, std::nullopt},
+        {"4", 0, List{3}}, // the form alone: nothing expanded
+    };
+    for (const auto& [text, most, expected] : cases)
+        EXPECT_EQ(ParseNumberList(text, most), expected) << text.substr(0, 20) << " " << most;
 }
 
 TEST(Export, SelectionListsAndTimes) {
