@@ -128,6 +128,14 @@
         <translation>Kept the original as “%1”.</translation>
     </message>
     <message>
+        <source>--device には装置の名前を指定して下さい。</source>
+        <translation>Give --device the name of a device.</translation>
+    </message>
+    <message>
+        <source>標準出力に書き込めません。</source>
+        <translation>Cannot write to standard output.</translation>
+    </message>
+    <message>
         <source>サブコマンド「%1」はありません（%2）。</source>
         <translation>There is no subcommand “%1” (%2).</translation>
     </message>

@@ -228,7 +228,14 @@ Command AddRecordCommand(CLI::App& app) {
                   "overwrite an existing data file; start even when the disk looks too full");
     sub->add_option("--device", *device,
                     "record from this device (a name that 'devices' lists; default: simulated)");
-    return {sub, [paramFile, force, device] { return Record(*paramFile, *force, *device); }};
+    return {sub, [paramFile, force, device, sub] {
+                // Given but empty is a mistake, not the default device.
+                if (sub->count("--device") > 0 && device->empty()) {
+                    Fail(Tr("cli", "--device には装置の名前を指定して下さい。"));
+                    return UsageStatus;
+                }
+                return Record(*paramFile, *force, *device);
+            }};
 }
 
 Command AddDevicesCommand(CLI::App& app) {

@@ -21,8 +21,13 @@ int main(int argc, char** argv) {
         return *status;
     try {
         for (const Command& command : commands)
-            if (command.Subcommand->parsed())
-                return command.Run();
+            if (command.Subcommand->parsed()) {
+                const int status = command.Run();
+                // What could not be written (a full disk, a closed pipe) is a failure too.
+                if (std::fflush(stdout) != 0 || std::ferror(stdout))
+                    return Fail(Tr("cli", "標準出力に書き込めません。"));
+                return status;
+            }
     } catch (const std::exception& e) {
         return Fail(tavrel::MessageOf(e));
     }

@@ -582,6 +582,21 @@ TEST(Cli, CommandsThatWriteRefuseAFileBeingRecorded) {
     EXPECT_EQ(Cli(dir, {"upgrade", dir.File("old.sdf")}).Status, 0);
 }
 
+TEST(Cli, AnEmptyDeviceNameOrAFullStandardOutputFails) {
+    TempDir dir;
+    WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 1);
+    const Result r = Cli(dir, {"record", dir.File("p.apm"), "--device", ""});
+    EXPECT_EQ(r.Status, 2) << r.Err;
+    EXPECT_NE(r.Err.find("--device"), std::string::npos) << r.Err;
+    EXPECT_EQ(dir.Names().size(), 2u) << "no data file";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"devices"}, {"info", "--json", dir.File("m.sdf")}}) {
+        const int status =
+            std::system((Command(TAVRELREX_CLI, args) + " >/dev/full 2>/dev/null").c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << args[0] << " " << status;
+    }
+}
+
 TEST(Cli, InfoGivesTheStartTimeWithItsOffset) {
     TempDir dir;
     WriteBoth(dir.File("m.sdf"), dir.File("m.tsd"), 1);
