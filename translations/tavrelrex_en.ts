@@ -409,6 +409,10 @@ Do you want to overwrite it?</translation>
         <translation>The file %1 is missing data blocks.</translation>
     </message>
     <message>
+        <source>ファイル「%1」のバースト %2 の %3 行目に読めない値があります。</source>
+        <translation>The file “%1” has a value that cannot be read in burst %2, line %3.</translation>
+    </message>
+    <message>
         <source>ファイル %1 を置き換えられません。</source>
         <translation>Cannot replace the file %1.</translation>
     </message>

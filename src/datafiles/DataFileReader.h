@@ -24,7 +24,7 @@ public:
 
     virtual const std::string& FileName() const = 0;
     virtual DataFileType Type() const = 0;
-    virtual int Version() const = 0; // sdf 1..4; tsd 2
+    virtual int Version() const = 0; // sdf 1..4; tsd 1..2
     // Intervals and units as version 4 has them.
     virtual const MeasurementHeader& Header() const = 0;
     // Whole blocks present (what a repaired header would say).

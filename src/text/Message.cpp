@@ -95,6 +95,8 @@ constexpr MessageForm Forms[] = {
     {MessageId::TsdBlockEndsEarly,
      Tr("core", "ファイル %1 のデータブロックが途中で終わっています。")},
     {MessageId::TsdTooFewBlocks, Tr("core", "ファイル %1 のデータブロックが足りません。")},
+    {MessageId::TsdBadValue,
+     Tr("core", "ファイル「%1」のバースト %2 の %3 行目に読めない値があります。")},
     {MessageId::CannotReplace, Tr("core", "ファイル %1 を置き換えられません。")},
     {MessageId::NotCp932,
      Tr("core", "Shift-JIS で表せない文字があるため、ファイル「%1」に書き込めません。")},

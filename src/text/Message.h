@@ -72,6 +72,7 @@ enum class MessageId {
     TsdNoBlock,
     TsdBlockEndsEarly,
     TsdTooFewBlocks,
+    TsdBadValue,
     CannotReplace,
     NotCp932,
     ChannelCountNotShown,

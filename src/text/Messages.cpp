@@ -86,6 +86,10 @@ Message TsdTooFewBlocksMessage(const std::string& fileName) {
     return Named(MessageId::TsdTooFewBlocks, fileName);
 }
 
+Message TsdBadValueMessage(const std::string& fileName, std::int64_t burst, std::int64_t line) {
+    return {MessageId::TsdBadValue, {fileName, std::to_string(burst), std::to_string(line)}};
+}
+
 Message CannotReplaceMessage(const std::string& fileName) {
     return Named(MessageId::CannotReplace, fileName);
 }

@@ -49,6 +49,8 @@ Message TsdUnwritableCountsMessage(const std::string& fileName);
 Message TsdNoBlockMessage(const std::string& fileName);
 Message TsdBlockEndsEarlyMessage(const std::string& fileName);
 Message TsdTooFewBlocksMessage(const std::string& fileName);
+// A line of a block (line: of the file, from 1) without its values; burst from 1.
+Message TsdBadValueMessage(const std::string& fileName, std::int64_t burst, std::int64_t line);
 Message CannotReplaceMessage(const std::string& fileName);
 
 // Export of a data file to other formats.

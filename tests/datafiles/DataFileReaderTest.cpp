@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 #include <cmath>
@@ -198,11 +200,36 @@ TEST(DataFileReader, RefusesWhatIsNoDataFile) {
     Blocks data;
     std::vector<std::int16_t> extra;
     EXPECT_NO_THROW(reader->ReadBurst(0, data, extra));
-    EXPECT_EQ(Thrown([&] { reader->ReadBurst(1, data, extra); }), FormatMessage);
+    // Named by its file, its burst and its line: the one after "No.2".
+    const auto line =
+        std::count(tsd.begin(), tsd.begin() + static_cast<std::ptrdiff_t>(second), '\n') + 2;
+    EXPECT_EQ(Thrown([&] { reader->ReadBurst(1, data, extra); }),
+              TsdBadValueMessage(dir.File("v.tsd"), 2, line));
 
     // A tsd header cut before its last line.
     WriteBytes(dir.File("cut.tsd"), tsd.substr(0, tsd.find("'mV'")));
     EXPECT_EQ(Thrown([&] { OpenDataFileReader(dir.File("cut.tsd")); }), FormatMessage);
+}
+
+TEST(DataFileReader, ReadsTheOneBlockOfATsdVer1) {
+    TempDir dir;
+    const std::string head =
+        "Time Series Data Text Format Ver.1\r\n'old'\r\n1999/12/31 23:59:58\r\n"
+        "250\r\n3\r\n1,2\r\n0,0\r\n'a','b'\r\n'V','mV'\r\n";
+    WriteBytes(dir.File("v1.tsd"), head + "1,4\r\n2,8\r\n3,12\r\n");
+    const auto reader = OpenDataFileReader(dir.File("v1.tsd"));
+    EXPECT_EQ(reader->Version(), 1);
+    EXPECT_EQ(reader->Bursts(), 1);
+    std::vector<std::int16_t> codes;
+    reader->ReadChannel(0, 0, codes);
+    EXPECT_EQ(codes, (std::vector<std::int16_t>{1, 2, 3}));
+    reader->ReadChannel(0, 1, codes);
+    EXPECT_EQ(codes, (std::vector<std::int16_t>{2, 4, 6}));
+    // A bad value is named by its line of the file: the header has 9.
+    WriteBytes(dir.File("bad.tsd"), head + "1,4\r\n2,x\r\n3,12\r\n");
+    const auto bad = OpenDataFileReader(dir.File("bad.tsd"));
+    EXPECT_EQ(Thrown([&] { bad->ReadChannel(0, 0, codes); }),
+              TsdBadValueMessage(dir.File("bad.tsd"), 1, 11));
 }
 
 TEST(DataFileReader, ReadsTheLastBurstOfANearly2GiBFileAtOnce) {

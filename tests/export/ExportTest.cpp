@@ -15,6 +15,7 @@
 #include <hdf5.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -599,9 +600,11 @@ TEST(Export, FailuresAndCancelsLeaveNoFile) {
     WriteBytes(dir.File("bad.tsd"), text);
     {
         const auto bad = OpenDataFileReader(dir.File("bad.tsd"));
+        const auto line =
+            std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(third), '\n') + 2;
         for (const Exporter& e : Exporters())
             EXPECT_EQ(Thrown([&] { e.Write(*bad, {}, OutOf(dir, "x", e), {}, progress); }),
-                      FormatMessage)
+                      TsdBadValueMessage(dir.File("bad.tsd"), 3, line))
                 << e.Id;
     }
     std::filesystem::remove(dir.File("bad.tsd"));

@@ -335,10 +335,19 @@ std::optional<std::int16_t> TsdValueCode(std::string_view text, float a, float b
     return ValueCode(text, a, b);
 }
 
-TsdBlockSpans ScanTsdBlocks(ByteSource& source, const MeasurementHeader& h) {
+std::int64_t TsdHeaderLineCount(int version) {
+    return version == 1 ? 9 : TsdHeaderLines;
+}
+
+std::int64_t TsdBlockLineCount(const MeasurementHeader& h, int version) {
+    return (version == 1 ? 0 : 1) + std::max<std::int32_t>(h.SampleCount, 0) +
+           (h.ExtraChannelCount > 0 ? 1 : 0);
+}
+
+TsdBlockSpans ScanTsdBlocks(ByteSource& source, const MeasurementHeader& h, int version) {
     TsdBlockSpans spans;
-    const std::int64_t linesPerBlock =
-        1 + std::max<std::int32_t>(h.SampleCount, 0) + (h.ExtraChannelCount > 0 ? 1 : 0);
+    const std::int64_t headerLines = TsdHeaderLineCount(version);
+    const std::int64_t linesPerBlock = std::max<std::int64_t>(TsdBlockLineCount(h, version), 1);
     std::vector<char> buffer(1 << 20);
     std::int64_t offset = 0, lines = 0;
     const std::int64_t size = source.Size();
@@ -365,8 +374,8 @@ TsdBlockSpans ScanTsdBlocks(ByteSource& source, const MeasurementHeader& h) {
                 continue;
             afterCr = true;
             ++lines;
-            const std::int64_t blockLines = lines - TsdHeaderLines;
-            if (lines == TsdHeaderLines) {
+            const std::int64_t blockLines = lines - headerLines;
+            if (lines == headerLines) {
                 spans.HeaderEnd = at + 1;
             } else if (blockLines > 0 && blockLines % linesPerBlock == 0) {
                 spans.BlockEnds.push_back(at + 1);
@@ -377,15 +386,17 @@ TsdBlockSpans ScanTsdBlocks(ByteSource& source, const MeasurementHeader& h) {
     return spans;
 }
 
-bool ParseTsdBlock(std::string_view text, const MeasurementHeader& h,
-                   std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData,
-                   std::vector<std::int16_t>& extraData) {
+std::int64_t ParseTsdBlock(std::string_view text, const MeasurementHeader& h,
+                           std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData,
+                           std::vector<std::int16_t>& extraData, bool numbered) {
     const int channels = std::clamp<int>(h.ChannelCount, 0, MaxSampledChannels);
     const int extra = std::clamp<int>(h.ExtraChannelCount, 0, ChannelEntryCount - channels);
     const auto samples = static_cast<std::size_t>(std::max<std::int32_t>(h.SampleCount, 0));
     MemorySource source(text);
     TextLineReader reader(source);
-    reader.ReadLine(); // "No.k"
+    if (numbered)
+        reader.ReadLine(); // "No.k"
+    const std::int64_t firstValues = numbered ? 2 : 1;
     // Fills out[first + i] from the values of one line; false when one is missing or wrong.
     auto line = [&](int first, int count, auto&& put) {
         if (reader.AtEnd())
@@ -408,14 +419,14 @@ bool ParseTsdBlock(std::string_view text, const MeasurementHeader& h,
     for (std::size_t j = 0; j < samples; ++j)
         if (!line(0, channels,
                   [&](int i, std::int16_t x) { blockData[static_cast<std::size_t>(i)][j] = x; }))
-            return false;
+            return static_cast<std::int64_t>(j) + firstValues;
     if (extra > 0) {
         extraData.resize(static_cast<std::size_t>(extra));
         if (!line(channels, extra,
                   [&](int i, std::int16_t x) { extraData[static_cast<std::size_t>(i)] = x; }))
-            return false;
+            return static_cast<std::int64_t>(samples) + firstValues;
     }
-    return true;
+    return 0;
 }
 
 } // namespace tavrel

@@ -54,20 +54,26 @@ void AppendTsdBlockText(std::string& out, const SDFdata& data, int k);
 // of (value - B) / A (0 when A is 0). nullopt when the text is neither.
 std::optional<std::int16_t> TsdValueCode(std::string_view text, float a, float b);
 
-// Where the blocks of a Ver.2 tsd file lie, found by walking its lines after the 12 header
-// lines: a block is whole when its last line has ended (CR), and its end takes the LF right
-// after. HeaderEnd is -1 when the header lines themselves are cut; block k spans
-// [k == 0 ? HeaderEnd : BlockEnds[k - 1], BlockEnds[k]).
+// Where the blocks of a tsd file lie, found by walking its lines after the 12 header lines
+// (Ver.2) or the 9 of Ver.1, whose one block has no "No." line: a block is whole when its last
+// line has ended (CR), and its end takes the LF right after. HeaderEnd is -1 when the header
+// lines themselves are cut; block k spans [k == 0 ? HeaderEnd : BlockEnds[k - 1],
+// BlockEnds[k]).
 struct TsdBlockSpans {
     std::int64_t HeaderEnd = -1;
     std::vector<std::int64_t> BlockEnds;
 };
-TsdBlockSpans ScanTsdBlocks(ByteSource& source, const MeasurementHeader& h);
+TsdBlockSpans ScanTsdBlocks(ByteSource& source, const MeasurementHeader& h, int version = 2);
+// The lines before the first block, and those of a block.
+std::int64_t TsdHeaderLineCount(int version);
+std::int64_t TsdBlockLineCount(const MeasurementHeader& h, int version);
 
 // Decodes the text of one whole block ("No." line first) into block buffers as
-// DecodeBlockValues sizes them. False when a line lacks values or a value is no number.
-bool ParseTsdBlock(std::string_view text, const MeasurementHeader& h,
-                   std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData,
-                   std::vector<std::int16_t>& extraData);
+// DecodeBlockValues sizes them. Gives 0, or the first line of the block (its "No." line being
+// 1) that lacks values or has a value that is no number.
+// A block of Ver.1 (numbered false) has no "No." line: its first value line is line 1.
+std::int64_t ParseTsdBlock(std::string_view text, const MeasurementHeader& h,
+                           std::array<std::vector<std::int16_t>, MaxSampledChannels>& blockData,
+                           std::vector<std::int16_t>& extraData, bool numbered = true);
 
 } // namespace tavrel

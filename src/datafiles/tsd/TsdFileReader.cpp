@@ -18,12 +18,14 @@ std::optional<StoredHeader> ReadStoredTsdHeader(const std::string& fileName,
 }
 
 TsdFileReader::TsdFileReader(const std::string& fileName) : source_(fileName) {
-    if (!ReadTsdHeader(source_, header_, version_) || version_ != 2)
+    if (!ReadTsdHeader(source_, header_, version_))
         throw FileError(FormatMessage);
-    spans_ = ScanTsdBlocks(source_, header_);
+    spans_ = ScanTsdBlocks(source_, header_, version_);
     if (spans_.HeaderEnd < 0)
         throw FileError(FormatMessage);
-    bursts_ = std::min<std::int64_t>(static_cast<std::int64_t>(spans_.BlockEnds.size()), INT16_MAX);
+    // Ver.1 holds one block, whatever follows it.
+    bursts_ = std::min<std::int64_t>(static_cast<std::int64_t>(spans_.BlockEnds.size()),
+                                     version_ == 1 ? 1 : INT16_MAX);
 }
 
 void TsdFileReader::ReadBlock(std::int64_t k, Block& blockData,
@@ -32,8 +34,13 @@ void TsdFileReader::ReadBlock(std::int64_t k, Block& blockData,
     const std::int64_t first = k == 0 ? spans_.HeaderEnd : spans_.BlockEnds[at - 1];
     std::string text(static_cast<std::size_t>(spans_.BlockEnds[at] - first), '\0');
     source_.ReadExactAt(first, text.data(), text.size());
-    if (!ParseTsdBlock(text, header_, blockData, extraData))
-        throw FileError(FormatMessage);
+    if (const std::int64_t bad =
+            ParseTsdBlock(text, header_, blockData, extraData, version_ != 1)) {
+        // Blocks are whole ones of the same number of lines behind the header lines.
+        const std::int64_t line =
+            TsdHeaderLineCount(version_) + k * TsdBlockLineCount(header_, version_) + bad;
+        throw FileError(TsdBadValueMessage(source_.Name(), k + 1, line));
+    }
 }
 
 const TsdFileReader::Block& TsdFileReader::CachedBlock(std::int64_t k) const {

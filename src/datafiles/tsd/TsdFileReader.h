@@ -18,11 +18,11 @@ namespace tavrel {
 std::optional<StoredHeader> ReadStoredTsdHeader(const std::string& fileName,
                                                 const MeasurementHeader& onto);
 
-// The bursts of a Ver.2 tsd file. Ver.1 files hold no burst lines; they are not read here, as
-// repair does not.
+// The bursts of a tsd file: those of Ver.2, or the one block of Ver.1 (no "No." line), so the
+// viewer and export read every file info reads. Repair still leaves Ver.1 alone.
 class TsdFileReader final : public DataFileReader {
 public:
-    // Throws FileError: FormatMessage when the file holds no Ver.2 header.
+    // Throws FileError: FormatMessage when the file holds no tsd header.
     explicit TsdFileReader(const std::string& fileName);
 
     const std::string& FileName() const override { return source_.Name(); }
