@@ -4,6 +4,7 @@
 #include "model/FileError.h"
 #include "text/Messages.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -119,7 +120,18 @@ bool ReplaceFilesAtomically(
             ::close(fd);
             if (!modeKept)
                 throw FileError(renameFailure(i), modeCode);
-            if (!write(i, tempName)) {
+            bool written = false;
+            try {
+                written = write(i, tempName);
+            } catch (const FileError& e) {
+                // The user knows the file, never its temporary: the error names the file.
+                Message named = e.GetMessage();
+                std::replace(named.Args.begin(), named.Args.end(), tempName, fileNames[i]);
+                if (named == e.GetMessage())
+                    throw;
+                throw FileError(named);
+            }
+            if (!written) {
                 removeFrom(0);
                 return false;
             }

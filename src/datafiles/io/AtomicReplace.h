@@ -14,8 +14,8 @@ namespace tavrel {
 // write fills it by the name it is given (BinaryFile::Mode::Temporary opens it). It takes
 // the old file's permissions, is flushed to the disk and renamed into place. When write
 // throws or gives false (cancelled), or the rename fails, the temporary file is removed and
-// the file stays as it was; a failed rename throws FileError(renameFailure). Gives what
-// write gave.
+// the file stays as it was; a failed rename throws FileError(renameFailure). A FileError of
+// write that names the temporary file names fileName instead. Gives what write gave.
 // An existing file is locked (FileLock) from before write until it is replaced, unless the
 // caller holds its lock already; one that a recording holds is refused before anything is
 // written. A file that appears under the name while write runs is never replaced unlocked.
