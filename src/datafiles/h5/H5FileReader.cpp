@@ -1,6 +1,7 @@
 #include "datafiles/h5/H5FileReader.h"
 
 #include "datafiles/DataFileRepair.h"
+#include "datafiles/io/FileLock.h"
 #include "model/FileError.h"
 #include "model/SDFdata.h"
 #include "model/TimeUnits.h"
@@ -9,10 +10,7 @@
 #include "text/ShiftJis.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace tavrel {
 namespace {
@@ -154,27 +152,11 @@ DataFileCheck CheckH5File(const std::string& fileName) {
 }
 
 DataFileCheck RepairH5File(const std::string& fileName, RepairMode) {
-    const DataFileCheck check = CheckH5File(fileName);
-    if (check.Result != DataFileCheck::Outcome::Repairable)
-        return check;
     // A file marked as being written may be being recorded now: its recorder's lock says so.
-    const int fd = ::open(fileName.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        throw FileError(CannotWriteMessage(fileName), errno);
-    struct flock whole {};
-    whole.l_type = F_WRLCK;
-    whole.l_whence = SEEK_SET;
-    if (::fcntl(fd, F_OFD_SETLK, &whole) != 0) {
-        ::close(fd);
-        throw FileError(DataFileInUseMessage(fileName), EWOULDBLOCK);
-    }
-    try {
+    const FileLock lock(fileName);
+    const DataFileCheck check = CheckH5File(fileName);
+    if (check.Result == DataFileCheck::Outcome::Repairable)
         h5::ClearRecordingFlags(fileName);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
     return check;
 }
 
