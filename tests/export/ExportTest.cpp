@@ -273,8 +273,8 @@ TEST(Export, NumberListsStopAtTheFilesCount) {
         {"1,3-5", 9, List{0, 2, 3, 4}},
         {" 2", 9, List{1}}, // blanks before and after alike
         {"2 ,\t3 - 4 ", 9, List{1, 2, 3}},
-        {"2-9,7", 3, List{1, 2, 3}}, // 4 is the first past the count: it ends the list
-        {"9,5,1", 3, List{0, 4}},
+        {"2-9,7", 3, List{1, 2, 3}},  // 4 is the first past the count: it ends the list
+        {"9,5,1", 3, List{8}},        // the first past the count, in the order given, ends it
         {"1-40000", 3, std::nullopt}, // a range longer than any count
         {huge, 3, List{0, 1, 2, 3}},
         {"   ", 3, std::nullopt},
@@ -286,7 +286,8 @@ TEST(Export, NumberListsStopAtTheFilesCount) {
 
 TEST(Export, SelectionListsAndTimes) {
     EXPECT_EQ(ParseNumberList("1,3-5"), (std::vector<std::int64_t>{0, 2, 3, 4}));
-    EXPECT_EQ(ParseNumberList("4,2,2-3"), (std::vector<std::int64_t>{3, 1, 1, 2}));
+    // The order given; the first repeat ends the list, for the selection to refuse.
+    EXPECT_EQ(ParseNumberList("4,2,2-3"), (std::vector<std::int64_t>{3, 1, 1}));
     for (const char* bad : {"", "0", "1,", ",1", "5-3", "a", "-1", "+1", "1-", "2-x"})
         EXPECT_EQ(ParseNumberList(bad), std::nullopt) << bad;
     EXPECT_EQ(ExportFormatOfName("a/b.CSV"), ExportFormat::Csv);
