@@ -41,6 +41,38 @@ void SplitTime(long long ms, CalendarTime& t) {
     t.Millisecond = static_cast<int>(ms % 1000);
 }
 
+// The local time of a calendar time, for mktime (which finds whether summer time applies).
+std::tm LocalTm(const CalendarTime& t) {
+    std::tm local{};
+    local.tm_year = t.Year - 1900;
+    local.tm_mon = t.Month - 1;
+    local.tm_mday = t.Day;
+    local.tm_hour = t.Hour;
+    local.tm_min = t.Minute;
+    local.tm_sec = t.Second;
+    local.tm_isdst = -1;
+    return local;
+}
+
+// ISO 8601 of a local time, with ".mmm" when there are milliseconds and the UTC offset when
+// one is known (in seconds east).
+std::string IsoText(const CalendarTime& t, std::optional<long> offsetSeconds) {
+    char text[48];
+    int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.Year, t.Month,
+                               t.Day, t.Hour, t.Minute, t.Second);
+    if (t.Millisecond != 0)
+        length += std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length),
+                                ".%03d", t.Millisecond);
+    if (offsetSeconds) {
+        const long offset = *offsetSeconds / 60;
+        const long magnitude = offset < 0 ? -offset : offset;
+        length +=
+            std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length),
+                          "%c%02ld:%02ld", offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
+    }
+    return std::string(text, static_cast<std::size_t>(length));
+}
+
 } // namespace
 
 bool IsShowableDateTime(double dateTime) {
@@ -163,45 +195,17 @@ std::string FormatIsoDateTime(double dateTime) {
     const CalendarTime t = DecodeDateTime(dateTime);
     if (!std::isfinite(dateTime) || t.Year < 1 || t.Year > 9999)
         return {};
-    std::tm local{};
-    local.tm_year = t.Year - 1900;
-    local.tm_mon = t.Month - 1;
-    local.tm_mday = t.Day;
-    local.tm_hour = t.Hour;
-    local.tm_min = t.Minute;
-    local.tm_sec = t.Second;
-    local.tm_isdst = -1;
-    char text[48];
-    int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.Year, t.Month,
-                               t.Day, t.Hour, t.Minute, t.Second);
-    if (t.Millisecond != 0)
-        length += std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length),
-                                ".%03d", t.Millisecond);
-    if (std::mktime(&local) == static_cast<std::time_t>(-1) && local.tm_gmtoff == 0) {
-        // No offset known: the local time alone is still ISO 8601.
-        return std::string(text, static_cast<std::size_t>(length));
-    }
-    const long offset = local.tm_gmtoff / 60;
-    const long magnitude = offset < 0 ? -offset : offset;
-    length +=
-        std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length),
-                      "%c%02ld:%02ld", offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
-    return std::string(text, static_cast<std::size_t>(length));
+    std::tm local = LocalTm(t);
+    // No offset known: the local time alone is still ISO 8601.
+    const bool known = std::mktime(&local) != static_cast<std::time_t>(-1) || local.tm_gmtoff != 0;
+    return IsoText(t, known ? std::optional<long>(local.tm_gmtoff) : std::nullopt);
 }
 
 std::optional<double> EpochSecondsOf(double dateTime) {
     if (!IsShowableDateTime(dateTime))
         return std::nullopt;
     const double wholeSecond = std::floor(dateTime * 86400.0 + 1e-6) / 86400.0;
-    const CalendarTime t = DecodeDateTime(wholeSecond);
-    std::tm local{};
-    local.tm_year = t.Year - 1900;
-    local.tm_mon = t.Month - 1;
-    local.tm_mday = t.Day;
-    local.tm_hour = t.Hour;
-    local.tm_min = t.Minute;
-    local.tm_sec = t.Second;
-    local.tm_isdst = -1;
+    std::tm local = LocalTm(DecodeDateTime(wholeSecond));
     const std::time_t instant = std::mktime(&local);
     if (instant == static_cast<std::time_t>(-1))
         return std::nullopt;
@@ -232,19 +236,9 @@ std::string FormatIsoEpochSeconds(double seconds) {
     std::tm local{};
     if (!localtime_r(&instant, &local) || local.tm_year + 1900 < 1 || local.tm_year + 1900 > 9999)
         return {};
-    char text[48];
-    int length =
-        std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", local.tm_year + 1900,
-                      local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-    if (ms != 0)
-        length += std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length),
-                                ".%03d", ms);
-    const long offset = local.tm_gmtoff / 60;
-    const long magnitude = offset < 0 ? -offset : offset;
-    length +=
-        std::snprintf(text + length, sizeof text - static_cast<std::size_t>(length),
-                      "%c%02ld:%02ld", offset < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
-    return std::string(text, static_cast<std::size_t>(length));
+    return IsoText({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                    local.tm_min, local.tm_sec, ms},
+                   local.tm_gmtoff);
 }
 
 } // namespace tavrel
