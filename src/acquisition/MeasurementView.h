@@ -3,6 +3,7 @@
 #include "acquisition/RunState.h"
 #include "model/ChannelScale.h"
 #include "model/MeasurementHeader.h"
+#include "model/TriggerSettings.h"
 #include "text/Message.h"
 
 #include <cstdint>
@@ -45,6 +46,10 @@ public:
     // the next SetUpCharts, so a view draws from it rather than keep a copy.
     virtual void AppendCodes(int channel, const std::vector<std::int16_t>& block,
                              std::int64_t first, std::int64_t end, const ChannelScale& scale) = 0;
+    // Bursts start on the signal: the level (physical unit) on the trigger channel (from 0),
+    // and the scan of the burst shown where it triggered (-1: not yet). Called after
+    // SetUpCharts; a measurement on the schedule never calls it.
+    virtual void ShowTrigger(const TriggerSettings& /*trigger*/, std::int64_t /*triggerScan*/) {}
 };
 
 } // namespace tavrel

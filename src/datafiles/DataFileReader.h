@@ -2,6 +2,7 @@
 
 #include "datafiles/DataFileFormats.h"
 #include "model/MeasurementHeader.h"
+#include "model/TriggerSettings.h"
 
 #include <array>
 #include <cstdint>
@@ -32,6 +33,10 @@ public:
     // Takes in the bursts written since it was opened, for a format read while it is being
     // recorded; true when Bursts() grew. The others never grow.
     virtual bool Refresh() { return false; }
+    // The trigger the bursts were recorded with (Start is Schedule for a file without one),
+    // and where burst k's trigger lies (Origin Scheduled, Scan -1 for a burst on the schedule).
+    virtual TriggerSettings RecordedTrigger() const { return {}; }
+    virtual BurstTrigger TriggerOf(std::int64_t /*k*/) const { return {}; }
     // The start of burst k (0-based) in days like StartTime: StartTime + k x burst interval.
     double BurstStartTime(std::int64_t k) const;
     // The sampling interval in seconds.

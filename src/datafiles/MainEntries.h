@@ -6,6 +6,20 @@
 
 namespace tavrel {
 
+// The trigger page's entries: item indices and texts as the parameter validation reads them.
+struct TriggerEntries {
+    int Mode = 0;    // 0 schedule, 1 trigger
+    int Channel = 0; // the measurement's channel, items "1".."4"
+    int Edge = 0;    // 0 rising, 1 falling, 2 either
+    std::string Level = "0";
+    std::string Hysteresis; // empty: the default share of the channel's range
+    std::string PreTrigger = "0";
+    std::string HoldOff = "0";     // seconds
+    std::string AutoTimeout = "0"; // seconds, 0: none
+
+    friend bool operator==(const TriggerEntries&, const TriggerEntries&) = default;
+};
+
 // A snapshot of the main window's entries: the texts and item indices that the parameter
 // validation reads and the parameter file writes and reads. The window fills it from its
 // widgets and applies it back; the core works on the snapshot alone. Texts are UTF-8.
@@ -30,6 +44,7 @@ struct MainEntries {
     int RadioGroupFileType = 0; // 0 sdf, 1 tsd
     std::string EditFileName;
     std::string ApplicationPath;
+    TriggerEntries Trigger;
 
     // Selects an item of the channel box; an index naming no item clears the selection and
     // the text, as a drop-down box does.
