@@ -43,7 +43,7 @@ double RecordH5(const std::string& file, int bursts, int scans) {
         H5Writer w(file);
         w.Begin(h);
         for (int b = 0; b < bursts; ++b) {
-            w.BeginBurst(b, 0, 0);
+            w.BeginBurst(b, 0, 0, {});
             for (int k = 0; k < scans / ScansPerFetch; ++k)
                 w.AppendValues(Fetch(k));
             w.AppendBlock(b, data);

@@ -1,5 +1,7 @@
 #include "acquisition/MeasurementParameters.h"
 
+#include "acquisition/TriggerParameters.h"
+
 #include "text/Messages.h"
 
 #include "acquisition/PhysicalMemory.h"
@@ -15,6 +17,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <variant>
 
 namespace tavrel {
 namespace {
@@ -250,6 +253,9 @@ bool ValidateParameters(const MainEntries& entries, SDFdata& data, MeasurementSe
     }
     if (coefRefusal)
         return refuse(*coefRefusal);
+    const std::variant<TriggerSettings, Message> trigger = TakeTriggerEntries(entries.Trigger, h);
+    if (const Message* message = std::get_if<Message>(&trigger))
+        return refuse(*message);
 
     // 15, 16: the block buffers and the raw sample buffer.
     const MeasurementHeader previous = data.Header;
@@ -266,6 +272,7 @@ bool ValidateParameters(const MainEntries& entries, SDFdata& data, MeasurementSe
         return refuse({MessageId::MemoryShort});
     }
     CopySettings(s, settings);
+    settings.Trigger = std::get<TriggerSettings>(trigger);
     return true;
 }
 

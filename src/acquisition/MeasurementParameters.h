@@ -24,7 +24,7 @@ struct MeasurementSettings {
     std::string ChartTimeUnit;
     double ChartTimeScale = 0;
     std::vector<std::uint16_t> SampleBuffer; // ChannelCount x SampleCount raw words
-    TriggerSettings Trigger; // what starts a burst
+    TriggerSettings Trigger;                 // what starts a burst
     bool DurableDataFile = true; // the data file's per-second flush (a benchmark turns it off)
 };
 

@@ -19,7 +19,7 @@ MeasurementRun::MeasurementRun(Device& device, Clock& clock, Prompter& prompter,
                                MeasurementView& view)
     : ScansDone(transfer_.ScansDone), SamplesFetched(transfer_.SamplesFetched),
       BlocksWritten(file_.BlocksWritten), device_(device), clock_(clock), prompter_(prompter),
-      view_(view), transfer_(device, data_, settings_, view), display_(view), file_(data_) {}
+      view_(view), transfer_(device_, data_, settings_, view), display_(view), file_(data_) {}
 
 void MeasurementRun::HandleDeviceEvents() {
     while (const std::optional<DeviceEvent> event = device_.NextEvent())
@@ -39,6 +39,14 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
 
     if (!ValidateParameters(entries, data_, settings_, prompter_, transfer_.ScansDone))
         return;
+    // Only a format with a time per burst can hold bursts that start on the signal.
+    const DataFileType type = DataFileTypeOfChoice(entries.RadioGroupFileType);
+    const bool triggered = settings_.Trigger.Start == BurstStart::Trigger;
+    if (triggered && type != DataFileType::Hdf5) {
+        prompter_.ShowMessage(MessageKind::Error, {MessageId::TriggerNeedsHdf5},
+                              MessageButtons::Ok);
+        return;
+    }
     view_.LayOutCharts(data_.Header);
     channels_ = data_.Header.ChannelCount;
     samples_ = data_.Header.SampleCount;
@@ -61,7 +69,22 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     // Nothing is written unless the planned file fits, or the operator says to go on.
     data_.Header.ChannelCount = channels_;
     data_.Header.SampleCount = samples_;
-    const DataFileType type = DataFileTypeOfChoice(entries.RadioGroupFileType);
+    RecordingSource source;
+    device_.Cut(std::nullopt);
+    if (triggered) {
+        source = SourceOf(device_.Identify());
+        const auto c = static_cast<std::size_t>(settings_.Trigger.Channel);
+        const TriggerPlan plan =
+            PlanTrigger(settings_.Trigger, data_.Header,
+                        c < source.Inputs.size()
+                            ? DeviceChannel{"", source.Inputs[c].Low, source.Inputs[c].High}
+                            : DeviceChannel{},
+                        static_cast<double>(scanMicroseconds_) * 1e-6);
+        device_.Cut(plan);
+        // The file says which band was used, in the channel's unit.
+        source.Trigger = settings_.Trigger;
+        source.Trigger.Hysteresis = plan.Hysteresis * 1000 * std::fabs(data_.Header.CoefA[c]);
+    }
     PlannedBytes = PlannedFileBytes(type, data_.Header);
     AvailableBytes = AvailableBytesFor(settings_.DataFileName);
     if (AvailableBytes >= 0 && PlannedBytes > AvailableBytes &&
@@ -72,7 +95,7 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     // A failing creation ends the start with nothing changed but the reason shown.
     try {
         file_.Create(type, settings_.DataFileName, settings_.DurableDataFile, channels_, samples_,
-                     [this] { return SourceOf(device_.Identify()); });
+                     [&] { return triggered ? source : SourceOf(device_.Identify()); });
     } catch (const std::exception& e) {
         ReportError(e);
         return;
@@ -154,6 +177,7 @@ void MeasurementRun::BeginRecording() {
 
 std::int64_t MeasurementRun::StartBurst() {
     transfer_.Begin(channels_, samples_);
+    const bool streamStarts = device_.Cutting() && !device_.Streaming();
     file_.KeepHeader();
     AcquisitionSetup setup;
     setup.Channels = channels_;
@@ -171,13 +195,36 @@ std::int64_t MeasurementRun::StartBurst() {
         return 0;
     }
     Card.Converting = 1;
-    file_.BeginBurst(BurstNumber, clock_.Now(), NextBurstTime);
-    ++BurstNumber;
     SetState(RunState::Converting);
-    view_.SetPresentStatus({MessageId::BurstRunning, {std::to_string(BurstNumber)}});
     display_.NoTime();
     view_.SetUpCharts(data_.Header, settings_);
+    burstBegun_ = !device_.Cutting();
+    if (device_.Cutting()) {
+        if (streamStarts)
+            streamStart_ = clock_.Now();
+        view_.SetPresentStatus({MessageId::TriggerWaiting, {std::to_string(BurstNumber)}});
+        view_.ShowTrigger(settings_.Trigger, -1);
+        return 0;
+    }
+    file_.BeginBurst(BurstNumber, clock_.Now(), NextBurstTime);
+    ++BurstNumber;
+    view_.SetPresentStatus({MessageId::BurstRunning, {std::to_string(BurstNumber)}});
     return 0;
+}
+
+void MeasurementRun::BeginTriggeredBurst() {
+    // Times of the device's clock: the continuous start plus the scans since.
+    const BurstTrigger cut = device_.Trigger();
+    const double scanSeconds = static_cast<double>(scanMicroseconds_) * 1e-6;
+    const double first = static_cast<double>(device_.BurstFirstScan()) * scanSeconds;
+    const BurstTrigger trigger{cut.Origin, cut.Scan,
+                               EpochSecondsOf(streamStart_).value_or(NAN) + first +
+                                   static_cast<double>(cut.Scan) * scanSeconds};
+    file_.BeginBurst(BurstNumber, streamStart_ + first / 86400, NAN, trigger);
+    burstBegun_ = true;
+    ++BurstNumber;
+    view_.SetPresentStatus({MessageId::BurstRunning, {std::to_string(BurstNumber)}});
+    view_.ShowTrigger(settings_.Trigger, cut.Scan);
 }
 
 std::int64_t MeasurementRun::ShowBurstWait() {
@@ -206,6 +253,8 @@ std::int64_t MeasurementRun::FetchSamples() {
         // Nothing yet: sleep about one scan, so a slow device costs no processor time.
         return std::clamp<std::int64_t>(scanMicroseconds_, 1000, MaxYieldWaitMicroseconds);
     case SampleTransfer::Fetched::Samples:
+        if (!burstBegun_)
+            BeginTriggeredBurst();
         file_.Values(transfer_.LastValues());
         break;
     }
@@ -224,6 +273,8 @@ void MeasurementRun::EndOfBurst() {
     Card.Converting = 0; // the device has ended by itself
     file_.WriteBlock(BurstNumber - 1);
     if (BurstNumber == data_.Header.BurstCount) {
+        if (device_.Cutting())
+            device_.Stop(); // the continuous acquisition
         view_.SetPresentStatus({MessageId::Finished});
         display_.NoTime();
         EnterIdle();
@@ -231,6 +282,10 @@ void MeasurementRun::EndOfBurst() {
     }
     SetState(RunState::BetweenBursts);
     NextBurstTime = BurstNumber * settings_.BurstIntervalDays + data_.Header.StartTime;
+    if (device_.Cutting()) {
+        NextBurstTime = clock_.Now(); // the trigger is armed again at once
+        return;
+    }
     view_.SetPresentStatus({MessageId::BurstWaiting, {std::to_string(BurstNumber + 1)}});
 }
 
@@ -240,7 +295,8 @@ void MeasurementRun::BtnAdStopClick() {
         HandleDeviceEvents();
         return;
     }
-    const bool burstCut = state_ == RunState::Converting;
+    // A burst still waiting for its trigger has nothing in the file.
+    const bool burstCut = state_ == RunState::Converting && burstBegun_;
     SetState(RunState::Finishing);
     view_.SetPresentStatus({MessageId::Aborted});
     display_.NoTime();
@@ -290,6 +346,8 @@ void MeasurementRun::SetState(RunState state) {
 }
 
 void MeasurementRun::EnterIdle() {
+    if (device_.Streaming())
+        device_.Stop(); // the continuous acquisition runs between bursts too
     file_.Release();
     SetState(RunState::Idle);
     display_.Progress(0);

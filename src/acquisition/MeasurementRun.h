@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/BurstCutter.h"
 #include "acquisition/Clock.h"
 #include "acquisition/Device.h"
 #include "acquisition/MeasurementParameters.h"
@@ -94,6 +95,8 @@ private:
     // Ends the measurement after a failing write and shows the error.
     void EndByWriteError(const std::exception& e);
     void EndOfBurst();
+    // The trigger came: the burst begins in the file and on the displays.
+    void BeginTriggeredBurst();
     // Stops the card's conversion at once after a fault, showing cardStatus.
     void HaltCard(const Message& cardStatus);
     // Ends the measurement as the operator's stop does, after a fault of the card.
@@ -106,7 +109,7 @@ private:
     void FinishDataFile(bool burstCut);
     void ReportError(const std::exception& e);
 
-    Device& device_;
+    BurstCutter device_; // passes the device through unless bursts start on a trigger
     Clock& clock_;
     SDFdata data_;
     MeasurementSettings settings_;
@@ -124,6 +127,9 @@ private:
     std::int16_t channels_ = 1;
     std::int32_t samples_ = 0;
     std::int64_t scanMicroseconds_ = 0;
+    // The current burst is in the file (a triggered one only once its trigger came).
+    bool burstBegun_ = false;
+    double streamStart_ = 0; // the continuous acquisition's start (local date-time)
     // The wait before the first burst, taken at the first step.
     bool waitBegun_ = false;
     double waitFrom_ = 0;

@@ -6,7 +6,8 @@
 namespace tavrel {
 
 RecordingSource SourceOf(const DeviceIdentity& identity) {
-    RecordingSource source{identity.Model, {}};
+    RecordingSource source;
+    source.Device = identity.Model;
     for (const DeviceChannel& c : identity.Channels)
         source.Inputs.push_back({c.Name, c.Low, c.High});
     return source;
@@ -41,8 +42,9 @@ void RunDataFile::WriteHeader() {
     writer_->Begin(data_.Header);
 }
 
-void RunDataFile::BeginBurst(int k, double startTime, double scheduledTime) {
-    writer_->BeginBurst(k, startTime, scheduledTime);
+void RunDataFile::BeginBurst(int k, double startTime, double scheduledTime,
+                             const BurstTrigger& trigger) {
+    writer_->BeginBurst(k, startTime, scheduledTime, trigger);
 }
 
 void RunDataFile::Values(std::span<const double> volts) {

@@ -35,7 +35,8 @@ public:
     void WriteHeader();
     // Burst k begins (local date-times: begun and due), and the values as they come (volts,
     // channel-interleaved) for the formats that keep them at full resolution.
-    void BeginBurst(int k, double startTime, double scheduledTime);
+    void BeginBurst(int k, double startTime, double scheduledTime,
+                    const BurstTrigger& trigger = {});
     void Values(std::span<const double> volts);
     // The burst being recorded ends otherwise than complete.
     void EndBurstAs(BurstEnd end);

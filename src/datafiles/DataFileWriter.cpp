@@ -144,7 +144,7 @@ void DataFileWriter::Written(std::int64_t bytes) {
 }
 
 void DataFileWriter::AppendValues(std::span<const double>) {}
-void DataFileWriter::BeginBurst(int, double, double) {}
+void DataFileWriter::BeginBurst(int, double, double, const BurstTrigger&) {}
 void DataFileWriter::EndBurstAs(BurstEnd) {}
 void DataFileWriter::DescribeSource(const RecordingSource&) {}
 

@@ -4,6 +4,7 @@
 #include "model/BurstEnd.h"
 #include "model/MeasurementHeader.h"
 #include "model/SDFdata.h"
+#include "model/TriggerSettings.h"
 
 #include <cstdint>
 #include <memory>
@@ -22,6 +23,7 @@ struct RecordingSource {
     };
     std::string Device;
     std::vector<Input> Inputs;
+    TriggerSettings Trigger; // what started the bursts
 };
 
 // One data-file format: the writer lays out the file, the measurement decides when. Failures
@@ -51,8 +53,10 @@ public:
     // AppendBlock then only ends the burst. The others ignore them.
     virtual bool KeepsValues() const { return false; }
     virtual void AppendValues(std::span<const double> millivolts);
-    // Burst k begins: the local date-times it began and was due.
-    virtual void BeginBurst(int k, double startTime, double scheduledTime);
+    // Burst k begins: the local date-times it began and was due (NaN: started by a trigger),
+    // and where it triggered.
+    virtual void BeginBurst(int k, double startTime, double scheduledTime,
+                            const BurstTrigger& trigger);
     // The burst being recorded ended otherwise than complete (before its AppendBlock).
     virtual void EndBurstAs(BurstEnd end);
     virtual void DescribeSource(const RecordingSource& source);

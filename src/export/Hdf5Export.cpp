@@ -26,6 +26,14 @@ bool ExportHdf5(const DataFileReader& reader, const ExportSelection& selection,
     h5::Attributes attributes = H5AttributesOf(h, "");
     attributes.BurstsPlanned = static_cast<std::int64_t>(s.Bursts.size());
     attributes.ScansPerBurst = s.Scans();
+    // The trigger's channel by its place among those exported; gone with its channel.
+    attributes.Trigger = reader.RecordedTrigger();
+    const auto triggerChannel =
+        std::find(s.Channels.begin(), s.Channels.end(), attributes.Trigger.Channel);
+    if (triggerChannel == s.Channels.end())
+        attributes.Trigger = {};
+    else
+        attributes.Trigger.Channel = static_cast<int>(triggerChannel - s.Channels.begin());
     const std::vector<h5::Channel> all = H5ChannelsOf(h, {});
     std::vector<h5::Channel> channels;
     for (const int c : s.Channels)
@@ -67,9 +75,22 @@ bool ExportHdf5(const DataFileReader& reader, const ExportSelection& selection,
                     }
                 w.AppendScans(piece);
             }
-            const double start = attributes.StartTime + static_cast<double>(k) * burstSeconds +
-                                 static_cast<double>(s.FirstSample) * reader.SamplingSeconds();
-            w.AppendBurst({firstScan, w.Scans() - firstScan, start, start, BurstEnd::Complete});
+            const double cut = static_cast<double>(s.FirstSample) * reader.SamplingSeconds();
+            const double start = attributes.StartTime + static_cast<double>(k) * burstSeconds + cut;
+            BurstTrigger trigger = reader.TriggerOf(k);
+            if (trigger.Origin == BurstOrigin::Scheduled) {
+                w.AppendBurst(
+                    {firstScan, w.Scans() - firstScan, start, start, BurstEnd::Complete, trigger});
+                continue;
+            }
+            // A triggered burst began its pre-trigger scans before its trigger time.
+            const double begun =
+                trigger.TimeSeconds - static_cast<double>(trigger.Scan) * reader.SamplingSeconds();
+            trigger.Scan -= s.FirstSample;
+            if (trigger.Scan < 0 || trigger.Scan >= s.Scans())
+                trigger.Scan = -1;
+            w.AppendBurst(
+                {firstScan, w.Scans() - firstScan, begun + cut, NAN, BurstEnd::Complete, trigger});
         }
         w.Close();
         return true;

@@ -149,13 +149,27 @@ constexpr MessageForm Forms[] = {
     {MessageId::ExportOverwriteQuestion,
      Tr("core", "ファイル「%1」は既に存在します。\n上書きしてよろしいですか。")},
     {MessageId::SavedBursts, Tr("core", "%1 回分のバーストをファイル「%2」に保存しました。")},
+    {MessageId::TriggerNeedsHdf5,
+     Tr("core", "トリガで開始するバーストはsdfやtsdには記録できません。保存形式にhdf5を"
+                "選んで下さい。")},
+    {MessageId::TriggerChannelEntry,
+     Tr("core", "トリガのチャンネルは1～%1の、係数Aが0でないチャンネルを選んで下さい。")},
+    {MessageId::TriggerLevelEntry, Tr("core", "トリガのレベルは数値で設定して下さい。")},
+    {MessageId::TriggerHysteresisEntry,
+     Tr("core", "トリガのヒステリシスは0以上の数値で設定して下さい（空欄は既定値）。")},
+    {MessageId::TriggerPreEntry, Tr("core", "プリトリガは0～%1の整数（%）で設定して下さい。")},
+    {MessageId::TriggerSecondsEntry,
+     Tr("core", "ホールドオフとオートタイムアウトは0以上の秒数で設定して下さい。")},
+    {MessageId::TriggerWaiting, Tr("core", "トリガ待ち（%1回記録済み）")},
+    {MessageId::TriggerSpec,
+     Tr("core", "--trigger は CH:EDGE:LEVEL[:PRE] の形で指定して下さい（例 1:rising:0:20）。")},
 };
 
 constexpr bool InIdOrder() {
     for (std::size_t i = 0; i < std::size(Forms); ++i)
         if (static_cast<std::size_t>(Forms[i].Id) != i)
             return false;
-    return std::size(Forms) == static_cast<std::size_t>(MessageId::SavedBursts) + 1;
+    return std::size(Forms) == static_cast<std::size_t>(MessageId::TriggerSpec) + 1;
 }
 static_assert(InIdOrder(), "one row per MessageId, in its order");
 

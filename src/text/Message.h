@@ -108,6 +108,15 @@ enum class MessageId {
     ExportOverwriteQuestion,
     // The measurement run, continued.
     SavedBursts,
+    // Bursts started by the trigger.
+    TriggerNeedsHdf5,
+    TriggerChannelEntry,
+    TriggerLevelEntry,
+    TriggerHysteresisEntry,
+    TriggerPreEntry,
+    TriggerSecondsEntry,
+    TriggerWaiting,
+    TriggerSpec,
 };
 
 // A code with the texts that fill its places %1..%n, and the system's errno where one caused

@@ -64,9 +64,10 @@ public:
         Scans = sampleCount;
         return FailAt == 4 ? 1 : 0;
     }
-    int AdStartIrqRingMode(int) override {
+    int AdStartIrqRingMode(int mode) override {
         if (FailAt == 5)
             return 1;
+        Mode = mode;
         ++Bursts;
         Running = true;
         StartUs = clock_.Microseconds();
@@ -104,6 +105,7 @@ public:
     const Clock& clock_;
     DriverNotify Notify;
     int FailAt = 0;
+    int Mode = -1;
     int Channels = 1;
     std::int32_t Scans = 0;
     bool Running = false;

@@ -65,9 +65,14 @@ TEST(SimulatedDevice, ReadsVoltsByPlaceAndLeavesAnEndedBurstAlone) {
     EXPECT_EQ(device.State().Converting, 0);
     ASSERT_EQ(device.Start(setup), StartFailure::None);
     EXPECT_EQ(card.StopCalls, 0);
-    // The card takes a number of scans: no acquisition until stopped.
+    // No count: the card's ring mode runs until stopped, read through the device's own buffer.
     AcquisitionSetup continuous = setup;
     continuous.Scans = 0;
+    continuous.TransferBuffer = nullptr;
+    EXPECT_EQ(device.Start(continuous), StartFailure::None);
+    EXPECT_EQ(card.Mode, 1);
+    EXPECT_EQ(device.Read(values).Count, 7); // as the card delivers
+    continuous.Scans = -1;
     EXPECT_EQ(device.Start(continuous), StartFailure::Ring);
     // A failing step is named.
     card.FailAt = 3;

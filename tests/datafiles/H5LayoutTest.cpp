@@ -33,16 +33,28 @@ void WriteBursts(Writer& w, int bursts) {
         // The first burst comes in two pieces, as fetches give it.
         w.AppendScans(std::span<const float>(values).first(60));
         w.AppendScans(std::span<const float>(values).subspan(60));
-        w.AppendBurst({b * 100LL, 100, 1.7e9 + b + 0.004, 1.7e9 + b,
-                       b == bursts - 1 ? BurstEnd::Stopped : BurstEnd::Complete});
+        // The second burst as a trigger starts one.
+        w.AppendBurst(
+            {b * 100LL, 100, 1.7e9 + b + 0.004, b == 1 ? NAN : 1.7e9 + b,
+             b == bursts - 1 ? BurstEnd::Stopped : BurstEnd::Complete,
+             b == 1 ? BurstTrigger{BurstOrigin::Triggered, 30, 1.7e9 + 1.034} : BurstTrigger{}});
         w.Flush();
     }
 }
 
 void WriteFile(const std::string& path, int bursts) {
     Writer w(path, path, true);
-    w.SetAttributes({"最初", 1.0, 0.5, "first", 3});
-    w.SetAttributes({"コメント", 1.7e9, 0.001, "Demo device", 10}); // again before the samples
+    Attributes a;
+    a.Comment = "最初";
+    w.SetAttributes(a);
+    a = {};
+    a.Comment = "コメント";
+    a.StartTime = 1.7e9;
+    a.SamplingInterval = 0.001;
+    a.Device = "Demo device";
+    a.BurstsPlanned = 10;
+    a.Trigger = {BurstStart::Trigger, 1, TriggerEdge::Falling, -0.5, 0.02, 30, 0.25, 2};
+    w.SetAttributes(a); // again before the samples
     w.SetChannels(TwoChannels);
     WriteBursts(w, bursts);
     w.Close();
@@ -85,8 +97,10 @@ TEST(H5Layout, ReadsBackThroughTheLibraryAndTheReader) {
     H5Dclose(samples);
     EXPECT_EQ(Field(file, "channels", "a"), (std::vector<double>{0.001, 2}));
     EXPECT_EQ(Field(file, "channels", "b"), (std::vector<double>{0.5, -1}));
-    EXPECT_EQ(Field(file, "bursts", "scheduled_time_s"),
-              (std::vector<double>{1.7e9, 1.7e9 + 1, 1.7e9 + 2}));
+    const std::vector<double> scheduled = Field(file, "bursts", "scheduled_time_s");
+    EXPECT_EQ(scheduled[2], 1.7e9 + 2);
+    EXPECT_TRUE(std::isnan(scheduled[1]));
+    EXPECT_EQ(Field(file, "bursts", "trigger_time_s")[1], 1.7e9 + 1.034);
     H5Fclose(file);
 
     Reader r(path);
@@ -107,10 +121,56 @@ TEST(H5Layout, ReadsBackThroughTheLibraryAndTheReader) {
     EXPECT_EQ(r.Bursts()[0].StartTime, 1.7e9 + 0.004);
     EXPECT_EQ(r.Bursts()[0].End, BurstEnd::Complete);
     EXPECT_EQ(r.Bursts()[2].End, BurstEnd::Stopped);
+    EXPECT_EQ(r.Header().Trigger, (TriggerSettings{BurstStart::Trigger, 1, TriggerEdge::Falling,
+                                                   -0.5, 0.02, 30, 0.25, 2}));
+    EXPECT_EQ(r.Bursts()[1].Trigger.Origin, BurstOrigin::Triggered);
+    EXPECT_EQ(r.Bursts()[1].Trigger.Scan, 30);
+    EXPECT_EQ(r.Bursts()[0].Trigger.Scan, -1);
+    EXPECT_TRUE(std::isnan(r.Bursts()[0].Trigger.TimeSeconds));
     std::vector<float> scans;
     r.ReadScans(199, 2, scans);
     EXPECT_EQ(scans, (std::vector<float>{1099.25f, -1099.25f, 2000.25f, -2000.25f}));
     EXPECT_THROW(r.ReadScans(299, 2, scans), FileError);
+}
+
+// A burst table written before bursts could start on a trigger reads as on the schedule.
+TEST(H5Layout, ABurstTableWithoutTriggerColumnsReadsAsScheduled) {
+    TempDir dir;
+    const std::string path = dir.File("old.h5");
+    WriteFile(path, 1);
+    const hid_t file = H5Fopen(path.c_str(), H5F_ACC_RDWR, H5P_DEFAULT);
+    ASSERT_GE(file, 0);
+    ASSERT_GE(H5Ldelete(file, "bursts", H5P_DEFAULT), 0);
+    struct Old {
+        std::int64_t first, count;
+        double start, scheduled;
+        std::int8_t end;
+    } row{0, 100, 1.7e9, 1.7e9, 0};
+    const hid_t type = H5Tcreate(H5T_COMPOUND, sizeof(Old));
+    H5Tinsert(type, "first_scan", HOFFSET(Old, first), H5T_NATIVE_INT64);
+    H5Tinsert(type, "scan_count", HOFFSET(Old, count), H5T_NATIVE_INT64);
+    H5Tinsert(type, "start_time_s", HOFFSET(Old, start), H5T_NATIVE_DOUBLE);
+    H5Tinsert(type, "scheduled_time_s", HOFFSET(Old, scheduled), H5T_NATIVE_DOUBLE);
+    const hid_t end = H5Tenum_create(H5T_NATIVE_INT8);
+    const char* ends[] = {"complete", "stopped", "overflow", "device lost"};
+    for (std::int8_t v = 0; v < 4; ++v)
+        H5Tenum_insert(end, ends[v], &v);
+    H5Tinsert(type, "end", HOFFSET(Old, end), end);
+    H5Tclose(end);
+    const hsize_t one = 1;
+    const hid_t space = H5Screate_simple(1, &one, nullptr);
+    const hid_t d = H5Dcreate2(file, "bursts", type, space, H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT);
+    ASSERT_GE(H5Dwrite(d, type, H5S_ALL, H5S_ALL, H5P_DEFAULT, &row), 0);
+    H5Dclose(d);
+    H5Sclose(space);
+    H5Tclose(type);
+    H5Fclose(file);
+
+    Reader r(path);
+    ASSERT_EQ(r.Bursts().size(), 1u);
+    EXPECT_EQ(r.Bursts()[0].ScanCount, 100);
+    EXPECT_EQ(r.Bursts()[0].Trigger.Origin, BurstOrigin::Scheduled);
+    EXPECT_EQ(r.Bursts()[0].Trigger.Scan, -1);
 }
 
 TEST(H5Layout, AFileOfAnotherKindIsNoRecording) {

@@ -2,9 +2,9 @@
 
 #include "../datafiles/OldSdfBuilder.h"
 #include "TestSupport.h"
+#include "datafiles/DataFileWriter.h"
 #include "datafiles/h5/H5Layout.h"
 #include "datafiles/h5/H5Writer.h"
-#include "datafiles/DataFileWriter.h"
 #include "text/DateTime.h"
 #include "viewer/ChartPanel.h"
 #include "viewer/RecentFiles.h"
@@ -221,7 +221,7 @@ private slots:
                     values.push_back(static_cast<float>(ViewerCode(k, c, i)));
             recorder.AppendScans(values);
             recorder.AppendBurst(
-                {std::int64_t{k} * ViewerSamples, ViewerSamples, 0, 0, BurstEnd::Complete});
+                {std::int64_t{k} * ViewerSamples, ViewerSamples, 0, 0, BurstEnd::Complete, {}});
             recorder.Flush();
         };
         addBurst(0);

@@ -41,10 +41,12 @@ int SetUpCard(AdLib32& card, CardState& state, const AcquisitionSetup& setup) {
         card.AdStopIrqMode();
         state.Converting = 0;
     }
-    if (card.AdAllocRingBuf(setup.RingSamples, setup.Scans) != 0)
+    // No scan count: the ring wraps and the conversion runs until it is stopped (mode 1).
+    const bool continuous = setup.Scans == 0;
+    if (card.AdAllocRingBuf(setup.RingSamples, continuous ? 1 : setup.Scans) != 0)
         return -4;
     state.RingBufferAllocated = 1;
-    if (card.AdStartIrqRingMode(0) != 0)
+    if (card.AdStartIrqRingMode(continuous ? 1 : 0) != 0)
         return -5;
     state.Converting = 1;
     return 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace tavrel {
@@ -9,13 +10,16 @@ namespace {
 
 constexpr std::int64_t MicrosecondsPerRateUnit[3] = {1'000'000, 1'000, 1}; // sec, msec, usec
 
-// Deterministic noise: a hash of time and channel mapped to -1..1.
-double Noise(int channel, std::int64_t microseconds) {
-    std::uint64_t z = static_cast<std::uint64_t>(microseconds) * 8u +
-                      static_cast<std::uint64_t>(channel) + 0x9E3779B97F4A7C15u;
+std::uint64_t Mix(std::uint64_t z) {
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-    z ^= z >> 31;
+    return z ^ (z >> 31);
+}
+
+// Deterministic noise: a hash of time and channel mapped to -1..1.
+double Noise(int channel, std::int64_t microseconds) {
+    const std::uint64_t z = Mix(static_cast<std::uint64_t>(microseconds) * 8u +
+                                static_cast<std::uint64_t>(channel) + 0x9E3779B97F4A7C15u);
     return static_cast<double>(z >> 11) / static_cast<double>(1ull << 52) - 1.0;
 }
 
@@ -101,13 +105,15 @@ int SimulatedCard::AdAllocRingBuf(std::int32_t ringSize, std::int32_t sampleCoun
 
 int SimulatedCard::AdStartIrqRingMode(int mode) {
     Update();
-    if (Fails(SimulatedCardFaults::Call::StartIrqRingMode) || mode != 0 || !allocated_ ||
-        running_ || !paramsSet_ || pendingChannels_ == 0 || pendingIntervalUs_ == 0 ||
-        ringSize_ < pendingChannels_)
+    if (Fails(SimulatedCardFaults::Call::StartIrqRingMode) || (mode != 0 && mode != 1) ||
+        !allocated_ || running_ || !paramsSet_ || pendingChannels_ == 0 ||
+        pendingIntervalUs_ == 0 || ringSize_ < pendingChannels_)
         return -1;
     channels_ = pendingChannels_;
     std::copy(std::begin(pendingTable_), std::end(pendingTable_), std::begin(table_));
     intervalUs_ = pendingIntervalUs_;
+    if (mode == 1)
+        scansWanted_ = std::numeric_limits<std::int64_t>::max();
     startUs_ = clock_.Microseconds();
     converted_ = 0;
     fetched_ = 0;
@@ -173,7 +179,7 @@ int SimulatedCard::AdGetRingBuf(std::span<std::uint16_t> buffer, std::int32_t po
         const std::int64_t sample = fetched_ + k;
         const std::int64_t scan = sample / channels_;
         const int channel = table_[sample % channels_];
-        *out++ = VoltsToRaw(ChannelVolts(channel, startUs_ + (scan + 1) * intervalUs_));
+        *out++ = VoltsToRaw(SignalVolts(channel, startUs_ + (scan + 1) * intervalUs_));
     }
     fetched_ += n;
     return static_cast<int>(n);
@@ -205,6 +211,19 @@ double SimulatedCard::ChannelVolts(int channel, std::int64_t microseconds) {
         break;
     }
     return v + 0.01 * Noise(channel, microseconds);
+}
+
+double SimulatedCard::SignalVolts(int channel, std::int64_t microseconds) const {
+    const SimulatedCardEvents& e = events_;
+    if (channel != e.Channel || e.PeriodUs <= 0)
+        return ChannelVolts(channel, microseconds);
+    const std::int64_t period = microseconds / e.PeriodUs;
+    const std::int64_t offset =
+        e.JitterUs > 0 ? static_cast<std::int64_t>(Mix(static_cast<std::uint64_t>(period)) %
+                                                   static_cast<std::uint64_t>(e.JitterUs + 1))
+                       : 0;
+    const std::int64_t into = microseconds - period * e.PeriodUs - offset;
+    return (into >= 0 && into < e.WidthUs ? e.Volts : 0.0) + 0.01 * Noise(channel, microseconds);
 }
 
 std::uint16_t SimulatedCard::VoltsToRaw(double volts) {

@@ -25,9 +25,21 @@ struct SimulatedCardFaults {
     std::int32_t MaxSamplesPerDelivery = 0;
 };
 
+// Events the simulated card can put on one physical channel instead of its waveform: a pulse
+// of Volts lasting WidthUs in every PeriodUs, at an offset into its period drawn (by a hash of
+// the period's number) from 0..JitterUs; between pulses 0 V, with the card's noise.
+struct SimulatedCardEvents {
+    int Channel = -1; // none
+    std::int64_t PeriodUs = 200;
+    std::int64_t WidthUs = 20;
+    std::int64_t JitterUs = 0;
+    double Volts = 3.0;
+};
+
 // The card of the program when no hardware is present: a 12-bit converter over -5 V to +5 V
 // that takes its time from the given clock. Scan i (from 0) of a burst is complete at
 // start + (i + 1) x interval; the burst ends after the scans asked for in AdAllocRingBuf.
+// Started in mode 1, the conversion runs until it is stopped, the ring wrapping.
 // The card has no thread: it works out what it owes whenever it is called (all calls, and the
 // notifications they send, happen on the caller's thread).
 //
@@ -43,6 +55,7 @@ public:
 
     SimulatedCardFaults& Faults() { return faults_; }
     void SetFaults(const SimulatedCardFaults& faults) { faults_ = faults; }
+    void SetEvents(const SimulatedCardEvents& events) { events_ = events; }
 
     void SetNotifyCallback(DriverNotify notify) override;
     int AdGetCardResource(int reserved, int slot, int& cardType, int& ioAddress, int& irq) override;
@@ -67,6 +80,8 @@ public:
 
     // The signal on physical channel c at a time of the clock, and its raw code.
     static double ChannelVolts(int channel, std::int64_t microseconds);
+    // The same with the events put on their channel.
+    double SignalVolts(int channel, std::int64_t microseconds) const;
     static std::uint16_t VoltsToRaw(double volts);
 
     static constexpr int IoAddress = 0x300;
@@ -81,6 +96,7 @@ private:
     int slot_;
     int cardType_;
     SimulatedCardFaults faults_;
+    SimulatedCardEvents events_;
     DriverNotify notify_;
 
     // Set-up, taken over by the next start.

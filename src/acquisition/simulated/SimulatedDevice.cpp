@@ -1,6 +1,7 @@
 #include "acquisition/simulated/SimulatedDevice.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace tavrel {
 
@@ -46,8 +47,8 @@ std::optional<Message> SimulatedDevice::Refusal(int channels, std::uint16_t inte
 }
 
 StartFailure SimulatedDevice::Start(const AcquisitionSetup& setup) {
-    // The card's driver takes a number of scans and ends after them.
-    if (setup.Scans < 1)
+    // The card's driver takes a number of scans and ends after them, or runs until stopped.
+    if (setup.Scans < 0)
         return StartFailure::Ring;
     setup_ = setup;
     taken_ = 0;
@@ -55,7 +56,11 @@ StartFailure SimulatedDevice::Start(const AcquisitionSetup& setup) {
 }
 
 ReadResult SimulatedDevice::Read(std::span<double> values) {
-    if (state_.RingBufferAllocated == 0 || setup_.TransferBuffer == nullptr)
+    if (state_.RingBufferAllocated == 0)
+        return {};
+    if (setup_.Scans == 0)
+        return ReadContinuous(values);
+    if (setup_.TransferBuffer == nullptr)
         return {};
     std::vector<std::uint16_t>& buffer = *setup_.TransferBuffer;
     // Requests stay within the transfer buffer.
@@ -79,6 +84,24 @@ ReadResult SimulatedDevice::Read(std::span<double> values) {
         static_cast<std::int64_t>(setup_.Channels) * setup_.Scans)
         state_.Converting = 0;
     return {ReadStatus::Samples, n};
+}
+
+ReadResult SimulatedDevice::ReadContinuous(std::span<double> values) {
+    // The ring wraps: each read takes its raw words through a buffer of its own.
+    scratch_.resize(values.size());
+    if (scratch_.empty())
+        return {};
+    const int got =
+        card_.AdGetRingBuf(scratch_, 0,
+                           static_cast<std::int32_t>(std::min<std::size_t>(
+                               scratch_.size(), std::numeric_limits<std::int32_t>::max())));
+    if (got == -1)
+        return {ReadStatus::Overflow, 0};
+    if (got < 0)
+        return {ReadStatus::Lost, 0};
+    for (int i = 0; i < got; ++i)
+        values[static_cast<std::size_t>(i)] = card_.HexToVal(scratch_[static_cast<std::size_t>(i)]);
+    return {ReadStatus::Samples, got};
 }
 
 void SimulatedDevice::Stop() {

@@ -8,6 +8,7 @@
 #include <deque>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace tavrel {
 
@@ -41,12 +42,15 @@ public:
     static DeviceEvent EventOfNotification(std::uint32_t wParam, std::int32_t lParam);
 
 private:
+    ReadResult ReadContinuous(std::span<double> values);
+
     std::unique_ptr<AdLib32> owned_;
     AdLib32& card_;
     CardState state_;
     CardInfo found_;
     AcquisitionSetup setup_;
     std::int32_t taken_ = 0; // samples of the burst read so far
+    std::vector<std::uint16_t> scratch_;
     std::deque<std::pair<std::uint32_t, std::int32_t>> notifications_;
 };
 

@@ -91,6 +91,14 @@ std::int64_t H5FileReader::Bursts() const {
     return static_cast<std::int64_t>(file_.Bursts().size());
 }
 
+BurstTrigger H5FileReader::TriggerOf(std::int64_t k) const {
+    std::lock_guard lock(mutex_);
+    const auto& bursts = file_.Bursts();
+    return k >= 0 && k < static_cast<std::int64_t>(bursts.size())
+               ? bursts[static_cast<std::size_t>(k)].Trigger
+               : BurstTrigger{};
+}
+
 bool H5FileReader::Refresh() {
     std::lock_guard lock(mutex_);
     if (!file_.Refresh())

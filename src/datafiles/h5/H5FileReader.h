@@ -29,6 +29,8 @@ public:
     const MeasurementHeader& Header() const override { return header_; }
     std::int64_t Bursts() const override;
     bool Refresh() override;
+    TriggerSettings RecordedTrigger() const override { return file_.Header().Trigger; }
+    BurstTrigger TriggerOf(std::int64_t k) const override;
 
 private:
     using Block = std::array<std::vector<std::int16_t>, MaxSampledChannels>;

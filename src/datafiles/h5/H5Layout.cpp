@@ -1,6 +1,7 @@
 #include "datafiles/h5/H5Layout.h"
 
 #include "model/FileError.h"
+#include "model/MeasurementHeader.h"
 #include "text/DateTime.h"
 #include "text/Messages.h"
 
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <utility>
 
 namespace tavrel::h5 {
@@ -74,7 +76,12 @@ struct BurstRecord {
     std::int64_t firstScan, scanCount;
     double startTime, scheduledTime;
     std::int8_t end;
+    std::int8_t origin;
+    std::int64_t triggerScan;
+    double triggerTime;
 };
+
+constexpr const char* EdgeNames[] = {"rising", "falling", "either"};
 
 Id ChannelType() {
     Id type(H5Tcreate(H5T_COMPOUND, sizeof(ChannelRecord)), H5Tclose);
@@ -97,6 +104,14 @@ Id EndType() {
     return type;
 }
 
+Id OriginType() {
+    Id type(H5Tenum_create(H5T_NATIVE_INT8), H5Tclose);
+    const char* names[] = {"scheduled", "triggered", "timed out"};
+    for (std::int8_t v = 0; v < 3; ++v)
+        H5Tenum_insert(type, names[v], &v);
+    return type;
+}
+
 Id BurstType() {
     Id type(H5Tcreate(H5T_COMPOUND, sizeof(BurstRecord)), H5Tclose);
     H5Tinsert(type, "first_scan", HOFFSET(BurstRecord, firstScan), H5T_NATIVE_INT64);
@@ -105,6 +120,10 @@ Id BurstType() {
     H5Tinsert(type, "scheduled_time_s", HOFFSET(BurstRecord, scheduledTime), H5T_NATIVE_DOUBLE);
     const Id end = EndType();
     H5Tinsert(type, "end", HOFFSET(BurstRecord, end), end);
+    const Id origin = OriginType();
+    H5Tinsert(type, "origin", HOFFSET(BurstRecord, origin), origin);
+    H5Tinsert(type, "trigger_scan", HOFFSET(BurstRecord, triggerScan), H5T_NATIVE_INT64);
+    H5Tinsert(type, "trigger_time_s", HOFFSET(BurstRecord, triggerTime), H5T_NATIVE_DOUBLE);
     return type;
 }
 
@@ -191,6 +210,18 @@ void Writer::SetAttributes(const Attributes& a) {
     put("sampling_unit", H5T_STD_I64LE, H5T_NATIVE_INT64, &a.SamplingUnit);
     put("burst_interval", H5T_STD_I64LE, H5T_NATIVE_INT64, &a.BurstIntervalCount);
     put("burst_unit", H5T_STD_I64LE, H5T_NATIVE_INT64, &a.BurstUnit);
+    const TriggerSettings& t = a.Trigger;
+    if (t.Start != BurstStart::Trigger)
+        return;
+    putText("burst_start", "trigger");
+    const std::int64_t channel = t.Channel, pre = t.PreTriggerPercent;
+    put("trigger_channel", H5T_STD_I64LE, H5T_NATIVE_INT64, &channel);
+    putText("trigger_edge", EdgeNames[std::clamp(static_cast<int>(t.Edge), 0, 2)]);
+    put("trigger_level", H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, &t.Level);
+    put("trigger_hysteresis", H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, &t.Hysteresis);
+    put("trigger_pre_percent", H5T_STD_I64LE, H5T_NATIVE_INT64, &pre);
+    put("trigger_holdoff_s", H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, &t.HoldOffSeconds);
+    put("trigger_timeout_s", H5T_IEEE_F64LE, H5T_NATIVE_DOUBLE, &t.AutoTimeoutSeconds);
 }
 
 void Writer::SetChannels(const std::vector<Channel>& channels) {
@@ -252,8 +283,14 @@ void Writer::AppendScans(std::span<const float> values) {
 
 void Writer::AppendBurst(const Burst& b) {
     BeginSamples();
-    const BurstRecord row{b.FirstScan, b.ScanCount, b.StartTime, b.ScheduledTime,
-                          static_cast<std::int8_t>(b.End)};
+    const BurstRecord row{b.FirstScan,
+                          b.ScanCount,
+                          b.StartTime,
+                          b.ScheduledTime,
+                          static_cast<std::int8_t>(b.End),
+                          static_cast<std::int8_t>(b.Trigger.Origin),
+                          b.Trigger.Scan,
+                          b.Trigger.TimeSeconds};
     const hsize_t newSize = static_cast<hsize_t>(bursts_) + 1, one = 1;
     Check(H5Dset_extent(ids_->bursts, &newSize));
     const Id space(H5Dget_space(ids_->bursts), H5Sclose);
@@ -356,6 +393,26 @@ Reader::Reader(const std::string& path) : path_(path), ids_(std::make_unique<Ids
     attributes_.SamplingUnit = integer("sampling_unit", 1);
     attributes_.BurstIntervalCount = integer("burst_interval", 0);
     attributes_.BurstUnit = integer("burst_unit", 4);
+    if (TextAttribute(file, "burst_start") == std::string("trigger")) {
+        TriggerSettings& t = attributes_.Trigger;
+        const auto real = [&](const char* name) {
+            return NumberAttribute<double>(file, name, H5T_NATIVE_DOUBLE)
+                .value_or(std::numeric_limits<double>::quiet_NaN());
+        };
+        t.Start = BurstStart::Trigger;
+        t.Channel = static_cast<int>(
+            std::clamp<std::int64_t>(integer("trigger_channel", 0), 0, MaxChannels - 1));
+        const std::string edge = TextAttribute(file, "trigger_edge").value_or("");
+        for (int e = 0; e < 3; ++e)
+            if (edge == EdgeNames[e])
+                t.Edge = static_cast<TriggerEdge>(e);
+        t.Level = real("trigger_level");
+        t.Hysteresis = real("trigger_hysteresis");
+        t.PreTriggerPercent =
+            static_cast<int>(std::clamp<std::int64_t>(integer("trigger_pre_percent", 0), 0, 99));
+        t.HoldOffSeconds = real("trigger_holdoff_s");
+        t.AutoTimeoutSeconds = real("trigger_timeout_s");
+    }
 
     const Id table(H5Dopen2(file, "channels", H5P_DEFAULT), H5Dclose);
     const Id space(H5Dget_space(table), H5Sclose);
@@ -402,15 +459,22 @@ void Reader::ReadBursts() {
     if (n <= bursts_.size())
         return;
     const hsize_t first = bursts_.size(), count = n - first;
-    std::vector<BurstRecord> rows(count);
+    // A row of a file without the trigger's columns keeps these.
+    std::vector<BurstRecord> rows(
+        count, BurstRecord{0, 0, 0, 0, 0, 0, -1, std::numeric_limits<double>::quiet_NaN()});
     H5Sselect_hyperslab(space, H5S_SELECT_SET, &first, nullptr, &count, nullptr);
     const Id memory(H5Screate_simple(1, &count, nullptr), H5Sclose);
     const Id type = BurstType();
     if (H5Dread(ids_->bursts, type, memory, space, H5P_DEFAULT, rows.data()) < 0)
         throw FileError(CannotReadMessage(path_));
     for (const BurstRecord& r : rows)
-        bursts_.push_back({r.firstScan, r.scanCount, r.startTime, r.scheduledTime,
-                           static_cast<BurstEnd>(std::clamp<int>(r.end, 0, 3))});
+        bursts_.push_back({r.firstScan,
+                           r.scanCount,
+                           r.startTime,
+                           r.scheduledTime,
+                           static_cast<BurstEnd>(std::clamp<int>(r.end, 0, 3)),
+                           {static_cast<BurstOrigin>(std::clamp<int>(r.origin, 0, 2)),
+                            r.triggerScan, r.triggerTime}});
 }
 
 void Reader::ReadScans(std::int64_t first, std::int64_t count, std::vector<float>& values) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/BurstEnd.h"
+#include "model/TriggerSettings.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,7 +27,15 @@ namespace tavrel::h5 {
 //                    resolution, in millivolts as the sdf codes count; NaN for no value
 //   /bursts          one row per burst: first_scan and scan_count (rows of /samples),
 //                    start_time_s (as measured) and scheduled_time_s, both in seconds since
-//                    the epoch, and end (0 complete, 1 stopped, 2 overflow, 3 device lost)
+//                    the epoch, and end (0 complete, 1 stopped, 2 overflow, 3 device lost);
+//                    origin (0 scheduled, 1 triggered, 2 timed out), trigger_scan (from the
+//                    burst's first scan, -1 on the schedule) and trigger_time_s (NaN on the
+//                    schedule); scheduled_time_s is NaN for a burst the trigger started
+// A recording whose bursts start on a trigger has the root attributes burst_start "trigger",
+// trigger_channel (the row of /channels), trigger_edge ("rising", "falling", "either"),
+// trigger_level and trigger_hysteresis (in the channel's unit, Y), trigger_pre_percent,
+// trigger_holdoff_s and trigger_timeout_s (0: none); one on the schedule has burst_start
+// "schedule" or none.
 // A reader takes a burst's scans from its row; a row is written only after its samples.
 inline constexpr const char* FormatName = "TavrelREX recording";
 inline constexpr int LayoutVersion = 1;
@@ -41,6 +50,7 @@ struct Burst {
     std::int64_t FirstScan = 0, ScanCount = 0;
     double StartTime = 0, ScheduledTime = 0; // seconds since the epoch
     BurstEnd End = BurstEnd::Complete;
+    BurstTrigger Trigger;
 };
 
 struct Attributes {
@@ -52,6 +62,7 @@ struct Attributes {
     std::int64_t ScansPerBurst = 0;
     std::int64_t SamplingCount = 0, SamplingUnit = 1; // the interval as set up
     std::int64_t BurstIntervalCount = 0, BurstUnit = 4;
+    TriggerSettings Trigger; // Start Schedule: none
 };
 
 // True when the first bytes are an HDF5 file's signature (at offset 0).

@@ -74,14 +74,17 @@ void H5Writer::Begin(const MeasurementHeader& h) {
     if (!file_)
         file_ = std::make_unique<h5::Writer>(FileName(), FileName(), true);
     channels_ = std::clamp<int>(h.ChannelCount, 0, MaxChannels);
-    file_->SetAttributes(H5AttributesOf(h, source_.Device));
+    h5::Attributes attributes = H5AttributesOf(h, source_.Device);
+    attributes.Trigger = source_.Trigger;
+    file_->SetAttributes(attributes);
     file_->SetChannels(H5ChannelsOf(h, source_));
     FlushNow();
 }
 
-void H5Writer::BeginBurst(int, double startTime, double scheduledTime) {
-    burst_ = {file_ ? file_->Scans() : 0, 0, SecondsOf(startTime), SecondsOf(scheduledTime),
-              BurstEnd::Complete};
+void H5Writer::BeginBurst(int, double startTime, double scheduledTime,
+                          const BurstTrigger& trigger) {
+    burst_ = {file_ ? file_->Scans() : 0, 0,      SecondsOf(startTime), SecondsOf(scheduledTime),
+              BurstEnd::Complete,         trigger};
     valuesCome_ = true;
 }
 
@@ -123,7 +126,7 @@ void H5Writer::AppendBlock(int k, const SDFdata& data) {
     burst_.ScanCount = file_->Scans() - burst_.FirstScan;
     file_->AppendBurst(burst_);
     FlushNow();
-    burst_ = {file_->Scans(), 0, burst_.StartTime, burst_.ScheduledTime, BurstEnd::Complete};
+    burst_ = {file_->Scans(), 0, burst_.StartTime, burst_.ScheduledTime, BurstEnd::Complete, {}};
 }
 
 void H5Writer::AppendCodes(int k, const SDFdata& data) {
@@ -141,7 +144,7 @@ void H5Writer::AppendCodes(int k, const SDFdata& data) {
     }
     const double start = SecondsOf(h.StartTime) +
                          k * static_cast<double>(h.BurstInterval * TimeUnitFactor(h.BurstUnit));
-    burst_ = {file_->Scans(), 0, start, start, BurstEnd::Complete};
+    burst_ = {file_->Scans(), 0, start, start, BurstEnd::Complete, {}};
     file_->AppendScans(values);
     Written(static_cast<std::int64_t>(values.size() * sizeof(float)));
 }

@@ -23,7 +23,8 @@ public:
 
     bool KeepsValues() const override { return true; }
     void AppendValues(std::span<const double> millivolts) override;
-    void BeginBurst(int k, double startTime, double scheduledTime) override;
+    void BeginBurst(int k, double startTime, double scheduledTime,
+                    const BurstTrigger& trigger) override;
     void EndBurstAs(BurstEnd end) override;
     void DescribeSource(const RecordingSource& source) override { source_ = source; }
 
