@@ -25,6 +25,22 @@ void BurstCutter::Cut(const std::optional<TriggerPlan>& plan) {
     state_ = State::Off;
 }
 
+TriggerSettings BurstCutter::CutOn(const TriggerSettings& trigger, const MeasurementHeader& header,
+                                   double scanSeconds) {
+    Cut(std::nullopt);
+    if (trigger.Start != BurstStart::Trigger)
+        return trigger;
+    const DeviceIdentity identity = device_.Identify();
+    const auto c = static_cast<std::size_t>(trigger.Channel);
+    const TriggerPlan plan = PlanTrigger(
+        trigger, header, c < identity.Channels.size() ? identity.Channels[c] : DeviceChannel{},
+        scanSeconds);
+    Cut(plan);
+    TriggerSettings recorded = trigger;
+    recorded.Hysteresis = plan.Hysteresis * 1000 * std::fabs(header.CoefA[c]);
+    return recorded;
+}
+
 StartFailure BurstCutter::Start(const AcquisitionSetup& setup) {
     if (!plan_)
         return device_.Start(setup);

@@ -23,6 +23,11 @@ public:
 
     // From the next measurement on, bursts start on this trigger (none: on the schedule).
     void Cut(const std::optional<TriggerPlan>& plan);
+    // The same for a trigger of the header's channels scanned every scanSeconds (Schedule:
+    // none). Returns the trigger as a file records it: the hysteresis used, in the channel's
+    // unit.
+    TriggerSettings CutOn(const TriggerSettings& trigger, const MeasurementHeader& header,
+                          double scanSeconds);
     bool Cutting() const { return plan_.has_value(); }
     // The continuous acquisition of a trigger runs.
     bool Streaming() const { return state_ != State::Off; }
@@ -41,6 +46,11 @@ public:
     bool Triggered() const { return state_ == State::Delivering || state_ == State::Done; }
     // Where it triggered: the scan from the burst's first, and how it began.
     BurstTrigger Trigger() const { return trigger_; }
+    // The same with its time: the acquisition began at startSeconds (since the epoch).
+    BurstTrigger TimedTrigger(double startSeconds, double scanSeconds) const {
+        return {trigger_.Origin, trigger_.Scan,
+                startSeconds + static_cast<double>(burstFirst_ + trigger_.Scan) * scanSeconds};
+    }
     // The burst's first scan, counted from the first scan of the continuous acquisition.
     std::int64_t BurstFirstScan() const { return burstFirst_; }
 

@@ -276,6 +276,18 @@ bool ValidateParameters(const MainEntries& entries, SDFdata& data, MeasurementSe
     return true;
 }
 
+AcquisitionSetup BurstSetup(const MeasurementHeader& header, MeasurementSettings& settings) {
+    AcquisitionSetup setup;
+    setup.Channels = header.ChannelCount;
+    // The interval goes to the device in 16 bits; validation keeps it within them.
+    setup.Interval = static_cast<std::uint16_t>(header.SamplingInterval);
+    setup.RateUnit = settings.DriverRateUnit;
+    setup.Scans = header.SampleCount;
+    setup.RingSamples = settings.RingBufferSize;
+    setup.TransferBuffer = &settings.SampleBuffer;
+    return setup;
+}
+
 bool ComboChNumChange(MainEntries& entries, MeasurementHeader& header) {
     std::int32_t channels = 0;
     if (!ParseEntryInteger(entries.ComboChNumText, channels) || channels < 1 ||

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/Device.h"
 #include "datafiles/MainEntries.h"
 #include "model/Prompter.h"
 #include "model/SDFdata.h"
@@ -50,6 +51,9 @@ bool ValidateParameters(const MainEntries& entries, SDFdata& data, MeasurementSe
 // (hidden rows keep their texts). Returns false, changing nothing, when the text is no integer
 // or outside 1..MaxChannels.
 bool ComboChNumChange(MainEntries& entries, MeasurementHeader& header);
+
+// One burst's acquisition as the header and the settings set it up.
+AcquisitionSetup BurstSetup(const MeasurementHeader& header, MeasurementSettings& settings);
 
 // Texts read as the entries are read: optionally signed decimal integers in the 32-bit range,
 // and decimal numbers with "." (sign, fraction, exponent; finite). Surrounding blanks are allowed.

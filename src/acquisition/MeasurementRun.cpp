@@ -1,6 +1,5 @@
 #include "acquisition/MeasurementRun.h"
 
-#include "acquisition/RunSchedule.h"
 #include "model/FileError.h"
 #include "model/Rounding.h"
 #include "model/TimeUnits.h"
@@ -41,8 +40,7 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
         return;
     // Only a format with a time per burst can hold bursts that start on the signal.
     const DataFileType type = DataFileTypeOfChoice(entries.RadioGroupFileType);
-    const bool triggered = settings_.Trigger.Start == BurstStart::Trigger;
-    if (triggered && type != DataFileType::Hdf5) {
+    if (settings_.Trigger.Start == BurstStart::Trigger && type != DataFileType::Hdf5) {
         prompter_.ShowMessage(MessageKind::Error, {MessageId::TriggerNeedsHdf5},
                               MessageButtons::Ok);
         return;
@@ -69,22 +67,8 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     // Nothing is written unless the planned file fits, or the operator says to go on.
     data_.Header.ChannelCount = channels_;
     data_.Header.SampleCount = samples_;
-    RecordingSource source;
-    device_.Cut(std::nullopt);
-    if (triggered) {
-        source = SourceOf(device_.Identify());
-        const auto c = static_cast<std::size_t>(settings_.Trigger.Channel);
-        const TriggerPlan plan =
-            PlanTrigger(settings_.Trigger, data_.Header,
-                        c < source.Inputs.size()
-                            ? DeviceChannel{"", source.Inputs[c].Low, source.Inputs[c].High}
-                            : DeviceChannel{},
-                        static_cast<double>(scanMicroseconds_) * 1e-6);
-        device_.Cut(plan);
-        // The file says which band was used, in the channel's unit.
-        source.Trigger = settings_.Trigger;
-        source.Trigger.Hysteresis = plan.Hysteresis * 1000 * std::fabs(data_.Header.CoefA[c]);
-    }
+    const TriggerSettings recorded = device_.CutOn(settings_.Trigger, data_.Header,
+                                                   static_cast<double>(scanMicroseconds_) * 1e-6);
     PlannedBytes = PlannedFileBytes(type, data_.Header);
     AvailableBytes = AvailableBytesFor(settings_.DataFileName);
     if (AvailableBytes >= 0 && PlannedBytes > AvailableBytes &&
@@ -95,7 +79,11 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
     // A failing creation ends the start with nothing changed but the reason shown.
     try {
         file_.Create(type, settings_.DataFileName, settings_.DurableDataFile, channels_, samples_,
-                     [&] { return triggered ? source : SourceOf(device_.Identify()); });
+                     [&] {
+                         RecordingSource source = SourceOf(device_.Identify());
+                         source.Trigger = recorded;
+                         return source;
+                     });
     } catch (const std::exception& e) {
         ReportError(e);
         return;
@@ -103,7 +91,7 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
 
     BurstNumber = 0;
     display_.Reset();
-    waitBegun_ = false;
+    startWait_ = {};
     SetState(RunState::Waiting);
     view_.SetUpCharts(data_.Header, settings_);
     HandleDeviceEvents();
@@ -140,30 +128,17 @@ std::int64_t MeasurementRun::Step() {
 
 std::int64_t MeasurementRun::StepOnce() {
     if (state_ == RunState::Waiting) {
-        if (!waitBegun_) {
-            waitBegun_ = true;
-            waitDays_ = settings_.WaitTime > 0 ? settings_.WaitTime / 86400 : 0;
-            if (waitDays_ > 0) {
-                waitFrom_ = clock_.Now();
-                view_.SetPresentStatus({MessageId::WaitingStart});
-            }
-        }
-        if (waitDays_ > 0) {
-            const double due = waitFrom_ + waitDays_;
-            const double now = clock_.Now();
-            if (now < due) {
-                display_.Progress(ClampPercent((now - waitFrom_) * 100 / waitDays_));
-                display_.Time({MessageId::TimeToStart, {FormatCountdown(due - now)}});
-                return StepWaitFor(due - now);
-            }
-        }
+        if (const std::optional<std::int64_t> wait =
+                startWait_.Step(settings_.WaitTime, clock_, view_, display_))
+            return *wait;
         BeginRecording();
     }
     if (Card.Converting != 0)
         return FetchSamples();
     if (clock_.Now() >= NextBurstTime)
         return StartBurst();
-    return ShowBurstWait();
+    return ShowBurstWait(NextBurstTime - clock_.Now(),
+                         IdleGapDays(data_.Header, settings_.BurstIntervalDays), display_);
 }
 
 void MeasurementRun::BeginRecording() {
@@ -177,17 +152,9 @@ void MeasurementRun::BeginRecording() {
 
 std::int64_t MeasurementRun::StartBurst() {
     transfer_.Begin(channels_, samples_);
-    const bool streamStarts = device_.Cutting() && !device_.Streaming();
     file_.KeepHeader();
-    AcquisitionSetup setup;
-    setup.Channels = channels_;
-    // The interval goes to the device in 16 bits; validation keeps it within them.
-    setup.Interval = static_cast<std::uint16_t>(data_.Header.SamplingInterval);
-    setup.RateUnit = settings_.DriverRateUnit;
-    setup.Scans = samples_;
-    setup.RingSamples = settings_.RingBufferSize;
-    setup.TransferBuffer = &settings_.SampleBuffer;
-    if (const StartFailure failure = device_.Start(setup); failure != StartFailure::None) {
+    if (const StartFailure failure = device_.Start(BurstSetup(data_.Header, settings_));
+        failure != StartFailure::None) {
         // Shown once, over a measurement that has ended as by the operator's stop.
         const Message text = StartFailureMessage(failure);
         EndByFault(text);
@@ -200,8 +167,6 @@ std::int64_t MeasurementRun::StartBurst() {
     view_.SetUpCharts(data_.Header, settings_);
     burstBegun_ = !device_.Cutting();
     if (device_.Cutting()) {
-        if (streamStarts)
-            streamStart_ = clock_.Now();
         view_.SetPresentStatus({MessageId::TriggerWaiting, {std::to_string(BurstNumber)}});
         view_.ShowTrigger(settings_.Trigger, -1);
         return 0;
@@ -213,27 +178,19 @@ std::int64_t MeasurementRun::StartBurst() {
 }
 
 void MeasurementRun::BeginTriggeredBurst() {
-    // Times of the device's clock: the continuous start plus the scans since.
-    const BurstTrigger cut = device_.Trigger();
+    // Times of the device's clock: the continuous start (in the step of the recording's start)
+    // plus the scans since.
+    const double start = data_.Header.StartTime;
     const double scanSeconds = static_cast<double>(scanMicroseconds_) * 1e-6;
-    const double first = static_cast<double>(device_.BurstFirstScan()) * scanSeconds;
-    const BurstTrigger trigger{cut.Origin, cut.Scan,
-                               EpochSecondsOf(streamStart_).value_or(NAN) + first +
-                                   static_cast<double>(cut.Scan) * scanSeconds};
-    file_.BeginBurst(BurstNumber, streamStart_ + first / 86400, NAN, trigger);
+    const BurstTrigger trigger =
+        device_.TimedTrigger(EpochSecondsOf(start).value_or(NAN), scanSeconds);
+    file_.BeginBurst(BurstNumber,
+                     start + static_cast<double>(device_.BurstFirstScan()) * scanSeconds / 86400,
+                     NAN, trigger);
     burstBegun_ = true;
     ++BurstNumber;
     view_.SetPresentStatus({MessageId::BurstRunning, {std::to_string(BurstNumber)}});
-    view_.ShowTrigger(settings_.Trigger, cut.Scan);
-}
-
-std::int64_t MeasurementRun::ShowBurstWait() {
-    const double now = clock_.Now();
-    const double left = NextBurstTime - now;
-    display_.Time({MessageId::TimeLeft, {FormatCountdown(left)}});
-    const double gap = IdleGapDays(data_.Header, settings_.BurstIntervalDays);
-    display_.Progress(gap > 0 ? ClampPercent((1 - left / gap) * 100) : 100);
-    return StepWaitFor(left);
+    view_.ShowTrigger(settings_.Trigger, trigger.Scan);
 }
 
 std::int64_t MeasurementRun::FetchSamples() {
@@ -273,19 +230,18 @@ void MeasurementRun::EndOfBurst() {
     Card.Converting = 0; // the device has ended by itself
     file_.WriteBlock(BurstNumber - 1);
     if (BurstNumber == data_.Header.BurstCount) {
-        if (device_.Cutting())
-            device_.Stop(); // the continuous acquisition
         view_.SetPresentStatus({MessageId::Finished});
         display_.NoTime();
         EnterIdle();
         return;
     }
     SetState(RunState::BetweenBursts);
-    NextBurstTime = BurstNumber * settings_.BurstIntervalDays + data_.Header.StartTime;
-    if (device_.Cutting()) {
-        NextBurstTime = clock_.Now(); // the trigger is armed again at once
+    // On a trigger it is armed again at once.
+    NextBurstTime = device_.Cutting()
+                        ? clock_.Now()
+                        : BurstNumber * settings_.BurstIntervalDays + data_.Header.StartTime;
+    if (device_.Cutting())
         return;
-    }
     view_.SetPresentStatus({MessageId::BurstWaiting, {std::to_string(BurstNumber + 1)}});
 }
 
@@ -404,17 +360,6 @@ void MeasurementRun::CloseRequested() {
 
 void MeasurementRun::ReportError(const std::exception& e) {
     prompter_.ShowMessage(MessageKind::Error, MessageOf(e), MessageButtons::Ok);
-}
-
-void DriveToEnd(MeasurementRun& run, const std::function<void(std::int64_t)>& pass) {
-    std::int64_t wait = 0;
-    while (run.Running()) {
-        if (pass)
-            pass(wait);
-        if (!run.Running())
-            break;
-        wait = run.Step();
-    }
 }
 
 } // namespace tavrel

@@ -2,11 +2,11 @@
 
 #include "acquisition/BurstCutter.h"
 #include "acquisition/Clock.h"
-#include "acquisition/Device.h"
 #include "acquisition/MeasurementParameters.h"
 #include "acquisition/MeasurementView.h"
 #include "acquisition/RunDataFile.h"
 #include "acquisition/RunDisplay.h"
+#include "acquisition/RunSchedule.h"
 #include "acquisition/RunState.h"
 #include "acquisition/SampleTransfer.h"
 #include "datafiles/MainEntries.h"
@@ -15,7 +15,6 @@
 
 #include <cstdint>
 #include <exception>
-#include <functional>
 #include <string>
 
 namespace tavrel {
@@ -91,7 +90,6 @@ private:
     std::int64_t StepOnce();
     void BeginRecording();
     std::int64_t StartBurst();
-    std::int64_t ShowBurstWait();
     // Ends the measurement after a failing write and shows the error.
     void EndByWriteError(const std::exception& e);
     void EndOfBurst();
@@ -129,16 +127,7 @@ private:
     std::int64_t scanMicroseconds_ = 0;
     // The current burst is in the file (a triggered one only once its trigger came).
     bool burstBegun_ = false;
-    double streamStart_ = 0; // the continuous acquisition's start (local date-time)
-    // The wait before the first burst, taken at the first step.
-    bool waitBegun_ = false;
-    double waitFrom_ = 0;
-    double waitDays_ = 0;
+    StartWait startWait_;
 };
-
-// The loop of a program without an event loop: steps the run until it no longer runs, calling
-// pass(wait) before each step with the wait the last step allowed (0 before the first), where
-// the caller sleeps and looks for a stop.
-void DriveToEnd(MeasurementRun& run, const std::function<void(std::int64_t)>& pass);
 
 } // namespace tavrel
