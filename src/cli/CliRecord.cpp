@@ -7,6 +7,7 @@
 #include "acquisition/MeasurementParameters.h"
 #include "acquisition/MeasurementRun.h"
 #include "acquisition/NullMeasurementView.h"
+#include "acquisition/TriggerParameters.h"
 #include "datafiles/MainEntries.h"
 #include "datafiles/ParameterFile.h"
 #include "model/FileError.h"
@@ -18,6 +19,7 @@
 #include <exception>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <utility>
@@ -153,7 +155,8 @@ private:
 
 } // namespace
 
-int Record(const std::string& paramFile, bool force, const std::string& deviceName) {
+int Record(const std::string& paramFile, bool force, const std::string& deviceName,
+           const std::optional<std::string>& trigger) {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::path paramPath = fs::absolute(fs::path(paramFile), ec);
@@ -170,6 +173,10 @@ int Record(const std::string& paramFile, bool force, const std::string& deviceNa
     }
     if (entries.EditFileName.empty())
         return Fail(Tr("cli", "パラメータファイルにデータファイル名がありません。"));
+    if (trigger && !ParseTriggerSpec(*trigger, entries.Trigger)) {
+        Fail(Message{MessageId::TriggerSpec});
+        return UsageStatus;
+    }
     fs::path dataPath(entries.EditFileName);
     if (dataPath.is_relative())
         dataPath = paramPath.parent_path() / dataPath;
@@ -223,18 +230,24 @@ Command AddRecordCommand(CLI::App& app) {
     auto paramFile = std::make_shared<std::string>();
     auto force = std::make_shared<bool>(false);
     auto device = std::make_shared<std::string>();
+    auto trigger = std::make_shared<std::string>();
     sub->add_option("PARAMS", *paramFile, "parameter file (.apm)")->required();
     sub->add_flag("--force", *force,
                   "overwrite an existing data file; start even when the disk looks too full");
     sub->add_option("--device", *device,
                     "record from this device (a name that 'devices' lists; default: simulated)");
-    return {sub, [paramFile, force, device, sub] {
+    sub->add_option("--trigger", *trigger,
+                    "start each burst on a level crossing, CH:EDGE:LEVEL[:PRE] (channel from 1; "
+                    "rising, falling or either; the level in the channel's unit; the pre-trigger "
+                    "share in percent), e.g. 1:rising:0:20; hdf5 files only");
+    return {sub, [paramFile, force, device, trigger, sub] {
                 // Given but empty is a mistake, not the default device.
                 if (sub->count("--device") > 0 && device->empty()) {
                     Fail(Tr("cli", "--device には装置の名前を指定して下さい。"));
                     return UsageStatus;
                 }
-                return Record(*paramFile, *force, *device);
+                return Record(*paramFile, *force, *device,
+                              sub->count("--trigger") > 0 ? std::optional(*trigger) : std::nullopt);
             }};
 }
 
