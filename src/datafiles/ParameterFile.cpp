@@ -11,6 +11,7 @@
 #include "text/TextNumbers.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <optional>
 #include <vector>
@@ -19,6 +20,52 @@ namespace tavrel {
 namespace {
 
 constexpr int FixedLinesBeforeRows = 8;
+constexpr std::string_view TriggerKey = "Trigger=";
+constexpr int TriggerModeItems = 2;
+constexpr int TriggerEdgeItems = 3;
+constexpr std::size_t TriggerItemFields = 3;
+constexpr std::size_t TriggerFields = 8;
+
+// The texts in the order of the line; Entries is TriggerEntries, const or not.
+template <class Entries> auto TriggerTexts(Entries& t) {
+    return std::array{&t.Level, &t.Hysteresis, &t.PreTrigger, &t.HoldOff, &t.AutoTimeout};
+}
+
+// Texts in apostrophes, so that a comma typed into one reads back as text.
+std::string TriggerLine(const TriggerEntries& t) {
+    std::string line(TriggerKey);
+    line += std::to_string(t.Mode) + "," + std::to_string(t.Channel) + "," + std::to_string(t.Edge);
+    for (const std::string* text : TriggerTexts(t))
+        line += "," + QuoteText(*text);
+    return line;
+}
+
+// Nullopt when the line is not a whole trigger line with every index naming an item.
+std::optional<TriggerEntries> ParseTriggerLine(std::string_view line) {
+    if (!line.starts_with(TriggerKey))
+        return std::nullopt;
+    const auto fields = SplitQuotedFields(line.substr(TriggerKey.size()));
+    if (fields.size() != TriggerFields)
+        return std::nullopt;
+    TriggerEntries t;
+    int* items[] = {&t.Mode, &t.Channel, &t.Edge};
+    const int itemCounts[] = {TriggerModeItems, static_cast<int>(ChNumItems.size()),
+                              TriggerEdgeItems};
+    for (std::size_t i = 0; i < TriggerItemFields; ++i) {
+        const auto item = ParseInteger(fields[i], 0, itemCounts[i] - 1);
+        if (!item)
+            return std::nullopt;
+        *items[i] = static_cast<int>(*item);
+    }
+    std::size_t f = TriggerItemFields;
+    for (std::string* text : TriggerTexts(t)) {
+        const std::string& field = fields[f++];
+        if (field.size() < 2 || field.front() != '\'' || field.back() != '\'')
+            return std::nullopt;
+        *text = StripQuotes(field);
+    }
+    return t;
+}
 
 // Line breaks would split the line: each becomes one space.
 std::string OneLine(std::string_view text) {
@@ -83,6 +130,9 @@ void SaveParameterFile(const MainEntries& entries, MeasurementHeader& header,
     line(std::to_string(entries.RadioGroupFileType));
     line(entries.EditFileName);
     line(entries.ApplicationPath);
+    // Only a trigger set up adds its line: other files stay as the program always wrote them.
+    if (entries.Trigger != TriggerEntries{})
+        line(TriggerLine(entries.Trigger));
 
     // Written beside the file and renamed over it: a failure leaves the old file whole.
     const std::string tempPrefix = fileName.substr(fileName.find_last_of('/') + 1) + ".$$$";
@@ -144,8 +194,15 @@ bool LoadParameterFile(MainEntries& entries, ByteSource& source) {
     const auto fileTypeLine = next();
     const auto dataFileLine = next();
     const auto applicationLine = next();
+    const auto triggerLine = next();
     if (reader.LineTooLong())
         return false;
+    std::optional<TriggerEntries> trigger;
+    if (triggerLine && !triggerLine->empty()) {
+        trigger = ParseTriggerLine(*triggerLine);
+        if (!trigger)
+            return false;
+    }
 
     std::string comment;
     if (commentLine) {
@@ -186,6 +243,8 @@ bool LoadParameterFile(MainEntries& entries, ByteSource& source) {
     entries.RadioGroupFileType = fileType ? static_cast<int>(*fileType) : -1;
     entries.EditFileName = dataFileLine.value_or(std::string{});
     entries.ApplicationPath = applicationLine.value_or(std::string{});
+    // A file from before triggers measures on the schedule.
+    entries.Trigger = trigger.value_or(TriggerEntries{});
     return true;
 }
 

@@ -12,7 +12,9 @@
 namespace tavrel {
 
 // The parameter file (".apm"): the texts and item indices of the main window's entries, one
-// per line, CP932, CR LF. With N channel rows it holds 12 + N lines.
+// per line, CP932, CR LF. With N channel rows it holds 12 + N lines, and one more,
+// "Trigger=mode,channel,edge,'level','hysteresis','pre','hold-off','time-out'", when the
+// trigger entries are not the defaults.
 
 // Writes the entries; N is header.ChannelCount, and header.Comment takes Memo1 (cut to 160
 // bytes). The file is written beside its final name and renamed into place. Line breaks of
@@ -25,7 +27,8 @@ void SaveParameterFile(const MainEntries& entries, MeasurementHeader& header,
 // does not convert applies nothing and gives false, and so does an empty file. Every line
 // after the first that is missing at the end reads as empty: an empty text, no unit or file
 // type selected (-1), a channel row of empty cells; a missing channel-count line keeps the
-// channel count. True when the file was applied. Throws FileError when the file cannot be read.
+// channel count; a missing trigger line gives the default trigger entries (the schedule).
+// True when the file was applied. Throws FileError when the file cannot be read.
 bool LoadParameterFile(MainEntries& entries, const std::string& fileName);
 bool LoadParameterFile(MainEntries& entries, ByteSource& source);
 

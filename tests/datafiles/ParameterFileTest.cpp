@@ -34,6 +34,7 @@ MainEntries ThreeChannels() {
     e.RadioGroupFileType = 1;
     e.EditFileName = "/data/試験.tsd";
     e.ApplicationPath = "/opt/vendrask/Vendrask.EXE";
+    e.Trigger = {1, 2, 1, "1,5", "", "it's", "0.25", "3"};
     return e;
 }
 
@@ -41,13 +42,14 @@ MainEntries ThreeChannels() {
 
 TEST(ParameterFile, DefaultsGiveThirteenLines) {
     TempDir dir;
-    MainEntries e = DefaultMainEntries(dir.Path().string() + "/");
+    MainEntries e = DefaultMainEntries("/d/");
     MeasurementHeader h = DefaultMeasurementHeader();
     h.Comment = std::string_view("old");
     SaveParameterFile(e, h, dir.File("default.apm"));
-    EXPECT_EQ(CrlfLines(ReadBytes(dir.File("default.apm"))),
-              (std::vector<std::string>{"0", "1", "1", "2", "100", "1", "512", "0", "Ch.1,mV,1,0",
-                                        "''", "0", dir.Path().string() + "/ADdata.sdf", ""}));
+    // The bytes the program wrote before it knew triggers: default trigger entries add none.
+    EXPECT_EQ(ReadBytes(dir.File("default.apm")),
+              "0\r\n1\r\n1\r\n2\r\n100\r\n1\r\n512\r\n0\r\nCh.1,mV,1,0\r\n''\r\n0\r\n"
+              "/d/ADdata.sdf\r\n\r\n");
     EXPECT_EQ(h.Comment.Str(), "");
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"default.apm"}); // no temporary file left
 }
@@ -59,8 +61,9 @@ TEST(ParameterFile, RoundTripOfThreeChannels) {
     h.ChannelCount = 3;
     SaveParameterFile(saved, h, dir.File("p.apm"));
     const auto lines = CrlfLines(ReadBytes(dir.File("p.apm")));
-    ASSERT_EQ(lines.size(), 15u);
+    ASSERT_EQ(lines.size(), 16u);
     EXPECT_EQ(lines[7], "2");
+    EXPECT_EQ(lines[15], "Trigger=1,2,1,'1,5','','it''s','0.25','3'");
     EXPECT_EQ(lines[8], "\x93\x64\x88\xB3 A,V,0.5,-1"); // CP932
     EXPECT_EQ(lines[11], "'it''s \x8E\x8E\x8C\xB1'");
     EXPECT_EQ(h.Comment.Str(), "it's \x8E\x8E\x8C\xB1");
@@ -83,6 +86,7 @@ TEST(ParameterFile, RoundTripOfThreeChannels) {
     EXPECT_EQ(loaded.RadioGroupFileType, 1);
     EXPECT_EQ(loaded.EditFileName, "/data/試験.tsd");
     EXPECT_EQ(loaded.ApplicationPath, "/opt/vendrask/Vendrask.EXE");
+    EXPECT_EQ(loaded.Trigger, saved.Trigger);
 }
 
 // Each data format's choice: its line written, and read back as it was.
@@ -175,9 +179,10 @@ TEST(ParameterFile, LinesMissingAtTheEndReadAsEmpty) {
 }
 
 TEST(ParameterFile, EveryLineAfterTheFirstMayBeMissing) {
-    const std::vector<std::string> full = {"7",   "1",   "1",      "2",       "100",
-                                           "1",   "512", "1",      "a,b,1,0", "c,d,1,0",
-                                           "'x'", "1",   "/d.tsd", "/app"};
+    const std::vector<std::string> full = {
+        "7",   "1",   "1",      "2",       "100",
+        "1",   "512", "1",      "a,b,1,0", "c,d,1,0",
+        "'x'", "1",   "/d.tsd", "/app",    "Trigger=1,3,2,'-1','0.1','50','1','0'"};
     for (std::size_t kept = 1; kept <= full.size(); ++kept) {
         TempDir dir;
         WriteBytes(dir.File("k.apm"),
@@ -196,6 +201,9 @@ TEST(ParameterFile, EveryLineAfterTheFirstMayBeMissing) {
         // A file ending after the file-type line empties the data path, never keeps the old one.
         EXPECT_EQ(e.EditFileName, kept > 12 ? "/d.tsd" : "") << kept;
         EXPECT_EQ(e.ApplicationPath, kept > 13 ? "/app" : "") << kept;
+        // A file from before triggers measures on the schedule, whatever was set.
+        const TriggerEntries trigger{1, 3, 2, "-1", "0.1", "50", "1", "0"};
+        EXPECT_EQ(e.Trigger, kept > 14 ? trigger : TriggerEntries{}) << kept;
     }
     TempDir dir;
     WriteBytes(dir.File("empty.apm"), "");
@@ -205,8 +213,10 @@ TEST(ParameterFile, EveryLineAfterTheFirstMayBeMissing) {
 }
 
 TEST(ParameterFile, MalformedFileAppliesNothing) {
-    const std::vector<std::string> good = {"0", "1",       "1",       "2",  "100", "1",      "512",
-                                           "1", "a,b,1,0", "c,d,1,0", "''", "0",   "/d.sdf", ""};
+    const std::vector<std::string> good = {
+        "0",  "1",   "1",      "2",       "100",
+        "1",  "512", "1",      "a,b,1,0", "c,d,1,0",
+        "''", "0",   "/d.sdf", "",        "Trigger=1,0,0,'0','','0','0','0'"};
     {
         TempDir dir;
         WriteBytes(dir.File("g.apm"), Join(good));
@@ -214,9 +224,31 @@ TEST(ParameterFile, MalformedFileAppliesNothing) {
         EXPECT_TRUE(LoadParameterFile(e, dir.File("g.apm")));
     }
     const std::vector<std::pair<std::size_t, std::string>> cases = {
-        {3, ""},  {3, "hr"},         {5, "1.0"}, {7, "4"},  {7, "-1"},
-        {7, ""},  {10, "no quotes"}, {10, "'"},  {11, "3"}, {11, "tsd"},
-        {3, "7"}, {3, "-1"},         {5, "3"},   {5, "-1"}, {11, "-1"},
+        {3, ""},
+        {3, "hr"},
+        {5, "1.0"},
+        {7, "4"},
+        {7, "-1"},
+        {7, ""},
+        {10, "no quotes"},
+        {10, "'"},
+        {11, "3"},
+        {11, "tsd"},
+        {3, "7"},
+        {3, "-1"},
+        {5, "3"},
+        {5, "-1"},
+        {11, "-1"},
+        {14, "Trigger=2,0,0,'0','','0','0','0'"},
+        {14, "Trigger=1,4,0,'0','','0','0','0'"},
+        {14, "Trigger=1,0,3,'0','','0','0','0'"},
+        {14, "Trigger=-1,0,0,'0','','0','0','0'"},
+        {14, "Trigger=1,0,0,'0','','0','0'"},
+        {14, "Trigger=1,0,0,'0','','0','0','0',''"},
+        {14, "Trigger=1,0,0,0,'','0','0','0'"},
+        {14, "Trigger=1,0,0,'0','','0','0','0"},
+        {14, "Trigger:1,0,0,'0','','0','0','0'"},
+        {14, "x"},
     };
     for (const auto& [lineIndex, text] : cases) {
         TempDir dir;
@@ -228,6 +260,7 @@ TEST(ParameterFile, MalformedFileAppliesNothing) {
         EXPECT_EQ(e.EditWaitTime, "2.5") << lineIndex;
         EXPECT_EQ(e.GridCells, ThreeChannels().GridCells) << lineIndex;
         EXPECT_EQ(e.ComboChNumIndex, 2) << lineIndex;
+        EXPECT_EQ(e.Trigger, ThreeChannels().Trigger) << lineIndex;
     }
     // An index naming no item of a unit box is refused: it would keep the old unit unseen.
     TempDir dir;
