@@ -132,10 +132,6 @@
         <translation>Give --device the name of a device.</translation>
     </message>
     <message>
-        <source>標準出力に書き込めません。</source>
-        <translation>Cannot write to standard output.</translation>
-    </message>
-    <message>
         <source>サブコマンド「%1」はありません（%2）。</source>
         <translation>There is no subcommand “%1” (%2).</translation>
     </message>
@@ -606,6 +602,10 @@ Overwrite it?</translation>
         <source>チャンネル表</source>
         <translation>channel table</translation>
     </message>
+    <message>
+        <source>トリガ</source>
+        <translation>trigger settings</translation>
+    </message>
 </context>
 <context>
     <name>tavrel::ExportDialog</name>
@@ -1025,6 +1025,69 @@ Overwrite it?</translation>
     <message>
         <source>カーソル2</source>
         <translation>Cursor 2</translation>
+    </message>
+</context>
+<context>
+    <name>tavrel::TriggerPage</name>
+    <message>
+        <source>トリガ</source>
+        <translation>Trigger</translation>
+    </message>
+    <message>
+        <source>バースト開始</source>
+        <translation>Burst start</translation>
+    </message>
+    <message>
+        <source>スケジュール</source>
+        <translation>Schedule</translation>
+    </message>
+    <message>
+        <source>立ち上がり</source>
+        <translation>Rising</translation>
+    </message>
+    <message>
+        <source>立ち下がり</source>
+        <translation>Falling</translation>
+    </message>
+    <message>
+        <source>両方</source>
+        <translation>Either</translation>
+    </message>
+    <message>
+        <source>既定</source>
+        <translation>Default</translation>
+    </message>
+    <message>
+        <source>0: タイムアウトなし</source>
+        <translation>0: no time-out</translation>
+    </message>
+    <message>
+        <source>チャンネル</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>エッジ</source>
+        <translation>Edge</translation>
+    </message>
+    <message>
+        <source>レベル</source>
+        <translation>Level</translation>
+    </message>
+    <message>
+        <source>ヒステリシス</source>
+        <translation>Hysteresis</translation>
+    </message>
+    <message>
+        <source>プリトリガ(%)</source>
+        <translation>Pre-trigger (%)</translation>
+    </message>
+    <message>
+        <source>ホールドオフ(秒)</source>
+        <translation>Hold-off (s)</translation>
+    </message>
+    <message>
+        <source>オートタイムアウト(秒)</source>
+        <translation>Auto time-out (s)</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 
 #include "text/ShiftJis.h"
 #include "ui/MainWindowForm.h"
+#include "ui/TriggerPage.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -56,11 +57,9 @@ EntryBinding::EntryBinding(MainWindowForm& form, std::function<Prompter&()> mess
     connect(form_.StringGridChannel, &QTableWidget::itemChanged, this,
             &EntryBinding::GridItemChanged);
     connect(form_.commentEdit, &QPlainTextEdit::textChanged, this, &EntryBinding::CommentChanged);
-    connect(form_.EditFileName, &QLineEdit::textEdited, this, &EntryBinding::FileNameEdited);
-    connect(form_.EditFileName, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (FitsCp932(text))
-            fileNameText_ = text;
-    });
+    RefuseWhatCp932CannotHold(form_.EditFileName, tr("ファイル名"));
+    for (QLineEdit* edit : form_.triggerPage->findChildren<QLineEdit*>())
+        RefuseWhatCp932CannotHold(edit, tr("トリガ"));
 }
 
 void EntryBinding::SetCell(int row, int column, const QString& text) {
@@ -142,6 +141,7 @@ MainEntries EntryBinding::TakeEntries() const {
     e.RadioGroupFileType = form_.RadioGroupFileTypeButtons->checkedId();
     e.EditFileName = S(form_.EditFileName->text());
     e.ApplicationPath = S(applicationPath_);
+    e.Trigger = form_.triggerPage->Entries();
     return e;
 }
 
@@ -185,6 +185,7 @@ void EntryBinding::ApplyEntries(const MainEntries& e) {
     // A long path shows its end, where the file's name is.
     form_.EditFileName->setCursorPosition(static_cast<int>(form_.EditFileName->text().size()));
     applicationPath_ = Q(e.ApplicationPath);
+    form_.triggerPage->Apply(e.Trigger);
     applying_ = wasApplying;
 }
 
@@ -224,14 +225,25 @@ void EntryBinding::CommentChanged() {
         QApplication::beep(); // the byte limit: refused like a full box
 }
 
-void EntryBinding::FileNameEdited(const QString& text) {
-    if (FitsCp932(text))
-        return;
-    const int cursor = form_.EditFileName->cursorPosition();
-    const int back = static_cast<int>(text.size() - fileNameText_.size());
-    form_.EditFileName->setText(fileNameText_);
-    form_.EditFileName->setCursorPosition(std::max(0, cursor - back));
-    RefuseEntry(tr("ファイル名"));
+void EntryBinding::RefuseWhatCp932CannotHold(QLineEdit* edit, const QString& field) {
+    // The last text that fits is kept with the box, to go back to.
+    static const char* const accepted = "acceptedText";
+    if (FitsCp932(edit->text()))
+        edit->setProperty(accepted, edit->text());
+    connect(edit, &QLineEdit::textChanged, this, [edit](const QString& text) {
+        if (FitsCp932(text))
+            edit->setProperty(accepted, text);
+    });
+    connect(edit, &QLineEdit::textEdited, this, [this, edit, field](const QString& text) {
+        if (FitsCp932(text))
+            return;
+        const QString before = edit->property(accepted).toString();
+        const int cursor = edit->cursorPosition();
+        const int back = static_cast<int>(text.size() - before.size());
+        edit->setText(before);
+        edit->setCursorPosition(std::max(0, cursor - back));
+        RefuseEntry(field);
+    });
 }
 
 bool EntryBinding::AcceptPath(const QString& path) {

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QLineEdit;
 class QTableWidgetItem;
 
 namespace tavrel {
@@ -50,7 +51,8 @@ private:
     QString HeaderSource(int column) const;
 
     void CommentChanged();
-    void FileNameEdited(const QString& text);
+    // Typing a text that CP932 cannot hold into edit is undone, with a message naming field.
+    void RefuseWhatCp932CannotHold(QLineEdit* edit, const QString& field);
     void GridItemChanged(QTableWidgetItem* item);
     void RefuseEntry(const QString& field);
 
@@ -59,8 +61,7 @@ private:
     QString applicationPath_;
     int gridRowCount_ = 2;
     bool applying_ = false;
-    QString memoText_;     // the comment as last accepted
-    QString fileNameText_; // the data file name as last accepted
+    QString memoText_; // the comment as last accepted
 };
 
 } // namespace tavrel

@@ -16,6 +16,7 @@
 #include "ui/ParameterCommands.h"
 #include "ui/PathText.h"
 #include "ui/RefusedField.h"
+#include "ui/TriggerPage.h"
 #include "ui/WaveformCharts.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/FormFonts.h"
@@ -335,6 +336,7 @@ void MainWindow::ShowRunState(RunState state) {
     form_->BtnAdStart->setEnabled(controls.Start && cardPage_->Found().Found);
     form_->BtnAdStop->setEnabled(controls.Stop);
     form_->ComboChNum->setEnabled(controls.ChannelBox);
+    form_->triggerPage->setEnabled(controls.ChannelBox); // locked like the channel count
     form_->ComboDevice->setEnabled(controls.FileMenus && options_.Devices != nullptr);
     for (QMenu* menu : {form_->fileMenu, form_->analysisMenu}) {
         menu->setEnabled(controls.FileMenus);

@@ -86,8 +86,8 @@ public:
     // What the last run saved, as the status line's tooltip.
     void ShowSavedBursts(const QString& text);
     void ShowCardStatus(const QString& text);
-    // Enables the start and stop buttons, the channel count box and the File and Analysis
-    // menus as the run's state allows (start only with a card).
+    // Enables the start and stop buttons, the channel count box, the trigger page and the File
+    // and Analysis menus as the run's state allows (start only with a card).
     void ShowRunState(RunState state);
 
     // Brings the entry a refusal message is about to the front, focused and marked; the

@@ -1,6 +1,7 @@
 #include "ui/MainWindowForm.h"
 
 #include "acquisition/MeasurementParameters.h"
+#include "ui/TriggerPage.h"
 #include "widgets/FormFonts.h"
 
 #include <QButtonGroup>
@@ -132,8 +133,8 @@ MainWindowForm::MainWindowForm(QMainWindow& window) {
     pages->setObjectName(QStringLiteral("PageControl1"));
     pages->setUsesScrollButtons(false);
     pages->setElideMode(Qt::ElideNone);
-    // All four tabs in the panel's width, as the tabs cannot wrap onto rows here.
-    pages->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
+    // All five tabs in the panel's width, as the tabs cannot wrap onto rows here.
+    pages->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 3px; }"));
     auto* runBox = new QGroupBox(sidePanel);
     runBox->setObjectName(QStringLiteral("GroupBox2"));
     runBox->setFixedHeight(90);
@@ -145,6 +146,7 @@ MainWindowForm::MainWindowForm(QMainWindow& window) {
     BuildParameterPage(pages);
     BuildChannelPage(pages);
     QWidget* savePage = BuildSavePage(pages);
+    triggerPage = new TriggerPage(pages);
     BuildRunBox(runBox);
     BuildDialogs(window);
     pages->setCurrentWidget(savePage);

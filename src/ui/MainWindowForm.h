@@ -21,6 +21,8 @@ class QWidget;
 
 namespace tavrel {
 
+class TriggerPage;
+
 // The main window's controls at their fixed places: the chart panel on the left, on the right
 // the four pages over the start and stop group, the menus and the file dialogs. Built in code
 // page by page; nothing is connected here. Each control carries the form's name as its object
@@ -64,6 +66,8 @@ public:
     QButtonGroup* RadioGroupFileTypeButtons = nullptr;
     QLineEdit* EditFileName = nullptr;
     QPushButton* browseDataFileButton = nullptr; // "BitBtn1"
+
+    TriggerPage* triggerPage = nullptr; // after the save page
 
     // Under the pages: start, stop and the run's displays.
     QPushButton* BtnAdStart = nullptr;

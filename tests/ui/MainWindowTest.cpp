@@ -25,7 +25,9 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -142,6 +144,16 @@ private slots:
         QCOMPARE(Form<QTabWidget>(*w, "PageControl1")->tabText(1), QString("計測ﾊﾟﾗﾒｰﾀ"));
         QCOMPARE(Form<QTabWidget>(*w, "PageControl1")->tabText(2), QString("記録ﾁｬﾝﾈﾙ"));
         QCOMPARE(Form<QTabWidget>(*w, "PageControl1")->tabText(3), QString("保存"));
+        QCOMPARE(Form<QTabWidget>(*w, "PageControl1")->tabText(4), QString("トリガ"));
+        // Every tab within the panel: they cannot scroll or wrap.
+        QTabBar* tabs = Form<QTabWidget>(*w, "PageControl1")->tabBar();
+        QVERIFY(tabs->tabRect(4).right() < Form<QWidget>(*w, "Panel1")->width());
+        // The schedule starts the bursts: what only a trigger uses takes no input.
+        QCOMPARE(Form<QButtonGroup>(*w, "TriggerModeGroup")->checkedId(), 0);
+        QVERIFY(!Form<QLineEdit>(*w, "TriggerLevel")->isEnabled());
+        QVERIFY(!Form<QComboBox>(*w, "TriggerChannel")->isEnabled());
+        QCOMPARE(Form<QLineEdit>(*w, "TriggerHysteresis")->placeholderText(), QString("既定"));
+        QCOMPARE(w->TakeEntries().Trigger, TriggerEntries{});
 
         QCOMPARE(Form<QLineEdit>(*w, "EditPresentStatus")->text(), QString("未変換"));
         QCOMPARE(Form<QLineEdit>(*w, "EditTime")->text(), QString());
@@ -233,12 +245,20 @@ private slots:
                          "-", "終了(&Q)", "データ解析(&A)", "Vendraskの実行(&E)", "-",
                          "プログラムファイルの指定(&A)", "-", "ビューアで表示(&V)", "ヘルプ(&H)",
                          "目次(&C)", "キーワード検索(&K)", "-", "バージョン情報(&V)"}));
+        // The trigger page is locked while a measurement runs, whatever its mode.
+        Form<QButtonGroup>(*w, "TriggerModeGroup")->button(1)->click();
+        QVERIFY(Form<QLineEdit>(*w, "TriggerLevel")->isEnabled());
         w->ShowRunState(RunState::Converting);
+        QVERIFY(!Form<QLineEdit>(*w, "TriggerLevel")->isEnabled());
+        QVERIFY(!Form<QRadioButton>(*w, "TriggerModeItem0")->isEnabled());
         QVERIFY(!Menu<QMenu>(*w, "File1")->menuAction()->isEnabled());
         QVERIFY(!Menu<QMenu>(*w, "Analysis1")->menuAction()->isEnabled());
         QVERIFY(Menu<QMenu>(*w, "V1")->menuAction()->isEnabled());
         w->ShowRunState(RunState::Idle);
         QVERIFY(Menu<QMenu>(*w, "File1")->menuAction()->isEnabled());
+        QVERIFY(Form<QLineEdit>(*w, "TriggerLevel")->isEnabled());
+        Form<QButtonGroup>(*w, "TriggerModeGroup")->button(0)->click();
+        QVERIFY(!Form<QLineEdit>(*w, "TriggerLevel")->isEnabled());
 
         // The layout after a resize stores a channel count of 0 back as the one chart it shows.
         w->Data().Header.ChannelCount = 0;
@@ -347,7 +367,15 @@ private slots:
                               Qt::LeftButton, {}, QPoint(5, 9));
             Form<QLineEdit>(*w, "EditFileName")->setText(dir.filePath("runs/テスト.tsd"));
             w->SetApplicationPath(dir.filePath("bin/analyse"));
+            Form<QButtonGroup>(*w, "TriggerModeGroup")->button(1)->click();
+            Form<QComboBox>(*w, "TriggerChannel")->setCurrentIndex(2);
+            Form<QComboBox>(*w, "TriggerEdge")->setCurrentIndex(1);
+            Form<QLineEdit>(*w, "TriggerLevel")->setText("1,5");
+            Form<QLineEdit>(*w, "TriggerPreTrigger")->setText("25");
+            Form<QLineEdit>(*w, "TriggerHoldOff")->setText("0.5");
+            Form<QLineEdit>(*w, "TriggerAutoTimeout")->setText("3");
             saved = w->TakeEntries();
+            QCOMPARE(saved.Trigger, (TriggerEntries{1, 2, 1, "1,5", "", "25", "0.5", "3"}));
             QSignalSpy ended(w.get(), &MainWindow::ProgramEnded);
             QVERIFY(w->close());
             QCOMPARE(ended.count(), 1);
@@ -374,6 +402,8 @@ private slots:
         QCOMPARE(Form<QButtonGroup>(*w, "RadioGroupFileTypeButtons")->checkedId(), 1);
         QCOMPARE(Form<QLineEdit>(*w, "EditFileName")->text(), dir.filePath("runs/テスト.tsd"));
         QCOMPARE(w->ApplicationPath(), dir.filePath("bin/analyse"));
+        QCOMPARE(restored.Trigger, saved.Trigger);
+        QVERIFY(Form<QLineEdit>(*w, "TriggerLevel")->isEnabled());
         QVERIFY(prompter.Messages.empty());
     }
 
@@ -758,15 +788,20 @@ private slots:
         QTRY_COMPARE(prompter.Messages.size(), std::size_t(2));
         QTest::keyClicks(Form<QLineEdit>(*w, "EditFileName"), "x");
         QCOMPARE(Form<QLineEdit>(*w, "EditFileName")->text(), QString("/tmp/a.sdfx"));
+        Form<QButtonGroup>(*w, "TriggerModeGroup")->button(1)->click();
+        QApplication::sendEvent(Form<QLineEdit>(*w, "TriggerLevel"), &won);
+        QCOMPARE(Form<QLineEdit>(*w, "TriggerLevel")->text(), QString("0"));
+        QTRY_COMPARE(prompter.Messages.size(), std::size_t(3));
+        QVERIFY(prompter.Messages[2].Text.find("トリガ") != std::string::npos);
 
         Form<QTableWidget>(*w, "StringGridChannel")
             ->item(0, 1)
             ->setText(QString::fromUtf8("\xF0\x9F\x99\x82"));
         QCOMPARE(Cell(*w, 1, 1), QString("Ch.1"));
-        QTRY_COMPARE(prompter.Messages.size(), std::size_t(3));
+        QTRY_COMPARE(prompter.Messages.size(), std::size_t(4));
         Form<QTableWidget>(*w, "StringGridChannel")->item(0, 2)->setText("℃");
         QCOMPARE(Cell(*w, 1, 2), QString("℃"));
-        QCOMPARE(prompter.Messages.size(), std::size_t(3));
+        QCOMPARE(prompter.Messages.size(), std::size_t(4));
     }
 
     // The message boxes themselves: caption by kind, the Japanese buttons.
