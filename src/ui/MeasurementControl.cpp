@@ -140,4 +140,8 @@ void MeasurementControl::AppendCodes(int channel, const std::vector<std::int16_t
     form_.Charts().AppendCodes(channel, block, first, end, scale);
 }
 
+void MeasurementControl::ShowTrigger(const TriggerSettings& trigger, std::int64_t triggerScan) {
+    form_.Charts().ShowTrigger(trigger, triggerScan);
+}
+
 } // namespace tavrel

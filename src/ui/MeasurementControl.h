@@ -40,6 +40,7 @@ public:
     void SetUpCharts(const MeasurementHeader& header, const MeasurementSettings& settings) override;
     void AppendCodes(int channel, const std::vector<std::int16_t>& block, std::int64_t first,
                      std::int64_t end, const ChannelScale& scale) override;
+    void ShowTrigger(const TriggerSettings& trigger, std::int64_t triggerScan) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

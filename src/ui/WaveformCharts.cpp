@@ -181,6 +181,17 @@ WaveformCharts::WaveformCharts(QWidget* chartPanel, const MeasurementHeader& hea
         series->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
         series->setAdaptiveSampling(false); // the renderer thins already
 
+        // Infinite lines through two points: they span the chart at any zoom.
+        const auto markLine = [chart](const char* name, Qt::PenStyle style) {
+            auto* line = new QCPItemStraightLine(chart);
+            line->setObjectName(QString::fromLatin1(name));
+            line->setPen(QPen(QColor(0, 0, 160), 1, style));
+            line->setVisible(false);
+            return line;
+        };
+        levelLines_[static_cast<std::size_t>(k)] = markLine("TriggerLevel", Qt::DashLine);
+        scanLines_[static_cast<std::size_t>(k)] = markLine("TriggerScan", Qt::SolidLine);
+
         charts_[static_cast<std::size_t>(k)] = chart;
         series_[static_cast<std::size_t>(k)] = series;
         titles_[static_cast<std::size_t>(k)] = title;
@@ -243,6 +254,11 @@ void WaveformCharts::SetUpCharts(const std::string& chartTimeUnit) {
         static_cast<WaveformSeries*>(series_[static_cast<std::size_t>(k)])->Clear();
         bounds_[static_cast<std::size_t>(k)] = {};
     }
+    // A triggered measurement shows its trigger again after the set-up.
+    triggerChannel_ = -1;
+    triggerScan_ = -1;
+    scanTime_ = 0;
+    PlaceTriggerLines();
     for (QCustomPlot* chart : charts_)
         chart->xAxis->setLabel(QString());
     if (count >= 1 && count <= ChartCount)
@@ -275,6 +291,10 @@ void WaveformCharts::AppendCodes(int channel, const std::vector<std::int16_t>& b
         static_cast<WaveformSeries*>(series_[i])->Append(block, first, end, scale);
     dirty_[i] = true;
     ScheduleReplot();
+    if (scale.TimeScale != scanTime_) {
+        scanTime_ = scale.TimeScale;
+        PlaceTriggerLines();
+    }
     if (codes.Empty())
         return; // only error data: nothing to frame
     const double x0 = scale.Time(first);
@@ -289,6 +309,30 @@ void WaveformCharts::AppendCodes(int channel, const std::vector<std::int16_t>& b
         b.MaxX = std::max({b.MaxX, x0, x1});
         b.MinY = std::min({b.MinY, y0, y1});
         b.MaxY = std::max({b.MaxY, y0, y1});
+    }
+}
+
+void WaveformCharts::ShowTrigger(const TriggerSettings& trigger, std::int64_t triggerScan) {
+    triggerChannel_ = trigger.Start == BurstStart::Trigger ? trigger.Channel : -1;
+    triggerLevel_ = trigger.Level;
+    triggerScan_ = triggerScan;
+    PlaceTriggerLines();
+    for (bool& dirty : dirty_)
+        dirty = true;
+    ScheduleReplot();
+}
+
+void WaveformCharts::PlaceTriggerLines() {
+    const bool scanShown = triggerChannel_ >= 0 && triggerScan_ >= 0 && scanTime_ > 0;
+    const double t = static_cast<double>(triggerScan_) * scanTime_;
+    for (int k = 0; k < ChartCount; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        levelLines_[i]->setVisible(k == triggerChannel_);
+        levelLines_[i]->point1->setCoords(0, triggerLevel_);
+        levelLines_[i]->point2->setCoords(1, triggerLevel_);
+        scanLines_[i]->setVisible(scanShown);
+        scanLines_[i]->point1->setCoords(t, 0);
+        scanLines_[i]->point2->setCoords(t, 1);
     }
 }
 
@@ -317,7 +361,10 @@ void WaveformCharts::ApplyRanges(int k) {
     chart->xAxis->setTickLabels(true);
     chart->yAxis->setTickLabels(true);
     chart->xAxis->setRange(Widened(b.MinX, b.MaxX));
-    const QCPRange values = Widened(b.MinY, b.MaxY);
+    // The trigger level stays in sight even where the signal has not reached it.
+    const bool level = k == triggerChannel_ && std::isfinite(triggerLevel_);
+    const QCPRange values = Widened(level ? std::min(b.MinY, triggerLevel_) : b.MinY,
+                                    level ? std::max(b.MaxY, triggerLevel_) : b.MaxY);
     chart->yAxis->setRange(compact_ ? OnReadableSteps(values) : values);
 }
 

@@ -2,6 +2,7 @@
 
 #include "model/ChannelScale.h"
 #include "model/MeasurementHeader.h"
+#include "model/TriggerSettings.h"
 
 #include <QElapsedTimer>
 #include <QMargins>
@@ -17,6 +18,7 @@
 
 class QCustomPlot;
 class QCPGraph;
+class QCPItemStraightLine;
 class QCPTextElement;
 class QWidget;
 
@@ -55,6 +57,15 @@ public:
     void AppendCodes(int channel, const std::vector<std::int16_t>& block, std::int64_t first,
                      std::int64_t end, const ChannelScale& scale);
 
+    // Bursts start on the signal: a dashed line at trigger.Level on the trigger channel's
+    // chart (values are in the physical unit, as the series plots them) and a line at the
+    // time of triggerScan on every chart, none while triggerScan < 0 or before the burst's
+    // first codes give the time of a scan. SetUpCharts removes both.
+    void ShowTrigger(const TriggerSettings& trigger, std::int64_t triggerScan);
+    // "TriggerLevel" and "TriggerScan" of chart k (0-based), children of its QCustomPlot.
+    QCPItemStraightLine* LevelLine(int k) const { return levelLines_[static_cast<std::size_t>(k)]; }
+    QCPItemStraightLine* ScanLine(int k) const { return scanLines_[static_cast<std::size_t>(k)]; }
+
     // Draws every chart that changed since its last replot, now.
     void ReplotNow();
 
@@ -72,6 +83,7 @@ private:
     };
 
     void ScheduleReplot();
+    void PlaceTriggerLines();
     void ApplyRanges(int k);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -91,6 +103,12 @@ private:
     std::array<QCPTextElement*, ChartCount> titles_{};
     std::array<Bounds, ChartCount> bounds_{};
     std::array<bool, ChartCount> dirty_{};
+    std::array<QCPItemStraightLine*, ChartCount> levelLines_{};
+    std::array<QCPItemStraightLine*, ChartCount> scanLines_{};
+    int triggerChannel_ = -1; // -1: bursts start on the schedule
+    double triggerLevel_ = 0;
+    std::int64_t triggerScan_ = -1;
+    double scanTime_ = 0; // the chart time of one scan; 0 until the burst's codes come
     QTimer replotTimer_;
     QElapsedTimer sinceReplot_;
     int replotCount_ = 0;

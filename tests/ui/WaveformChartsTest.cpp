@@ -139,6 +139,58 @@ private slots:
         }
     }
 
+    // The level on the trigger channel's chart in the unit the series plots, kept in sight; the
+    // trigger scan at its time on every chart once the codes give that time; a set-up takes
+    // both away.
+    void triggerLinesMarkLevelAndScan_data() {
+        QTest::addColumn<bool>("triggered");
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<qint64>("scan");
+        QTest::newRow("channel 1, scan 10") << true << 0 << qint64(10);
+        QTest::newRow("channel 3, scan 0") << true << 2 << qint64(0);
+        QTest::newRow("channel 2, not yet") << true << 1 << qint64(-1);
+        QTest::newRow("schedule") << false << 1 << qint64(10);
+    }
+    void triggerLinesMarkLevelAndScan() {
+        QFETCH(bool, triggered);
+        QFETCH(int, channel);
+        QFETCH(qint64, scan);
+        Fixture f(400, 400);
+        f.header.ChannelCount = 3;
+        f.charts.ChartPanelResize();
+        f.charts.SetUpCharts("msec");
+        TriggerSettings trigger;
+        trigger.Start = triggered ? BurstStart::Trigger : BurstStart::Schedule;
+        trigger.Channel = channel;
+        trigger.Level = 20; // above every value: -1 to 8.5
+        f.charts.ShowTrigger(trigger, scan);
+        QVERIFY(!f.charts.ScanLine(0)->visible()); // no time of a scan before the codes
+        std::vector<std::int16_t> codes(20);
+        for (int i = 0; i < 20; ++i)
+            codes[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(i);
+        for (int k = 0; k < 3; ++k)
+            f.charts.AppendCodes(k, codes, 0, 20, {0.5, -1, 0.25});
+        f.charts.ReplotNow();
+        for (int k = 0; k < 4; ++k) {
+            const QCPItemStraightLine* level = f.charts.LevelLine(k);
+            QCOMPARE(level->visible(), triggered && k == channel);
+            QCOMPARE(level->point1->coords().y(), 20.0);
+            QCOMPARE(level->point2->coords().y(), 20.0);
+            QVERIFY(level->point1->coords().x() != level->point2->coords().x());
+            QCOMPARE(level->pen().style(), Qt::DashLine);
+            const QCPItemStraightLine* at = f.charts.ScanLine(k);
+            QCOMPARE(at->visible(), triggered && scan >= 0);
+            QCOMPARE(at->point1->coords().x(), static_cast<double>(scan) * 0.25);
+            QCOMPARE(at->point2->coords().x(), static_cast<double>(scan) * 0.25);
+            QVERIFY(at->point1->coords().y() != at->point2->coords().y());
+            if (k < 3)
+                QCOMPARE(f.charts.Chart(k)->yAxis->range().contains(20), triggered && k == channel);
+        }
+        f.charts.SetUpCharts("msec");
+        for (int k = 0; k < 4; ++k)
+            QVERIFY(!f.charts.LevelLine(k)->visible() && !f.charts.ScanLine(k)->visible());
+    }
+
     // A typed count of 6: four charts of a sixth each, no time title, channels 5 and 6 dropped.
     void sixChannels() {
         Fixture f(300, 360);
