@@ -578,6 +578,21 @@ Overwrite it?</translation>
     </message>
 </context>
 <context>
+    <name>tavrel::BurstListModel</name>
+    <message>
+        <source>トリガ時刻</source>
+        <translation>Trigger time</translation>
+    </message>
+    <message>
+        <source>バースト</source>
+        <translation>Burst</translation>
+    </message>
+    <message>
+        <source>タイムアウト</source>
+        <translation>Timed out</translation>
+    </message>
+</context>
+<context>
     <name>tavrel::ChartPanel</name>
     <message>
         <source>時間 [s]</source>

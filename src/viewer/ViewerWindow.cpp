@@ -9,6 +9,7 @@
 #include "viewer/ChartPanel.h"
 #include "viewer/HeaderPanel.h"
 #include "viewer/StatisticsPanel.h"
+#include "viewer/TriggerMark.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/ProgressDialog.h"
@@ -23,7 +24,6 @@
 #include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLabel>
-#include <QListView>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSignalBlocker>
@@ -31,6 +31,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -106,7 +107,7 @@ void ViewerWindow::FollowFile() {
     }
     if (shown_ >= 0) {
         const QSignalBlocker blocker(burstList_->selectionModel());
-        burstList_->setCurrentIndex(burstModel_->index(static_cast<int>(shown_)));
+        burstList_->setCurrentIndex(burstModel_->IndexOf(shown_));
     }
 }
 
@@ -193,18 +194,14 @@ QWidget* ViewerWindow::BuildSidePanel() {
     overlayRow->addWidget(overlayBox_, 1);
     burstLayout->addLayout(overlayRow);
     burstModel_ = new BurstListModel(this);
-    burstList_ = new QListView;
-    burstList_->setObjectName(QStringLiteral("BurstList"));
-    burstList_->setModel(burstModel_);
-    burstList_->setUniformItemSizes(true);
-    burstList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    burstList_ = NewBurstListView(burstModel_);
     burstLayout->addWidget(burstList_);
     layout->addWidget(burstBox, 1);
 
     connect(burstList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
-                if (current.isValid() && current.row() != shown_)
-                    ShowBurst(current.row());
+                if (current.isValid() && burstModel_->BurstAt(current.row()) != shown_)
+                    ShowBurst(burstModel_->BurstAt(current.row()));
             });
     connect(overlayBox_, &QSpinBox::valueChanged, this,
             [this](int value) { SetOverlayBurst(value - 1); });
@@ -295,10 +292,11 @@ bool ViewerWindow::ShowBurst(std::int64_t k) {
             .arg(QString::fromStdString(FormatFileDateTime(source_->Reader().BurstStartTime(k)))));
     // Another burst of the same file keeps the zoom, so bursts compare at a glance.
     charts_->SetBurst(burst, std::move(channels), shown_ >= 0);
+    ShowTriggerMark(*charts_, source_->Reader(), k);
     burst_ = std::move(burst);
     shown_ = k;
     statisticsPanel_->SetLegend(shown_, overlay_);
-    const QModelIndex index = burstModel_->index(static_cast<int>(k));
+    const QModelIndex index = burstModel_->IndexOf(k);
     if (burstList_->currentIndex() != index) {
         const QSignalBlocker blocker(burstList_->selectionModel());
         burstList_->setCurrentIndex(index);

@@ -15,7 +15,7 @@
 #include <vector>
 
 class QAction;
-class QListView;
+class QTreeView;
 class QMenu;
 class QSpinBox;
 class QTimer;
@@ -98,7 +98,7 @@ private:
 
     ChartPanel* charts_ = nullptr;
     BurstListModel* burstModel_ = nullptr;
-    QListView* burstList_ = nullptr;
+    QTreeView* burstList_ = nullptr;
     QSpinBox* overlayBox_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     HeaderPanel* headerPanel_ = nullptr;

@@ -16,7 +16,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -24,6 +23,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
+#include <QTreeView>
 #include <QUrl>
 
 #include <cmath>
@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(Cell(channels, 3, 3), QStringLiteral("-0.125"));
         QCOMPARE(Cell(channels, 0, 4), QStringLiteral("-1"));
 
-        const QAbstractItemModel* bursts = Find<QListView>(w, "BurstList")->model();
+        const QAbstractItemModel* bursts = Find<QTreeView>(w, "BurstList")->model();
         QCOMPARE(bursts->rowCount(), 3);
         QCOMPARE(bursts->index(0, 0).data().toString(), QStringLiteral("1  2026/12/08 09:30:15"));
         QCOMPARE(bursts->index(2, 0).data().toString(), QStringLiteral("3  2026/12/08 11:30:15"));
@@ -226,7 +226,7 @@ private slots:
         };
         addBurst(0);
         QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
-        const QAbstractItemModel* bursts = Find<QListView>(*v.window, "BurstList")->model();
+        const QAbstractItemModel* bursts = Find<QTreeView>(*v.window, "BurstList")->model();
         QCOMPARE(bursts->rowCount(), 1);
         QVERIFY(!v.window->RefreshFile());
         addBurst(1);
@@ -296,8 +296,8 @@ private slots:
         QCOMPARE(v.Charts().CursorSample(1), ViewerSamples - 1);
         CheckStatistics(*v.window, 0, 0, ViewerSamples - 1);
         // Another burst: the statistics follow it.
-        Find<QListView>(*v.window, "BurstList")
-            ->setCurrentIndex(Find<QListView>(*v.window, "BurstList")->model()->index(2, 0));
+        Find<QTreeView>(*v.window, "BurstList")
+            ->setCurrentIndex(Find<QTreeView>(*v.window, "BurstList")->model()->index(2, 0));
         QCOMPARE(v.window->ShownBurst(), 2);
         CheckStatistics(*v.window, 2, 0, ViewerSamples - 1);
     }
@@ -632,7 +632,7 @@ private slots:
         append(1, 30000);
         // A recording in progress: two of three blocks written.
         QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
-        const auto* list = Find<QListView>(*v.window, "BurstList");
+        const auto* list = Find<QTreeView>(*v.window, "BurstList");
         QCOMPARE(list->model()->rowCount(), 2);
         v.Charts().SetTimeRange(0.2, 0.4);
         QVERIFY(v.window->ShowBurst(1));
