@@ -35,9 +35,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSettings>
 #include <QShortcut>
-#include <QSignalBlocker>
 #include <QTimer>
 
 #include <exception>

@@ -191,7 +191,6 @@ WaveformCharts::WaveformCharts(QWidget* chartPanel, const MeasurementHeader& hea
         };
         levelLines_[static_cast<std::size_t>(k)] = markLine("TriggerLevel", Qt::DashLine);
         scanLines_[static_cast<std::size_t>(k)] = markLine("TriggerScan", Qt::SolidLine);
-
         charts_[static_cast<std::size_t>(k)] = chart;
         series_[static_cast<std::size_t>(k)] = series;
         titles_[static_cast<std::size_t>(k)] = title;
@@ -254,11 +253,8 @@ void WaveformCharts::SetUpCharts(const std::string& chartTimeUnit) {
         static_cast<WaveformSeries*>(series_[static_cast<std::size_t>(k)])->Clear();
         bounds_[static_cast<std::size_t>(k)] = {};
     }
-    // A triggered measurement shows its trigger again after the set-up.
-    triggerChannel_ = -1;
-    triggerScan_ = -1;
     scanTime_ = 0;
-    PlaceTriggerLines();
+    ShowTrigger({}, -1);
     for (QCustomPlot* chart : charts_)
         chart->xAxis->setLabel(QString());
     if (count >= 1 && count <= ChartCount)
@@ -291,10 +287,8 @@ void WaveformCharts::AppendCodes(int channel, const std::vector<std::int16_t>& b
         static_cast<WaveformSeries*>(series_[i])->Append(block, first, end, scale);
     dirty_[i] = true;
     ScheduleReplot();
-    if (scale.TimeScale != scanTime_) {
-        scanTime_ = scale.TimeScale;
+    if (std::exchange(scanTime_, scale.TimeScale) != scale.TimeScale)
         PlaceTriggerLines();
-    }
     if (codes.Empty())
         return; // only error data: nothing to frame
     const double x0 = scale.Time(first);

@@ -57,10 +57,9 @@ public:
     void AppendCodes(int channel, const std::vector<std::int16_t>& block, std::int64_t first,
                      std::int64_t end, const ChannelScale& scale);
 
-    // Bursts start on the signal: a dashed line at trigger.Level on the trigger channel's
-    // chart (values are in the physical unit, as the series plots them) and a line at the
-    // time of triggerScan on every chart, none while triggerScan < 0 or before the burst's
-    // first codes give the time of a scan. SetUpCharts removes both.
+    // A dashed line at trigger.Level (the physical unit the series plots) on the trigger
+    // channel's chart and a line at triggerScan's time on every chart, none while it is < 0 or
+    // before the burst's codes give a scan's time; a schedule or SetUpCharts removes both.
     void ShowTrigger(const TriggerSettings& trigger, std::int64_t triggerScan);
     // "TriggerLevel" and "TriggerScan" of chart k (0-based), children of its QCustomPlot.
     QCPItemStraightLine* LevelLine(int k) const { return levelLines_[static_cast<std::size_t>(k)]; }
