@@ -9,7 +9,6 @@
 
 #include <limits>
 #include <memory>
-#include <stdexcept>
 
 using namespace tavrel;
 
@@ -39,18 +38,11 @@ public:
     }
 
 private:
-    void ReadBlock(std::int64_t, std::array<std::vector<std::int16_t>, MaxSampledChannels>&,
-                   std::vector<std::int16_t>&) const override {
-        throw std::logic_error("not read");
-    }
-    void ReadBlockScans(std::int64_t, std::int64_t, std::int64_t, int,
-                        std::array<std::vector<std::int16_t>, MaxSampledChannels>&) const override {
-        throw std::logic_error("not read");
-    }
+    using Block = std::array<std::vector<std::int16_t>, MaxSampledChannels>;
+    void ReadBlock(std::int64_t, Block&, std::vector<std::int16_t>&) const override {}
+    void ReadBlockScans(std::int64_t, std::int64_t, std::int64_t, int, Block&) const override {}
     void ReadBlockRows(std::int64_t, std::int64_t, std::int64_t, int,
-                       std::vector<std::int16_t>&) const override {
-        throw std::logic_error("not read");
-    }
+                       std::vector<std::int16_t>&) const override {}
 
     bool triggered_;
     std::vector<BurstTrigger> bursts_;
@@ -81,30 +73,20 @@ std::vector<std::int64_t> RowBursts(const BurstListModel& model) {
 class BurstTriggerTest : public QObject {
     Q_OBJECT
 private slots:
-    void triggerColumnShowsTheTimes() {
-        TriggerReader triggered(true, FourBursts());
+    // Local time with milliseconds (as Qt tells it) or the time-out, sortable; a file on the
+    // schedule has no trigger column.
+    void triggerColumnListsAndSorts() {
+        TriggerReader schedule(false, FourBursts());
         BurstListModel model;
-        model.SetReader(&triggered);
+        model.SetReader(&schedule);
+        QCOMPARE(model.columnCount(), 1);
+        TriggerReader reader(true, FourBursts());
+        model.SetReader(&reader);
         QCOMPARE(model.columnCount(), 2);
-        QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("トリガ時刻"));
-        // Local time with milliseconds, as Qt tells it.
         QCOMPARE(model.index(0, 1).data().toString(),
                  QDateTime::fromMSecsSinceEpoch(qint64(T0 * 1000) + 2500)
                      .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
         QCOMPARE(model.index(1, 1).data().toString(), QStringLiteral("タイムアウト"));
-        QVERIFY(model.index(2, 1).data().toString().endsWith(QStringLiteral(".001")));
-        QVERIFY(model.index(2, 0).data().toString().startsWith(QStringLiteral("3  ")));
-
-        TriggerReader schedule(false, FourBursts());
-        model.SetReader(&schedule);
-        QCOMPARE(model.columnCount(), 1);
-        QCOMPARE(model.rowCount(), 4);
-    }
-
-    void sortingKeepsTheRowsBursts() {
-        TriggerReader reader(true, FourBursts());
-        BurstListModel model;
-        model.SetReader(&reader);
         const struct {
             int Column;
             Qt::SortOrder Order;
@@ -120,7 +102,6 @@ private slots:
             model.sort(c.Column, c.Order);
             QCOMPARE(RowBursts(model), c.Bursts);
             QCOMPARE(model.BurstAt(third.row()), std::int64_t{3}); // the selection follows
-            QVERIFY(model.index(third.row(), 0).data().toString().startsWith("4  "));
         }
         // A burst recorded while sorted by trigger time is sorted in.
         model.sort(1, Qt::AscendingOrder);
@@ -138,7 +119,6 @@ private slots:
         store->Append(0, codes);
         store->Append(1, codes);
         ChartPanel panel;
-        panel.resize(400, 300);
         panel.SetBurst(store, {{{1, 0, 0.002}, "a"}, {{1, 0, 0.002}, "b"}});
         TriggerReader triggered(true, FourBursts());
         TriggerReader schedule(false, FourBursts());
