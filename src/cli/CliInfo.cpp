@@ -3,6 +3,7 @@
 #include "cli/CliSupport.h"
 
 #include "datafiles/DataFileFormats.h"
+#include "datafiles/DataFileReader.h"
 #include "datafiles/sdf/SdfLayout.h"
 #include "model/TimeUnits.h"
 #include "text/DateTime.h"
@@ -18,6 +19,7 @@
 #include <ctime>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace tavrel::cli {
 namespace {
@@ -25,7 +27,25 @@ namespace {
 struct FileHeader {
     std::string Format; // the data format's id
     StoredHeader Stored;
+    TriggerSettings Trigger;            // what started the bursts
+    std::vector<BurstTrigger> Triggers; // each burst's, when a trigger started them
 };
+
+constexpr const char* EdgeIds[] = {"rising", "falling", "either"};
+constexpr const char* OriginIds[] = {"scheduled", "triggered", "timed out"};
+
+// The trigger of a recording whose bursts started on one; a file that cannot be read further
+// than its header has none to show.
+void ReadTriggers(const std::string& fileName, FileHeader& f) {
+    try {
+        const std::unique_ptr<DataFileReader> reader = OpenDataFileReader(fileName);
+        f.Trigger = reader->RecordedTrigger();
+        if (f.Trigger.Start == BurstStart::Trigger)
+            for (std::int64_t k = 0; k < reader->Bursts(); ++k)
+                f.Triggers.push_back(reader->TriggerOf(k));
+    } catch (const std::exception&) {
+    }
+}
 
 // The header of a data file, as the file holds it (an old sdf file is not upgraded).
 std::optional<FileHeader> ReadHeader(const std::string& fileName, std::string& error) {
@@ -37,7 +57,9 @@ std::optional<FileHeader> ReadHeader(const std::string& fileName, std::string& e
         error = Sentences(CannotReadMessage(fileName), FormatMessage);
         return std::nullopt;
     }
-    return FileHeader{std::string(format->Id), std::move(*stored)};
+    FileHeader f{std::string(format->Id), std::move(*stored), {}, {}};
+    ReadTriggers(fileName, f);
+    return f;
 }
 
 std::string Utf8(std::string_view cp932) {
@@ -103,6 +125,23 @@ nlohmann::json ToJson(const FileHeader& f) {
                             {"CoefB", Plain(h.CoefB[e])}});
     }
     j["Channels"] = channels;
+    const TriggerSettings& t = f.Trigger;
+    if (t.Start != BurstStart::Trigger)
+        return j;
+    j["Trigger"] = {{"Channel", t.Channel + 1},
+                    {"Edge", EdgeIds[static_cast<int>(t.Edge)]},
+                    {"Level", t.Level},
+                    {"Hysteresis", t.Hysteresis},
+                    {"PreTriggerPercent", t.PreTriggerPercent},
+                    {"HoldOffSeconds", t.HoldOffSeconds},
+                    {"AutoTimeoutSeconds", t.AutoTimeoutSeconds}};
+    nlohmann::json bursts = nlohmann::json::array();
+    for (const BurstTrigger& b : f.Triggers)
+        bursts.push_back({{"Origin", OriginIds[static_cast<int>(b.Origin)]},
+                          {"TriggerScan", b.Scan},
+                          {"TriggerTime", b.TimeSeconds},
+                          {"TriggerTimeIso", FormatIsoEpochSeconds(b.TimeSeconds)}});
+    j["BurstTriggers"] = bursts;
     return j;
 }
 
@@ -139,6 +178,26 @@ void PrintForAPerson(const std::string& fileName, const FileHeader& f) {
             FormatGeneralReal(h.CoefA[e]).c_str(), negative ? '-' : '+',
             b.c_str() + (negative ? 1 : 0),
             i >= h.ChannelCount ? ("  " + Tr("cli", "（付加）")).c_str() : "");
+    }
+    const TriggerSettings& t = f.Trigger;
+    if (t.Start != BurstStart::Trigger)
+        return;
+    const std::string edges[] = {Tr("cli", "立ち上がり"), Tr("cli", "立ち下がり"),
+                                 Tr("cli", "両方")};
+    line(Fill(Tr("cli", "トリガ：チャンネル %1、%2、レベル %3、ヒステリシス %4"),
+              std::to_string(t.Channel + 1), edges[static_cast<int>(t.Edge)],
+              FormatGeneralReal(t.Level), FormatGeneralReal(t.Hysteresis)));
+    line(Fill(Tr("cli", "プリトリガ：%1 %、ホールドオフ：%2 秒、オートタイムアウト：%3 秒"),
+              std::to_string(t.PreTriggerPercent), FormatGeneralReal(t.HoldOffSeconds),
+              FormatGeneralReal(t.AutoTimeoutSeconds)));
+    if (!f.Triggers.empty())
+        line(Tr("cli", "  No.  トリガ時刻                    トリガ位置"));
+    for (std::size_t k = 0; k < f.Triggers.size(); ++k) {
+        const BurstTrigger& b = f.Triggers[k];
+        std::printf("  %4zu %-29s %8lld%s\n", k + 1, FormatIsoEpochSeconds(b.TimeSeconds).c_str(),
+                    static_cast<long long>(b.Scan),
+                    b.Origin == BurstOrigin::TimedOut ? ("  " + Tr("cli", "タイムアウト")).c_str()
+                                                      : "");
     }
 }
 

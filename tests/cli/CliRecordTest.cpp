@@ -2,9 +2,12 @@
 #include "datafiles/DataFileRepair.h"
 #include "datafiles/MainEntries.h"
 #include "datafiles/ParameterFile.h"
+#include "datafiles/h5/H5FileReader.h"
 #include "datafiles/sdf/SdfBlockReader.h"
 #include "datafiles/tsd/TsdFile.h"
 #include "model/MeasurementHeader.h"
+
+#include "datafiles/h5/H5FileReader.h"
 
 #include <gtest/gtest.h>
 
@@ -41,8 +44,10 @@ protected:
     // A parameter file whose data file is given relative to it.
     fs::path WriteParams(int samples, int bursts, int burstInterval, int burstUnit,
                          const std::string& dataName, int fileType = -1,
-                         const std::string& paramName = "rec.apm") {
+                         const std::string& paramName = "rec.apm",
+                         const TriggerEntries& trigger = {}) {
         MainEntries e = DefaultMainEntries(dir.string() + "/");
+        e.Trigger = trigger;
         e.EditDataNum = std::to_string(samples);
         e.EditIteration = std::to_string(bursts);
         e.EditBurstInterval = std::to_string(burstInterval);
@@ -192,6 +197,37 @@ TEST_F(CliRecordTest, InterruptStopsAndCompletesTheFile) {
     // The header says one burst: the twelve header lines, then one block of 21 lines.
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 12 + 21);
     EXPECT_FALSE(fs::exists(dir / "rec.$$$"));
+}
+
+// Bursts on a crossing of the simulated card's 0.5 Hz sine, with the trigger from the
+// parameter file or the command line; sdf cannot hold them and a malformed one is a usage error.
+TEST_F(CliRecordTest, TriggeredBurstsFromTheFileOrTheCommandLine) {
+    TriggerEntries fromFile;
+    fromFile.Mode = 1;
+    fromFile.Edge = 2; // either: a crossing every second
+    fromFile.PreTrigger = "50";
+    const fs::path params = WriteParams(100, 2, 1, 0, "t.h5", 2, "t.apm", fromFile);
+    ASSERT_EQ(Run({params.string()}), 0) << ReadBytes(dir / "stderr.txt");
+    {
+        H5FileReader reader((dir / "t.h5").string());
+        ASSERT_EQ(reader.Bursts(), 2);
+        EXPECT_EQ(reader.RecordedTrigger().Edge, TriggerEdge::Either);
+        for (std::int64_t k = 0; k < 2; ++k) {
+            EXPECT_EQ(reader.TriggerOf(k).Origin, BurstOrigin::Triggered);
+            EXPECT_EQ(reader.TriggerOf(k).Scan, 50);
+        }
+        // A second apart, as the sine crosses zero.
+        EXPECT_NEAR(reader.TriggerOf(1).TimeSeconds - reader.TriggerOf(0).TimeSeconds, 1.0, 0.01);
+    }
+    EXPECT_EQ(Run({params.string(), "--force", "--trigger", "1:falling:-1000:10"}), 0);
+    EXPECT_EQ(H5FileReader((dir / "t.h5").string()).RecordedTrigger().Level, -1000);
+
+    const fs::path sdf = WriteParams(100, 2, 1, 0, "t.sdf", 0, "s.apm");
+    EXPECT_EQ(Run({sdf.string(), "--trigger", "1:rising:0"}), 1);
+    EXPECT_NE(ReadBytes(dir / "stderr.txt").find("hdf5"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "t.sdf"));
+    EXPECT_EQ(Run({sdf.string(), "--trigger", "1:up:0"}), 2);
+    EXPECT_FALSE(fs::exists(dir / "t.sdf"));
 }
 
 TEST_F(CliRecordTest, ErrorsGiveOneLineAndAFailureStatus) {
