@@ -175,6 +175,34 @@
         <source>ファイル「%1」には %2 回のバーストのうち %3 回分のブロックしかありません。書き出したのは %3 回分です。</source>
         <translation>The file “%1” holds the blocks of %3 of its %2 bursts. %3 bursts were exported.</translation>
     </message>
+    <message>
+        <source>立ち上がり</source>
+        <translation>rising</translation>
+    </message>
+    <message>
+        <source>立ち下がり</source>
+        <translation>falling</translation>
+    </message>
+    <message>
+        <source>両方</source>
+        <translation>either</translation>
+    </message>
+    <message>
+        <source>トリガ：チャンネル %1、%2、レベル %3、ヒステリシス %4</source>
+        <translation>Trigger: channel %1, %2, level %3, hysteresis %4</translation>
+    </message>
+    <message>
+        <source>プリトリガ：%1 %、ホールドオフ：%2 秒、オートタイムアウト：%3 秒</source>
+        <translation>Pre-trigger: %1 %, hold-off: %2 s, auto time-out: %3 s</translation>
+    </message>
+    <message>
+        <source>  No.  トリガ時刻                    トリガ位置</source>
+        <translation>  No.  Trigger time                  Trigger scan</translation>
+    </message>
+    <message>
+        <source>タイムアウト</source>
+        <translation>timed out</translation>
+    </message>
 </context>
 <context>
     <name>core</name>
@@ -537,6 +565,38 @@ Overwrite it?</translation>
     <message>
         <source>%1 回分のバーストをファイル「%2」に保存しました。</source>
         <translation>Saved %1 bursts in the file “%2”.</translation>
+    </message>
+    <message>
+        <source>トリガで開始するバーストはsdfやtsdには記録できません。保存形式にhdf5を選んで下さい。</source>
+        <translation>Bursts started by a trigger cannot be recorded in sdf or tsd. Choose hdf5 as the file format.</translation>
+    </message>
+    <message>
+        <source>トリガのチャンネルは1～%1の、係数Aが0でないチャンネルを選んで下さい。</source>
+        <translation>Choose a trigger channel from 1 to %1 whose coefficient A is not 0.</translation>
+    </message>
+    <message>
+        <source>トリガのレベルは数値で設定して下さい。</source>
+        <translation>Enter a number as the trigger level.</translation>
+    </message>
+    <message>
+        <source>トリガのヒステリシスは0以上の数値で設定して下さい（空欄は既定値）。</source>
+        <translation>Enter a number of 0 or more as the trigger hysteresis (empty: the default).</translation>
+    </message>
+    <message>
+        <source>プリトリガは0～%1の整数（%）で設定して下さい。</source>
+        <translation>Enter a whole number from 0 to %1 (%) as the pre-trigger share.</translation>
+    </message>
+    <message>
+        <source>ホールドオフとオートタイムアウトは0以上の秒数で設定して下さい。</source>
+        <translation>Enter 0 or more seconds as the hold-off and the auto time-out.</translation>
+    </message>
+    <message>
+        <source>トリガ待ち（%1回記録済み）</source>
+        <translation>Waiting for the trigger (%1 recorded)</translation>
+    </message>
+    <message>
+        <source>--trigger は CH:EDGE:LEVEL[:PRE] の形で指定して下さい（例 1:rising:0:20）。</source>
+        <translation>Give --trigger as CH:EDGE:LEVEL[:PRE] (for example 1:rising:0:20).</translation>
     </message>
 </context>
 <context>
