@@ -370,12 +370,12 @@ private slots:
             Form<QButtonGroup>(*w, "TriggerModeGroup")->button(1)->click();
             Form<QComboBox>(*w, "TriggerChannel")->setCurrentIndex(2);
             Form<QComboBox>(*w, "TriggerEdge")->setCurrentIndex(1);
-            Form<QLineEdit>(*w, "TriggerLevel")->setText("1,5");
+            Form<QLineEdit>(*w, "TriggerLevel")->setText("1.5");
             Form<QLineEdit>(*w, "TriggerPreTrigger")->setText("25");
             Form<QLineEdit>(*w, "TriggerHoldOff")->setText("0.5");
             Form<QLineEdit>(*w, "TriggerAutoTimeout")->setText("3");
             saved = w->TakeEntries();
-            QCOMPARE(saved.Trigger, (TriggerEntries{1, 2, 1, "1,5", "", "25", "0.5", "3"}));
+            QCOMPARE(saved.Trigger, (TriggerEntries{1, 2, 1, "1.5", "", "25", "0.5", "3"}));
             QSignalSpy ended(w.get(), &MainWindow::ProgramEnded);
             QVERIFY(w->close());
             QCOMPARE(ended.count(), 1);
