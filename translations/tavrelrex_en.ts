@@ -591,12 +591,16 @@ Overwrite it?</translation>
         <translation>Enter 0 or more seconds as the hold-off and the auto time-out.</translation>
     </message>
     <message>
-        <source>トリガ待ち（%1回記録済み）</source>
-        <translation>Waiting for the trigger (%1 recorded)</translation>
-    </message>
-    <message>
         <source>--trigger は CH:EDGE:LEVEL[:PRE] の形で指定して下さい（例 1:rising:0:20）。</source>
         <translation>Give --trigger as CH:EDGE:LEVEL[:PRE] (for example 1:rising:0:20).</translation>
+    </message>
+    <message>
+        <source>トリガ待ち</source>
+        <translation>Waiting for the trigger</translation>
+    </message>
+    <message>
+        <source>記録済み：%1回</source>
+        <translation>Recorded: %1</translation>
     </message>
 </context>
 <context>

@@ -167,7 +167,8 @@ std::int64_t MeasurementRun::StartBurst() {
     view_.SetUpCharts(data_.Header, settings_);
     burstBegun_ = !device_.Cutting();
     if (device_.Cutting()) {
-        view_.SetPresentStatus({MessageId::TriggerWaiting, {std::to_string(BurstNumber)}});
+        view_.SetPresentStatus({MessageId::TriggerWaiting});
+        display_.Time({MessageId::TriggerCount, {std::to_string(BurstNumber)}});
         view_.ShowTrigger(settings_.Trigger, -1);
         return 0;
     }

@@ -160,7 +160,8 @@ constexpr MessageForm Forms[] = {
     {MessageId::TriggerPreEntry, Tr("core", "プリトリガは0～%1の整数（%）で設定して下さい。")},
     {MessageId::TriggerSecondsEntry,
      Tr("core", "ホールドオフとオートタイムアウトは0以上の秒数で設定して下さい。")},
-    {MessageId::TriggerWaiting, Tr("core", "トリガ待ち（%1回記録済み）")},
+    {MessageId::TriggerWaiting, Tr("core", "トリガ待ち")},
+    {MessageId::TriggerCount, Tr("core", "記録済み：%1回")},
     {MessageId::TriggerSpec,
      Tr("core", "--trigger は CH:EDGE:LEVEL[:PRE] の形で指定して下さい（例 1:rising:0:20）。")},
 };

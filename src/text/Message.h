@@ -116,6 +116,7 @@ enum class MessageId {
     TriggerPreEntry,
     TriggerSecondsEntry,
     TriggerWaiting,
+    TriggerCount,
     TriggerSpec,
 };
 

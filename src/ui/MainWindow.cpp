@@ -309,7 +309,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 // --- The measurement's displays -----------------------------------------------------------
 
 void MainWindow::ShowPresentStatus(const QString& text) {
-    form_->EditPresentStatus->setText(text);
+    ShowShrunkToFit(form_->EditPresentStatus, text); // a translation may be longer
 }
 
 void MainWindow::ShowSavedBursts(const QString& text) {
