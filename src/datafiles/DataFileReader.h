@@ -37,8 +37,9 @@ public:
     // and where burst k's trigger lies (Origin Scheduled, Scan -1 for a burst on the schedule).
     virtual TriggerSettings RecordedTrigger() const { return {}; }
     virtual BurstTrigger TriggerOf(std::int64_t /*k*/) const { return {}; }
-    // The start of burst k (0-based) in days like StartTime: StartTime + k x burst interval.
-    double BurstStartTime(std::int64_t k) const;
+    // The start of burst k (0-based) in days like StartTime: StartTime + k x burst interval,
+    // or the time it began where the file records it.
+    virtual double BurstStartTime(std::int64_t k) const;
     // The sampling interval in seconds.
     double SamplingSeconds() const;
 

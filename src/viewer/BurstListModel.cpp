@@ -133,8 +133,8 @@ QString BurstListModel::TriggerText(const BurstTrigger& trigger) {
     if (!std::isfinite(trigger.TimeSeconds))
         return {};
     const CalendarTime t = DecodeDateTime(DateTimeOfEpochSeconds(trigger.TimeSeconds));
-    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d.%03d", t.Year, t.Month, t.Day, t.Hour,
-                             t.Minute, t.Second, t.Millisecond);
+    // The burst column has the date; the trigger's is its time to the millisecond.
+    return QString::asprintf("%02d:%02d:%02d.%03d", t.Hour, t.Minute, t.Second, t.Millisecond);
 }
 
 QTreeView* NewBurstListView(BurstListModel* model) {

@@ -8,6 +8,7 @@
 #include "acquisition/simulated/SimulatedCard.h"
 #include "datafiles/h5/H5FileReader.h"
 #include "model/SDFdata.h"
+#include "text/DateTime.h"
 
 #include <gtest/gtest.h>
 
@@ -262,6 +263,8 @@ TEST(TriggeredRun, RecordsTriggeredBurstsIntoHdf5AndRefusesSdf) {
             EXPECT_EQ(t.Origin, BurstOrigin::Triggered);
             EXPECT_EQ(t.Scan, 100);
             EXPECT_GT(t.TimeSeconds, lastTime);
+            // The burst began its 100 pre-trigger scans (10 usec each) before its trigger.
+            EXPECT_NEAR(*EpochSecondsOf(reader.BurstStartTime(k)), t.TimeSeconds - 100e-5, 1e-4);
             lastTime = t.TimeSeconds;
             std::vector<std::int16_t> codes;
             reader.ReadChannel(k, 0, codes);

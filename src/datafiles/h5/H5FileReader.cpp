@@ -91,6 +91,18 @@ std::int64_t H5FileReader::Bursts() const {
     return static_cast<std::int64_t>(file_.Bursts().size());
 }
 
+double H5FileReader::BurstStartTime(std::int64_t k) const {
+    double measured = NAN;
+    {
+        std::lock_guard lock(mutex_);
+        const auto& bursts = file_.Bursts();
+        if (k >= 0 && k < static_cast<std::int64_t>(bursts.size()))
+            measured = bursts[static_cast<std::size_t>(k)].StartTime;
+    }
+    return std::isfinite(measured) ? DateTimeOfEpochSeconds(measured)
+                                   : DataFileReader::BurstStartTime(k);
+}
+
 BurstTrigger H5FileReader::TriggerOf(std::int64_t k) const {
     std::lock_guard lock(mutex_);
     const auto& bursts = file_.Bursts();

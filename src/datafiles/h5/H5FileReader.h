@@ -31,6 +31,7 @@ public:
     bool Refresh() override;
     TriggerSettings RecordedTrigger() const override { return file_.Header().Trigger; }
     BurstTrigger TriggerOf(std::int64_t k) const override;
+    double BurstStartTime(std::int64_t k) const override;
 
 private:
     using Block = std::array<std::vector<std::int16_t>, MaxSampledChannels>;
