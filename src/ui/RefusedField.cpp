@@ -1,6 +1,7 @@
 #include "ui/RefusedField.h"
 
 #include "ui/MainWindowForm.h"
+#include "ui/TriggerPage.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -44,8 +45,23 @@ int ChannelOf(const Message& message) {
     }
 }
 
+// A control of the trigger page by its name.
+QWidget* TriggerField(const MainWindowForm& f, const char* name) {
+    return f.triggerPage ? f.triggerPage->findChild<QWidget*>(QString::fromLatin1(name)) : nullptr;
+}
+
 QWidget* FieldOf(const MainWindowForm& f, MessageId id) {
     switch (id) {
+    case MessageId::TriggerChannelEntry:
+        return TriggerField(f, "TriggerChannel");
+    case MessageId::TriggerLevelEntry:
+        return TriggerField(f, "TriggerLevel");
+    case MessageId::TriggerHysteresisEntry:
+        return TriggerField(f, "TriggerHysteresis");
+    case MessageId::TriggerPreEntry:
+        return TriggerField(f, "TriggerPreTrigger");
+    case MessageId::TriggerSecondsEntry:
+        return TriggerField(f, "TriggerHoldOff");
     case MessageId::ChannelCountRange:
         return f.ComboChNum;
     case MessageId::SampleCountRange:

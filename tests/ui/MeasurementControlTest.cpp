@@ -184,6 +184,11 @@ private slots:
             {[](MainEntries& e) { e.EditDataNum = "0"; }, "EditDataNum"},
             {[](MainEntries& e) { e.EditIteration = "0"; }, "EditIteration"},
             {[](MainEntries& e) { e.GridCells[2][4] = "1e40"; }, "StringGridChannel"},
+            {[](MainEntries& e) {
+                 e.Trigger.Mode = 1;
+                 e.Trigger.PreTrigger = "100";
+             },
+             "TriggerPreTrigger"},
         };
         auto* pages = window->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
         QVERIFY(pages);
@@ -212,6 +217,7 @@ private slots:
             Parameters(1);
             MainEntries mended = window->TakeEntries();
             mended.GridCells[2][4] = "0";
+            mended.Trigger = TriggerEntries{};
             window->ApplyEntries(mended);
             StartAndWaitForTheEnd();
             QVERIFY(field->styleSheet().isEmpty());
