@@ -121,16 +121,13 @@ void PointAtRefusedField(const MainWindowForm& form, const Message& message) {
 }
 
 void ClearRefusedFields(const MainWindowForm& f) {
-    for (QWidget* field :
-         {static_cast<QWidget*>(f.ComboChNum), static_cast<QWidget*>(f.EditDataNum),
-          static_cast<QWidget*>(f.EditSInterval), static_cast<QWidget*>(f.ComboSampUnit),
-          static_cast<QWidget*>(f.EditIteration), static_cast<QWidget*>(f.ComboBoxBITUnit),
-          static_cast<QWidget*>(f.EditBurstInterval), static_cast<QWidget*>(f.commentEdit)})
-        if (field->property(Marked).toBool()) {
+    // Every marked field of the window, whichever page it is on.
+    QTableWidget* grid = f.StringGridChannel;
+    for (QWidget* field : grid->window()->findChildren<QWidget*>())
+        if (field != grid && field->property(Marked).toBool()) {
             field->setProperty(Marked, false);
             field->setStyleSheet(QString());
         }
-    QTableWidget* grid = f.StringGridChannel;
     if (!grid->property(Marked).toBool())
         return;
     grid->setProperty(Marked, false);
