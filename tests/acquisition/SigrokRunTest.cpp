@@ -5,6 +5,7 @@
 
 #include "acquisition/Clock.h"
 #include "acquisition/MeasurementRun.h"
+#include "acquisition/TriggerParameters.h"
 #include "acquisition/sigrok/SigrokLibrary.h"
 #include "acquisition/sigrok/SigrokSource.h"
 #include "datafiles/MainEntries.h"
@@ -308,6 +309,55 @@ TEST_F(SigrokLostDeviceRunTest, ADeviceLostMidBurstEndsLikeAnAbnormalEnd) {
     Configure(2, 1000, 3, 2);
     Record();
     ExpectDemoRecording(file, {{700, BurstEnd::DeviceLost}});
+}
+
+// Bursts on the demo's square (A0, a period of 10 scans) and sine (A1, 20 scans): around each
+// trigger scan the samples are on their sides of the level, and with no hold-off a burst
+// triggers at the first crossing after the one before it ended: no dead time.
+TEST_F(SigrokRunTest, TriggeredBurstsOnTheSquareAndTheSine) {
+    const struct {
+        const char* Spec;
+        bool Rising, Falling;
+        std::int64_t Period; // scans between crossings of this edge; 0: not regular
+    } cases[] = {
+        {"1:rising:0:0", true, false, 10},     {"1:falling:5000:50", false, true, 10},
+        {"2:rising:3000:99", true, false, 20}, {"2:falling:-7000:50", false, true, 20},
+        {"2:either:2000:20", true, true, 0},
+    };
+    for (const auto& c : cases) {
+        Configure(2, 200, 5, 2);
+        ASSERT_TRUE(ParseTriggerSpec(c.Spec, entries.Trigger)) << c.Spec;
+        fs::remove(file);
+        Record();
+        EXPECT_TRUE(prompter.Messages.empty()) << c.Spec;
+        const h5::Reader r(file.string());
+        ASSERT_EQ(r.Bursts().size(), 5u) << c.Spec;
+        const TriggerSettings& t = r.Header().Trigger;
+        const std::int64_t pre = 200 * t.PreTriggerPercent / 100;
+        std::vector<float> values;
+        for (std::size_t k = 0; k < 5; ++k) {
+            const h5::Burst& b = r.Bursts()[k];
+            ASSERT_EQ(b.Trigger.Scan, pre) << c.Spec;
+            r.ReadScans(b.FirstScan, b.ScanCount, values);
+            const auto at = static_cast<std::size_t>(pre) * 2 + static_cast<std::size_t>(t.Channel);
+            const double v = values[at];
+            if (pre > 0) {
+                const double before = values[at - 2];
+                EXPECT_TRUE((c.Rising && before < t.Level && v >= t.Level) ||
+                            (c.Falling && before > t.Level && v <= t.Level))
+                    << c.Spec << " burst " << k << ": " << before << " then " << v;
+            }
+            if (k == 0 || c.Period == 0)
+                continue;
+            // Scans from the last trigger to this one: the first multiple of the period at or
+            // after the end of the last burst.
+            const double apart =
+                (b.Trigger.TimeSeconds - r.Bursts()[k - 1].Trigger.TimeSeconds) / 100e-6;
+            const std::int64_t rest = 200 - pre;
+            EXPECT_EQ(std::llround(apart), (rest + c.Period - 1) / c.Period * c.Period)
+                << c.Spec << " burst " << k;
+        }
+    }
 }
 
 } // namespace
