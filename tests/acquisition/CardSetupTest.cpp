@@ -39,13 +39,9 @@ struct Rig {
     MeasurementHeader header = DefaultMeasurementHeader();
     MeasurementSettings settings;
     // The acquisition the run asks for with these parameters.
-    AcquisitionSetup Setup() const {
-        AcquisitionSetup setup;
-        setup.Channels = header.ChannelCount;
-        setup.Interval = static_cast<std::uint16_t>(header.SamplingInterval);
-        setup.RateUnit = settings.DriverRateUnit;
-        setup.Scans = header.SampleCount;
-        setup.RingSamples = settings.RingBufferSize;
+    AcquisitionSetup Setup() {
+        AcquisitionSetup setup = BurstSetup(header, settings);
+        setup.TransferBuffer = nullptr; // the card's set-up alone
         return setup;
     }
 };
