@@ -1,6 +1,7 @@
 // Recording into HDF5 against writing the same bytes with plain buffered writes, on the same
 // flush schedule (the file gets each burst when it ends, the disk everything within a second):
-// values come as a run gives them, 32 scans of four channels a fetch. Prints the throughput of each and their ratio.
+// values come as a run gives them, 32 scans of four channels a fetch. Prints the throughput of each
+// and their ratio.
 
 #include "datafiles/h5/H5Writer.h"
 
