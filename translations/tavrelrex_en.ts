@@ -602,6 +602,10 @@ Overwrite it?</translation>
         <source>記録済み：%1回</source>
         <translation>Recorded: %1</translation>
     </message>
+    <message>
+        <source>模擬カード %1（CH0にランダムな時刻のパルス）</source>
+        <translation>Simulated card %1 (pulses at random times on CH0)</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -880,6 +884,10 @@ Overwrite it?</translation>
     <message>
         <source>HDF5ファイル (*.h5)|*.h5;*.hdf5</source>
         <translation>HDF5 files (*.h5)|*.h5;*.hdf5</translation>
+    </message>
+    <message>
+        <source>模擬カード（パルス）</source>
+        <translation>Simulated card (pulses)</translation>
     </message>
 </context>
 <context>

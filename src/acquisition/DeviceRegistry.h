@@ -14,8 +14,10 @@ namespace tavrel {
 
 struct SigrokDevice;
 
-// The name of the simulated card among the devices.
+// The name of the simulated card among the devices, and of the same card with pulses at random
+// times on CH0 (for bursts started by a trigger).
 inline constexpr std::string_view SimulatedDeviceName = "simulated";
+inline constexpr std::string_view SimulatedEventsDeviceName = "simulated-events";
 
 // What can be recorded from: the simulated card first, then the libsigrok devices.
 struct DeviceEntry {
@@ -24,6 +26,7 @@ struct DeviceEntry {
     std::vector<std::string> Channels;
     std::string Rates;
     const SigrokDevice* Sigrok = nullptr; // nullptr: the simulated card
+    bool Events = false;                  // the simulated card with its pulses
 };
 
 // The description in words of the user's language: libsigrok's own text, or the simulated

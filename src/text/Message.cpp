@@ -164,13 +164,14 @@ constexpr MessageForm Forms[] = {
     {MessageId::TriggerCount, Tr("core", "記録済み：%1回")},
     {MessageId::TriggerSpec,
      Tr("core", "--trigger は CH:EDGE:LEVEL[:PRE] の形で指定して下さい（例 1:rising:0:20）。")},
+    {MessageId::SimulatedEventsCard, Tr("core", "模擬カード %1（CH0にランダムな時刻のパルス）")},
 };
 
 constexpr bool InIdOrder() {
     for (std::size_t i = 0; i < std::size(Forms); ++i)
         if (static_cast<std::size_t>(Forms[i].Id) != i)
             return false;
-    return std::size(Forms) == static_cast<std::size_t>(MessageId::TriggerSpec) + 1;
+    return std::size(Forms) == static_cast<std::size_t>(MessageId::SimulatedEventsCard) + 1;
 }
 static_assert(InIdOrder(), "one row per MessageId, in its order");
 

@@ -118,6 +118,7 @@ enum class MessageId {
     TriggerWaiting,
     TriggerCount,
     TriggerSpec,
+    SimulatedEventsCard,
 };
 
 // A code with the texts that fill its places %1..%n, and the system's errno where one caused

@@ -45,9 +45,10 @@ void CardPage::FillDeviceChoice() {
         QString channels;
         for (const std::string& c : device.Channels)
             channels += (channels.isEmpty() ? QString() : QStringLiteral(", ")) + Q(c);
-        box->addItem(device.Sigrok == nullptr
-                         ? QCoreApplication::translate("tavrel::MainWindow", "模擬カード")
-                         : Q(device.Name));
+        box->addItem(device.Sigrok != nullptr ? Q(device.Name)
+                     : device.Events
+                         ? QCoreApplication::translate("tavrel::MainWindow", "模擬カード（パルス）")
+                         : QCoreApplication::translate("tavrel::MainWindow", "模擬カード"));
         box->setItemData(static_cast<int>(i),
                          Q(device.Description) + QStringLiteral("\n") + channels +
                              QStringLiteral("\n") + Q(device.Rates),

@@ -221,6 +221,20 @@ TEST_F(CliRecordTest, TriggeredBurstsFromTheFileOrTheCommandLine) {
     }
     EXPECT_EQ(Run({params.string(), "--force", "--trigger", "1:falling:-1000:10"}), 0);
     EXPECT_EQ(H5FileReader((dir / "t.h5").string()).RecordedTrigger().Level, -1000);
+    // The simulated card with pulses at random times on CH0: each burst around one of them.
+    ASSERT_EQ(Run({params.string(), "--force", "--device", "simulated-events", "--trigger",
+                   "1:rising:1500:10"}),
+              0);
+    {
+        H5FileReader reader((dir / "t.h5").string());
+        ASSERT_EQ(reader.Bursts(), 2);
+        std::vector<std::int16_t> codes;
+        for (std::int64_t k = 0; k < 2; ++k) {
+            reader.ReadChannel(k, 0, codes);
+            EXPECT_LT(codes[9], 1500);
+            EXPECT_GE(codes[10], 1500);
+        }
+    }
 
     const fs::path sdf = WriteParams(100, 2, 1, 0, "t.sdf", 0, "s.apm");
     EXPECT_EQ(Run({sdf.string(), "--trigger", "1:rising:0"}), 1);
