@@ -80,6 +80,8 @@ protected:
     void Written(std::int64_t bytes);
     // The format's own handles go before the file is let go.
     virtual void CloseContent() {}
+    // The held file's descriptor (-1 before Hold).
+    int HeldDescriptor() const { return fd_; }
 
 private:
     class Flusher;

@@ -1,4 +1,6 @@
 #include "datafiles/h5/H5Layout.h"
+#include "datafiles/DataFileFormats.h"
+#include "datafiles/h5/H5Writer.h"
 #include "model/FileError.h"
 #include "text/DateTime.h"
 
@@ -11,6 +13,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -251,6 +254,40 @@ TEST(H5Layout, EveryFlushedBurstSurvivesAKill) {
             EXPECT_EQ(scan[0], static_cast<float>(b * 1000 + 99) + 0.25f) << trial << " " << b;
         }
     }
+}
+
+// A recording takes its planned blocks when it begins, so a disk that fills under it cannot cut
+// HDF5's own writes short; what it did not use goes back at the end.
+TEST(H5Layout, ARecordingReservesItsPlannedSpace) {
+    TempDir dir;
+    const std::string path = dir.File("r.h5");
+    MeasurementHeader h = DefaultMeasurementHeader();
+    h.ChannelCount = 2;
+    h.SampleCount = 100'000;
+    h.BurstCount = 10; // 8 MB planned
+    const std::int64_t planned = DataFormatOf(DataFileType::Hdf5).PlannedBytes(h);
+    const auto allocated = [&] {
+        struct stat st {};
+        ::stat(path.c_str(), &st);
+        return static_cast<std::int64_t>(st.st_blocks) * 512;
+    };
+    {
+        H5Writer w(path);
+        w.Begin(h);
+        if (allocated() < planned)
+            GTEST_SKIP() << "the file system reserves no space";
+        SDFdata data;
+        data.Header = h;
+        w.BeginBurst(0, 0, 0);
+        w.AppendValues(std::vector<double>(2 * 1000, 1.5));
+        w.EndBurstAs(BurstEnd::Stopped);
+        w.AppendBlock(0, data);
+        w.Release();
+    }
+    EXPECT_LT(allocated(), planned / 4);
+    const Reader r(path);
+    ASSERT_EQ(r.Bursts().size(), 1u);
+    EXPECT_EQ(r.Bursts()[0].ScanCount, 1000);
 }
 
 // A reader open while the recorder writes takes the new bursts in on Refresh.

@@ -1,12 +1,15 @@
 #include "datafiles/h5/H5Writer.h"
 
+#include "datafiles/DataFileFormats.h"
 #include "model/TimeUnits.h"
 #include "text/DateTime.h"
 #include "text/ShiftJis.h"
 
 #include <algorithm>
 #include <cmath>
+#include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
 #include <utility>
 
 namespace tavrel {
@@ -71,8 +74,15 @@ H5Writer::~H5Writer() {
 
 void H5Writer::Begin(const MeasurementHeader& h) {
     Hold();
-    if (!file_)
+    if (!file_) {
         file_ = std::make_unique<h5::Writer>(FileName(), FileName(), true);
+        // The planned file's blocks are taken now, past its end: HDF5 cannot be stopped
+        // halfway through its own writes, and a disk that fills under them leaves a file no
+        // reader opens. Where the file system cannot, the free-space check stands alone.
+        const std::int64_t planned = DataFormatOf(DataFileType::Hdf5).PlannedBytes(h);
+        if (::fallocate(HeldDescriptor(), FALLOC_FL_KEEP_SIZE, 0, planned) == 0)
+            reserved_ = planned;
+    }
     channels_ = std::clamp<int>(h.ChannelCount, 0, MaxChannels);
     h5::Attributes attributes = H5AttributesOf(h, source_.Device);
     attributes.Trigger = source_.Trigger;
@@ -171,6 +181,12 @@ void H5Writer::CloseContent() {
         // Whatever failed was reported by the write that failed; the handles are closed.
     }
     file_.reset();
+    // What the recording did not use of its reservation goes back.
+    struct stat st {};
+    if (reserved_ > 0 && ::fstat(HeldDescriptor(), &st) == 0 && st.st_size < reserved_)
+        ::fallocate(HeldDescriptor(), FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, st.st_size,
+                    reserved_ - st.st_size);
+    reserved_ = 0;
 }
 
 } // namespace tavrel

@@ -44,6 +44,8 @@ private:
     // The burst's values come through AppendValues (a recording), not with its block.
     bool valuesCome_ = false;
     std::chrono::steady_clock::time_point lastFlush_;
+    // Disk space taken for the planned file before it is written (0: none).
+    std::int64_t reserved_ = 0;
 };
 
 // The attributes and channel rows of the layout for a header (names, units and comment made
