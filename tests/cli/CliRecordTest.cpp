@@ -3,6 +3,7 @@
 #include "datafiles/MainEntries.h"
 #include "datafiles/ParameterFile.h"
 #include "datafiles/h5/H5FileReader.h"
+#include "datafiles/h5/H5Layout.h"
 #include "datafiles/sdf/SdfBlockReader.h"
 #include "datafiles/tsd/TsdFile.h"
 #include "model/MeasurementHeader.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -24,6 +26,7 @@
 #include <random>
 #include <spawn.h>
 #include <string>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
@@ -53,7 +56,7 @@ protected:
         e.EditBurstInterval = std::to_string(burstInterval);
         e.ComboBoxBITUnit = burstUnit;
         e.EditSInterval = Sampling;
-        e.ComboSampUnit = 1;
+        e.ComboSampUnit = SamplingUnit;
         e.EditFileName = dataName;
         e.RadioGroupFileType = fileType >= 0 ? fileType : dataName.ends_with(".tsd") ? 1 : 0;
         MeasurementHeader header = DefaultMeasurementHeader();
@@ -154,7 +157,8 @@ protected:
 
     TempDir temp;
     fs::path dir = temp.Path();
-    std::string Sampling = "1"; // msec
+    std::string Sampling = "1";
+    int SamplingUnit = 1; // msec
 };
 
 TEST_F(CliRecordTest, RecordsIntoTheDataFileBesideTheParameters) {
@@ -357,6 +361,34 @@ TEST_F(CliRecordTest, AFullDiskEndsTheRunLikeAStop) {
         EXPECT_LT(c.WholeBlocks, 10) << name;
         fs::remove(data);
     }
+}
+
+// An HDF5 recording onto a small file system that fills: every burst in the file is whole
+// (its samples all there), the status says why it ended, and any HDF5 program opens the file.
+// Needs the right to mount a tmpfs (root); skipped otherwise.
+TEST_F(CliRecordTest, AFullDiskLeavesOnlyWholeHdf5Bursts) {
+    const fs::path small = dir / "small";
+    fs::create_directories(small);
+    if (mount("tmpfs", small.c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    struct Unmount {
+        fs::path at;
+        ~Unmount() { umount2(at.c_str(), MNT_DETACH); }
+    } unmount{small};
+    // 50 bursts of 20,000 scans of one channel every usec: 80 kB each, about twelve fit.
+    SamplingUnit = 2;
+    const fs::path params = WriteParams(20000, 50, 0, 0, (small / "full.h5").string(), 2);
+    EXPECT_EQ(Run({params.string(), "--force"}), 1);
+    const std::string err = ReadBytes(dir / "stderr.txt");
+    EXPECT_NE(err.find("ディスクがいっぱいになったため変換中止"), std::string::npos) << err;
+    const h5::Reader r((small / "full.h5").string());
+    ASSERT_GT(r.Bursts().size(), 2u);
+    EXPECT_LT(r.Bursts().size(), 14u);
+    std::vector<float> values;
+    r.ReadScans(0, r.Bursts().back().FirstScan + r.Bursts().back().ScanCount, values);
+    EXPECT_EQ(std::count_if(values.begin(), values.end(), [](float v) { return std::isnan(v); }),
+              0);
+    EXPECT_FALSE(h5::IsMarkedAsWritten((small / "full.h5").string()));
 }
 
 TEST_F(CliRecordTest, AVanishedDataFileEndsTheRunAndIsNotMadeAgain) {

@@ -278,7 +278,7 @@ TEST(H5Layout, ARecordingReservesItsPlannedSpace) {
             GTEST_SKIP() << "the file system reserves no space";
         SDFdata data;
         data.Header = h;
-        w.BeginBurst(0, 0, 0);
+        w.BeginBurst(0, 0, 0, {});
         w.AppendValues(std::vector<double>(2 * 1000, 1.5));
         w.EndBurstAs(BurstEnd::Stopped);
         w.AppendBlock(0, data);

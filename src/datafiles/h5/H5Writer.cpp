@@ -1,11 +1,14 @@
 #include "datafiles/h5/H5Writer.h"
 
 #include "datafiles/DataFileFormats.h"
+#include "model/FileError.h"
 #include "model/TimeUnits.h"
 #include "text/DateTime.h"
+#include "text/Messages.h"
 #include "text/ShiftJis.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <fcntl.h>
 #include <limits>
@@ -76,13 +79,16 @@ void H5Writer::Begin(const MeasurementHeader& h) {
     Hold();
     if (!file_) {
         file_ = std::make_unique<h5::Writer>(FileName(), FileName(), true);
-        // The planned file's blocks are taken now, past its end: HDF5 cannot be stopped
-        // halfway through its own writes, and a disk that fills under them leaves a file no
-        // reader opens. Where the file system cannot, the free-space check stands alone.
+        // The whole planned file where it fits; else burst by burst, as they begin.
         const std::int64_t planned = DataFormatOf(DataFileType::Hdf5).PlannedBytes(h);
-        if (::fallocate(HeldDescriptor(), FALLOC_FL_KEEP_SIZE, 0, planned) == 0)
+        if (::fallocate(HeldDescriptor(), FALLOC_FL_KEEP_SIZE, 0, planned) == 0) {
             reserved_ = planned;
+            reserves_ = false; // nothing more to take
+        }
     }
+    burstBytes_ = std::int64_t{std::max(h.SampleCount, 0)} *
+                  std::clamp<std::int64_t>(h.ChannelCount, 1, MaxChannels) *
+                  static_cast<std::int64_t>(sizeof(float));
     channels_ = std::clamp<int>(h.ChannelCount, 0, MaxChannels);
     h5::Attributes attributes = H5AttributesOf(h, source_.Device);
     attributes.Trigger = source_.Trigger;
@@ -91,8 +97,26 @@ void H5Writer::Begin(const MeasurementHeader& h) {
     FlushNow();
 }
 
+void H5Writer::Reserve(std::int64_t bytes) {
+    struct stat st {};
+    if (!reserves_ || ::fstat(HeldDescriptor(), &st) != 0)
+        return;
+    // Room for the library's own records besides the samples.
+    const std::int64_t wanted = st.st_size + bytes + bytes / 64 + (1 << 16);
+    if (wanted <= reserved_)
+        return;
+    if (::fallocate(HeldDescriptor(), FALLOC_FL_KEEP_SIZE, 0, wanted) == 0) {
+        reserved_ = wanted;
+        return;
+    }
+    if (errno == ENOSPC || errno == EDQUOT)
+        throw FileError(CannotWriteMessage(FileName()), errno);
+    reserves_ = false;
+}
+
 void H5Writer::BeginBurst(int, double startTime, double scheduledTime,
                           const BurstTrigger& trigger) {
+    Reserve(burstBytes_);
     burst_ = {file_ ? file_->Scans() : 0, 0,      SecondsOf(startTime), SecondsOf(scheduledTime),
               BurstEnd::Complete,         trigger};
     valuesCome_ = true;
@@ -131,8 +155,10 @@ void H5Writer::AppendBlock(int k, const SDFdata& data) {
     if (channels_ > 0)
         WritePending();
     values_.clear(); // a part of a scan never makes a row
-    if (!std::exchange(valuesCome_, false))
+    if (!std::exchange(valuesCome_, false)) {
+        Reserve(burstBytes_);
         AppendCodes(k, data);
+    }
     burst_.ScanCount = file_->Scans() - burst_.FirstScan;
     file_->AppendBurst(burst_);
     FlushNow();

@@ -33,6 +33,12 @@ protected:
 
 private:
     void FlushNow();
+    // Takes the disk space of bytes more than the file holds before any of them is written:
+    // HDF5 cannot be stopped halfway through its own writes, and a disk that fills under them
+    // leaves rows whose samples never reached it. Throws a full disk's FileError when the
+    // space is not there; where the file system cannot reserve, the free-space check at the
+    // start stands alone.
+    void Reserve(std::int64_t bytes);
     void WritePending();
     static constexpr std::size_t PieceValues = 64 * 1024 / sizeof(float);
     void AppendCodes(int k, const SDFdata& data);
@@ -44,8 +50,10 @@ private:
     // The burst's values come through AppendValues (a recording), not with its block.
     bool valuesCome_ = false;
     std::chrono::steady_clock::time_point lastFlush_;
-    // Disk space taken for the planned file before it is written (0: none).
+    // The file's bytes with the disk space taken for them, from the start (0: none).
     std::int64_t reserved_ = 0;
+    bool reserves_ = true;        // false: the file system cannot
+    std::int64_t burstBytes_ = 0; // of one burst's samples, as the header plans them
 };
 
 // The attributes and channel rows of the layout for a header (names, units and comment made
