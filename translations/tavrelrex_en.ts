@@ -606,6 +606,14 @@ Overwrite it?</translation>
         <source>模擬カード %1（CH0にランダムな時刻のパルス）</source>
         <translation>Simulated card %1 (pulses at random times on CH0)</translation>
     </message>
+    <message>
+        <source>%1回目の計測：%2個の値を±32767 mVに切り詰め</source>
+        <translation>Burst %1: %2 values clipped to ±32767 mV</translation>
+    </message>
+    <message>
+        <source>変換終了（%1回目の%2個の値を±32767 mVに切り詰め）</source>
+        <translation>Finished (burst %1: %2 values clipped to ±32767 mV)</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -888,6 +896,10 @@ Overwrite it?</translation>
     <message>
         <source>模擬カード（パルス）</source>
         <translation>Simulated card (pulses)</translation>
+    </message>
+    <message>
+        <source>sdf・tsdは値を±32767 mVの整数で記録します。装置の分解能のまま記録するには、保存形式にhdf5を選んで下さい。</source>
+        <translation>sdf and tsd keep whole millivolts within ±32767 mV. To record at the device&apos;s resolution, choose hdf5 as the file format.</translation>
     </message>
 </context>
 <context>

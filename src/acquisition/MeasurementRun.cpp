@@ -230,8 +230,11 @@ std::int64_t MeasurementRun::FetchSamples() {
 void MeasurementRun::EndOfBurst() {
     Card.Converting = 0; // the device has ended by itself
     file_.WriteBlock(BurstNumber - 1);
-    if (BurstNumber == data_.Header.BurstCount) {
-        view_.SetPresentStatus({MessageId::Finished});
+    const bool last = BurstNumber == data_.Header.BurstCount;
+    if (const std::optional<Message> status =
+            StatusAfterBurst(BurstNumber, last, file_.Clipped, device_.Cutting()))
+        view_.SetPresentStatus(*status);
+    if (last) {
         display_.NoTime();
         EnterIdle();
         return;
@@ -241,9 +244,6 @@ void MeasurementRun::EndOfBurst() {
     NextBurstTime = device_.Cutting()
                         ? clock_.Now()
                         : BurstNumber * settings_.BurstIntervalDays + data_.Header.StartTime;
-    if (device_.Cutting())
-        return;
-    view_.SetPresentStatus({MessageId::BurstWaiting, {std::to_string(BurstNumber + 1)}});
 }
 
 void MeasurementRun::BtnAdStopClick() {

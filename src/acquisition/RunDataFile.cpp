@@ -1,6 +1,7 @@
 #include "acquisition/RunDataFile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace tavrel {
@@ -44,12 +45,16 @@ void RunDataFile::WriteHeader() {
 
 void RunDataFile::BeginBurst(int k, double startTime, double scheduledTime,
                              const BurstTrigger& trigger) {
+    Clipped = 0;
     writer_->BeginBurst(k, startTime, scheduledTime, trigger);
 }
 
 void RunDataFile::Values(std::span<const double> volts) {
-    if (!writer_->KeepsValues())
+    if (!writer_->KeepsValues()) {
+        Clipped += std::count_if(volts.begin(), volts.end(),
+                                 [](double v) { return std::fabs(v * 1000) >= 32767.5; });
         return;
+    }
     millivolts_.resize(volts.size());
     std::transform(volts.begin(), volts.end(), millivolts_.begin(),
                    [](double v) { return v * 1000; });

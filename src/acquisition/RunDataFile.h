@@ -54,6 +54,9 @@ public:
 
     // Whole blocks in the file.
     std::int32_t BlocksWritten = 0;
+    // Values of the burst beyond what the file's millivolt codes hold (formats that keep
+    // the device's values clip none).
+    std::int64_t Clipped = 0;
 
 private:
     SDFdata& data_;

@@ -3,7 +3,26 @@
 #include "acquisition/MeasurementView.h"
 #include "text/Message.h"
 
+#include <cstdint>
+#include <optional>
+#include <string>
+
 namespace tavrel {
+
+// The status once burst n (from 1) is in the file: the end, the next burst awaited (none on a
+// trigger, whose wait says so itself), or the values clipped to what the file's codes hold,
+// which are never cut without a word.
+inline std::optional<Message> StatusAfterBurst(int n, bool last, std::int64_t clipped,
+                                               bool triggered) {
+    if (clipped > 0)
+        return Message{last ? MessageId::FinishedClipped : MessageId::BurstClipped,
+                       {std::to_string(n), std::to_string(clipped)}};
+    if (last)
+        return Message{MessageId::Finished};
+    if (triggered)
+        return std::nullopt;
+    return Message{MessageId::BurstWaiting, {std::to_string(n + 1)}};
+}
 
 // The run's time text and progress, set at every step: each goes to the view only when it
 // changed.

@@ -165,13 +165,15 @@ constexpr MessageForm Forms[] = {
     {MessageId::TriggerSpec,
      Tr("core", "--trigger は CH:EDGE:LEVEL[:PRE] の形で指定して下さい（例 1:rising:0:20）。")},
     {MessageId::SimulatedEventsCard, Tr("core", "模擬カード %1（CH0にランダムな時刻のパルス）")},
+    {MessageId::BurstClipped, Tr("core", "%1回目の計測：%2個の値を±32767 mVに切り詰め")},
+    {MessageId::FinishedClipped, Tr("core", "変換終了（%1回目の%2個の値を±32767 mVに切り詰め）")},
 };
 
 constexpr bool InIdOrder() {
     for (std::size_t i = 0; i < std::size(Forms); ++i)
         if (static_cast<std::size_t>(Forms[i].Id) != i)
             return false;
-    return std::size(Forms) == static_cast<std::size_t>(MessageId::SimulatedEventsCard) + 1;
+    return std::size(Forms) == static_cast<std::size_t>(MessageId::FinishedClipped) + 1;
 }
 static_assert(InIdOrder(), "one row per MessageId, in its order");
 

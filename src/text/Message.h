@@ -119,6 +119,8 @@ enum class MessageId {
     TriggerCount,
     TriggerSpec,
     SimulatedEventsCard,
+    BurstClipped,
+    FinishedClipped,
 };
 
 // A code with the texts that fill its places %1..%n, and the system's errno where one caused

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -24,7 +25,18 @@ QString Q(const std::string& utf8) {
 CardPage::CardPage(MainWindowForm& form, Device& device, DeviceSwitch* devices,
                    QString settingsFile, std::function<Prompter&()> messages, QObject* parent)
     : QObject(parent), form_(form), device_(device), devices_(devices),
-      settingsFile_(std::move(settingsFile)), messages_(std::move(messages)) {}
+      settingsFile_(std::move(settingsFile)), messages_(std::move(messages)) {
+    // Under the device: which format keeps what it delivers.
+    auto* note = new QLabel(
+        QCoreApplication::translate("tavrel::MainWindow",
+                                    "sdf・tsdは値を±32767 mVの整数で記録します。装置の分解能の"
+                                    "まま記録するには、保存形式にhdf5を選んで下さい。"),
+        form_.ComboDevice->parentWidget());
+    note->setObjectName(QStringLiteral("LabelResolution"));
+    note->setWordWrap(true);
+    note->setGeometry(8, 186, 240, 64);
+    note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
 
 void CardPage::FillDeviceChoice() {
     QComboBox* box = form_.ComboDevice;

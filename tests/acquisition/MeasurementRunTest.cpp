@@ -5,6 +5,7 @@
 #include "acquisition/VirtualClock.h"
 #include "acquisition/simulated/SimulatedCard.h"
 #include "datafiles/MainEntries.h"
+#include "datafiles/h5/H5Layout.h"
 #include "datafiles/io/TextLineReader.h"
 #include "datafiles/tsd/TsdFile.h"
 #include "datafiles/tsd/TsdFileReader.h"
@@ -541,11 +542,16 @@ TEST_F(RunTest, MillivoltsBeyondSixteenBitsAreLimited) {
     EXPECT_EQ(MillivoltCode(-32768.0), -32767);
     EXPECT_EQ(MillivoltCode(-1e12), -32767);
 
-    Configure(1, 4, 1, 1, 0);
+    Configure(1, 4, 2, 1, 0);
     card.Raw = [](int, int k) { return static_cast<std::uint16_t>(k); };
     const double volts[] = {40.0, -40.0, -32.768, 1.0015};
-    card.ToVolts = [&](std::uint32_t raw) { return volts[raw]; };
+    card.ToVolts = [&](std::uint32_t raw) { return raw < 4 ? volts[raw] : 0.0; };
     RunMeasurement(run, view, entries);
+    // Said after each burst, and at the end.
+    EXPECT_NE(std::find(view.Events.begin(), view.Events.end(),
+                        "status:1回目の計測：3個の値を±32767 mVに切り詰め"),
+              view.Events.end());
+    EXPECT_EQ(view.PresentStatus, "変換終了（2回目の3個の値を±32767 mVに切り詰め）");
     const SdfView v = ReadSdf(file);
     EXPECT_EQ(v.Code(0, 0, 0), 32767);
     EXPECT_EQ(v.Code(0, 1, 0), -32767);
@@ -554,6 +560,15 @@ TEST_F(RunTest, MillivoltsBeyondSixteenBitsAreLimited) {
     // The charts draw the codes the file holds.
     EXPECT_DOUBLE_EQ(view.Series[0][0].second, 32767.0);
     EXPECT_DOUBLE_EQ(view.Series[0][3].second, 1002.0);
+
+    // hdf5 keeps them as they came: nothing to say.
+    entries.RadioGroupFileType = 2;
+    entries.EditFileName = (dir / "full.h5").string();
+    RunMeasurement(run, view, entries);
+    EXPECT_EQ(view.PresentStatus, "変換終了");
+    std::vector<float> values;
+    h5::Reader(entries.EditFileName).ReadScans(0, 4, values);
+    EXPECT_EQ(values, (std::vector<float>{40000, -40000, -32768, 1001.5}));
 }
 
 TEST_F(RunTest, ValuesNoCardCanConvertAreGapsInTheCharts) {
