@@ -2,10 +2,12 @@
 
 #include "acquisition/Device.h"
 #include "datafiles/MainEntries.h"
+#include "model/ChannelScale.h"
 #include "model/Prompter.h"
 #include "model/SDFdata.h"
 #include "model/TriggerSettings.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,6 +28,8 @@ struct MeasurementSettings {
     double ChartTimeScale = 0;
     std::vector<std::uint16_t> SampleBuffer; // ChannelCount x SampleCount raw words
     TriggerSettings Trigger;                 // what starts a burst
+    // Millivolts per code of each channel's block buffer (see RunDataFile::CodeSteps).
+    std::array<double, MaxSampledChannels> CodeSteps = WholeMillivolts();
     bool DurableDataFile = true; // the data file's per-second flush (a benchmark turns it off)
 };
 

@@ -88,7 +88,7 @@ void MeasurementRun::BtnAdStartClick(const MainEntries& entries) {
         ReportError(e);
         return;
     }
-
+    settings_.CodeSteps = file_.CodeSteps;
     BurstNumber = 0;
     display_.Reset();
     startWait_ = {};

@@ -1,5 +1,7 @@
 #include "acquisition/RunDataFile.h"
 
+#include "acquisition/MeasurementParameters.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -19,8 +21,19 @@ void RunDataFile::Create(DataFileType type, const std::string& fileName, bool du
                          const std::function<RecordingSource()>& source) {
     auto writer = MakeDataFileWriter(type, fileName);
     writer->SetDurable(durable);
-    if (writer->KeepsValues() && source)
-        writer->DescribeSource(source());
+    std::array<double, MaxSampledChannels> steps = WholeMillivolts();
+    if (writer->KeepsValues() && source) {
+        const RecordingSource described = source();
+        writer->DescribeSource(described);
+        // The block buffers only feed the charts here: their codes span each input's range,
+        // so the charts show the device's resolution, not whole millivolts.
+        for (std::size_t c = 0; c < steps.size() && c < described.Inputs.size(); ++c) {
+            const double most =
+                std::max(std::fabs(described.Inputs[c].Low), std::fabs(described.Inputs[c].High));
+            if (std::isfinite(most) && most > 0)
+                steps[c] = most * 1000 / 32767;
+        }
+    }
     const std::int16_t lastChannels = channels_;
     const std::int32_t lastSamples = samples_;
     channels_ = channels;
@@ -35,6 +48,7 @@ void RunDataFile::Create(DataFileType type, const std::string& fileName, bool du
         throw;
     }
     writer_ = std::move(writer);
+    CodeSteps = steps;
     BlocksWritten = 0;
 }
 

@@ -2,8 +2,10 @@
 
 #include "acquisition/Device.h"
 #include "datafiles/DataFileFormats.h"
+#include "model/ChannelScale.h"
 #include "model/SDFdata.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -54,6 +56,10 @@ public:
 
     // Whole blocks in the file.
     std::int32_t BlocksWritten = 0;
+    // Millivolts per code of each channel's block buffer: 1 where the blocks are what the
+    // file holds, finer where the file keeps the values themselves and the device says its
+    // range.
+    std::array<double, MaxSampledChannels> CodeSteps = WholeMillivolts();
     // Values of the burst beyond what the file's millivolt codes hold (formats that keep
     // the device's values clip none).
     std::int64_t Clipped = 0;

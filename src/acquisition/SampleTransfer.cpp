@@ -76,7 +76,8 @@ void SampleTransfer::StoreValues(std::span<const double> values) {
     const auto ch = static_cast<std::size_t>(channels_);
     auto sample = static_cast<std::size_t>(SamplesFetched);
     for (const double volts : values) {
-        data_.BlockData[sample % ch][sample / ch] = MillivoltCode(volts * 1000);
+        data_.BlockData[sample % ch][sample / ch] =
+            MillivoltCode(volts * 1000 / settings_.CodeSteps[sample % ch]);
         ++sample;
     }
     SamplesFetched = static_cast<std::int32_t>(sample);
@@ -87,8 +88,8 @@ void SampleTransfer::ChartScans(std::int32_t first, std::int32_t count) {
     for (int c = 0; c < std::min<int>(channels_, MaxChannels); ++c) {
         const auto cu = static_cast<std::size_t>(c);
         view_.AppendCodes(c, data_.BlockData[cu], first, first + count,
-                          {static_cast<double>(h.CoefA[cu]), static_cast<double>(h.CoefB[cu]),
-                           settings_.ChartTimeScale});
+                          {static_cast<double>(h.CoefA[cu]) * settings_.CodeSteps[cu],
+                           static_cast<double>(h.CoefB[cu]), settings_.ChartTimeScale});
     }
 }
 

@@ -561,14 +561,22 @@ TEST_F(RunTest, MillivoltsBeyondSixteenBitsAreLimited) {
     EXPECT_DOUBLE_EQ(view.Series[0][0].second, 32767.0);
     EXPECT_DOUBLE_EQ(view.Series[0][3].second, 1002.0);
 
-    // hdf5 keeps them as they came: nothing to say.
+    // hdf5 keeps them as they came: nothing to say. A device of +-50 V (its lowest and
+    // highest raw words) is charted in steps of 50 V / 32767, not clipped at 32.767 V.
+    card.ToVolts = [&](std::uint32_t raw) {
+        return raw < 4 ? volts[raw] : raw == 0xFFFF ? 50.0 : -50.0;
+    };
+    card.Raw = [](int, int k) { return static_cast<std::uint16_t>(k == 0 ? 0xFFFE : k); };
     entries.RadioGroupFileType = 2;
     entries.EditFileName = (dir / "full.h5").string();
     RunMeasurement(run, view, entries);
     EXPECT_EQ(view.PresentStatus, "変換終了");
     std::vector<float> values;
     h5::Reader(entries.EditFileName).ReadScans(0, 4, values);
-    EXPECT_EQ(values, (std::vector<float>{40000, -40000, -32768, 1001.5}));
+    EXPECT_EQ(values, (std::vector<float>{-50000, -40000, -32768, 1001.5}));
+    const double step = 50000.0 / 32767;
+    EXPECT_NEAR(view.Series[0][0].second, -50000, step / 2);
+    EXPECT_NEAR(view.Series[0][3].second, 1001.5, step / 2);
 }
 
 TEST_F(RunTest, ValuesNoCardCanConvertAreGapsInTheCharts) {
