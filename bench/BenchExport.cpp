@@ -84,10 +84,10 @@ int main() {
     const std::string cli = std::string(TAVRELREX_CLI) + " ";
 
     const Times convert = Run(cli + "convert " + sdf + " " + dir + "out.tsd");
-    const Times csv = Run(cli + "export " + sdf + " " + dir + "out.csv");
-    const Times hdf5 = Run(cli + "export " + sdf + " " + dir + "out.h5");
-    const Times hdf5One = Run(cli + "export " + one + " " + dir + "one.h5");
-    const Times wav = Run(cli + "export " + sdf + " " + dir + "out.wav");
+    const Times csv = Run(cli + "export --force " + sdf + " " + dir + "out.csv");
+    const Times hdf5 = Run(cli + "export --force " + sdf + " " + dir + "out.h5");
+    const Times hdf5One = Run(cli + "export --force " + one + " " + dir + "one.h5");
+    const Times wav = Run(cli + "export --force " + sdf + " " + dir + "out.wav");
 
     // The same bytes written in 4 MB pieces and flushed, as one file.
     const std::vector<char> bytes(static_cast<std::size_t>(codeBytes), 7);
