@@ -4,6 +4,7 @@
 // burst's charts drawn, the redraw at full zoom-out and with 1,000 samples on screen, and the
 // peak memory. The file is removed afterwards.
 //   viewer_bench [DIR]         the benchmark, its file in DIR (default /tmp)
+//   viewer_bench --hdf5 [DIR]  the same with an hdf5 recording of 640 such bursts (10 GiB)
 //   viewer_bench --sample FILE a small 4-channel file to look at (screenshots)
 #include "BenchSupport.h"
 #include "datafiles/DataFileFormats.h"
@@ -81,12 +82,13 @@ void Fill(SDFdata& data, int k, std::mt19937& noise) {
     }
 }
 
-void Write(const std::string& file, const MeasurementHeader& h, bool durable) {
+void Write(const std::string& file, const MeasurementHeader& h, bool durable,
+           DataFileType type = DataFileType::Sdf) {
     SDFdata data;
     data.Header = h;
     data.AllocateBlockBuffers();
     std::mt19937 noise(7);
-    const auto writer = MakeDataFileWriter(DataFileType::Sdf, file);
+    const auto writer = MakeDataFileWriter(type, file);
     writer->SetDurable(durable);
     writer->Begin(h);
     for (int k = 0; k < h.BurstCount; ++k) {
@@ -148,13 +150,15 @@ int main(int argc, char** argv) {
         std::printf("wrote %s\n", argv[2]);
         return 0;
     }
-    const std::string dir = argc > 1 ? argv[1] : "/tmp";
-    const std::string file = dir + "/tavrel-viewer-bench.sdf";
-    const int samples = 1 << 20, bursts = 255;
+    const bool hdf5 = argc > 1 && std::string(argv[1]) == "--hdf5";
+    const std::string dir = argc > (hdf5 ? 2 : 1) ? argv[hdf5 ? 2 : 1] : "/tmp";
+    const std::string file = dir + (hdf5 ? "/tavrel-viewer-bench.h5" : "/tavrel-viewer-bench.sdf");
+    const int samples = 1 << 20, bursts = hdf5 ? 640 : 255;
     std::printf("writing %s: 4 channels x %d samples x %d bursts...\n", file.c_str(), samples,
                 bursts);
     std::fflush(stdout);
-    Write(file, Header(samples, bursts, 10, 0), false); // 10 usec
+    Write(file, Header(samples, bursts, 10, 0), false,
+          hdf5 ? DataFileType::Hdf5 : DataFileType::Sdf); // 10 usec
     const double fileMiB =
         static_cast<double>(std::filesystem::file_size(file)) / (1024.0 * 1024.0);
     DropFromCache(file);
