@@ -66,7 +66,7 @@ void HighestTriggerRate(const std::string& dir) {
     MeasurementRun run(device, clock, prompter, view);
     MainEntries entries =
         bench::RecordingEntries(DefaultMainEntries(dir), file, 4, 100, 1, 2, Bursts, 0, 2);
-    ParseTriggerSpec("1:rising:1500:20", entries.Trigger);
+    ParseTriggerOption("1:rising:1500:20", entries.Trigger);
     const auto start = std::chrono::steady_clock::now();
     run.BtnAdStartClick(entries);
     DriveToEnd(run, [](std::int64_t wait) {

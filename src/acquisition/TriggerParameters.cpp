@@ -55,14 +55,14 @@ std::variant<TriggerSettings, Message> TakeTriggerEntries(const TriggerEntries& 
     return t;
 }
 
-bool ParseTriggerSpec(std::string_view spec, TriggerEntries& entries) {
+bool ParseTriggerOption(std::string_view option, TriggerEntries& entries) {
     std::array<std::string_view, 4> parts;
     std::size_t count = 0;
     for (std::size_t from = 0;;) {
-        const std::size_t colon = spec.find(':', from);
+        const std::size_t colon = option.find(':', from);
         if (count == parts.size())
             return false;
-        parts[count++] = spec.substr(from, colon - from);
+        parts[count++] = option.substr(from, colon - from);
         if (colon == std::string_view::npos)
             break;
         from = colon + 1;

@@ -21,7 +21,7 @@ std::variant<TriggerSettings, Message> TakeTriggerEntries(const TriggerEntries& 
 // "CH:EDGE:LEVEL[:PRE]" (channel from 1; rising, falling or either; the level in the
 // channel's unit; the pre-trigger share in percent) into entries, which switch to trigger
 // mode; the other entries stay. False, with entries unchanged, when it has not that form.
-bool ParseTriggerSpec(std::string_view spec, TriggerEntries& entries);
+bool ParseTriggerOption(std::string_view option, TriggerEntries& entries);
 
 // The trigger in the device's terms: its values in volts, the burst in scans.
 struct TriggerPlan {

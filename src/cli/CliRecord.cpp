@@ -173,8 +173,8 @@ int Record(const std::string& paramFile, bool force, const std::string& deviceNa
     }
     if (entries.EditFileName.empty())
         return Fail(Tr("cli", "パラメータファイルにデータファイル名がありません。"));
-    if (trigger && !ParseTriggerSpec(*trigger, entries.Trigger)) {
-        Fail(Message{MessageId::TriggerSpec});
+    if (trigger && !ParseTriggerOption(*trigger, entries.Trigger)) {
+        Fail(Message{MessageId::TriggerOption});
         return UsageStatus;
     }
     fs::path dataPath(entries.EditFileName);

@@ -162,7 +162,7 @@ constexpr MessageForm Forms[] = {
      Tr("core", "ホールドオフとオートタイムアウトは0以上の秒数で設定して下さい。")},
     {MessageId::TriggerWaiting, Tr("core", "トリガ待ち")},
     {MessageId::TriggerCount, Tr("core", "記録済み：%1回")},
-    {MessageId::TriggerSpec,
+    {MessageId::TriggerOption,
      Tr("core", "--trigger は CH:EDGE:LEVEL[:PRE] の形で指定して下さい（例 1:rising:0:20）。")},
     {MessageId::SimulatedEventsCard, Tr("core", "模擬カード %1（CH0にランダムな時刻のパルス）")},
     {MessageId::BurstClipped, Tr("core", "%1回目の計測：%2個の値を±32767 mVに切り詰め")},

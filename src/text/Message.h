@@ -117,7 +117,7 @@ enum class MessageId {
     TriggerSecondsEntry,
     TriggerWaiting,
     TriggerCount,
-    TriggerSpec,
+    TriggerOption,
     SimulatedEventsCard,
     BurstClipped,
     FinishedClipped,

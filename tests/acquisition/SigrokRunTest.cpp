@@ -316,7 +316,7 @@ TEST_F(SigrokLostDeviceRunTest, ADeviceLostMidBurstEndsLikeAnAbnormalEnd) {
 // triggers at the first crossing after the one before it ended: no dead time.
 TEST_F(SigrokRunTest, TriggeredBurstsOnTheSquareAndTheSine) {
     const struct {
-        const char* Spec;
+        const char* Option;
         bool Rising, Falling;
         std::int64_t Period; // scans between crossings of this edge; 0: not regular
     } cases[] = {
@@ -326,18 +326,18 @@ TEST_F(SigrokRunTest, TriggeredBurstsOnTheSquareAndTheSine) {
     };
     for (const auto& c : cases) {
         Configure(2, 200, 5, 2);
-        ASSERT_TRUE(ParseTriggerSpec(c.Spec, entries.Trigger)) << c.Spec;
+        ASSERT_TRUE(ParseTriggerOption(c.Option, entries.Trigger)) << c.Option;
         fs::remove(file);
         Record();
-        EXPECT_TRUE(prompter.Messages.empty()) << c.Spec;
+        EXPECT_TRUE(prompter.Messages.empty()) << c.Option;
         const h5::Reader r(file.string());
-        ASSERT_EQ(r.Bursts().size(), 5u) << c.Spec;
+        ASSERT_EQ(r.Bursts().size(), 5u) << c.Option;
         const TriggerSettings& t = r.Header().Trigger;
         const std::int64_t pre = 200 * t.PreTriggerPercent / 100;
         std::vector<float> values;
         for (std::size_t k = 0; k < 5; ++k) {
             const h5::Burst& b = r.Bursts()[k];
-            ASSERT_EQ(b.Trigger.Scan, pre) << c.Spec;
+            ASSERT_EQ(b.Trigger.Scan, pre) << c.Option;
             r.ReadScans(b.FirstScan, b.ScanCount, values);
             const auto at = static_cast<std::size_t>(pre) * 2 + static_cast<std::size_t>(t.Channel);
             const double v = values[at];
@@ -345,7 +345,7 @@ TEST_F(SigrokRunTest, TriggeredBurstsOnTheSquareAndTheSine) {
                 const double before = values[at - 2];
                 EXPECT_TRUE((c.Rising && before < t.Level && v >= t.Level) ||
                             (c.Falling && before > t.Level && v <= t.Level))
-                    << c.Spec << " burst " << k << ": " << before << " then " << v;
+                    << c.Option << " burst " << k << ": " << before << " then " << v;
             }
             if (k == 0 || c.Period == 0)
                 continue;
@@ -355,7 +355,7 @@ TEST_F(SigrokRunTest, TriggeredBurstsOnTheSquareAndTheSine) {
                 (b.Trigger.TimeSeconds - r.Bursts()[k - 1].Trigger.TimeSeconds) / 100e-6;
             const std::int64_t rest = 200 - pre;
             EXPECT_EQ(std::llround(apart), (rest + c.Period - 1) / c.Period * c.Period)
-                << c.Spec << " burst " << k;
+                << c.Option << " burst " << k;
         }
     }
 }

@@ -80,7 +80,7 @@ TEST(TriggerParameters, EntriesAndTheCommandLineForm) {
     h.CoefB[1] = 1;
     TriggerEntries e;
     EXPECT_EQ(std::get<TriggerSettings>(TakeTriggerEntries(e, h)).Start, BurstStart::Schedule);
-    ASSERT_TRUE(ParseTriggerSpec("2:rising:-3:20", e));
+    ASSERT_TRUE(ParseTriggerOption("2:rising:-3:20", e));
     const auto t = std::get<TriggerSettings>(TakeTriggerEntries(e, h));
     EXPECT_TRUE(std::isnan(t.Hysteresis)); // the default
     TriggerSettings u = t;
@@ -96,7 +96,7 @@ TEST(TriggerParameters, EntriesAndTheCommandLineForm) {
     for (const char* bad : {"", "1", "1:up:0", "0:rising:0", "5:rising:0", "1:rising:x",
                             "1:rising:0:100", "1:rising:0:20:9"}) {
         TriggerEntries untouched;
-        EXPECT_FALSE(ParseTriggerSpec(bad, untouched)) << bad;
+        EXPECT_FALSE(ParseTriggerOption(bad, untouched)) << bad;
         EXPECT_EQ(untouched, TriggerEntries{}) << bad;
     }
     struct Refused {
@@ -240,7 +240,7 @@ TEST(TriggeredRun, RecordsTriggeredBurstsIntoHdf5AndRefusesSdf) {
     entries.ComboSampUnit = 2; // usec
     entries.RadioGroupFileType = 0;
     entries.EditFileName = (temp.Path() / "t.sdf").string();
-    ASSERT_TRUE(ParseTriggerSpec("1:rising:1500:25", entries.Trigger));
+    ASSERT_TRUE(ParseTriggerOption("1:rising:1500:25", entries.Trigger));
 
     run.BtnAdStartClick(entries);
     EXPECT_FALSE(run.Active());
