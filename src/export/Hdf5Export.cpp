@@ -3,6 +3,7 @@
 #include "datafiles/DataFileReader.h"
 #include "datafiles/h5/H5Writer.h"
 #include "datafiles/io/AtomicReplace.h"
+#include "datafiles/io/BinaryFile.h"
 #include "datafiles/sdf/SdfToTsd.h"
 #include "model/FileError.h"
 #include "model/SDFdata.h"
@@ -46,8 +47,17 @@ bool ExportHdf5(const DataFileReader& reader, const ExportSelection& selection,
     // did in between.
     const double burstSeconds = static_cast<double>(h.BurstInterval * TimeUnitFactor(h.BurstUnit));
 
+    const std::string tempPrefix = std::filesystem::path(ConversionTempName(out)).filename();
     auto write = [&](const std::string& tempName) {
         h5::Writer w(tempName, out, false);
+        {
+            // All the values' space before the library writes any (it cannot stop halfway
+            // through its own writes): a full disk is then an error of ours, not of HDF5's.
+            const BinaryFile held(tempName, BinaryFile::Mode::Existing);
+            const auto bytes = static_cast<std::int64_t>(s.Bursts.size()) * s.Scans() *
+                               static_cast<std::int64_t>(s.Channels.size() * sizeof(float));
+            ReserveDiskSpace(held.Descriptor(), bytes + bytes / 64 + (1 << 16), out);
+        }
         w.SetAttributes(attributes);
         w.SetChannels(channels);
         const std::size_t width = s.Channels.size();
@@ -96,8 +106,8 @@ bool ExportHdf5(const DataFileReader& reader, const ExportSelection& selection,
         return true;
     };
     return WithProgressShown(progress, ExportCaption, [&] {
-        return ReplaceFileAtomically(out, std::filesystem::path(ConversionTempName(out)).filename(),
-                                     write, CannotWriteMessage(out));
+        return ReplaceFileAtomically(out, tempPrefix, write, CannotWriteMessage(out),
+                                     TargetLock::Take, TemporaryKind::Named);
     });
 }
 

@@ -426,6 +426,19 @@ template <typename Done> bool WaitFor(Done done) {
     return done();
 }
 
+// True when pid has a file open in dir that has no name there (O_TMPFILE), or dir holds a
+// named temporary.
+bool WritesATemporary(pid_t pid, const TempDir& dir) {
+    std::error_code ec;
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    for (const auto& fd : std::filesystem::directory_iterator(fds, ec)) {
+        const std::string target = std::filesystem::read_symlink(fd.path(), ec).string();
+        if (target.starts_with(dir.File("#")) && target.ends_with(" (deleted)"))
+            return true;
+    }
+    return dir.Names().size() > 1;
+}
+
 TEST(Cli, SignalsDuringUpgradeAndConvertLeaveNoTemporaryFile) {
     // The contract: a signal before the file is in place cancels and leaves the old file and
     // nothing else; a signal after it finds the work done, reported with status 0. Each
@@ -450,7 +463,7 @@ TEST(Cli, SignalsDuringUpgradeAndConvertLeaveNoTemporaryFile) {
                 ASSERT_GT(cli.Pid, 0);
                 const bool reached = WaitFor([&] {
                     if (!afterWork)
-                        return dir.Names().size() > 1;
+                        return WritesATemporary(cli.Pid, dir);
                     struct stat now {};
                     return convert ? std::filesystem::exists(tsd)
                                    : ::stat(sdf.c_str(), &now) == 0 && now.st_ino != before.st_ino;

@@ -1,6 +1,7 @@
 #include "datafiles/h5/H5Writer.h"
 
 #include "datafiles/DataFileFormats.h"
+#include "datafiles/io/BinaryFile.h"
 #include "model/FileError.h"
 #include "model/TimeUnits.h"
 #include "text/DateTime.h"
@@ -105,13 +106,9 @@ void H5Writer::Reserve(std::int64_t bytes) {
     const std::int64_t wanted = st.st_size + bytes + bytes / 64 + (1 << 16);
     if (wanted <= reserved_)
         return;
-    if (::fallocate(HeldDescriptor(), FALLOC_FL_KEEP_SIZE, 0, wanted) == 0) {
+    reserves_ = ReserveDiskSpace(HeldDescriptor(), wanted, FileName());
+    if (reserves_)
         reserved_ = wanted;
-        return;
-    }
-    if (errno == ENOSPC || errno == EDQUOT)
-        throw FileError(CannotWriteMessage(FileName()), errno);
-    reserves_ = false;
 }
 
 void H5Writer::BeginBurst(int, double startTime, double scheduledTime,

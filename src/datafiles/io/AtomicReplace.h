@@ -9,8 +9,11 @@
 namespace tavrel {
 
 // Replaces a whole file in one step, so a crash leaves either the old file or the new one.
-// The temporary file is created beside the file (a link is followed to the file it names)
-// under a unique name that starts with tempPrefix, with O_EXCL and never through a link;
+// The temporary file is made in the file's directory (a link is followed to the file it
+// names) without a name (O_TMPFILE, reached as /proc/self/fd/N) and linked into place when
+// complete, so a killed process leaves nothing; where the file system cannot, under a unique
+// name that starts with tempPrefix, with O_EXCL and never through a link. Stale temporaries
+// of that prefix go first (RemoveStaleTemporaries).
 // write fills it by the name it is given (BinaryFile::Mode::Temporary opens it). It takes
 // the old file's permissions, is flushed to the disk and renamed into place. When write
 // throws or gives false (cancelled), or the rename fails, the temporary file is removed and
@@ -19,10 +22,14 @@ namespace tavrel {
 // An existing file is locked (FileLock) from before write until it is replaced, unless the
 // caller holds its lock already; one that a recording holds is refused before anything is
 // written. A file that appears under the name while write runs is never replaced unlocked.
+// A writer that opens files only by a name in a directory (HDF5 resolves a /proc/self/fd
+// name to a path that does not exist) asks for a Named temporary.
 enum class TargetLock { Take, HeldByCaller };
+enum class TemporaryKind { Anonymous, Named };
 bool ReplaceFileAtomically(const std::string& fileName, const std::string& tempPrefix,
                            const std::function<bool(const std::string& tempName)>& write,
-                           const Message& renameFailure, TargetLock lock = TargetLock::Take);
+                           const Message& renameFailure, TargetLock lock = TargetLock::Take,
+                           TemporaryKind kind = TemporaryKind::Anonymous);
 
 // The same for several files that belong together (one per burst): every file is written to
 // its temporary (tempPrefixes[i], write(i, tempName)) before any is renamed into place, so a
@@ -31,7 +38,13 @@ bool ReplaceFileAtomically(const std::string& fileName, const std::string& tempP
 bool ReplaceFilesAtomically(
     const std::vector<std::string>& fileNames, const std::vector<std::string>& tempPrefixes,
     const std::function<bool(std::size_t i, const std::string& tempName)>& write,
-    const std::function<Message(std::size_t i)>& renameFailure, TargetLock lock = TargetLock::Take);
+    const std::function<Message(std::size_t i)>& renameFailure, TargetLock lock = TargetLock::Take,
+    TemporaryKind kind = TemporaryKind::Anonymous);
+
+// Removes the temporaries (tempPrefix and six characters) beside fileName that no running
+// process can own: regular files of this user last written before the oldest running process
+// of these programs began. Anything else of such a name stays.
+void RemoveStaleTemporaries(const std::string& fileName, const std::string& tempPrefix);
 
 // Refuses (FileError) an output name that exists as anything but a regular file, or that is
 // the input file itself (links followed).

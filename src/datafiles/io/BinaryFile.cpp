@@ -34,7 +34,11 @@ BinaryFile::BinaryFile(const std::string& fileName, Mode mode) : name_(fileName)
         RefuseIfNotRegular(fileName);
         break;
     case Mode::Temporary:
-        flags |= O_RDWR | O_TRUNC | O_NOFOLLOW;
+        flags |= O_RDWR | O_TRUNC;
+        // A file without a name is reached through its descriptor's link; a named one never
+        // through a link.
+        if (!fileName.starts_with("/proc/self/fd/"))
+            flags |= O_NOFOLLOW;
         break;
     case Mode::Overwrite:
         flags |= O_RDWR | O_CREAT;
@@ -174,6 +178,14 @@ void BinaryFile::Close() {
     fd_ = -1;
     if (::close(fd) != 0 && errno != EINTR)
         throw FileError(CannotWriteMessage(name_), errno);
+}
+
+bool ReserveDiskSpace(int fd, std::int64_t bytes, const std::string& fileName) {
+    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, bytes) == 0)
+        return true;
+    if (errno == ENOSPC || errno == EDQUOT)
+        throw FileError(CannotWriteMessage(fileName), errno);
+    return false;
 }
 
 } // namespace tavrel

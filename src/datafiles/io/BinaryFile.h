@@ -49,10 +49,17 @@ public:
     void Close();
 
     const std::string& Name() const { return name_; }
+    int Descriptor() const { return fd_; }
 
 private:
     std::string name_;
     int fd_ = -1;
 };
+
+// Takes the disk space of the first bytes of the file open as fd before they are written (its
+// size stays): a library that cannot stop halfway through its own writes then never meets a
+// full disk. True when taken, false where the file system cannot; a full disk throws
+// FileError(CannotWriteMessage(fileName)).
+bool ReserveDiskSpace(int fd, std::int64_t bytes, const std::string& fileName);
 
 } // namespace tavrel
