@@ -2,10 +2,10 @@
 
 #include "ui/AnalysisProgram.h"
 #include "ui/EntryBinding.h"
-#include "ui/HelpWindow.h"
 #include "ui/MainWindowForm.h"
 #include "ui/PathText.h"
 #include "widgets/FileDialogs.h"
+#include "widgets/HelpWindow.h"
 
 #include <QAction>
 #include <QCoreApplication>

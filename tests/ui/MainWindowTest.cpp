@@ -5,9 +5,9 @@
 #include "datafiles/tsd/TsdFile.h"
 #include "text/ShiftJis.h"
 #include "ui/AboutBox.h"
-#include "ui/HelpWindow.h"
 #include "ui/WaveformCharts.h"
 #include "widgets/FormFonts.h"
+#include "widgets/HelpWindow.h"
 #include "widgets/ProgressDialog.h"
 
 #include <QAbstractButton>

@@ -1,4 +1,4 @@
-#include "ui/HelpWindow.h"
+#include "widgets/HelpWindow.h"
 
 #include "widgets/FormFonts.h"
 #include "widgets/ProgramIcon.h"

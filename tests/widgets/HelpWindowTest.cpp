@@ -1,4 +1,4 @@
-#include "ui/HelpWindow.h"
+#include "widgets/HelpWindow.h"
 
 #include <QLineEdit>
 #include <QListWidget>
