@@ -2,6 +2,7 @@
 
 #include "widgets/FormFonts.h"
 #include "widgets/ProgramIcon.h"
+#include "widgets/Translations.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,8 +32,15 @@ QString FindHelpDir(const QString& exeDir) {
     return dir.filePath(QStringLiteral("help"));
 }
 
+QString HelpPagesDir(const QString& helpDir, bool english) {
+    const QString en = QDir(helpDir).filePath(QStringLiteral("en"));
+    return english && QFile::exists(QDir(en).filePath(ContentsPage)) ? en : helpDir;
+}
+
 HelpWindow::HelpWindow(const QString& helpDir, QWidget* parent)
-    : QWidget(parent, Qt::Window), helpDir_(helpDir) {
+    : QWidget(parent, Qt::Window), helpDir_(HelpPagesDir(helpDir, WindowSpeaksEnglish())) {
+    if (helpDir_ != helpDir)
+        aliases_ = ReadKeywords(helpDir);
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(tr("TavrelREX ヘルプ"));
     setWindowIcon(ProgramIcon());
@@ -72,9 +80,9 @@ HelpWindow::HelpWindow(const QString& helpDir, QWidget* parent)
     LoadKeywords();
 }
 
-void HelpWindow::LoadKeywords() {
-    keywords_.clear();
-    QFile file(QDir(helpDir_).filePath(KeywordPage));
+QList<QPair<QString, QString>> HelpWindow::ReadKeywords(const QString& dir) {
+    QList<QPair<QString, QString>> keywords;
+    QFile file(QDir(dir).filePath(KeywordPage));
     if (file.open(QIODevice::ReadOnly)) {
         const QString html = QString::fromUtf8(file.readAll());
         // Each keyword of the index is a link of class "keyword" to its page.
@@ -82,9 +90,14 @@ void HelpWindow::LoadKeywords() {
             QStringLiteral(R"re(<a\s+class="keyword"\s+href="([^"]+)"\s*>([^<]+)</a>)re"));
         for (auto it = link.globalMatch(html); it.hasNext();) {
             const auto m = it.next();
-            keywords_.append({m.captured(2).trimmed(), m.captured(1)});
+            keywords.append({m.captured(2).trimmed(), m.captured(1)});
         }
     }
+    return keywords;
+}
+
+void HelpWindow::LoadKeywords() {
+    keywords_ = ReadKeywords(helpDir_);
     FilterKeywords(KeywordEdit->text());
 }
 
@@ -133,6 +146,11 @@ void HelpWindow::Present() {
     activateWindow();
 }
 
+void HelpWindow::ShowHelpPage(const QString& page) {
+    ShowPage(page);
+    Present();
+}
+
 void HelpWindow::ShowContents() {
     ShowPage(ContentsPage);
     Present();
@@ -146,13 +164,13 @@ void HelpWindow::ShowKeywordSearch() {
 }
 
 bool HelpWindow::ShowTopic(const QString& keyword) {
-    for (const auto& [key, page] : keywords_) {
-        if (key.compare(keyword, Qt::CaseInsensitive) == 0) {
-            ShowPage(page);
-            Present();
-            return true;
+    for (const auto* list : {&keywords_, &aliases_})
+        for (const auto& [key, page] : *list) {
+            if (key.compare(keyword, Qt::CaseInsensitive) == 0) {
+                ShowHelpPage(page);
+                return true;
+            }
         }
-    }
     ShowKeywordSearch();
     KeywordEdit->setText(keyword);
     return false;

@@ -24,6 +24,10 @@ bool SpeaksEnglish(const QLocale& locale) {
     return locale.language() == QLocale::English;
 }
 
+bool WindowSpeaksEnglish() {
+    return englishInstalled;
+}
+
 bool InstallTranslations(const QLocale& locale) {
     if (installed) {
         QCoreApplication::removeTranslator(installed);

@@ -18,6 +18,9 @@ bool SpeaksEnglish(const QLocale& locale);
 // translation file could not be loaded (the texts then stay as Qt or the program wrote them).
 bool InstallTranslations(const QLocale& locale);
 
+// Whether the program's English texts are installed: the window's language.
+bool WindowSpeaksEnglish();
+
 // A fixed text the core hands the window (a caption, a status text), in the window's
 // language; without a translation as it came.
 QString CoreText(std::string_view text);

@@ -1,5 +1,7 @@
 #include "widgets/HelpWindow.h"
+#include "widgets/Translations.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -51,6 +53,21 @@ private slots:
         QVERIFY(!help.ShowTopic("存在しない"));
         QCOMPARE(help.KeywordEdit->text(), QString("存在しない"));
         QCOMPARE(help.KeywordList->count(), 0);
+    }
+
+    // Under an English window the English set, where the recorder's Japanese keyword finds
+    // its page too; every page has its English one.
+    void englishPagesUnderEnglish() {
+        InstallTranslations(QLocale(QLocale::English));
+        HelpWindow help(TAVREL_HELP_DIR);
+        InstallTranslations(QLocale(QLocale::Japanese));
+        QCOMPARE(help.HelpDir(), TAVREL_HELP_DIR + QString("/en"));
+        QVERIFY(help.ShowTopic("AD変換データ"));
+        QCOMPARE(help.CurrentPage().toLocalFile(), help.HelpDir() + "/addata.html");
+        QVERIFY(help.ShowTopic("Conversion formula"));
+        QVERIFY(help.Browser->toPlainText().contains("Y = AX + B"));
+        const QDir ja(TAVREL_HELP_DIR);
+        QCOMPARE(QDir(help.HelpDir()).entryList({"*.html"}), ja.entryList({"*.html"}));
     }
 
     void missingHelpFiles() {
