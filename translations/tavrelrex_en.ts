@@ -772,6 +772,22 @@ Overwrite it?</translation>
         <source>出力ファイルを指定してください。</source>
         <translation>Choose the output file.</translation>
     </message>
+    <message>
+        <source>チャンネル</source>
+        <translation>Channels</translation>
+    </message>
+    <message>
+        <source>書き出すファイル：</source>
+        <translation>Files to write:</translation>
+    </message>
+    <message>
+        <source>%1 … %2（%3 ファイル）</source>
+        <translation>%1 … %2 (%3 files)</translation>
+    </message>
+    <message>
+        <source>チャンネルを1つ以上選んでください。</source>
+        <translation>Choose at least one channel.</translation>
+    </message>
 </context>
 <context>
     <name>tavrel::HeaderPanel</name>
@@ -900,6 +916,10 @@ Overwrite it?</translation>
     <message>
         <source>sdf・tsdは値を±32767 mVの整数で記録します。装置の分解能のまま記録するには、保存形式にhdf5を選んで下さい。</source>
         <translation>sdf and tsd keep whole millivolts within ±32767 mV. To record at the device&apos;s resolution, choose hdf5 as the file format.</translation>
+    </message>
+    <message>
+        <source>装置の入力：%1</source>
+        <translation>Device inputs: %1</translation>
     </message>
 </context>
 <context>
@@ -1270,6 +1290,30 @@ Overwrite it?</translation>
     <message>
         <source>バースト %1（%2）</source>
         <translation>Burst %1 (%2)</translation>
+    </message>
+    <message>
+        <source>重ねるバーストを選ぶ(&amp;O)</source>
+        <translation>Choose &amp;Overlay Burst</translation>
+    </message>
+    <message>
+        <source>重ねて表示をやめる(&amp;N)</source>
+        <translation>Re&amp;move Overlay</translation>
+    </message>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>ビューアのヘルプ(&amp;H)</source>
+        <translation>Viewer &amp;Help</translation>
+    </message>
+    <message>
+        <source>バージョン情報(&amp;A)</source>
+        <translation>&amp;About</translation>
+    </message>
+    <message>
+        <source>バージョン情報</source>
+        <translation>About TavrelREX Viewer</translation>
     </message>
 </context>
 </TS>

@@ -11,10 +11,12 @@
 #include "viewer/StatisticsPanel.h"
 #include "viewer/TriggerMark.h"
 #include "widgets/FileDialogs.h"
+#include "widgets/HelpWindow.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/ProgressDialog.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -43,8 +45,11 @@ namespace tavrel {
 
 ViewerWindow::ViewerWindow(const ViewerOptions& options, QWidget* parent)
     : QMainWindow(parent),
-      recent_(options.RecentFilesSettings.isEmpty() ? RecentFiles::DefaultSettingsFile()
-                                                    : options.RecentFilesSettings) {
+      settingsFile_(options.RecentFilesSettings.isEmpty() ? RecentFiles::DefaultSettingsFile()
+                                                          : options.RecentFilesSettings),
+      helpDir_(options.HelpDir.isEmpty() ? FindHelpDir(QCoreApplication::applicationDirPath())
+                                         : options.HelpDir),
+      recent_(settingsFile_) {
     setObjectName(QStringLiteral("ViewerWindow"));
     setWindowTitle(tr("TavrelREX ビューア"));
     setAcceptDrops(true);
@@ -114,65 +119,6 @@ void ViewerWindow::FollowFile() {
 ViewerWindow::~ViewerWindow() {
     // The list model reads the reader: it lets go first.
     burstModel_->SetReader(nullptr);
-}
-
-void ViewerWindow::BuildMenus() {
-    QMenu* file = menuBar()->addMenu(tr("ファイル(&F)"));
-    file->setObjectName(QStringLiteral("FileMenu"));
-    QAction* open = file->addAction(tr("開く(&O)..."), this, &ViewerWindow::ChooseFile);
-    open->setObjectName(QStringLiteral("OpenAction"));
-    open->setShortcut(QKeySequence::Open);
-    file->addSeparator();
-    QAction* exportAction =
-        file->addAction(tr("エクスポート(&E)..."), this, &ViewerWindow::ChooseExport);
-    exportAction->setObjectName(QStringLiteral("ExportAction"));
-    exportAction->setShortcut(Qt::CTRL | Qt::Key_E);
-    file->addSeparator();
-    recentMenu_ = file->addMenu(tr("最近使ったファイル(&R)"));
-    recentMenu_->setObjectName(QStringLiteral("RecentMenu"));
-    connect(recentMenu_, &QMenu::aboutToShow, this, &ViewerWindow::FillRecentMenu);
-    FillRecentMenu();
-    file->addSeparator();
-    QAction* quit = file->addAction(tr("終了(&Q)"), this, &QWidget::close);
-    quit->setObjectName(QStringLiteral("QuitAction"));
-    quit->setShortcut(QKeySequence::Quit);
-
-    QMenu* view = menuBar()->addMenu(tr("表示(&V)"));
-    view->setObjectName(QStringLiteral("ViewMenu"));
-    QAction* fit = view->addAction(tr("全体を表示(&A)"), charts_, &ChartPanel::FitAll);
-    fit->setObjectName(QStringLiteral("FitAllAction"));
-    fit->setShortcut(Qt::Key_Home);
-    // The charts' own keys, listed with the menu: they act while the charts have the focus,
-    // so the arrows still move in the burst list.
-    const struct {
-        QString Text;
-        const char* Name;
-        QKeySequence Key;
-        std::function<void()> Do;
-    } chartKeys[] = {
-        {tr("拡大(&I)"), "ZoomInAction", Qt::Key_Plus, [this] { charts_->ZoomTime(2.0); }},
-        {tr("縮小(&U)"), "ZoomOutAction", Qt::Key_Minus, [this] { charts_->ZoomTime(0.5); }},
-        {tr("左へ移動(&L)"), "PanLeftAction", Qt::Key_Left, [this] { charts_->PanTime(-0.1); }},
-        {tr("右へ移動(&R)"), "PanRightAction", Qt::Key_Right, [this] { charts_->PanTime(0.1); }},
-    };
-    std::vector<QAction*> keyed = {fit};
-    for (const auto& k : chartKeys) {
-        QAction* action = view->addAction(k.Text, this, k.Do);
-        action->setObjectName(QString::fromLatin1(k.Name));
-        action->setShortcut(k.Key);
-        keyed.push_back(action);
-    }
-    for (QAction* action : keyed) {
-        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        charts_->addAction(action);
-    }
-    view->addSeparator();
-    QAction* cursors =
-        view->addAction(tr("カーソルを表示範囲に置く(&C)"), charts_, &ChartPanel::CursorsIntoView);
-    cursors->setObjectName(QStringLiteral("CursorsIntoViewAction"));
-    cursors->setShortcut(Qt::CTRL | Qt::Key_K);
-    fileActions_ = {exportAction, fit, cursors};
-    fileActions_.insert(fileActions_.end(), keyed.begin() + 1, keyed.end());
 }
 
 QWidget* ViewerWindow::BuildSidePanel() {
@@ -358,25 +304,34 @@ void ViewerWindow::ChooseFile() {
             OpenFile(file);
 }
 
-void ViewerWindow::ChooseExport() {
+std::unique_ptr<ExportDialog> ViewerWindow::NewExportDialog() {
     if (!source_)
-        return;
+        return nullptr;
+    ExportChoices choices;
+    const MeasurementHeader& h = source_->Header();
+    for (int c = 0; c < h.ChannelCount; ++c)
+        choices.Channels.append(HeaderPanel::ChannelLabel(h, c));
+    choices.OutputNames = [this](const ExportRequest& r) { return ExportOutputNames(r); };
+    choices.SettingsFile = settingsFile_;
+    return std::make_unique<ExportDialog>(fileName_, std::max<std::int64_t>(shown_, 0), this,
+                                          lastExport_ ? &*lastExport_ : nullptr,
+                                          std::move(choices));
+}
+
+void ViewerWindow::ChooseExport() {
     // After a failure the dialog comes back with the entries as they were.
-    for (;;) {
-        ExportDialog dialog(fileName_, std::max<std::int64_t>(shown_, 0), this,
-                            lastExport_ ? &*lastExport_ : nullptr);
-        if (dialog.exec() != QDialog::Accepted)
+    while (const auto dialog = NewExportDialog()) {
+        if (dialog->exec() != QDialog::Accepted)
             return;
-        lastExport_ = dialog.Request();
+        lastExport_ = dialog->Request();
         if (Export(*lastExport_))
             return;
     }
 }
 
-bool ViewerWindow::Export(const ExportRequest& request) {
-    if (!source_)
-        return false;
+std::optional<ExportSelection> ViewerWindow::SelectionOf(const ExportRequest& request) const {
     ExportSelection selection;
+    selection.Channels = request.Channels;
     switch (request.Scope) {
     case ExportScope::WholeFile:
         break;
@@ -385,7 +340,7 @@ bool ViewerWindow::Export(const ExportRequest& request) {
         break;
     case ExportScope::CursorRange: {
         if (shown_ < 0)
-            return false;
+            return std::nullopt;
         const std::int64_t c1 = charts_->CursorSample(0), c2 = charts_->CursorSample(1);
         selection.Bursts = {shown_};
         selection.FirstSample = std::min(c1, c2);
@@ -393,11 +348,34 @@ bool ViewerWindow::Export(const ExportRequest& request) {
         break;
     }
     }
+    return selection;
+}
+
+QStringList ViewerWindow::ExportOutputNames(const ExportRequest& request) const {
+    const auto selection = SelectionOf(request);
+    QStringList names;
+    if (!source_ || !selection)
+        return names;
+    try {
+        const ResolvedSelection resolved = ResolveSelection(*selection, source_->Reader());
+        for (const std::string& name :
+             OutputNames(ExporterOf(request.Format), request.Out.toStdString(), resolved))
+            names.append(QString::fromStdString(name));
+    } catch (const std::exception&) {
+        names.clear(); // a selection the file cannot give: nothing would be written
+    }
+    return names;
+}
+
+bool ViewerWindow::Export(const ExportRequest& request) {
+    const auto selection = source_ ? SelectionOf(request) : std::nullopt;
+    if (!selection)
+        return false;
     const std::string out = request.Out.toStdString();
     const Exporter& exporter = ExporterOf(request.Format);
     try {
         // An existing output is replaced only when the operator says so; Enter keeps it.
-        const ResolvedSelection resolved = ResolveSelection(selection, source_->Reader());
+        const ResolvedSelection resolved = ResolveSelection(*selection, source_->Reader());
         for (const std::string& name : OutputNames(exporter, out, resolved))
             if (QFileInfo(QString::fromStdString(name)).isFile()) {
                 if (Messages().ShowMessage(MessageKind::Confirmation,
@@ -408,26 +386,12 @@ bool ViewerWindow::Export(const ExportRequest& request) {
             }
         ExportOptions options;
         options.Encoding = request.Encoding;
-        return exporter.Write(source_->Reader(), selection, out, options, *progress_);
+        return exporter.Write(source_->Reader(), *selection, out, options, *progress_);
     } catch (const std::exception& e) {
         progress_->HideProgress();
         Messages().ShowMessage(MessageKind::Error, MessageOf(e), MessageButtons::Ok);
     }
     return false;
-}
-
-void ViewerWindow::FillRecentMenu() {
-    recentMenu_->clear();
-    const QStringList files = recent_.Files();
-    for (int i = 0; i < files.size(); ++i) {
-        const QString file = files[i];
-        recentMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(file), this, [this, file] {
-            if (!OpenFile(file))
-                recent_.Remove(file);
-        });
-    }
-    if (files.isEmpty())
-        recentMenu_->addAction(tr("（なし）"))->setEnabled(false);
 }
 
 void ViewerWindow::dragEnterEvent(QDragEnterEvent* event) {

@@ -26,13 +26,17 @@ class BurstListModel;
 class BurstSource;
 class ChartPanel;
 class HeaderPanel;
+class HelpWindow;
 class ProgressDialog;
 class SampleStore;
 class StatisticsPanel;
 
 struct ViewerOptions {
     // The settings file of the recent-files list; empty: RecentFiles::DefaultSettingsFile().
+    // The export dialog keeps its last format there too.
     QString RecentFilesSettings;
+    // The help pages; empty: the help directory beside the program or the installed one.
+    QString HelpDir;
 };
 
 // The viewer's window: a recorded sdf or tsd file's header and bursts on the left, the shown
@@ -66,6 +70,13 @@ public:
     // Writes what request asks for; false, with a message, when it fails or is cancelled (no
     // output file is then left).
     bool Export(const ExportRequest& request);
+    // The files request would write; empty when the file cannot carry it out.
+    QStringList ExportOutputNames(const ExportRequest& request) const;
+    // The export dialog of the open file; the window's menu runs it.
+    std::unique_ptr<ExportDialog> NewExportDialog();
+
+    // The viewer's help page, in the window's language.
+    HelpWindow& ShowHelp();
 
     ChartPanel& Charts() const { return *charts_; }
     // The statistics of every channel between the cursors, as the table shows them.
@@ -86,9 +97,13 @@ private:
     QWidget* BuildSidePanel();
     void ChooseFile();
     void ChooseExport();
+    void ShowAbout();
     void FillRecentMenu();
+    std::optional<ExportSelection> SelectionOf(const ExportRequest& request) const;
     void UpdateStatistics();
 
+    QString settingsFile_;
+    QString helpDir_;
     RecentFiles recent_;
     std::unique_ptr<BurstSource> source_;
     std::shared_ptr<const SampleStore> burst_;
@@ -107,6 +122,7 @@ private:
     ProgressDialog* progress_ = nullptr;
     std::vector<QAction*> fileActions_;       // enabled only with a file open
     std::optional<ExportRequest> lastExport_; // the export dialog starts from it
+    HelpWindow* help_ = nullptr;
     QTimer* watch_ = nullptr;
     qint64 watchedSize_ = -1;
     QDateTime watchedTime_;
