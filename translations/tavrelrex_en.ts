@@ -918,8 +918,8 @@ Overwrite it?</translation>
         <translation>sdf and tsd keep whole millivolts within ±32767 mV. To record at the device&apos;s resolution, choose hdf5 as the file format.</translation>
     </message>
     <message>
-        <source>装置の入力：%1</source>
-        <translation>Device inputs: %1</translation>
+        <source>各行の装置の入力：%1</source>
+        <translation>Device input of each row: %1</translation>
     </message>
 </context>
 <context>

@@ -9,7 +9,9 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalBlocker>
+#include <QTableWidget>
 
+#include <algorithm>
 #include <utility>
 
 namespace tavrel {
@@ -36,6 +38,12 @@ CardPage::CardPage(MainWindowForm& form, Device& device, DeviceSwitch* devices,
     note->setWordWrap(true);
     note->setGeometry(8, 186, 240, 64);
     note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Under the channel table: the device input each row records.
+    deviceChannels_ = new QLabel(form_.StringGridChannel->parentWidget());
+    deviceChannels_->setObjectName(QStringLiteral("LabelDeviceChannels"));
+    deviceChannels_->setWordWrap(true);
+    deviceChannels_->setGeometry(8, 184, 172, 36);
+    deviceChannels_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
 void CardPage::FillDeviceChoice() {
@@ -57,7 +65,13 @@ void CardPage::FillDeviceChoice() {
         QString channels;
         for (const std::string& c : device.Channels)
             channels += (channels.isEmpty() ? QString() : QStringLiteral(", ")) + Q(c);
-        box->addItem(device.Sigrok != nullptr ? Q(device.Name)
+        // A libsigrok device by its vendor and model; its name only tells two alike apart.
+        const auto alike = std::count_if(entries_.begin(), entries_.end(), [&](const auto& e) {
+            return e.Description == device.Description;
+        });
+        box->addItem(device.Sigrok != nullptr
+                         ? Q(device.Description) +
+                               (alike > 1 ? QStringLiteral(" (%1)").arg(Q(device.Name)) : QString())
                      : device.Events
                          ? QCoreApplication::translate("tavrel::MainWindow", "模擬カード（パルス）")
                          : QCoreApplication::translate("tavrel::MainWindow", "模擬カード"));
@@ -102,7 +116,14 @@ void CardPage::ShowCardInformation() {
         form_.TextAdrs->setText(Q(found_.Address));
         form_.TextIrqNo->setText(Q(found_.Irq));
         form_.BtnAdStart->setEnabled(true);
+        QString inputs;
+        for (std::size_t c = 0; c < found_.Channels.size() && c < MainWindowForm::MaxChannels; ++c)
+            inputs +=
+                (inputs.isEmpty() ? QString() : QStringLiteral(", ")) + Q(found_.Channels[c].Name);
+        deviceChannels_->setText(
+            QCoreApplication::translate("tavrel::MainWindow", "各行の装置の入力：%1").arg(inputs));
     } else {
+        deviceChannels_->clear();
         form_.TextCardType->setText(QStringLiteral("No Card in Slot"));
         form_.BtnAdStart->setEnabled(false);
         messages_().ShowMessage(MessageKind::Information,

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QString>
 
+class QLabel;
+
 #include <functional>
 #include <vector>
 
@@ -17,7 +19,8 @@ struct MainWindowForm;
 
 // The card page: the device a measurement records from (the simulated card first, then the
 // libsigrok devices, the choice remembered beside "default.apm" and never in a parameter
-// file) and what was found of it. A window given a card of its own offers no choice.
+// file) and what was found of it, down to the device input each row of the channel table
+// records. A window given a card of its own offers no choice.
 class CardPage : public QObject {
 public:
     // devices: the switch to choose with (nullptr: device is the only one). settingsFile
@@ -41,6 +44,7 @@ private:
     std::function<Prompter&()> messages_;
     std::vector<DeviceEntry> entries_;
     DeviceIdentity found_;
+    QLabel* deviceChannels_ = nullptr;
 };
 
 } // namespace tavrel

@@ -111,6 +111,9 @@ private slots:
         QCOMPARE(Form<QLineEdit>(*w, "TextAdrs")->text(), QString("768"));
         QCOMPARE(Form<QLineEdit>(*w, "TextIrqNo")->text(), QString("10"));
         QCOMPARE(Form<QLineEdit>(*w, "TextStatus")->text(), QString("停止"));
+        // Each row of the channel table and the card's input it records.
+        QCOMPARE(Form<QLabel>(*w, "LabelDeviceChannels")->text(),
+                 QString("各行の装置の入力：CH0, CH1, CH2, CH3"));
 
         QCOMPARE(Form<QLineEdit>(*w, "EditWaitTime")->text(), QString("0"));
         QCOMPARE(Form<QLineEdit>(*w, "EditIteration")->text(), QString("1"));
@@ -194,6 +197,7 @@ private slots:
         QCOMPARE(Form<QLineEdit>(*w, "TextCardType")->text(), QString("No Card in Slot"));
         QCOMPARE(Form<QLineEdit>(*w, "TextAdrs")->text(), QString());
         QCOMPARE(Form<QLineEdit>(*w, "TextIrqNo")->text(), QString());
+        QCOMPARE(Form<QLabel>(*w, "LabelDeviceChannels")->text(), QString());
         QVERIFY(!Form<QPushButton>(*w, "BtnAdStart")->isEnabled());
         QVERIFY(!Form<QPushButton>(*w, "BtnAdStop")->isEnabled());
         QCOMPARE(prompter.Messages.size(), std::size_t(1));

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QEventLoop>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -388,12 +389,14 @@ private slots:
         QVERIFY(choice->isEnabled());
         QCOMPARE(choice->itemText(0), QStringLiteral("模擬カード"));
         QCOMPARE(Form<QLineEdit>(*window, "TextCardType")->text(), QStringLiteral("REX-5054U"));
-        const int demo = choice->findText(QStringLiteral("demo"));
+        const int demo = choice->findText(QStringLiteral("Demo device")); // libsigrok's words
         QVERIFY(demo > 0);
         choice->setCurrentIndex(demo);
         QCOMPARE(devices.Selected().Name, std::string("demo"));
         QCOMPARE(Form<QLineEdit>(*window, "TextCardType")->text(), QStringLiteral("Demo device"));
         QCOMPARE(Form<QLineEdit>(*window, "TextAdrs")->text(), QStringLiteral("-"));
+        QCOMPARE(Form<QLabel>(*window, "LabelDeviceChannels")->text(),
+                 QStringLiteral("各行の装置の入力：A0, A1, A2, A3"));
 
         Parameters(2); // 1 kHz, which the demo device gives
         bool choiceDuring = true;
@@ -431,7 +434,8 @@ private slots:
         window->RedirectMessages(&prompts);
         window->show();
         QVERIFY(QTest::qWaitFor([&] { return window->StartUpDone(); }, 5000));
-        QCOMPARE(Form<QComboBox>(*window, "ComboDevice")->currentText(), QStringLiteral("demo"));
+        QCOMPARE(Form<QComboBox>(*window, "ComboDevice")->currentText(),
+                 QStringLiteral("Demo device"));
         QCOMPARE(again.Selected().Name, std::string("demo"));
         window.reset();
     }
