@@ -1316,4 +1316,11 @@ Overwrite it?</translation>
         <translation>About TavrelREX Viewer</translation>
     </message>
 </context>
+<context>
+    <name>tavrel::WaveformCharts</name>
+    <message>
+        <source>時間 (%1)</source>
+        <translation>Time (%1)</translation>
+    </message>
+</context>
 </TS>

@@ -3,10 +3,13 @@
 #include "model/SDFdata.h"
 #include "model/SampleStore.h"
 #include "text/ShiftJis.h"
+#include "widgets/ChannelColours.h"
+#include "widgets/ChartStyle.h"
 #include "widgets/FormFonts.h"
 #include "widgets/MinMaxRenderer.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <qcustomplot.h>
 
 #include <algorithm>
@@ -18,7 +21,7 @@
 
 namespace tavrel {
 
-// The red line of one chart, drawn from the codes of the channel's block buffer through a
+// The line of one chart, drawn from the codes of the channel's block buffer through a
 // min/max summary of them, so a replot costs by pixels, not by codes. The graph holds only
 // the points of the last replot; the point accessors answer from the codes.
 class WaveformSeries : public QCPGraph {
@@ -155,28 +158,21 @@ WaveformCharts::WaveformCharts(QWidget* chartPanel, const MeasurementHeader& hea
     for (int k = 0; k < ChartCount; ++k) {
         auto* chart = new QCustomPlot(chartPanel);
         chart->setObjectName(QStringLiteral("Chart%1").arg(k + 1));
-        chart->setBackground(Qt::white);
-        chart->axisRect()->setBackground(Qt::NoBrush);
         chart->legend->setVisible(false);
         chart->setNoAntialiasingOnDrag(true);
         chart->setPlottingHints(QCP::phFastPolylines | QCP::phCacheLabels);
         chart->setAntialiasedElements(QCP::aeNone);
         for (QCPAxis* axis : {chart->xAxis, chart->yAxis}) {
             axis->setLabelFont(font);
-            axis->setTickLabelFont(font);
-            axis->setLabelColor(Qt::black);
-            axis->setTickLabelColor(Qt::black);
             axis->setNumberFormat(QStringLiteral("g"));
         }
         chart->yAxis->setTicker(QSharedPointer<QCPAxisTicker>(new ValueTicker));
         chart->plotLayout()->insertRow(0);
         auto* title = new QCPTextElement(chart, QString(), font);
-        title->setTextColor(Qt::black);
         chart->plotLayout()->addElement(0, 0, title);
 
         auto* series = new WaveformSeries(chart->xAxis, chart->yAxis);
         series->setName(QStringLiteral("Series%1").arg(k + 1));
-        series->setPen(QPen(Qt::red));
         series->setLineStyle(QCPGraph::lsLine);
         series->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssNone));
         series->setAdaptiveSampling(false); // the renderer thins already
@@ -185,7 +181,7 @@ WaveformCharts::WaveformCharts(QWidget* chartPanel, const MeasurementHeader& hea
         const auto markLine = [chart](const char* name, Qt::PenStyle style) {
             auto* line = new QCPItemStraightLine(chart);
             line->setObjectName(QString::fromLatin1(name));
-            line->setPen(QPen(QColor(0, 0, 160), 1, style));
+            line->setPen(QPen(Qt::black, 1, style)); // coloured by ApplyPalette
             line->setVisible(false);
             return line;
         };
@@ -194,6 +190,10 @@ WaveformCharts::WaveformCharts(QWidget* chartPanel, const MeasurementHeader& hea
         charts_[static_cast<std::size_t>(k)] = chart;
         series_[static_cast<std::size_t>(k)] = series;
         titles_[static_cast<std::size_t>(k)] = title;
+    }
+    for (int k = 0; k < ChartCount; ++k) {
+        ApplyPalette(k);
+        charts_[static_cast<std::size_t>(k)]->installEventFilter(this);
     }
     normalTopMargin_ = charts_[0]->axisRect()->minimumMargins().top();
     normalPadding_ = charts_[0]->xAxis->tickLabelPadding();
@@ -214,7 +214,41 @@ WaveformCharts::WaveformCharts(QWidget* chartPanel, const MeasurementHeader& hea
 bool WaveformCharts::eventFilter(QObject* watched, QEvent* event) {
     if (watched == chartPanel_ && event->type() == QEvent::Resize)
         ChartPanelResize();
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange)
+        for (int k = 0; k < ChartCount; ++k)
+            if (watched == charts_[static_cast<std::size_t>(k)]) {
+                ApplyPalette(k);
+                AlignPlotHeights();
+                charts_[static_cast<std::size_t>(k)]->replot(QCustomPlot::rpQueuedReplot);
+            }
     return QObject::eventFilter(watched, event);
+}
+
+void WaveformCharts::ApplyPalette(int k) {
+    QCustomPlot* chart = charts_[static_cast<std::size_t>(k)];
+    StyleChart(*chart);
+    const ChartColours colours = ChartColoursOf(chart->palette());
+    series_[static_cast<std::size_t>(k)]->setPen(QPen(ChannelColour(k, colours.Background)));
+    for (QCPItemStraightLine* line : {LevelLine(k), ScanLine(k)}) {
+        QPen pen = line->pen();
+        pen.setColor(colours.Text);
+        line->setPen(pen);
+    }
+}
+
+void WaveformCharts::AlignPlotHeights() {
+    // Only the lowest chart carries the time axis title: the others leave its room empty, so
+    // every plot is as high as the lowest one's.
+    const int count = std::clamp<int>(header_.ChannelCount, 1, ChartCount);
+    const QCPAxis* lowest = charts_[static_cast<std::size_t>(count - 1)]->xAxis;
+    int room = 0;
+    if (!lowest->label().isEmpty())
+        room = lowest->labelPadding() +
+               QFontMetrics(lowest->labelFont())
+                   .boundingRect(0, 0, 0, 0, Qt::TextDontClip | Qt::AlignCenter, lowest->label())
+                   .height();
+    for (int k = 0; k < ChartCount; ++k)
+        charts_[static_cast<std::size_t>(k)]->xAxis->setPadding(k == count - 1 ? 0 : room);
 }
 
 void WaveformCharts::ChartPanelResize() {
@@ -241,6 +275,7 @@ void WaveformCharts::ChartPanelResize() {
         titles_[static_cast<std::size_t>(k)]->setMargins(compact ? QMargins(2, 0, 2, 0)
                                                                  : normalTitleMargins_);
     }
+    AlignPlotHeights();
 }
 
 void WaveformCharts::SetUpCharts(const std::string& chartTimeUnit) {
@@ -259,7 +294,8 @@ void WaveformCharts::SetUpCharts(const std::string& chartTimeUnit) {
         chart->xAxis->setLabel(QString());
     if (count >= 1 && count <= ChartCount)
         charts_[static_cast<std::size_t>(count - 1)]->xAxis->setLabel(
-            QStringLiteral("Time (%1)").arg(QString::fromStdString(chartTimeUnit)));
+            tr("時間 (%1)").arg(QString::fromStdString(chartTimeUnit)));
+    AlignPlotHeights();
     for (int k = 0; k < ChartCount; ++k) {
         const auto i = static_cast<std::size_t>(k);
         charts_[i]->yAxis->setLabel(FromCp932(header_.ChannelUnit[i].Bytes()));

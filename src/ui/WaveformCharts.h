@@ -25,7 +25,8 @@ class QWidget;
 namespace tavrel {
 
 // The four stacked waveform charts in the chart panel: Chart1..Chart4 from top to bottom,
-// each with one red line series (Series1..Series4). A live view only: nothing is read from or
+// each with one line series (Series1..Series4) in its channel's colour, on the colours of the
+// window's palette. A live view only: nothing is read from or
 // written to files here. The series draw from the block buffers through a min/max summary of
 // their codes, so the charts hold no point per sample.
 class WaveformCharts : public QObject {
@@ -47,7 +48,8 @@ public:
     void ChartPanelResize();
 
     // Visibility by ChannelCount, all four series emptied, axis titles and chart titles from
-    // the header (hidden charts too), "Time (unit)" under the lowest visible chart.
+    // the header (hidden charts too), "時間 (unit)" ("Time (unit)" in English) under the lowest
+    // visible chart.
     void SetUpCharts(const std::string& chartTimeUnit);
 
     // The codes of channel (0-based; channels beyond the fourth are not plotted) grew to
@@ -84,6 +86,8 @@ private:
     void ScheduleReplot();
     void PlaceTriggerLines();
     void ApplyRanges(int k);
+    void ApplyPalette(int k);
+    void AlignPlotHeights();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // Charts lower than this get the compact margins.

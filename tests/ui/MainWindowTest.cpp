@@ -173,7 +173,7 @@ private slots:
         // Validated at start-up: the chart shows the defaults' time unit.
         QCOMPARE(w->Settings().ChartTimeUnit, std::string("sec"));
         QCOMPARE(w->Settings().RingBufferSize, 544);
-        QCOMPARE(w->Charts().Chart(0)->xAxis->label(), QString("Time (sec)"));
+        QCOMPARE(w->Charts().Chart(0)->xAxis->label(), QString("時間 (sec)"));
         QCOMPARE(w->Charts().Chart(0)->height(), Form<QWidget>(*w, "Panel2")->height());
         QVERIFY(w->Charts().Chart(1)->isHidden());
 
@@ -434,7 +434,7 @@ private slots:
             QCOMPARE(w->Charts().Chart(k)->geometry(), QRect(0, k * h, panelWidth, h));
         }
         const QString time = w->Charts().Chart(3)->xAxis->label();
-        QVERIFY2(time.startsWith("Time (") && !time.contains("()"), qPrintable(time));
+        QVERIFY2(time.startsWith("時間 (") && !time.contains("()"), qPrintable(time));
         QCOMPARE(w->Charts().Chart(0)->xAxis->label(), QString());
     }
 

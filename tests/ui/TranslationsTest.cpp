@@ -7,6 +7,7 @@
 #include "text/Messages.h"
 #include "text/TextForms.h"
 #include "ui/MainWindow.h"
+#include "ui/WaveformCharts.h"
 #include "widgets/MessageBoxes.h"
 
 #include <QAbstractButton>
@@ -29,6 +30,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QXmlStreamReader>
+#include <qcustomplot.h>
 
 #include <memory>
 
@@ -270,6 +272,7 @@ private slots:
         QVERIFY(shown.contains(QStringLiteral("BtnAdStart|QPushButton|Start")));
         QVERIFY(shown.contains(QStringLiteral("HelpWindow|tavrel::HelpWindow|TavrelREX Help")));
         QVERIFY(w->windowTitle().startsWith(QStringLiteral("A/D Data Acquisition System")));
+        QCOMPARE(w->Charts().Chart(0)->xAxis->label(), QStringLiteral("Time (sec)"));
     }
 
     void windowUnderCLocaleIsJapanese() {

@@ -1,5 +1,6 @@
 #include "ui/WaveformCharts.h"
 #include "model/SDFdata.h"
+#include "widgets/ChannelColours.h"
 #include "widgets/FormFonts.h"
 
 #include <QTest>
@@ -27,6 +28,11 @@ struct Fixture {
     QString BottomTitle(int k) const { return charts.Chart(k)->xAxis->label(); }
     bool Visible(int k) const { return !charts.Chart(k)->isHidden(); }
 };
+// A pixel of the line: its hue, or the paler one of a line between two pixel rows; not the
+// grey of the axes and the grid.
+bool OfLine(const QColor& c, const QColor& pen) {
+    return c.hsvSaturationF() > 0.1 && std::abs(c.hsvHueF() - pen.hsvHueF()) < 0.05;
+}
 } // namespace
 
 class WaveformChartsTest : public QObject {
@@ -42,7 +48,7 @@ private slots:
         QCOMPARE(f.Geometry(0), QRect(0, 0, 400, 300));
         QVERIFY(f.Visible(0));
         QVERIFY(!f.Visible(1) && !f.Visible(2) && !f.Visible(3));
-        QCOMPARE(f.BottomTitle(0), QString("Time (sec)"));
+        QCOMPARE(f.BottomTitle(0), QString("時間 (sec)"));
         QCOMPARE(f.charts.ChartTitle(0), QString("Ch.1"));
         QCOMPARE(f.charts.Chart(0)->yAxis->label(), QString("mV"));
     }
@@ -63,7 +69,7 @@ private slots:
         QVERIFY(!f.Visible(3));
         QCOMPARE(f.BottomTitle(0), QString());
         QCOMPARE(f.BottomTitle(1), QString());
-        QCOMPARE(f.BottomTitle(2), QString("Time (msec)"));
+        QCOMPARE(f.BottomTitle(2), QString("時間 (msec)"));
         QCOMPARE(f.BottomTitle(3), QString());
     }
 
@@ -76,7 +82,7 @@ private slots:
             QCOMPARE(f.Geometry(k), QRect(0, 100 * k, 300, 100));
             QVERIFY(f.Visible(k));
         }
-        QCOMPARE(f.BottomTitle(3), QString("Time (min)"));
+        QCOMPARE(f.BottomTitle(3), QString("時間 (min)"));
         QCOMPARE(f.BottomTitle(0), QString());
     }
 
@@ -224,7 +230,7 @@ private slots:
         QVERIFY(!f.Visible(3));
         QCOMPARE(f.charts.ChartTitle(3), QString("Ch.4x"));
         QCOMPARE(f.charts.Chart(3)->yAxis->label(), QString("V"));
-        QCOMPARE(f.BottomTitle(1), QString("Time (sec)"));
+        QCOMPARE(f.BottomTitle(1), QString("時間 (sec)"));
     }
 
     void zeroAndNegativeCounts() {
@@ -257,7 +263,7 @@ private slots:
         QVERIFY(layouts >= 1);
         QCOMPARE(charts.Chart(0)->geometry(), QRect(0, 0, 200, 300));
         charts.SetUpCharts("msec");
-        QCOMPARE(charts.Chart(0)->xAxis->label(), QString("Time (msec)"));
+        QCOMPARE(charts.Chart(0)->xAxis->label(), QString("時間 (msec)"));
         QVERIFY(!charts.Chart(0)->isHidden() && charts.Chart(1)->isHidden());
     }
 
@@ -335,25 +341,23 @@ private slots:
         QCOMPARE(f.charts.Series(0)->dataCount(), n);
         QVERIFY(std::isnan(f.charts.Series(0)->dataMainValue(165000)));
         const QImage image = chart->toPixmap(chart->width(), chart->height()).toImage();
-        auto redNear = [&](double key, double value) {
+        const QColor pen = f.charts.Series(0)->pen().color();
+        auto lineNear = [&](double key, double value) {
             const int px = static_cast<int>(chart->xAxis->coordToPixel(key));
             const int py = static_cast<int>(chart->yAxis->coordToPixel(value));
             for (int dx = -2; dx <= 2; ++dx)
-                for (int dy = -2; dy <= 2; ++dy) {
-                    const QColor c = image.pixelColor(px + dx, py + dy);
-                    // red, or the pink of a line lying between two pixel rows
-                    if (c.red() > 200 && c.red() - c.green() > 50 && c.red() - c.blue() > 50)
+                for (int dy = -2; dy <= 2; ++dy)
+                    if (OfLine(image.pixelColor(px + dx, py + dy), pen))
                         return true;
-                }
             return false;
         };
-        QVERIFY(redNear(123457 * 0.01, 1000.0));
-        QVERIFY(redNear(50001 * 0.01, -500.0));
-        QVERIFY(redNear(0.0, 0.0));
-        QVERIFY(redNear((n - 1) * 0.01, 0.0));
-        QVERIFY(redNear(155000 * 0.01, 0.0));
-        QVERIFY(!redNear(100000 * 0.01, 1000.0)); // no peak drawn where there is none
-        QVERIFY(!redNear(165000 * 0.01, 0.0));    // the gap
+        QVERIFY(lineNear(123457 * 0.01, 1000.0));
+        QVERIFY(lineNear(50001 * 0.01, -500.0));
+        QVERIFY(lineNear(n * 0.01 * 0.02, 0.0)); // beside the value axis's tick at 0
+        QVERIFY(lineNear((n - 1) * 0.01, 0.0));
+        QVERIFY(lineNear(155000 * 0.01, 0.0));
+        QVERIFY(!lineNear(100000 * 0.01, 1000.0)); // no peak drawn where there is none
+        QVERIFY(!lineNear(165000 * 0.01, 0.0));    // the gap
     }
 
     // Zoomed in to fewer codes than pixels, every code is a point of the line.
@@ -370,16 +374,16 @@ private slots:
         QCOMPARE(chart->yAxis->range().lower, -9.0);
         QCOMPARE(chart->yAxis->range().upper, 51.0);
         const QImage image = chart->toPixmap(chart->width(), chart->height()).toImage();
-        auto red = [&](double key, double value) {
-            const QColor c = image.pixelColor(static_cast<int>(chart->xAxis->coordToPixel(key)),
-                                              static_cast<int>(chart->yAxis->coordToPixel(value)));
-            return c.red() > 200 && c.red() - c.green() > 50;
+        auto line = [&](double key, double value) {
+            return OfLine(image.pixelColor(static_cast<int>(chart->xAxis->coordToPixel(key)),
+                                           static_cast<int>(chart->yAxis->coordToPixel(value))),
+                          f.charts.Series(0)->pen().color());
         };
-        QVERIFY(red(20 * 2.0, 51.0));
-        QVERIFY(red(10 * 2.0, 6.0));
-        QVERIFY(red(19.5 * 2.0, 28.5)); // the line between two codes
-        QVERIFY(!red(30 * 2.0, 6.0));   // error data: no line through it
-        QVERIFY(red(35 * 2.0, 6.0));
+        QVERIFY(line(20 * 2.0, 51.0));
+        QVERIFY(line(10 * 2.0, 6.0));
+        QVERIFY(line(19.5 * 2.0, 28.5)); // the line between two codes
+        QVERIFY(!line(30 * 2.0, 6.0));   // error data: no line through it
+        QVERIFY(line(35 * 2.0, 6.0));
     }
 
     // Many fetches in a row give one replot, later, not one per fetch.
@@ -399,14 +403,63 @@ private slots:
     void appearance() {
         Fixture f(200, 200);
         QCustomPlot* chart = f.charts.Chart(0);
-        QCOMPARE(chart->toPixmap(200, 200).toImage().pixelColor(1, 1), QColor(Qt::white));
+        const QColor base = f.panel.palette().color(QPalette::Base);
+        QCOMPARE(chart->toPixmap(200, 200).toImage().pixelColor(1, 1), base);
         QVERIFY(!chart->legend->visible());
-        QCOMPARE(f.charts.Series(0)->pen().color(), QColor(Qt::red));
+        QCOMPARE(f.charts.Series(0)->pen().color(), ChannelColour(0, base));
         QCOMPARE(f.charts.Series(0)->lineStyle(), QCPGraph::lsLine);
         QCOMPARE(f.charts.Series(0)->scatterStyle().shape(), QCPScatterStyle::ssNone);
         QCOMPARE(chart->xAxis->labelFont().family(), QString("ＭＳ Ｐ明朝"));
         QCOMPARE(chart->xAxis->labelFont().pixelSize(), 12);
+        // Tick labels in the window's (sans-serif) font at its size.
+        for (QCPAxis* axis : {chart->xAxis, chart->yAxis})
+            QCOMPARE(axis->tickLabelFont(), f.panel.font());
         QCOMPARE(chart->objectName(), QString("Chart1"));
+    }
+
+    // A dark theme: the charts take its colours, each channel its own line colour.
+    void followTheWindowPalette() {
+        Fixture f(300, 400);
+        f.header.ChannelCount = 4;
+        f.charts.ChartPanelResize();
+        f.charts.SetUpCharts("sec");
+        QPalette dark;
+        dark.setColor(QPalette::Base, QColor(0x202020));
+        dark.setColor(QPalette::Text, QColor(0xeeeeee));
+        const QPalette before = f.panel.palette();
+        f.panel.setPalette(dark);
+        for (int k = 0; k < 4; ++k) {
+            QCustomPlot* chart = f.charts.Chart(k);
+            QCOMPARE(chart->toPixmap(100, 100).toImage().pixelColor(1, 1), QColor(0x202020));
+            QCOMPARE(chart->yAxis->tickLabelColor(), QColor(0xeeeeee));
+            QCOMPARE(f.charts.Series(k)->pen().color(), ChannelColour(k, QColor(0x202020)));
+            QCOMPARE(f.charts.LevelLine(k)->pen().color(), QColor(0xeeeeee));
+        }
+        f.panel.setPalette(before);
+        QCOMPARE(f.charts.Chart(0)->toPixmap(100, 100).toImage().pixelColor(1, 1),
+                 before.color(QPalette::Base));
+    }
+
+    // The lowest chart carries the time axis title, yet its plot is as high as the others'.
+    void plotsEquallyHigh() {
+        const struct {
+            int Channels, PanelHeight;
+        } cases[] = {{2, 400}, {3, 600}, {4, 800}, {4, 400}};
+        for (const auto& c : cases) {
+            Fixture f(400, c.PanelHeight);
+            f.header.ChannelCount = static_cast<std::int16_t>(c.Channels);
+            f.charts.ChartPanelResize();
+            f.charts.SetUpCharts("sec");
+            const std::vector<std::int16_t> codes{0, 5, -3, 8};
+            for (int k = 0; k < c.Channels; ++k)
+                f.charts.AppendCodes(k, codes, 0, 4, {1, 0, 1});
+            f.charts.ReplotNow();
+            for (int k = 0; k < c.Channels; ++k)
+                f.charts.Chart(k)->replot(QCustomPlot::rpImmediateRefresh);
+            const QRect lowest = f.charts.Chart(c.Channels - 1)->axisRect()->rect();
+            for (int k = 0; k + 1 < c.Channels; ++k)
+                QCOMPARE(f.charts.Chart(k)->axisRect()->rect(), lowest);
+        }
     }
 };
 
