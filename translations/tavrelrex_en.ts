@@ -671,8 +671,16 @@ Overwrite it?</translation>
 <context>
     <name>tavrel::ChartPanel</name>
     <message>
-        <source>時間 [s]</source>
-        <translation>Time [s]</translation>
+        <source>時刻</source>
+        <translation>Clock time</translation>
+    </message>
+    <message>
+        <source>サンプル番号</source>
+        <translation>Sample index</translation>
+    </message>
+    <message>
+        <source>時間 [%1]</source>
+        <translation>Time [%1]</translation>
     </message>
 </context>
 <context>
@@ -1093,6 +1101,17 @@ Overwrite it?</translation>
     </message>
 </context>
 <context>
+    <name>tavrel::OverlayChooser</name>
+    <message>
+        <source>なし</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>バースト %1</source>
+        <translation>Burst %1</translation>
+    </message>
+</context>
+<context>
     <name>tavrel::ProgressDialog</name>
     <message>
         <source>キャンセル</source>
@@ -1130,10 +1149,6 @@ Overwrite it?</translation>
         <translation>Samples</translation>
     </message>
     <message>
-        <source>バースト %1</source>
-        <translation>Burst %1</translation>
-    </message>
-    <message>
         <source>カーソル1：%1 s&#x3000;カーソル2：%2 s&#x3000;Δt：%3 s（%4 サンプル）&#x3000;1/Δt：%5 Hz</source>
         <translation>Cursor 1: %1 s   Cursor 2: %2 s   Δt: %3 s (%4 samples)   1/Δt: %5 Hz</translation>
     </message>
@@ -1144,6 +1159,10 @@ Overwrite it?</translation>
     <message>
         <source>カーソル2</source>
         <translation>Cursor 2</translation>
+    </message>
+    <message>
+        <source>━━ バースト %1&#x3000;╍╍ バースト %2</source>
+        <translation>━━ Burst %1   ╍╍ Burst %2</translation>
     </message>
 </context>
 <context>
@@ -1260,10 +1279,6 @@ Overwrite it?</translation>
         <translation>Overlay:</translation>
     </message>
     <message>
-        <source>なし</source>
-        <translation>None</translation>
-    </message>
-    <message>
         <source>時系列データファイル (*.sdf,*.tsd,*.h5)|*.sdf;*.tsd;*.h5;*.hdf5|時系列標準ファイル (*.sdf)|*.sdf|時系列テキストファイル (*.tsd)|*.tsd|HDF5ファイル (*.h5)|*.h5;*.hdf5|すべてのファイル (*.*)|*</source>
         <translation>Data files (*.sdf,*.tsd,*.h5)|*.sdf;*.tsd;*.h5;*.hdf5|Standard time-series files (*.sdf)|*.sdf|Time-series text files (*.tsd)|*.tsd|HDF5 files (*.h5)|*.h5;*.hdf5|All files (*.*)|*</translation>
     </message>
@@ -1314,6 +1329,22 @@ Overwrite it?</translation>
     <message>
         <source>バージョン情報</source>
         <translation>About TavrelREX Viewer</translation>
+    </message>
+    <message>
+        <source>時間軸(&amp;T)</source>
+        <translation>&amp;Time Axis</translation>
+    </message>
+    <message>
+        <source>経過時間 (s, ms, µs)(&amp;E)</source>
+        <translation>&amp;Elapsed Time (s, ms, µs)</translation>
+    </message>
+    <message>
+        <source>時刻(&amp;C)</source>
+        <translation>&amp;Clock Time</translation>
+    </message>
+    <message>
+        <source>サンプル番号(&amp;S)</source>
+        <translation>&amp;Sample Index</translation>
     </message>
 </context>
 <context>

@@ -1,7 +1,10 @@
 #include "viewer/ChartPanel.h"
 
 #include "model/SDFdata.h"
-#include "widgets/FormFonts.h"
+#include "text/DateTime.h"
+#include "viewer/CursorMarks.h"
+#include "widgets/ChannelColours.h"
+#include "widgets/ChartStyle.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,7 +15,6 @@ namespace tavrel {
 
 namespace {
 
-const std::array<QColor, 2> CursorColours{QColor(0, 150, 0), QColor(200, 0, 200)};
 constexpr int CursorGrip = 4; // pixels either side of a cursor line that grab it
 
 // A chart's value range with a little room above and below; one value or none gets a range
@@ -41,15 +43,18 @@ void AddRange(const SampleStore& burst, int channel, const ChannelScale& s, doub
 
 } // namespace
 
-QColor ChartPanel::TraceColour() {
-    return {0, 0, 200};
+QColor ChartPanel::TraceColour(int channel) const {
+    return ChannelColour(channel, ChartColoursOf(palette()).Background);
 }
 
-QColor ChartPanel::OverlayColour() {
-    return {220, 60, 0, 170};
+QColor ChartPanel::OverlayColour(int channel) const {
+    QColor colour = TraceColour(channel);
+    colour.setAlpha(OverlayAlpha);
+    return colour;
 }
 
-ChartPanel::ChartPanel(QWidget* parent) : QCustomPlot(parent) {
+ChartPanel::ChartPanel(QWidget* parent)
+    : QCustomPlot(parent), ticker_(QSharedPointer<TimeTicker>::create()) {
     setObjectName(QStringLiteral("ChartPanel"));
     plotLayout()->clear();
     setInteractions(QCP::iRangeZoom);
@@ -68,7 +73,7 @@ void ChartPanel::BuildCharts(const std::vector<ChartChannel>& channels) {
     titleElement_ = nullptr;
     cursorLabels_ = {};
     auto* margins = new QCPMarginGroup(this);
-    const QFont font = MinchoFont(12);
+    const QFont font = this->font(); // the window's; StyleChart gives it to the ticks
     if (!channels.empty()) {
         titleElement_ = new QCPTextElement(this, title_, font);
         plotLayout()->addElement(0, 0, titleElement_);
@@ -85,53 +90,86 @@ void ChartPanel::BuildCharts(const std::vector<ChartChannel>& channels) {
         chart.Rect->setRangeZoomAxes(time, value);
         value->setLabel(channels[c].Label);
         value->setLabelFont(font);
-        value->setTickLabelFont(font);
-        time->setTickLabelFont(font);
         time->setLabelFont(font);
         // Only the lowest chart labels the shared time axis.
         const bool lowest = c + 1 == channels.size();
         time->setTickLabels(lowest);
-        if (lowest)
-            time->setLabel(tr("時間 [s]"));
+        time->setTicker(ticker_); // one for all, so the grids line up
         connect(time, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
                 &ChartPanel::SyncTimeRange);
 
         chart.Graph = addGraph(time, value);
-        chart.Graph->setPen(QPen(TraceColour(), 1));
         chart.Graph->setAdaptiveSampling(false);
         // The overlay on top, dashed and see-through: the shown burst stays readable under it.
         chart.Overlay = addGraph(time, value);
-        chart.Overlay->setPen(QPen(OverlayColour(), 1, Qt::DashLine));
         chart.Overlay->setAdaptiveSampling(false);
         chart.Overlay->setVisible(false);
         for (std::size_t k = 0; k < 2; ++k) {
-            auto* line = new QCPItemStraightLine(this);
-            line->setClipAxisRect(chart.Rect);
-            line->setPen(QPen(CursorColours[k], 1)); // solid: dashes are the overlay's
-            for (QCPItemPosition* p : {line->point1, line->point2})
-                p->setAxes(time, value);
-            line->setSelectable(false);
-            chart.Cursors[k] = line;
-            if (c != 0)
-                continue;
+            chart.Cursors[k] = NewCursorLine(*this, chart.Rect, static_cast<int>(k) + 1);
             // The numbers at the top of the first chart tell the cursors apart.
-            auto* label = new QCPItemText(this);
-            label->setClipToAxisRect(false);
-            label->position->setAxisRect(chart.Rect);
-            label->position->setAxes(time, value);
-            label->position->setTypeX(QCPItemPosition::ptPlotCoords);
-            label->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
-            label->position->setCoords(0, 0);
-            label->setColor(CursorColours[k]);
-            QFont bold = font;
-            bold.setBold(true);
-            label->setFont(bold);
-            label->setSelectable(false);
-            label->setPadding(QMargins(3, 0, 3, 0));
-            cursorLabels_[k] = label;
+            if (c == 0)
+                cursorLabels_[k] = NewCursorLabel(*this, chart.Rect, font);
         }
         charts_.push_back(chart);
     }
+    ApplyPalette();
+    UpdateTimeTitle();
+}
+
+void ChartPanel::ApplyPalette() {
+    StyleChart(*this);
+    const QColor text = ChartColoursOf(palette()).Text;
+    for (std::size_t c = 0; c < charts_.size(); ++c) {
+        charts_[c].Graph->setPen(QPen(TraceColour(static_cast<int>(c)), 1));
+        charts_[c].Overlay->setPen(QPen(OverlayColour(static_cast<int>(c)), 1, Qt::DashLine));
+    }
+    // Marks in the text colour, apart from every channel's: the cursors solid (dashes are the
+    // overlay's), their numbers tell them apart.
+    for (int i = 0; i < itemCount(); ++i) {
+        if (auto* line = qobject_cast<QCPItemStraightLine*>(item(i))) {
+            QPen pen = line->pen();
+            pen.setColor(text);
+            line->setPen(pen);
+        } else if (auto* label = qobject_cast<QCPItemText*>(item(i)))
+            label->setColor(text);
+    }
+}
+
+void ChartPanel::changeEvent(QEvent* event) {
+    QCustomPlot::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange) {
+        ApplyPalette();
+        replot(rpQueuedReplot);
+    }
+}
+
+void ChartPanel::SetTimeAxisMode(TimeAxisMode mode) {
+    ticker_->SetMode(mode);
+    UpdateTimeTitle();
+    replot(rpQueuedReplot);
+}
+
+void ChartPanel::SetStartTime(double dateTime) {
+    const CalendarTime t = DecodeDateTime(dateTime);
+    startSecondOfDay_ = t.Hour * 3600.0 + t.Minute * 60.0 + t.Second + t.Millisecond / 1000.0;
+    ticker_->SetBurst(secondsPerSample_, startSecondOfDay_);
+}
+
+QString ChartPanel::TimeAxisTitle() const {
+    switch (ticker_->Mode()) {
+    case TimeAxisMode::Clock:
+        return tr("時刻");
+    case TimeAxisMode::SampleIndex:
+        return tr("サンプル番号");
+    case TimeAxisMode::Seconds:
+        break;
+    }
+    return tr("時間 [%1]").arg(TimeUnitFor(TimeRange().size()).Name);
+}
+
+void ChartPanel::UpdateTimeTitle() {
+    if (!charts_.empty())
+        charts_.back().Rect->axis(QCPAxis::atBottom)->setLabel(TimeAxisTitle());
 }
 
 void ChartPanel::SetBurst(std::shared_ptr<const SampleStore> burst,
@@ -150,6 +188,7 @@ void ChartPanel::SetBurst(std::shared_ptr<const SampleStore> burst,
     secondsPerSample_ = dt > 0 ? dt : 1;
     for (Chart& chart : charts_)
         chart.Scale.TimeScale = secondsPerSample_; // one time axis for all
+    ticker_->SetBurst(secondsPerSample_, startSecondOfDay_);
     stale_ = true;
     if (keepRange && sameCharts && before == Samples()) {
         // Only the time zoom carries over: the values are another burst's.
@@ -166,6 +205,7 @@ void ChartPanel::SetOverlay(std::shared_ptr<const SampleStore> burst) {
         chart.Overlay->setVisible(overlay_ != nullptr);
     stale_ = true;
     replot(rpQueuedReplot);
+    emit TimeRangeChanged(); // the whole may have grown
 }
 
 void ChartPanel::SetTitle(const QString& title) {
@@ -180,10 +220,17 @@ void ChartPanel::Clear() {
     overlay_.reset();
     BuildCharts({});
     replot();
+    emit TimeRangeChanged();
 }
 
 std::int64_t ChartPanel::Samples() const {
     return burst_ && burst_->Channels() > 0 ? burst_->Size(0) : 0;
+}
+
+QCPRange ChartPanel::FullTimeRange() const {
+    const std::int64_t n = std::max<std::int64_t>(
+        {Samples(), overlay_ && overlay_->Channels() > 0 ? overlay_->Size(0) : 0, 2});
+    return {0, static_cast<double>(n - 1) * secondsPerSample_};
 }
 
 QCPRange ChartPanel::TimeRange() const {
@@ -204,15 +251,16 @@ void ChartPanel::SyncTimeRange(const QCPRange& range) {
     for (Chart& chart : charts_)
         chart.Rect->axis(QCPAxis::atBottom)->setRange(range);
     PlaceCursorLabels();
+    UpdateTimeTitle();
     syncing_ = false;
+    emit TimeRangeChanged();
 }
 
 void ChartPanel::FitAll() {
     if (charts_.empty())
         return;
-    const std::int64_t n = std::max<std::int64_t>(
-        {Samples(), overlay_ && overlay_->Channels() > 0 ? overlay_->Size(0) : 0, 2});
-    SetTimeRange(0, static_cast<double>(n - 1) * secondsPerSample_);
+    const QCPRange all = FullTimeRange();
+    SetTimeRange(all.lower, all.upper);
     FitValues();
 }
 
@@ -294,28 +342,10 @@ void ChartPanel::PlaceCursorLines() {
 }
 
 void ChartPanel::PlaceCursorLabels() {
-    const QCPRange r = TimeRange();
-    for (std::size_t k = 0; k < 2; ++k) {
-        QCPItemText* label = cursorLabels_[k];
-        if (!label)
-            continue;
-        const double t = static_cast<double>(cursor_[k]) * secondsPerSample_;
-        const QString number = QString::number(k + 1);
-        // A cursor off screen: its number at the edge it lies beyond, pointing to it.
-        if (t < r.lower) {
-            label->setText(QStringLiteral("◀") + number);
-            label->setPositionAlignment(Qt::AlignTop | Qt::AlignLeft);
-            label->position->setCoords(r.lower, 0);
-        } else if (t > r.upper) {
-            label->setText(number + QStringLiteral("▶"));
-            label->setPositionAlignment(Qt::AlignTop | Qt::AlignRight);
-            label->position->setCoords(r.upper, 0);
-        } else {
-            label->setText(number); // beside its line, not on it
-            label->setPositionAlignment(Qt::AlignTop | Qt::AlignLeft);
-            label->position->setCoords(t, 0);
-        }
-    }
+    for (std::size_t k = 0; k < 2; ++k)
+        if (QCPItemText* label = cursorLabels_[k])
+            PlaceCursorLabel(*label, static_cast<int>(k) + 1,
+                             static_cast<double>(cursor_[k]) * secondsPerSample_, TimeRange());
 }
 
 QString ChartPanel::CursorLabel(int which) const {

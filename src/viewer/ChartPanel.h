@@ -2,6 +2,7 @@
 
 #include "model/ChannelScale.h"
 #include "model/SampleStore.h"
+#include "viewer/TimeAxis.h"
 #include "widgets/MinMaxRenderer.h"
 
 #include <QString>
@@ -21,10 +22,11 @@ struct ChartChannel {
 };
 
 // The stacked charts of one burst, one per channel, over a shared time axis in seconds from the
-// burst's start. What is drawn is rebuilt from the sample store for the visible range: one
-// min/max pair per pixel column, or the samples themselves when fewer than the columns, so a
-// redraw costs by pixels whatever the zoom. Error data are gaps. A second burst can be laid
-// over the first. Two cursors (vertical lines through every chart) mark a range.
+// burst's start (labelled in s, ms or µs by the zoom, as clock time or as sample index). What is
+// drawn is rebuilt from the sample store for the visible range: one min/max pair per pixel column,
+// or the samples themselves when fewer than the columns, so a redraw costs by pixels whatever the
+// zoom. Error data are gaps. A second burst can be laid over the first. Two cursors (vertical lines
+// through every chart) mark a range.
 //
 // Mouse: wheel zooms time, a left drag zooms to the rectangle, a middle (or Shift+left) drag
 // pans, dragging a cursor line moves it, a double click puts cursor 1 and a right click
@@ -36,9 +38,11 @@ class ChartPanel : public QCustomPlot {
 public:
     explicit ChartPanel(QWidget* parent = nullptr);
 
-    // The colours of the shown burst and of the one laid over it.
-    static QColor TraceColour();
-    static QColor OverlayColour();
+    // Channel's colour in the shown burst and, see-through, in the one laid over it, on this
+    // panel's background.
+    QColor TraceColour(int channel) const;
+    QColor OverlayColour(int channel) const;
+    static constexpr int OverlayAlpha = 150;
 
     // Shows burst with one chart per channel. The charts share one time axis: the channels
     // sample at one interval, the first one's TimeScale. Keeps the time range when keepRange
@@ -47,6 +51,8 @@ public:
                   bool keepRange = false);
     // Lays burst over the shown one (null: nothing).
     void SetOverlay(std::shared_ptr<const SampleStore> burst);
+    // The shown burst's start (days since 1899-12-30, as in the files), for clock time.
+    void SetStartTime(double dateTime);
     // Shows nothing.
     void Clear();
     // The line above the charts (which burst they show).
@@ -68,6 +74,12 @@ public:
     // Moves the time shown by fraction of its width (negative: to the left).
     void PanTime(double fraction);
     QCPRange TimeRange() const;
+    // From the first to the last sample of the burst or of the overlay, whichever is longer.
+    QCPRange FullTimeRange() const;
+    void SetTimeAxisMode(TimeAxisMode mode);
+    TimeAxisMode TimeAxisModeShown() const { return ticker_->Mode(); }
+    // The lowest chart's time axis title for the mode and the time shown.
+    QString TimeAxisTitle() const;
     double SecondsPerSample() const { return secondsPerSample_; }
     std::int64_t Samples() const;
 
@@ -86,6 +98,8 @@ public:
 
 signals:
     void CursorsMoved();
+    // The time shown or the whole burst changed.
+    void TimeRangeChanged();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -93,6 +107,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void processRectZoom(QRect rect, QMouseEvent* event) override;
 
 private:
@@ -106,6 +121,8 @@ private:
 
     void BuildCharts(const std::vector<ChartChannel>& channels);
     void SyncTimeRange(const QCPRange& range);
+    void ApplyPalette();
+    void UpdateTimeTitle();
     void PlaceCursorLines();
     void PlaceCursorLabels();
     std::int64_t SampleAt(double seconds) const;
@@ -117,6 +134,8 @@ private:
     std::shared_ptr<const SampleStore> overlay_;
     std::vector<Chart> charts_;
     double secondsPerSample_ = 1;
+    double startSecondOfDay_ = 0;
+    QSharedPointer<TimeTicker> ticker_;
     std::array<std::int64_t, 2> cursor_{0, 0};
     bool syncing_ = false;
     QString title_;

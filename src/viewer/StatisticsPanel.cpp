@@ -2,7 +2,6 @@
 
 #include "model/MeasurementHeader.h"
 #include "model/SampleStore.h"
-#include "viewer/ChartPanel.h"
 #include "viewer/HeaderPanel.h"
 #include "viewer/ReadOnlyTable.h"
 
@@ -89,13 +88,8 @@ void StatisticsPanel::SetLegend(std::int64_t shown, std::int64_t overlay) {
         legend_->clear();
         return;
     }
-    const auto line = [](const QColor& colour, const QString& text) {
-        return QStringLiteral("<span style=\"color:%1\">━━</span> %2")
-            .arg(colour.name(), text.toHtmlEscaped());
-    };
-    legend_->setText(line(ChartPanel::TraceColour(), tr("バースト %1").arg(shown + 1)) +
-                     QStringLiteral("&nbsp;&nbsp;") +
-                     line(ChartPanel::OverlayColour(), tr("バースト %1").arg(overlay + 1)));
+    // Each channel has its colour: the line's style tells the bursts apart.
+    legend_->setText(tr("━━ バースト %1　╍╍ バースト %2").arg(shown + 1).arg(overlay + 1));
 }
 
 } // namespace tavrel

@@ -2,6 +2,7 @@
 
 #include "datafiles/DataFileReader.h"
 #include "viewer/ChartPanel.h"
+#include "widgets/ChartStyle.h"
 
 namespace tavrel {
 
@@ -22,7 +23,7 @@ void ShowTriggerMark(ChartPanel& panel, const DataFileReader& reader, std::int64
             auto* line = new QCPItemStraightLine(&panel);
             line->setObjectName(MarkName);
             line->setClipAxisRect(rect);
-            line->setPen(QPen(Qt::black, 1, Qt::DashDotLine));
+            line->setPen(QPen(ChartColoursOf(panel.palette()).Text, 1, Qt::DashDotLine));
             line->setSelectable(false);
             for (QCPItemPosition* p : {line->point1, line->point2})
                 p->setAxes(rect->axis(QCPAxis::atBottom), rect->axis(QCPAxis::atLeft));

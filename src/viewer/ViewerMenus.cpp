@@ -1,14 +1,16 @@
 #include "viewer/ChartPanel.h"
+#include "viewer/OverlayChooser.h"
 #include "viewer/ViewerWindow.h"
 #include "widgets/HelpWindow.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCoreApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QSpinBox>
+#include <QSettings>
 
 #include <functional>
 
@@ -73,7 +75,7 @@ void ViewerWindow::BuildMenus() {
     view->addSeparator();
     QAction* overlay = view->addAction(tr("重ねるバーストを選ぶ(&O)"), this, [this] {
         overlayBox_->setFocus();
-        overlayBox_->selectAll();
+        overlayBox_->showPopup();
     });
     overlay->setObjectName(QStringLiteral("ChooseOverlayAction"));
     overlay->setShortcut(Qt::CTRL | Qt::Key_L);
@@ -81,6 +83,8 @@ void ViewerWindow::BuildMenus() {
         view->addAction(tr("重ねて表示をやめる(&N)"), this, [this] { SetOverlayBurst(-1); });
     noOverlay->setObjectName(QStringLiteral("RemoveOverlayAction"));
     noOverlay->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_L);
+    view->addSeparator();
+    AddTimeAxisMenu(view);
     fileActions_ = {exportAction, fit, cursors, overlay, noOverlay};
     fileActions_.insert(fileActions_.end(), keyed.begin() + 1, keyed.end());
 
@@ -99,6 +103,42 @@ HelpWindow& ViewerWindow::ShowHelp() {
         help_ = new HelpWindow(helpDir_, this);
     help_->ShowHelpPage(QStringLiteral("viewer.html"));
     return *help_;
+}
+
+void ViewerWindow::AddTimeAxisMenu(QMenu* view) {
+    QMenu* menu = view->addMenu(tr("時間軸(&T)"));
+    menu->setObjectName(QStringLiteral("TimeAxisMenu"));
+    const struct {
+        QString Text;
+        const char* Name;
+        const char* Key; // in the settings
+        TimeAxisMode Mode;
+    } modes[] = {
+        {tr("経過時間 (s, ms, µs)(&E)"), "TimeSecondsAction", "elapsed", TimeAxisMode::Seconds},
+        {tr("時刻(&C)"), "TimeClockAction", "clock", TimeAxisMode::Clock},
+        {tr("サンプル番号(&S)"), "TimeSampleAction", "sample", TimeAxisMode::SampleIndex}};
+    const QString setting = QStringLiteral("Charts/TimeAxis");
+    const QString stored = QSettings(settingsFile_, QSettings::IniFormat).value(setting).toString();
+    auto* group = new QActionGroup(menu);
+    for (const auto& m : modes) {
+        QAction* action = menu->addAction(m.Text);
+        action->setObjectName(QString::fromLatin1(m.Name));
+        action->setCheckable(true);
+        group->addAction(action);
+        const QString key = QString::fromLatin1(m.Key);
+        const TimeAxisMode mode = m.Mode;
+        connect(action, &QAction::triggered, this, [this, setting, key, mode] {
+            charts_->SetTimeAxisMode(mode);
+            QSettings(settingsFile_, QSettings::IniFormat).setValue(setting, key);
+        });
+        if (key == stored) {
+            action->setChecked(true);
+            charts_->SetTimeAxisMode(mode);
+        }
+    }
+    // Nothing stored, or a value of another version: the charts' own start, elapsed time.
+    if (!group->checkedAction())
+        group->actions().constFirst()->setChecked(true);
 }
 
 void ViewerWindow::ShowAbout() {

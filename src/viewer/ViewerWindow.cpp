@@ -8,7 +8,9 @@
 #include "viewer/BurstSource.h"
 #include "viewer/ChartPanel.h"
 #include "viewer/HeaderPanel.h"
+#include "viewer/OverlayChooser.h"
 #include "viewer/StatisticsPanel.h"
+#include "viewer/TimeScrollBar.h"
 #include "viewer/TriggerMark.h"
 #include "widgets/FileDialogs.h"
 #include "widgets/HelpWindow.h"
@@ -28,8 +30,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QSettings>
 #include <QSignalBlocker>
-#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -37,9 +39,9 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <functional>
-#include <limits>
 
 namespace tavrel {
 
@@ -57,8 +59,14 @@ ViewerWindow::ViewerWindow(const ViewerOptions& options, QWidget* parent)
 
     charts_ = new ChartPanel;
     charts_->setFocusPolicy(Qt::StrongFocus);
+    auto* chartBox = new QWidget;
+    auto* chartLayout = new QVBoxLayout(chartBox);
+    chartLayout->setContentsMargins(0, 0, 0, 0);
+    chartLayout->setSpacing(0);
+    chartLayout->addWidget(charts_, 1);
+    chartLayout->addWidget(new TimeScrollBar(charts_));
     auto* right = new QSplitter(Qt::Vertical);
-    right->addWidget(charts_);
+    right->addWidget(chartBox);
     statisticsPanel_ = new StatisticsPanel;
     right->addWidget(statisticsPanel_);
     right->setStretchFactor(0, 1);
@@ -100,11 +108,7 @@ void ViewerWindow::FollowFile() {
         watchedSize_ = -1;
     }
     burstModel_->SetReader(&source_->Reader());
-    {
-        const QSignalBlocker blocker(overlayBox_);
-        overlayBox_->setRange(0, static_cast<int>(std::min<std::int64_t>(
-                                     source_->Bursts(), std::numeric_limits<int>::max())));
-    }
+    overlayBox_->SetBursts(source_->Bursts(), shown_, overlay_);
     headerPanel_->Show(*source_);
     if (shown_ < 0 && source_->Bursts() > 0) {
         ShowBurst(0);
@@ -133,10 +137,7 @@ QWidget* ViewerWindow::BuildSidePanel() {
     auto* burstLayout = new QVBoxLayout(burstBox);
     auto* overlayRow = new QHBoxLayout;
     overlayRow->addWidget(new QLabel(tr("重ねて表示：")));
-    overlayBox_ = new QSpinBox;
-    overlayBox_->setObjectName(QStringLiteral("OverlayBox"));
-    overlayBox_->setSpecialValueText(tr("なし"));
-    overlayBox_->setRange(0, 0);
+    overlayBox_ = new OverlayChooser;
     overlayRow->addWidget(overlayBox_, 1);
     burstLayout->addLayout(overlayRow);
     burstModel_ = new BurstListModel(this);
@@ -149,8 +150,8 @@ QWidget* ViewerWindow::BuildSidePanel() {
                 if (current.isValid() && burstModel_->BurstAt(current.row()) != shown_)
                     ShowBurst(burstModel_->BurstAt(current.row()));
             });
-    connect(overlayBox_, &QSpinBox::valueChanged, this,
-            [this](int value) { SetOverlayBurst(value - 1); });
+    connect(overlayBox_, &OverlayChooser::OverlayChosen, this,
+            [this](std::int64_t k) { SetOverlayBurst(k); });
     return panel;
 }
 
@@ -170,12 +171,7 @@ bool ViewerWindow::OpenFile(const QString& fileName) {
     fileName_ = QFileInfo(fileName).absoluteFilePath();
     shown_ = -1;
     burstModel_->SetReader(&source_->Reader());
-    {
-        const QSignalBlocker blocker(overlayBox_);
-        overlayBox_->setRange(0, static_cast<int>(std::min<std::int64_t>(
-                                     source_->Bursts(), std::numeric_limits<int>::max())));
-        overlayBox_->setValue(0);
-    }
+    overlayBox_->SetBursts(source_->Bursts(), shown_, overlay_);
     headerPanel_->Show(*source_);
     recent_.Add(fileName_);
     setWindowTitle(tr("TavrelREX ビューア") + QStringLiteral(" - ") +
@@ -204,11 +200,7 @@ bool ViewerWindow::RefreshFile() {
         return false;
     const bool none = shown_ < 0;
     burstModel_->BurstsAdded();
-    {
-        const QSignalBlocker blocker(overlayBox_);
-        overlayBox_->setMaximum(static_cast<int>(
-            std::min<std::int64_t>(source_->Bursts(), std::numeric_limits<int>::max())));
-    }
+    overlayBox_->SetBursts(source_->Bursts(), shown_, overlay_);
     headerPanel_->Show(*source_);
     if (none)
         ShowBurst(0);
@@ -232,6 +224,10 @@ bool ViewerWindow::ShowBurst(std::int64_t k) {
         channels.push_back({{h.CoefA[e], h.CoefB[e], source_->Reader().SamplingSeconds()},
                             HeaderPanel::ChannelLabel(h, c)});
     }
+    // A burst is not laid over itself.
+    if (k == overlay_)
+        SetOverlayBurst(-1);
+    charts_->SetStartTime(source_->Reader().BurstStartTime(k));
     charts_->SetTitle(
         tr("バースト %1（%2）")
             .arg(k + 1)
@@ -241,6 +237,7 @@ bool ViewerWindow::ShowBurst(std::int64_t k) {
     ShowTriggerMark(*charts_, source_->Reader(), k);
     burst_ = std::move(burst);
     shown_ = k;
+    overlayBox_->SetBursts(source_->Bursts(), shown_, overlay_);
     statisticsPanel_->SetLegend(shown_, overlay_);
     const QModelIndex index = burstModel_->IndexOf(k);
     if (burstList_->currentIndex() != index) {
@@ -256,7 +253,7 @@ bool ViewerWindow::SetOverlayBurst(std::int64_t k) {
         return false;
     std::shared_ptr<const SampleStore> overlay;
     if (k >= 0) {
-        if (k >= source_->Bursts())
+        if (k >= source_->Bursts() || k == shown_)
             return false;
         try {
             overlay = source_->Burst(k);
@@ -268,8 +265,7 @@ bool ViewerWindow::SetOverlayBurst(std::int64_t k) {
     charts_->SetOverlay(std::move(overlay));
     overlay_ = k;
     statisticsPanel_->SetLegend(shown_, overlay_);
-    const QSignalBlocker blocker(overlayBox_);
-    overlayBox_->setValue(k < 0 ? 0 : static_cast<int>(k + 1));
+    overlayBox_->Choose(k);
     return true;
 }
 

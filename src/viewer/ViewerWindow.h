@@ -17,7 +17,6 @@
 class QAction;
 class QTreeView;
 class QMenu;
-class QSpinBox;
 class QTimer;
 
 namespace tavrel {
@@ -27,13 +26,14 @@ class BurstSource;
 class ChartPanel;
 class HeaderPanel;
 class HelpWindow;
+class OverlayChooser;
 class ProgressDialog;
 class SampleStore;
 class StatisticsPanel;
 
 struct ViewerOptions {
-    // The settings file of the recent-files list; empty: RecentFiles::DefaultSettingsFile().
-    // The export dialog keeps its last format there too.
+    // The settings file of the recent-files list, of the view (the time axis) and of the
+    // export dialog's last format; empty: RecentFiles::DefaultSettingsFile().
     QString RecentFilesSettings;
     // The help pages; empty: the help directory beside the program or the installed one.
     QString HelpDir;
@@ -94,6 +94,7 @@ protected:
 
 private:
     void BuildMenus();
+    void AddTimeAxisMenu(QMenu* view);
     QWidget* BuildSidePanel();
     void ChooseFile();
     void ChooseExport();
@@ -114,7 +115,7 @@ private:
     ChartPanel* charts_ = nullptr;
     BurstListModel* burstModel_ = nullptr;
     QTreeView* burstList_ = nullptr;
-    QSpinBox* overlayBox_ = nullptr;
+    OverlayChooser* overlayBox_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     HeaderPanel* headerPanel_ = nullptr;
     StatisticsPanel* statisticsPanel_ = nullptr;

@@ -20,7 +20,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeView>
@@ -360,9 +359,9 @@ private slots:
         WriteViewerFile(DataFileType::Tsd, file);
         QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
         QVERIFY(!v.Charts().OverlayGraph(0)->visible());
-        auto* box = Find<QSpinBox>(*v.window, "OverlayBox");
-        QCOMPARE(box->maximum(), 3);
-        box->setValue(3); // burst 3 over burst 1
+        auto* box = Find<QComboBox>(*v.window, "OverlayBox");
+        QCOMPARE(box->count(), 3);
+        box->setCurrentIndex(2); // burst 3 over burst 1
         QVERIFY(v.Charts().OverlayGraph(0)->visible());
         // Drawn over the shown burst, dashed and see-through; the cursors solid.
         int shownAt = -1, overlayAt = -1; // graphs of one layer draw in their order
@@ -386,9 +385,54 @@ private slots:
             QVERIFY(Near(p.value, Physical(3, ViewerCode(2, 3, i))));
         }
         QVERIFY(v.window->SetOverlayBurst(-1));
-        QCOMPARE(box->value(), 0);
+        QCOMPARE(box->currentIndex(), 0);
         QVERIFY(!v.Charts().OverlayGraph(0)->visible());
         QVERIFY(Find<QLabel>(*v.window, "Legend")->text().isEmpty());
+    }
+
+    // The list never offers the burst shown; showing the burst laid over takes it away.
+    void overlayListLeavesOutTheShownBurst() {
+        Viewer v;
+        const std::string file = v.File("m.sdf");
+        WriteViewerFile(DataFileType::Sdf, file);
+        QVERIFY(v.window->OpenFile(QString::fromStdString(file)));
+        const auto* box = Find<QComboBox>(*v.window, "OverlayBox");
+        const struct {
+            std::int64_t Shown, Overlay; // what is asked for
+            QStringList Items;
+            QString Chosen;
+        } cases[] = {
+            {0, 2, {"なし", "バースト 2", "バースト 3"}, "バースト 3"},
+            {1, 2, {"なし", "バースト 1", "バースト 3"}, "バースト 3"},
+            {2, 0, {"なし", "バースト 1", "バースト 2"}, "バースト 1"},
+            {0, -1, {"なし", "バースト 2", "バースト 3"}, "なし"},
+        };
+        for (const auto& c : cases) {
+            QVERIFY(v.window->ShowBurst(c.Shown));
+            v.window->SetOverlayBurst(c.Overlay);
+            QStringList items;
+            for (int i = 0; i < box->count(); ++i)
+                items << box->itemText(i);
+            QCOMPARE(items, c.Items);
+            QCOMPARE(box->currentText(), c.Chosen);
+        }
+        QVERIFY(!v.window->SetOverlayBurst(0)); // the shown one
+        QVERIFY(v.window->SetOverlayBurst(1));
+        QVERIFY(v.window->ShowBurst(1));
+        QCOMPARE(box->currentText(), QStringLiteral("なし"));
+        QVERIFY(!v.Charts().OverlayGraph(0)->visible());
+    }
+
+    // The time axis chosen in the menu comes back in the next window.
+    void timeAxisChoiceIsRemembered() {
+        Viewer v;
+        const QString ini = QString::fromStdString(v.File("view.ini"));
+        QVERIFY(Find<QAction>(*v.window, "TimeSecondsAction")->isChecked());
+        Find<QAction>(*v.window, "TimeClockAction")->trigger();
+        QCOMPARE(v.Charts().TimeAxisModeShown(), TimeAxisMode::Clock);
+        QVERIFY(Find<QAction>(*Viewer(ini).window, "TimeClockAction")->isChecked());
+        Find<QAction>(*v.window, "TimeSampleAction")->trigger();
+        QCOMPARE(Viewer(ini).Charts().TimeAxisModeShown(), TimeAxisMode::SampleIndex);
     }
 
     void zoomKeepsTheStatisticsAndFitAllReturns() {
@@ -649,7 +693,7 @@ private slots:
         QTRY_COMPARE(list->model()->rowCount(), 3);
         QCOMPARE(v.window->ShownBurst(), 0);
         QCOMPARE(list->currentIndex().row(), 0);
-        QCOMPARE(Find<QSpinBox>(*v.window, "OverlayBox")->maximum(), 3);
+        QCOMPARE(Find<QComboBox>(*v.window, "OverlayBox")->count(), 3); // none and two others
         QVERIFY(v.window->ShowBurst(2));
         QCOMPARE(v.Charts().Title(), QStringLiteral("バースト 3（2026/12/08 11:30:15）"));
         writer->Release();
