@@ -12,11 +12,18 @@
 #include "text/Messages.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <utility>
 
 namespace tavrel {
+namespace {
+
+constexpr std::uint32_t QuietNanBits = 0x7FC00000u;
+
+} // namespace
 
 bool ExportHdf5(const DataFileReader& reader, const ExportSelection& selection,
                 const std::string& out, ProgressReporter& progress) {
@@ -64,6 +71,9 @@ bool ExportHdf5(const DataFileReader& reader, const ExportSelection& selection,
         const auto stride =
             static_cast<std::size_t>(std::clamp<int>(h.ChannelCount, 0, MaxSampledChannels));
         const std::int64_t pieceScans = ExportPieceScans(h);
+        bool allInOrder = width == stride;
+        for (std::size_t c = 0; c < width; ++c)
+            allInOrder = allInOrder && s.Channels[c] == static_cast<int>(c);
         std::vector<std::int16_t> rows;
         std::vector<float> piece;
         for (std::size_t i = 0; i < s.Bursts.size(); ++i) {
@@ -76,13 +86,23 @@ bool ExportHdf5(const DataFileReader& reader, const ExportSelection& selection,
                 const std::int64_t count = std::min(pieceScans, s.Scans() - first);
                 reader.ReadScanRows(k, s.FirstSample + first, count, rows);
                 piece.resize(static_cast<std::size_t>(count) * width);
-                for (std::int64_t j = 0; j < count; ++j)
-                    for (std::size_t c = 0; c < width; ++c) {
-                        const std::int16_t code = rows[static_cast<std::size_t>(j) * stride +
-                                                       static_cast<std::size_t>(s.Channels[c])];
-                        piece[static_cast<std::size_t>(j) * width + c] =
-                            code == ErrorData ? NAN : static_cast<float>(code);
+                if (allInOrder) // one straight loop without branches: the compiler makes it wide
+                    for (std::size_t i = 0; i < piece.size(); ++i) {
+                        const auto errorMask =
+                            std::uint32_t{0} - static_cast<std::uint32_t>(rows[i] == ErrorData);
+                        piece[i] = std::bit_cast<float>(
+                            (std::bit_cast<std::uint32_t>(static_cast<float>(rows[i])) &
+                             ~errorMask) |
+                            (QuietNanBits & errorMask));
                     }
+                else
+                    for (std::int64_t j = 0; j < count; ++j)
+                        for (std::size_t c = 0; c < width; ++c) {
+                            const std::int16_t code = rows[static_cast<std::size_t>(j) * stride +
+                                                           static_cast<std::size_t>(s.Channels[c])];
+                            piece[static_cast<std::size_t>(j) * width + c] =
+                                code == ErrorData ? NAN : static_cast<float>(code);
+                        }
                 w.AppendScans(piece);
             }
             const double cut = static_cast<double>(s.FirstSample) * reader.SamplingSeconds();

@@ -8,6 +8,7 @@
 #include <hdf5.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -149,7 +150,9 @@ struct Writer::Ids {
 };
 
 Writer::Writer(const std::string& path, const std::string& shownName, bool swmr)
-    : shown_(shownName), swmr_(swmr), ids_(std::make_unique<Ids>()) {
+    // The file's values are little-endian floats: only then are the values' bytes a chunk's.
+    : shown_(shownName), swmr_(swmr), direct_(!swmr && std::endian::native == std::endian::little),
+      ids_(std::make_unique<Ids>()) {
     PrepareLibrary();
     const Id fapl = LatestFormat();
     ids_->file = Id(H5Fcreate(path.c_str(), H5F_ACC_TRUNC, H5P_DEFAULT, fapl), H5Fclose);
@@ -246,6 +249,7 @@ void Writer::SetChannels(const std::vector<Channel>& channels) {
     const hsize_t width = std::max<hsize_t>(channels_, 1);
     const hsize_t dims[2] = {0, width}, maxDims[2] = {H5S_UNLIMITED, width};
     const hsize_t chunk[2] = {std::max<hsize_t>(ChunkBytes / sizeof(float) / width, 1), width};
+    chunkScans_ = chunk[0];
     const Id samplesSpace(H5Screate_simple(2, dims, maxDims), H5Sclose);
     const Id create(H5Pcreate(H5P_DATASET_CREATE), H5Pclose);
     Check(H5Pset_chunk(create, 2, chunk));
@@ -270,6 +274,25 @@ void Writer::AppendScans(std::span<const float> values) {
     BeginSamples();
     if (values.empty() || channels_ == 0)
         return;
+    const auto scans = static_cast<std::int64_t>(values.size() / channels_);
+    const auto chunkScans = static_cast<std::int64_t>(chunkScans_);
+    for (std::int64_t done = 0; done < scans;) {
+        const std::int64_t left = scans - done;
+        // Whole chunks from a chunk's start go to the file as they are: no cache, no copy.
+        const std::int64_t count = direct_ && scans_ % chunkScans == 0 && left >= chunkScans
+                                       ? left / chunkScans * chunkScans
+                                       : std::min(left, chunkScans - scans_ % chunkScans);
+        const auto piece = values.subspan(static_cast<std::size_t>(done) * channels_,
+                                          static_cast<std::size_t>(count) * channels_);
+        if (direct_ && scans_ % chunkScans == 0 && count >= chunkScans)
+            WriteChunks(piece);
+        else
+            WriteScans(piece);
+        done += count;
+    }
+}
+
+void Writer::WriteScans(std::span<const float> values) {
     const auto count = static_cast<hsize_t>(values.size() / channels_);
     const hsize_t newDims[2] = {static_cast<hsize_t>(scans_) + count, channels_};
     Check(H5Dset_extent(ids_->samples, newDims));
@@ -279,6 +302,19 @@ void Writer::AppendScans(std::span<const float> values) {
     const Id memory(H5Screate_simple(2, size, nullptr), H5Sclose);
     Check(H5Dwrite(ids_->samples, H5T_NATIVE_FLOAT, memory, space, H5P_DEFAULT, values.data()));
     scans_ += static_cast<std::int64_t>(count);
+}
+
+void Writer::WriteChunks(std::span<const float> values) {
+    const auto count = static_cast<hsize_t>(values.size() / channels_);
+    const hsize_t newDims[2] = {static_cast<hsize_t>(scans_) + count, channels_};
+    Check(H5Dset_extent(ids_->samples, newDims));
+    const std::size_t chunkValues = chunkScans_ * channels_;
+    for (std::size_t at = 0; at < values.size(); at += chunkValues) {
+        const hsize_t offset[2] = {static_cast<hsize_t>(scans_), 0};
+        Check(H5Dwrite_chunk(ids_->samples, H5P_DEFAULT, 0, offset, chunkValues * sizeof(float),
+                             values.data() + at));
+        scans_ += static_cast<std::int64_t>(chunkScans_);
+    }
 }
 
 void Writer::AppendBurst(const Burst& b) {

@@ -96,9 +96,15 @@ private:
     struct Ids;
     void Check(long long status) const;
     void BeginSamples();
+    void WriteScans(std::span<const float> values);
+    // Whole chunks, the first at a chunk's start.
+    void WriteChunks(std::span<const float> values);
     std::string shown_;
     bool swmr_;
+    // Whole chunks bypass the library's chunk cache (not while readers follow the file).
+    bool direct_;
     std::size_t channels_ = 0;
+    std::uint64_t chunkScans_ = 1; // scans of a chunk
     std::int64_t scans_ = 0, bursts_ = 0;
     std::unique_ptr<Ids> ids_;
 };
