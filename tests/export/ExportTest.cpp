@@ -677,14 +677,25 @@ TEST(Export, LongBurstsGoInPiecesWithoutSeams) {
         wrong += frames[std::size_t(2 * (j - 3))] != -(j % 7) ||
                  frames[std::size_t(2 * (j - 3) + 1)] != j % 30000;
     EXPECT_EQ(wrong, 0);
-    ASSERT_TRUE(ExportHdf5(*reader, {}, dir.File("l.h5"), progress));
-    const hid_t file = H5Fopen(dir.File("l.h5").c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
-    const hid_t data = H5Dopen2(file, "samples", H5P_DEFAULT); // the one burst, whole
-    std::vector<std::int16_t> codes(block.size());
-    ASSERT_GE(H5Dread(data, H5T_NATIVE_INT16, H5S_ALL, H5S_ALL, H5P_DEFAULT, codes.data()), 0);
-    EXPECT_EQ(codes, block);
-    H5Dclose(data);
-    H5Fclose(file);
+    // The burst whole, then from scan 3 with the channels turned round: values and the
+    // burst's start move with the first scan.
+    std::vector<std::int16_t> cut;
+    for (std::size_t i = 6; i < block.size(); i += 2)
+        cut.insert(cut.end(), {block[i + 1], block[i]});
+    std::vector<double> starts;
+    for (const auto& [name, selection, expected] :
+         {std::tuple{"l.h5", ExportSelection{}, block}, std::tuple{"c.h5", s, cut}}) {
+        ASSERT_TRUE(ExportHdf5(*reader, selection, dir.File(name), progress));
+        const hid_t file = H5Fopen(dir.File(name).c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
+        const hid_t data = H5Dopen2(file, "samples", H5P_DEFAULT);
+        std::vector<std::int16_t> codes(expected.size());
+        EXPECT_GE(H5Dread(data, H5T_NATIVE_INT16, H5S_ALL, H5S_ALL, H5P_DEFAULT, codes.data()), 0);
+        EXPECT_TRUE(codes == expected) << name;
+        H5Dclose(data);
+        H5Fclose(file);
+        starts.push_back(OpenDataFileReader(dir.File(name))->BurstStartTime(0));
+    }
+    EXPECT_NEAR((starts[1] - starts[0]) * 86400, 0.003, 1e-6); // date-times count days
 }
 
 int main(int argc, char** argv) {
