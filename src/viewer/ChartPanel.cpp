@@ -6,6 +6,9 @@
 #include "widgets/ChannelColours.h"
 #include "widgets/ChartStyle.h"
 
+#include <QFontMetrics>
+#include <QResizeEvent>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -113,6 +116,7 @@ void ChartPanel::BuildCharts(const std::vector<ChartChannel>& channels) {
         charts_.push_back(chart);
     }
     ApplyPalette();
+    FitValueTicks();
     UpdateTimeTitle();
 }
 
@@ -141,6 +145,19 @@ void ChartPanel::changeEvent(QEvent* event) {
         ApplyPalette();
         replot(rpQueuedReplot);
     }
+}
+
+void ChartPanel::resizeEvent(QResizeEvent* event) {
+    FitValueTicks();
+    QCustomPlot::resizeEvent(event);
+}
+
+void ChartPanel::FitValueTicks() {
+    const int lineHeight = QFontMetrics(font()).height();
+    const int perChart = height() / std::max<int>(static_cast<int>(charts_.size()), 1);
+    const int ticks = std::clamp(perChart / (2 * lineHeight), 2, 5);
+    for (const Chart& chart : charts_)
+        chart.Rect->axis(QCPAxis::atLeft)->ticker()->setTickCount(ticks);
 }
 
 void ChartPanel::SetTimeAxisMode(TimeAxisMode mode) {

@@ -108,6 +108,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void processRectZoom(QRect rect, QMouseEvent* event) override;
 
 private:
@@ -122,6 +123,8 @@ private:
     void BuildCharts(const std::vector<ChartChannel>& channels);
     void SyncTimeRange(const QCPRange& range);
     void ApplyPalette();
+    // As many value ticks as a chart's height holds without their labels touching.
+    void FitValueTicks();
     void UpdateTimeTitle();
     void PlaceCursorLines();
     void PlaceCursorLabels();

@@ -48,6 +48,22 @@ struct Panel {
 class ChartPanelTest : public QObject {
     Q_OBJECT
 private slots:
+    // Value labels never crowd a short chart: fewer ticks asked for, never fewer than two.
+    void valueTicksFollowTheHeight() {
+        Panel p;
+        int before = 0;
+        for (const int height : {1200, 400, 120}) {
+            p.window.resize(800, height);
+            QApplication::processEvents();
+            const int ticks = p.charts->ChartRect(0)->axis(QCPAxis::atLeft)->ticker()->tickCount();
+            QVERIFY(ticks >= 2 && ticks <= 5);
+            if (before != 0)
+                QVERIFY2(ticks <= before, qPrintable(QString::number(height)));
+            before = ticks;
+        }
+        QCOMPARE(before, 2);
+    }
+
     void unitFollowsTheSpan() {
         const struct {
             double Span;
