@@ -279,12 +279,12 @@ void Writer::AppendScans(std::span<const float> values) {
     for (std::int64_t done = 0; done < scans;) {
         const std::int64_t left = scans - done;
         // Whole chunks from a chunk's start go to the file as they are: no cache, no copy.
-        const std::int64_t count = direct_ && scans_ % chunkScans == 0 && left >= chunkScans
-                                       ? left / chunkScans * chunkScans
-                                       : std::min(left, chunkScans - scans_ % chunkScans);
+        const bool whole = direct_ && scans_ % chunkScans == 0 && left >= chunkScans;
+        const std::int64_t count = whole ? left / chunkScans * chunkScans
+                                         : std::min(left, chunkScans - scans_ % chunkScans);
         const auto piece = values.subspan(static_cast<std::size_t>(done) * channels_,
                                           static_cast<std::size_t>(count) * channels_);
-        if (direct_ && scans_ % chunkScans == 0 && count >= chunkScans)
+        if (whole)
             WriteChunks(piece);
         else
             WriteScans(piece);
